@@ -1,0 +1,56 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# kvr_add_library(<name> [QT <components...>] [DEPS <targets...>])
+# Builds every .cpp in the calling folder into a static library kvr_<name>.
+function(kvr_add_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS;QT" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(kvr_${name} STATIC ${sources} ${headers})
+  target_link_libraries(kvr_${name} PUBLIC ${ARG_DEPS})
+  foreach(component ${ARG_QT})
+    target_link_libraries(kvr_${name} PUBLIC Qt6::${component})
+  endforeach()
+  if(NOT ARG_QT)
+    set_target_properties(kvr_${name} PROPERTIES AUTOMOC OFF)
+  endif()
+endfunction()
+
+# kvr_add_gtest(<name> [DEPS <targets...>])
+# One GoogleTest program of every *_test.cpp in the calling folder; each case is one CTest test.
+function(kvr_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(test_${name} ${sources})
+  target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(test_${name} PRIVATE KVR_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
+  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KVR_CONFIG_DIR=${CMAKE_BINARY_DIR}/test-config")
+endfunction()
+
+# kvr_add_fuzz(<name> SOURCE <file> [DEPS <targets...>])
+# With clang and KVR_FUZZ a libFuzzer program; under any compiler a replay program that runs
+# every file of fuzz/corpus/<name> once, registered as a CTest test.
+function(kvr_add_fuzz name)
+  cmake_parse_arguments(ARG "" "SOURCE" "DEPS" ${ARGN})
+  set(corpus ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
+  if(KVR_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    add_executable(fuzz_${name} ${ARG_SOURCE})
+    target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(fuzz_${name} PRIVATE ${ARG_DEPS})
+  endif()
+  if(KVR_BUILD_TESTS)
+    add_executable(replay_${name} ${ARG_SOURCE} ${CMAKE_SOURCE_DIR}/fuzz/replay_main.cpp)
+    target_link_libraries(replay_${name} PRIVATE ${ARG_DEPS})
+    add_test(NAME fuzz_replay.${name} COMMAND replay_${name} ${corpus})
+  endif()
+endfunction()
+
+# kvr_add_benchmark(<name> SOURCE <file> [DEPS <targets...>])
+function(kvr_add_benchmark name)
+  cmake_parse_arguments(ARG "" "SOURCE" "DEPS" ${ARGN})
+  find_package(benchmark REQUIRED)
+  add_executable(bench_${name} ${ARG_SOURCE})
+  target_link_libraries(bench_${name} PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
+endfunction()
