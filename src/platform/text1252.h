@@ -1,0 +1,14 @@
+#pragma once
+// Text in images and files is 8-bit Windows-1252; widgets speak QString. These two functions are
+// the one crossing between them.
+
+#include <QString>
+#include <string>
+
+namespace kvr::platform {
+
+QString fromCp1252(const std::string& text);
+// Characters that Windows-1252 cannot hold become '?'.
+std::string toCp1252(const QString& text);
+
+} // namespace kvr::platform
