@@ -32,7 +32,7 @@ private:
     void Flush();
     void MissCheck();
 
-    std::recursive_mutex* LogLockRef; // the formatter's log lock; the flush operation takes it
+    [[maybe_unused]] std::recursive_mutex* LogLockRef; // the formatter's log lock; the flush operation takes it
     TFlush OnFlush;
     int MissCount = 0;
     bool Armed = false; // nothing arms the dead-lock report

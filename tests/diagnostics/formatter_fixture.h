@@ -57,6 +57,18 @@ inline std::vector<std::string> SplitLines(const std::string& Text)
     return lines;
 }
 
+// An empty folder of the running test's own.
+inline std::filesystem::path FreshTestDir(const std::string& Prefix)
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const auto dir = std::filesystem::path(::testing::TempDir()) /
+                     (Prefix + "_" + info->test_suite_name() + "_" + info->name() + "_" +
+                      std::to_string(kvr::diag::CurrentProcessId()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
 inline bool AllDigits(const std::string& Text)
 {
     return !Text.empty() && Text.find_first_not_of("0123456789") == std::string::npos;
@@ -87,12 +99,7 @@ class FormatterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Dir = std::filesystem::path(::testing::TempDir()) /
-              ("kvrdiag_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
-               std::to_string(kvr::diag::CurrentProcessId()));
-        std::filesystem::remove_all(Dir);
-        std::filesystem::create_directories(Dir);
+        Dir = FreshTestDir("kvrdiag");
         Clock = LocalTime(2007, 10, 22, 14, 35, 12, 345678);
     }
     void TearDown() override
@@ -101,7 +108,7 @@ protected:
         std::filesystem::remove_all(Dir);
     }
 
-    TKVRFormatterSetup Setup(bool WithWatchDog = false)
+    TKVRFormatterSetup MakeSetup(bool WithWatchDog = false)
     {
         TKVRFormatterSetup s;
         s.ProgramFolder = Dir.string() + "/";
@@ -126,7 +133,7 @@ protected:
 
     TKVRInfoFormatter& Make(std::vector<std::string> Args, bool WithWatchDog = false)
     {
-        return Make(Setup(WithWatchDog), std::move(Args));
+        return Make(MakeSetup(WithWatchDog), std::move(Args));
     }
 
     TKVRInfoFormatter& Make(TKVRFormatterSetup S, std::vector<std::string> Args)

@@ -121,7 +121,7 @@ TEST_F(FormatterTest, NewDateGivesNewFile)
 
 TEST_F(FormatterTest, UnwritableProgramFolderFallsBack)
 {
-    TKVRFormatterSetup s = Setup();
+    TKVRFormatterSetup s = MakeSetup();
     s.ProgramFolder = (Dir / "missing" / "bin").string();
     s.FallbackLogFolder = (Dir / "state").string();
     std::filesystem::create_directories(Dir / "state");

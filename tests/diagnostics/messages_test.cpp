@@ -42,7 +42,7 @@ TEST_F(FormatterTest, PresenterFailureGivesZero)
 
 TEST_F(FormatterTest, DefaultPresenterAnswersWithTheDefaultButton)
 {
-    TKVRFormatterSetup s = Setup();
+    TKVRFormatterSetup s = MakeSetup();
     s.Presenter = nullptr;
     TKVRInfoFormatter& f = Make(s, {});
     EXPECT_EQ(f.ShowMessage(0x6107001F, "Y!N"), mrNo);

@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FormatterTest, ProgramPathIsNotASwitch)
 {
-    F = std::make_unique<TKVRInfoFormatter>(Setup());
+    F = std::make_unique<TKVRInfoFormatter>(MakeSetup());
     const char* argv[] = {"-debug:0x8005", "-csdepth:3"};
     F->ParseSwitches(2, argv);
     EXPECT_EQ(F->Mask(), 0u);
