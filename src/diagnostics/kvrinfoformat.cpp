@@ -126,13 +126,13 @@ int DefaultModalResult(const std::string& Buttons)
     return mrOk;
 }
 
-int StderrMessagePresenter(int Kind, const std::string& Text, unsigned Code, const std::string& /*Buttons*/)
+int StderrMessagePresenter(int Kind, const std::string& Text, unsigned Code, const std::string& Buttons)
 {
     static const char* const Captions[8] = {"Message", "Warning", "Message", "Confirmation",
                                             "Information", "Error", "Message", "Message"};
     std::fprintf(stderr, "%s %08X: %s\n", Captions[Kind & 7], Code, Text.c_str());
     std::fflush(stderr);
-    return 0; // the caller turns 0 into the default button's result
+    return DefaultModalResult(Buttons);
 }
 
 TKVRFormatterSetup TKVRFormatterSetup::System()
@@ -327,10 +327,8 @@ int TKVRInfoFormatter::VShowMessage(unsigned Code, const char* Buttons, va_list 
         presenter = Setup.Presenter;
     }
     try {
-        if (presenter)
-            return presenter(static_cast<int>((Code >> 29) & 7), text, Code, buttons);
-        StderrMessagePresenter(static_cast<int>((Code >> 29) & 7), text, Code, buttons);
-        return DefaultModalResult(buttons);
+        const int kind = static_cast<int>((Code >> 29) & 7);
+        return presenter ? presenter(kind, text, Code, buttons) : StderrMessagePresenter(kind, text, Code, buttons);
     } catch (...) {
         Setup.DebugOutput(GetCodedMessageText(0xA1000006));
         return 0;

@@ -176,16 +176,20 @@ inline constexpr TKVRInfoFormatterAccess InfoFormatter{};
 class TKVRFI {
 public:
     explicit TKVRFI(const char* FunctionName)
-        : Formatter(TKVRInfoFormatter::Instance())
+        : TKVRFI(TKVRInfoFormatter::Instance(), FunctionName)
     {
-        Formatter.PushFunction(FunctionName);
     }
     TKVRFI(TKVRInfoFormatter& On, const char* FunctionName)
         : Formatter(On)
     {
-        Formatter.PushFunction(FunctionName);
+        if (Formatter.Mask() & tfCallStack)
+            Formatter.PushFunction(FunctionName);
     }
-    ~TKVRFI() { Formatter.PopFunction(); }
+    ~TKVRFI()
+    {
+        if (Formatter.Mask() & tfCallStack)
+            Formatter.PopFunction();
+    }
     TKVRFI(const TKVRFI&) = delete;
     TKVRFI& operator=(const TKVRFI&) = delete;
 
