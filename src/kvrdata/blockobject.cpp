@@ -2,8 +2,8 @@
 
 #include <set>
 
+#include "diagnostics/kvrinfoformat.h"
 #include "kvrdata/blockfilter.h"
-#include "kvrdata/blocktrace.h"
 #include "kvrdata/bovector.h"
 #include "kvrdata/initfilter.h"
 #include "kvrdata/sync.h"
@@ -120,13 +120,13 @@ bool TBlockObject::SetID(unsigned short NewID)
 
 void TBlockObject::BeforeChildModified(TBlockObject* Child)
 {
-    detail::TraceScope scope("TBlockObject::BeforeChildModified");
+    TKVRFI fi("TBlockObject::BeforeChildModified");
     NotifyParent(Child, "Before Modify ", &TBlockObject::BeforeChildModified);
 }
 
 void TBlockObject::AfterChildModified(TBlockObject* Child)
 {
-    detail::TraceScope scope("TBlockObject::AfterChildModified");
+    TKVRFI fi("TBlockObject::AfterChildModified");
     NotifyParent(Child, "After Modify ", &TBlockObject::AfterChildModified);
 }
 
@@ -135,7 +135,7 @@ void TBlockObject::NotifyParent(TBlockObject* Child, const char* Trace, void (TB
     // A child that died meanwhile is named by this object instead.
     const bool childLive = IsLiveInstance(Child);
     if (childLive)
-        detail::Trace(0x2005, Trace + Child->GetClassName());
+        InfoFormatter->Trace(0x2005, "%s%s", Trace, Child->GetClassName().c_str());
     if (Parent && IsLiveInstance(Parent))
         (Parent->*Notice)(childLive ? Child : this);
 }
@@ -185,8 +185,8 @@ bool TBlockObject::FromBinaryStream(TMemoryStream* Stream, bool Continue)
     const std::string name = GetClassName();
     const short r = filter.Read(name.c_str(), this);
     if (r >= bsFatal) {
-        detail::TraceScope scope("TBlockObject::FromBinaryStream");
-        detail::Trace(0x2002, "Error: " + MessageText(filter.GetWorstMessage()));
+        TKVRFI fi("TBlockObject::FromBinaryStream");
+        InfoFormatter->Trace(0x2002, "Error: %s", MessageText(filter.GetWorstMessage()).c_str());
     }
     return r < bsFatal;
 }

@@ -11,7 +11,7 @@
 #include <string>
 #include <type_traits>
 
-#include "kvrdata/blocktrace.h"
+#include "diagnostics/kvrassert.h"
 
 namespace Kvrdata_ns {
 
@@ -145,9 +145,8 @@ public:
 
     void SetLength(int L)
     {
-        KVRDATA_ASSERT(L <= N, "TBString<N>::SetLength");
-        if (L < 0)
-            L = 0;
+        KVR_ASSERT_IN("TBString<N>::SetLength", L <= N);
+        L = std::clamp(L, 0, N);
         this->Str.resize(static_cast<std::size_t>(L), '\0');
     }
 };
@@ -179,7 +178,7 @@ public:
     unsigned char* LockIOBuffer() override
     {
         this->FixLength();
-        KVRDATA_ASSERT(!IOBuffer, "TBVarString<N>::LockIOBuffer");
+        KVR_ASSERT_IN("TBVarString<N>::LockIOBuffer", !IOBuffer);
         // Zero-filled: a read that fails half-way leaves NULs, never bytes of an earlier use.
         IOBuffer = std::make_unique<unsigned char[]>(257);
         const std::size_t length = std::min<std::size_t>(this->Str.size(), MaxTransfer);

@@ -103,7 +103,7 @@ TEST(BlockValue, PrintfMayExceedNUntilTheNextCut)
 TEST(BlockValue, SetLengthAboveNIsAnAssertion)
 {
     TBString<4> s;
-    EXPECT_THROW(s.SetLength(5), std::logic_error);
+    EXPECT_THROW(s.SetLength(5), EAssertionFailed);
     s.SetLength(2);
     EXPECT_EQ(s.Length(), 2);
 }
