@@ -1,0 +1,179 @@
+#include "model/cardrecords.h"
+#include "model/recordtext.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace kvr::model;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+TChannelEntry Channel(const char* label, std::uint16_t id)
+{
+    TChannelEntry e;
+    std::strncpy(e.Label.data(), label, e.Label.size());
+    e.ID = id;
+    e.Level = 48;
+    e.SecondRef = 0x1234;
+    e.Extra = {7, 8};
+    return e;
+}
+
+} // namespace
+
+TEST(CardRecord, IOCardSizeAndRoundTrip)
+{
+    TCardRecord card;
+    card.CardType = 222;
+    for (int i = 0; i < 4; ++i)
+        card.Channels.push_back(Channel("Mic", static_cast<std::uint16_t>(0x0300 + i)));
+    const Bytes bytes = EncodeCardRecord(card);
+    ASSERT_EQ(bytes.size(), 100u);
+    EXPECT_EQ(CalcCardRecordSize(bytes), 100);
+    EXPECT_EQ(bytes[0], 0);
+    EXPECT_EQ(bytes[1], 222);
+    EXPECT_EQ(bytes[4 + 16], 0x03); // channel ID big-endian
+    EXPECT_EQ(bytes[4 + 17], 0x00);
+
+    TCardRecord back;
+    ASSERT_TRUE(DecodeCardRecord(bytes, back));
+    EXPECT_EQ(EncodeCardRecord(back), bytes);
+    EXPECT_EQ(back.Channels[3].ID, 0x0303);
+}
+
+TEST(CardRecord, DSPCardChannelWordIsLittleEndianNineBits)
+{
+    Bytes bytes = {0x03, 0x50, 0x05, 0xFE, 0, 3, 0, 0}; // 848, word 0xFE05
+    bytes.resize(8 + 24 * 5, 0);
+    EXPECT_EQ(DSPChannelCount(bytes), 5); // 0xFE05 & 0x1FF
+    TCardRecord card;
+    ASSERT_TRUE(DecodeCardRecord(bytes, card));
+    EXPECT_TRUE(card.IsDSP());
+    EXPECT_EQ(card.Channels.size(), 5u);
+    EXPECT_EQ(card.DSPVariant(), 3);
+    EXPECT_EQ(card.DSPFlags, 0xFE00);
+    EXPECT_EQ(EncodeCardRecord(card), bytes);
+}
+
+TEST(CardRecord, DamagedCountsAreClamped)
+{
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        std::size_t channels;
+        std::size_t gpios;
+    };
+    const Case cases[] = {
+        {"io count above payload", [] { Bytes b{0, 111, 200, 9}; b.resize(4 + 24 * 2 + 5); return b; }(), 2, 0},
+        {"gpio count above payload", [] { Bytes b{0, 111, 1, 50}; b.resize(4 + 24 + 16 + 3); return b; }(), 1, 1},
+        {"dsp word count 511", [] { Bytes b{0x03, 0x50, 0xFF, 0x01, 0, 2, 0, 0}; b.resize(8 + 24 + 10); return b; }(), 1, 0},
+        {"head only", Bytes{0, 111}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        TCardRecord card;
+        EXPECT_TRUE(DecodeCardRecord(c.bytes, card)) << c.name;
+        EXPECT_EQ(card.Channels.size(), c.channels) << c.name;
+        EXPECT_EQ(card.GPIOs.size(), c.gpios) << c.name;
+    }
+    TCardRecord card;
+    EXPECT_FALSE(DecodeCardRecord(Bytes{1}, card));
+    EXPECT_EQ(CardTypeOf(Bytes{1}), 0);
+}
+
+TEST(PotiAssign, SetRemovesAndAppendsOnePerPot)
+{
+    Bytes p = {3, 0, 1, 6, 5, 0, 4, 2};
+    PutPotiAssign(p, 5, 9, 0);
+    EXPECT_EQ(p, (Bytes{3, 0, 1, 6}));
+    PutPotiAssign(p, 5, 9, 2);
+    PutPotiAssign(p, 5, 8, 6);
+    EXPECT_EQ(p, (Bytes{3, 0, 1, 6, 5, 0, 8, 6}));
+    int slot = -1;
+    int input = -1;
+    ASSERT_TRUE(FindPotiAssign(p, 5, slot, input));
+    EXPECT_EQ(slot, 8);
+    EXPECT_EQ(input, 6);
+    EXPECT_FALSE(FindPotiAssign(p, 4, slot, input));
+
+    Bytes damaged = {3, 0, 1, 6, 9, 9}; // a torn tail stays behind the whole entries
+    PutPotiAssign(damaged, 7, 1, 2);
+    EXPECT_EQ(damaged, (Bytes{3, 0, 1, 6, 7, 0, 1, 2, 9, 9}));
+}
+
+TEST(RotSelSourceList, SetGetRemove)
+{
+    Bytes p;
+    PutRotSelSourceList(p, 4, -1);
+    EXPECT_TRUE(p.empty());
+    PutRotSelSourceList(p, 4, 2);
+    PutRotSelSourceList(p, 1, 0);
+    PutRotSelSourceList(p, 4, 7);
+    EXPECT_EQ(p, (Bytes{4, 7, 0, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(FindRotSelSourceList(p, 4), 7);
+    EXPECT_EQ(FindRotSelSourceList(p, 2), -1);
+    PutRotSelSourceList(p, 4, -1);
+    EXPECT_EQ(p, (Bytes{1, 0, 0, 0}));
+}
+
+TEST(ConsoleNames, DefaultsStoredAndShortStructures)
+{
+    std::string name;
+    EXPECT_EQ(ReadConsoleName({}, 2, name), 0);
+    EXPECT_EQ(name, "Console 3");
+
+    Bytes p;
+    std::array<std::uint8_t, 16> full{};
+    std::memcpy(full.data(), "ABCDEFGHIJKLMNOP", 16);
+    PutConsoleName(p, 1, full);
+    ASSERT_EQ(p.size(), 100u);
+    EXPECT_EQ(ReadConsoleName(p, 1, name), 1);
+    EXPECT_EQ(name, "ABCDEFGHIJKLMNOP"); // unterminated field stays bounded
+    EXPECT_EQ(ReadConsoleName(p, 5, name), 0);
+    EXPECT_EQ(name, "Console 6");
+
+    const Bytes shortStruct = {'A', 'B'}; // shorter than its fixed size
+    EXPECT_EQ(ReadConsoleName(shortStruct, 0, name), 1);
+    EXPECT_EQ(name, "AB");
+    EXPECT_EQ(ReadConsoleName(shortStruct, 4, name), 0);
+}
+
+TEST(FaderChannelLabels, NewestFirstOnePerChannel)
+{
+    Bytes p;
+    TFaderChannelLabel r;
+    r.Number = 1;
+    std::memcpy(r.Label.data(), "Studio Left", 11);
+    EXPECT_EQ(PutFaderChannelLabel(p, 3, r), 1);
+    std::memcpy(r.Label.data(), "Studio Right", 12);
+    EXPECT_EQ(PutFaderChannelLabel(p, 3, r), 1);
+    EXPECT_EQ(PutFaderChannelLabel(p, 4, r), 1);
+    ASSERT_EQ(p.size(), 2u + 2 * 18);
+    EXPECT_EQ(p[2], 4);
+    EXPECT_EQ(p[2 + 18], 3);
+    TFaderChannelLabel out;
+    ASSERT_TRUE(FindFaderChannelLabel(p, 3, out));
+    EXPECT_EQ(LabelText(out.Label), "Studio Right");
+
+    TFaderChannelLabel empty;
+    EXPECT_EQ(PutFaderChannelLabel(p, 3, empty), 1); // removed one
+    EXPECT_FALSE(FindFaderChannelLabel(p, 3, out));
+    EXPECT_EQ(PutFaderChannelLabel(p, 3, empty), 0);
+}
+
+TEST(FaderChannelLabels, DamagedRecordSizeIsSafe)
+{
+    const Bytes zeroStride = {0, 0, 5, 'x', 'y'};
+    TFaderChannelLabel out;
+    EXPECT_FALSE(FindFaderChannelLabel(zeroStride, 5, out));
+    Bytes copy = zeroStride;
+    TFaderChannelLabel r;
+    r.Number = 5;
+    EXPECT_EQ(PutFaderChannelLabel(copy, 5, r), 0);
+    EXPECT_EQ(copy, zeroStride);
+
+    Bytes shortStride = {0, 4, 5, 'a', 'b', 'c', 6, 'd', 'e', 'f'};
+    ASSERT_TRUE(FindFaderChannelLabel(shortStride, 6, out));
+    EXPECT_EQ(LabelText(out.Label), "def");
+}
