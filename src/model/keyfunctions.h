@@ -1,0 +1,49 @@
+#pragma once
+// Key-function records of console module entries (setup IDs 100-218) and the shared key tables
+// of fader-type modules (setup IDs 96-99). A module entry: bytes 0-1 module type (little-endian),
+// 2-3 console editor, 4 module number, 5 record count, then 42-byte key-function records.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace kvr::model {
+
+inline constexpr std::size_t kModuleHead = 6;
+inline constexpr std::size_t kKeyRecordSize = 42;
+inline constexpr std::uint8_t kNoKey = 255;
+using TKeyRecord = std::array<std::uint8_t, kKeyRecordSize>;
+
+// The 108 console module slots in ID order: 100 + 10 x row + position, rows 0-11, positions 0-8.
+std::array<std::uint8_t, 108> ConsoleModuleSlots();
+
+// Module type (little-endian word at 0-1), 0 for a short entry.
+int ModuleType(std::span<const std::uint8_t> entry);
+// Highest key number a module type carries; -1 for types that carry none.
+int ModuleKeyCount(int moduleType);
+// Key records of an entry; a count larger than the entry holds is clamped.
+std::size_t KeyRecordCount(std::span<const std::uint8_t> entry);
+
+struct TSharedKeyTable {
+    std::uint8_t SetupID;
+    int TableType;
+    int Modulo;
+    int ReservedKey; // -1: none
+};
+// The shared table of a fader-type module type.
+std::optional<TSharedKeyTable> SharedKeyTableOf(int moduleType);
+// The key within the shared table (a reserved key stays itself).
+int FoldKey(const TSharedKeyTable& table, int key);
+
+bool IsEmptyKeyRecord(std::span<const std::uint8_t, kKeyRecordSize> record);
+// The first record of the entry whose byte 0 is key.
+std::optional<TKeyRecord> FindKeyRecord(std::span<const std::uint8_t> entry, int key);
+
+// Removes the records of key, appends record when it is not empty, forces the module type of a
+// shared table, and cleans the records (dropping keys above the type's key count and repeats).
+// An absent entry (empty payload) starts as the 6-byte head.
+void PutKeyRecord(std::vector<std::uint8_t>& entry, int key, const TKeyRecord& record, std::optional<int> forcedType);
+
+} // namespace kvr::model
