@@ -225,7 +225,7 @@ int PutFaderChannelLabel(std::vector<std::uint8_t>& payload, int number, const T
     if (payload.empty())
         payload = {0, static_cast<std::uint8_t>(kFaderChannelLabelSize)};
     if (payload.size() < 2 || readBE16(payload, 0) == 0)
-        return 0; // damaged: no record size to walk by
+        return -1; // damaged: no record size to walk by
     const FixedList list{2, readBE16(payload, 0)};
     int removed = 0;
     for (std::size_t i = 0; i < list.count(payload.size());) {

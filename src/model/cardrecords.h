@@ -75,7 +75,7 @@ inline constexpr std::uint16_t kFaderChannelLabelSize = 18;
 bool FindFaderChannelLabel(std::span<const std::uint8_t> payload, int number, TFaderChannelLabel& out);
 // Removes the records of the number and, when record.Number is not 0, puts the record at the
 // front. Returns what the device accessor returns: removed records, or 1 after an insert.
-// A damaged structure (record size 0) is left unchanged and gives 0.
+// A damaged structure (record size 0) is left unchanged and gives -1.
 int PutFaderChannelLabel(std::vector<std::uint8_t>& payload, int number, const TFaderChannelLabel& record);
 
 } // namespace kvr::model

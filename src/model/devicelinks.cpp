@@ -77,7 +77,7 @@ int FreeDeviceLinkID(std::span<const std::uint8_t> payload)
     return id < kMaxDeviceLinks ? id : -1;
 }
 
-std::optional<TDeviceLink> FindDeviceLink(std::span<const std::uint8_t> payload, int id)
+std::optional<TDeviceLink> FindStoredLink(std::span<const std::uint8_t> payload, int id)
 {
     for (std::size_t i = 0; i < DeviceLinkCount(payload); ++i)
         if (payload[kLinkList.offset(i)] == id)
@@ -92,8 +92,8 @@ int ScoreDeviceLinks(std::span<const std::uint8_t> payload, int channel, int dev
         if (lastID != nullptr)
             *lastID = l.ID;
         const int mask = l.Type == 1 ? 0x5FFE : 0x5FFF;
-        const bool source = l.SDev == device && side != lsTargetSide && (l.SPort & mask) == (channel & mask);
-        const bool target = l.TDev == device && side != lsSourceSide && (l.TPort & mask) == (channel & mask);
+        const bool source = l.SDev == device && side != lkTargetSide && (l.SPort & mask) == (channel & mask);
+        const bool target = l.TDev == device && side != lkSourceSide && (l.TPort & mask) == (channel & mask);
         int score = (source ? 2 : 0) + (target ? 1 : 0);
         if (l.Type == 2)
             score += (target ? 2 : 0) + (source ? 1 : 0);

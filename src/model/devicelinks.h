@@ -40,10 +40,10 @@ std::string DeviceLinkToText(const TDeviceLink& link);
 std::size_t DeviceLinkCount(std::span<const std::uint8_t> payload);
 // The lowest ID no stored record has, or -1 when it would pass 63.
 int FreeDeviceLinkID(std::span<const std::uint8_t> payload);
-std::optional<TDeviceLink> FindDeviceLink(std::span<const std::uint8_t> payload, int id);
+std::optional<TDeviceLink> FindStoredLink(std::span<const std::uint8_t> payload, int id);
 
 // Side selection of FindDeviceLink.
-enum TLinkSide : int { lsEither = 0, lsTargetSide = 1, lsSourceSide = 2 };
+enum TLinkSide : int { lkEither = 0, lkTargetSide = 1, lkSourceSide = 2 };
 // 0 not linked, 2 feeds a link, 1 fed by a link, 3 both; lastID as the device accessor gives it.
 int ScoreDeviceLinks(std::span<const std::uint8_t> payload, int channel, int device, int side, int* lastID);
 

@@ -170,7 +170,7 @@ TEST(FaderChannelLabels, DamagedRecordSizeIsSafe)
     Bytes copy = zeroStride;
     TFaderChannelLabel r;
     r.Number = 5;
-    EXPECT_EQ(PutFaderChannelLabel(copy, 5, r), 0);
+    EXPECT_EQ(PutFaderChannelLabel(copy, 5, r), -1);
     EXPECT_EQ(copy, zeroStride);
 
     Bytes shortStride = {0, 4, 5, 'a', 'b', 'c', 6, 'd', 'e', 'f'};

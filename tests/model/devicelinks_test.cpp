@@ -74,8 +74,8 @@ TEST(DeviceLinks, FindScores)
     const Case cases[] = {
         {0x0102, 1, 0, 2, 4}, {0x0103, 1, 0, 2, 4}, {0x0104, 1, 0, 0, 7},
         {0x0A00, 0, 0, 3, 6}, {0x0B00, 3, 0, 3, 6},
-        {0x0305, 2, 0, 1, 4}, {0x0305, 2, lsSourceSide, 0, 7}, {0x0102, 1, lsTargetSide, 1, 7},
-        {0x2102, 1, lsTargetSide, 1, 7}, // phase and stereo flags ignored under 0x5FFF
+        {0x0305, 2, 0, 1, 4}, {0x0305, 2, lkSourceSide, 0, 7}, {0x0102, 1, lkTargetSide, 1, 7},
+        {0x2102, 1, lkTargetSide, 1, 7}, // phase and stereo flags ignored under 0x5FFF
     };
     for (const auto& c : cases) {
         int id = -1;

@@ -1,0 +1,54 @@
+#pragma once
+// A device with a recording host and recorders in the record accessors' call points.
+
+#include "model/device.h"
+#include "model/recordhooks.h"
+#include "recordinghost.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace kvr::model::test {
+
+struct AdaptCall {
+    int a, b, mode;
+    bool operator==(const AdaptCall&) const = default;
+};
+
+class RecordTest : public ::testing::Test {
+protected:
+    RecordTest()
+    {
+        Hooks().AdaptLogics = [this](TDevice&, int a, int b, int mode) { adapted.push_back({a, b, mode}); };
+        Hooks().DeleteCleanFeed = [this](TDevice&, int n) { cleanFeedsDeleted.push_back(n); };
+        Hooks().TrimFixedInserts = [this](TDevice&) { ++trims; };
+        Hooks().RemovePoolLinesOfLink = [this](TDevice&, const TDeviceLinkRecord& r) { poolLinksRemoved.push_back(r); };
+    }
+    ~RecordTest() override { Hooks() = RecordHooks{}; }
+
+    static void MakeDummy(TDevice& device)
+    {
+        auto header = device.GetHeader();
+        header[dh::DummyDevModel] = 27;
+        device.SetHeader(header, false);
+    }
+
+    // A console module entry: type (little-endian), module number, no key records.
+    static std::vector<std::uint8_t> ModuleEntry(int type, int number)
+    {
+        return {static_cast<std::uint8_t>(type & 0xFF), static_cast<std::uint8_t>(type >> 8), 0, 0,
+                static_cast<std::uint8_t>(number), 0};
+    }
+
+    RecordingHost host;
+    TDevice device;
+    std::vector<AdaptCall> adapted;
+    std::vector<int> cleanFeedsDeleted;
+    int trims = 0;
+    std::vector<TDeviceLinkRecord> poolLinksRemoved;
+};
+
+} // namespace kvr::model::test
