@@ -45,14 +45,6 @@ void EncodeChannel(ByteWriter& w, const TChannelEntry& e)
 
 } // namespace
 
-int CalcCardRecordSize(std::span<const std::uint8_t> record)
-{
-    const int channels = record.size() > 2 ? record[2] : 0;
-    const int gpios = record.size() > 3 ? record[3] : 0;
-    return static_cast<int>(kIOHead) + static_cast<int>(kChannelEntrySize) * channels +
-           static_cast<int>(kGPIOEntrySize) * gpios;
-}
-
 std::uint16_t CardTypeOf(std::span<const std::uint8_t> record)
 {
     return record.size() >= 2 ? readBE16(record, 0) : 0;

@@ -40,8 +40,6 @@ struct TCardRecord {
     std::uint8_t DSPVariant() const { return DSPBytes[1]; }
 };
 
-// Stored length of an I/O card record: 4 + 24 x channels + 16 x GPIOs (bytes 2 and 3).
-int CalcCardRecordSize(std::span<const std::uint8_t> record);
 // Card type (bytes 0-1 big-endian), 0 for an empty or too short record.
 std::uint16_t CardTypeOf(std::span<const std::uint8_t> record);
 // Channel count of a DSP card record: the low 9 bits of the little-endian word at 2-3.

@@ -3,6 +3,7 @@
 #include "model/cardrecords.h"
 #include "model/device.h"
 #include "model/keyaccess.h"
+#include "model/keyrecords.h"
 #include "model/recordhooks.h"
 #include "model/recordtext.h"
 #include "model/smallrecordaccess.h"
@@ -65,10 +66,10 @@ bool KeySelectsChannel(const TKeyRecord& r, int moduleType, int number)
 
 void RedirectChannelKeys(TDevice& device, int number, int replacement)
 {
-    for (const std::uint8_t slot : ConsoleModuleSlots()) {
+    ForEachModuleSlot([&](std::uint8_t slot) {
         std::vector<std::uint8_t> entry;
         if (!device.GetSetupData(slot, entry))
-            continue;
+            return;
         const int type = ModuleType(entry);
         int last = ModuleKeyCount(type) + (type == 13 ? 5 : 0);
         if (const auto table = SharedKeyTableOf(type))
@@ -81,7 +82,7 @@ void RedirectChannelKeys(TDevice& device, int number, int replacement)
             r[36] = static_cast<std::uint8_t>(replacement);
             SetKeyFunction(device, key, r, own, slot);
         }
-    }
+    });
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "model/keyaccess.h"
 
 #include "model/device.h"
+#include "model/keyrecords.h"
 #include "model/recordhooks.h"
 
 namespace kvr::model {
@@ -9,16 +10,6 @@ namespace {
 
 constexpr int kLogicKeyBase = 1;
 constexpr int kKeysPerBlock = 32;
-
-bool HasLogicKeys(int moduleType)
-{
-    switch (moduleType) {
-    case 10: case 11: case 12: case 13: case 25: case 26:
-        return true;
-    default:
-        return false;
-    }
-}
 
 std::vector<std::uint8_t> EmptyTable(int tableType)
 {
@@ -80,7 +71,7 @@ void SetKeyFunction(TDevice& device, int key, const TKeyRecord& record, int own,
     device.SetSetupData(target, entry);
     // The key's logic source goes with its function; the references are cleared after the
     // entry is stored so that the adaptation's own changes to it are not overwritten.
-    if (IsEmptyKeyRecord(stored) && !forcedType && HasLogicKeys(moduleType))
+    if (IsEmptyKeyRecord(stored) && !forcedType && HasOwnKeyRecords(moduleType))
         AdaptLogics(device, kLogicKeyBase + kKeysPerBlock * entry[4] + key, 0, amDelete);
 }
 

@@ -20,16 +20,6 @@ constexpr TSharedKeyTable kSharedTables[] = {
 
 } // namespace
 
-std::array<std::uint8_t, 108> ConsoleModuleSlots()
-{
-    std::array<std::uint8_t, 108> slots{};
-    std::size_t i = 0;
-    for (int row = 0; row < 12; ++row)
-        for (int position = 0; position < 9; ++position)
-            slots[i++] = static_cast<std::uint8_t>(100 + 10 * row + position);
-    return slots;
-}
-
 int ModuleType(std::span<const std::uint8_t> entry)
 {
     return entry.size() >= 2 ? readLE16(entry, 0) : 0;

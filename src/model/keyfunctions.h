@@ -16,9 +16,6 @@ inline constexpr std::size_t kKeyRecordSize = 42;
 inline constexpr std::uint8_t kNoKey = 255;
 using TKeyRecord = std::array<std::uint8_t, kKeyRecordSize>;
 
-// The 108 console module slots in ID order: 100 + 10 x row + position, rows 0-11, positions 0-8.
-std::array<std::uint8_t, 108> ConsoleModuleSlots();
-
 // Module type (little-endian word at 0-1), 0 for a short entry.
 int ModuleType(std::span<const std::uint8_t> entry);
 // Highest key number a module type carries; -1 for types that carry none.

@@ -2,6 +2,7 @@
 
 #include "model/device.h"
 #include "model/keyfunctions.h"
+#include "model/keyrecords.h"
 #include "model/project.h"
 #include "model/recordhooks.h"
 #include "model/recordtext.h"
@@ -57,16 +58,17 @@ int FindPotModule(TDevice& device, int block, std::vector<std::uint8_t>& entry)
 {
     if (device.IsDummy())
         return 0;
-    for (const std::uint8_t slot : ConsoleModuleSlots()) {
+    bool found = false;
+    ForEachModuleSlot([&](std::uint8_t slot) {
         std::vector<std::uint8_t> e;
-        if (!device.GetSetupData(slot, e) || e.size() <= 4)
-            continue;
+        if (found || !device.GetSetupData(slot, e) || e.size() <= 4)
+            return;
         if (e[4] == block && HasPots(ModuleType(e))) {
             entry = std::move(e);
-            return 1;
+            found = true;
         }
-    }
-    return 0;
+    });
+    return found ? 1 : 0;
 }
 
 int GetSourceList(TDevice& device, int list, TSourceList& out)

@@ -1,4 +1,5 @@
 #include "model/cardrecords.h"
+#include "model/device.h"
 #include "model/recordtext.h"
 
 #include <gtest/gtest.h>

@@ -31,12 +31,8 @@ std::vector<int> Keys(const Bytes& entry)
 
 } // namespace
 
-TEST(KeyFunctions, ModuleSlotsAndTypes)
+TEST(KeyFunctions, ModuleTypes)
 {
-    const auto slots = ConsoleModuleSlots();
-    EXPECT_EQ(slots.front(), 100);
-    EXPECT_EQ(slots[9], 110);
-    EXPECT_EQ(slots.back(), 218);
     EXPECT_EQ(ModuleType(Bytes{0x1D, 0x00}), 29); // little-endian
     EXPECT_EQ(ModuleKeyCount(12), 57);
     EXPECT_EQ(ModuleKeyCount(35), -1);
