@@ -1,0 +1,45 @@
+#pragma once
+// The fitting on a device: gathers the inputs from the image once per run, runs the fitting,
+// stores counters, flag words, the capacity byte and structure 18, and writes the report.
+
+#include <string>
+#include <vector>
+
+#include "model/dspfit.h"
+#include "model/limits.h"
+
+namespace kvr::model {
+
+class TDevice;
+
+// Sub-types (card record byte 5) of the DSP cards in the frame's slots, in slot order.
+std::vector<std::uint8_t> DSPCardVariants(const TDevice& dev);
+// Header byte 61, written without a change stamp (derived data).
+void WriteBusCapacity(TDevice& dev, int capacity);
+
+// Reads everything the fitting and the violation list need from the image, each structure once.
+FittingInput GatherFittingInput(const TDevice& dev);
+
+// The fitting run behind TDevice::CheckDSPResources. Returns the report's file name when option
+// bit 0 asked for it and it was written, else an empty text. A dummy device is left alone.
+std::string RunDSPFitting(TDevice& dev, int options);
+
+// The "Fitting report" command: one run with the report, whose failure is always reported.
+std::string WriteFittingReport(TDevice& dev);
+
+// Counts the unknown functions of fader chains and fixed processings; sets or clears bit 0x10.
+int CountUnknownDSPFunctions(TDevice& dev);
+
+// Limit words (0 for a device of another model).
+void SetLimitExceeded(TDevice& dev, std::uint32_t bits);
+void ClearLimitExceeded(TDevice& dev, std::uint32_t bits);
+std::uint32_t IsLimitReached(const TDevice& dev, std::uint32_t mask);
+std::uint32_t GetLimitExceeded(const TDevice& dev);
+// The violation list; capacity limits the unknown-function entries (the lock window passes 100).
+std::vector<TConfigViolation> GetConfigViolations(const TDevice& dev, int capacity);
+
+class TProject;
+// Number of devices among the project's devices that exceed a limit.
+int CountDevicesOverLimit(TProject& project);
+
+} // namespace kvr::model
