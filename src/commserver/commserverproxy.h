@@ -1,0 +1,58 @@
+#pragma once
+// Client-side proxy of the communication server: each ICommServer call becomes one framed call
+// over the per-user local socket, or over TCP to a server on a named machine. Calls block with
+// bounded waits; a server that is gone, silent or garbled gives a negative HRESULT and the
+// connection is dropped, to be made anew by the next call.
+
+#include <memory>
+#include <string>
+
+#include "commserver/rpcclient.h"
+
+class QIODevice;
+
+namespace kvr::commserver {
+
+struct ProxyEndpoint {
+    std::string localSocket; // path of the server's local socket; used when host is empty
+    std::string host;        // named machine
+    std::uint16_t port = 0;  // its TCP port
+};
+
+struct ProxyTimeouts {
+    int connectMs = 2000;
+    int callMs = 5000; // a call's own wait, on top of the time-out a waiting read asks for
+};
+
+class CommServerProxy : public RpcClientBase {
+public:
+    explicit CommServerProxy(ProxyEndpoint endpoint, ProxyTimeouts timeouts = {});
+    ~CommServerProxy() override;
+
+    CommServerProxy(const CommServerProxy&) = delete;
+    CommServerProxy& operator=(const CommServerProxy&) = delete;
+
+    // Connects now (the calls connect on demand as well); true when the server accepted us.
+    bool connectToServer();
+    bool isConnected() const;
+    void disconnectFromServer();
+
+protected:
+    RpcReply transact(RpcMethod method, RpcValues inputs, std::int32_t waitHintMs) override;
+
+private:
+    RpcReply failAndDrop(HResult hresult);
+
+    ProxyEndpoint endpoint_;
+    ProxyTimeouts timeouts_;
+    std::unique_ptr<QIODevice> socket_;
+    std::uint32_t nextCall_ = 1;
+};
+
+// The local socket of the server of the current user: <folder>/rurez.sock, where the folder is
+// KVR_RUREZ_DIR, else $XDG_RUNTIME_DIR/kvr, else /tmp/kvr-<uid>.
+std::string defaultServerFolder();
+std::string serverSocketPath(const std::string& folder);
+std::string serverLockPath(const std::string& folder);
+
+} // namespace kvr::commserver

@@ -1,0 +1,452 @@
+#include "commserver/server/commservercore.h"
+
+#include <QElapsedTimer>
+#include <utility>
+#include <QFile>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <chrono>
+
+#include "commserver/server/udphub.h"
+#include "kvrdata/byteorder.h"
+
+namespace kvr::commserver {
+
+namespace {
+
+// The server's version as GetVersion reports it.
+constexpr std::int32_t ServerVersion = MinimumServerVersion;
+
+RpcReply reply(std::int32_t result) { return RpcReply{HrOk, {result}}; }
+RpcReply replyBytes(Bytes bytes, std::int32_t result) { return RpcReply{HrOk, {std::move(bytes), result}}; }
+
+template <typename T>
+void pushBounded(std::deque<T>& queue, T value, std::size_t limit)
+{
+    if (limit == 0)
+        return;
+    while (queue.size() >= limit)
+        queue.pop_front(); // the oldest goes when full
+    queue.push_back(std::move(value));
+}
+
+} // namespace
+
+struct CommServerCore::Waiter {
+    std::int32_t handle = 0;
+    Done done;
+    QTimer* timer = nullptr;
+};
+
+struct CommServerCore::Client {
+    std::unique_ptr<DeviceLink> link;
+    Done pendingOpen;
+    std::uint32_t filter = 0;
+    std::uint32_t mask = 0;
+    std::deque<Bytes> blocks;
+    std::deque<Bytes> udp;
+    std::deque<Bytes> udpV6;
+    std::int32_t logTypes = 0;
+    std::deque<std::uint64_t> waiters;
+};
+
+CommServerCore::CommServerCore(ServerConfig config, QObject* parent) : QObject(parent), config_(std::move(config)) {}
+
+CommServerCore::~CommServerCore()
+{
+    // Answer nobody: whoever waits is going away with us.
+    for (auto& [id, waiter] : waiters_)
+        waiter->done = nullptr;
+    for (auto& [H, c] : clients_)
+        c->pendingOpen = nullptr;
+}
+
+bool CommServerCore::start(std::string* error)
+{
+    udp_ = std::make_unique<UdpHub>(config_);
+    udp_->onDatagram = [this](std::uint32_t ip, std::uint16_t port, const Bytes& datagram) { udpReceived(ip, port, datagram); };
+    return udp_->bind(error);
+}
+
+std::uint16_t CommServerCore::udpPort() const { return udp_ ? udp_->port() : 0; }
+
+CommServerCore::Client* CommServerCore::client(std::int32_t H, bool create)
+{
+    auto it = clients_.find(H);
+    if (it != clients_.end())
+        return it->second.get();
+    if (!create || clients_.size() >= config_.maxClients)
+        return nullptr;
+    return clients_.emplace(H, std::make_unique<Client>()).first->second.get();
+}
+
+void CommServerCore::releaseHandles(const std::set<std::int32_t>& handles)
+{
+    for (const std::int32_t H : handles)
+        closeClient(H);
+}
+
+void CommServerCore::closeClient(std::int32_t H)
+{
+    auto it = clients_.find(H);
+    if (it == clients_.end())
+        return;
+    std::unique_ptr<Client> gone = std::move(it->second);
+    clients_.erase(it);
+    if (gone->pendingOpen)
+        gone->pendingOpen(reply(ResultNoConnection));
+    for (const std::uint64_t id : gone->waiters) {
+        auto w = waiters_.find(id);
+        if (w == waiters_.end())
+            continue;
+        std::unique_ptr<Waiter> waiter = std::move(w->second);
+        waiters_.erase(w);
+        delete waiter->timer;
+        if (waiter->done)
+            waiter->done(replyBytes({}, ResultNotConnected));
+    }
+}
+
+void CommServerCore::openLink(std::int32_t H, std::unique_ptr<DeviceLink> link, Done done)
+{
+    Client* c = client(H, true);
+    if (!c) {
+        done(reply(ResultNoConnection));
+        return;
+    }
+    if (c->pendingOpen)
+        std::exchange(c->pendingOpen, nullptr)(reply(ResultNoConnection));
+    c->link = std::move(link);
+    c->pendingOpen = std::move(done);
+    DeviceLink* raw = c->link.get();
+    raw->onFrame = [this, H](const DeviceFrame& frame) { frameFromDevice(H, frame); };
+    raw->onOpened = [this, H, raw](bool ok) {
+        Client* c = client(H, false);
+        if (!c || c->link.get() != raw || !c->pendingOpen)
+            return;
+        Done done = std::exchange(c->pendingOpen, nullptr);
+        if (!ok)
+            QTimer::singleShot(0, this, [this, H, raw] {
+                Client* c = client(H, false);
+                if (c && c->link.get() == raw)
+                    c->link.reset();
+            });
+        log(H, ok ? "link open" : "link failed");
+        done(reply(ok ? ResultOk : ResultNoConnection));
+    };
+    raw->open();
+}
+
+void CommServerCore::frameFromDevice(std::int32_t H, const DeviceFrame& frame)
+{
+    Client* c = client(H, false);
+    if (!c)
+        return;
+    if ((frame.id & c->mask) != (c->filter & c->mask))
+        return;
+    if (c->logTypes != 0)
+        log(H, "recv " + std::to_string(frame.id) + " len " + std::to_string(frame.len));
+    if (!c->waiters.empty()) {
+        const std::uint64_t id = c->waiters.front();
+        c->waiters.pop_front();
+        auto w = waiters_.find(id);
+        if (w != waiters_.end()) {
+            std::unique_ptr<Waiter> waiter = std::move(w->second);
+            waiters_.erase(w);
+            delete waiter->timer;
+            if (waiter->done) {
+                waiter->done(replyBytes(clientBlockFromFrame(frame), ResultOk));
+                return;
+            }
+        }
+    }
+    pushBounded(c->blocks, clientBlockFromFrame(frame), config_.blockQueueLimit);
+}
+
+namespace {
+std::int32_t emptyReadResult(const DeviceLink* link)
+{
+    if (!link)
+        return ResultNotConnected;
+    switch (link->state()) {
+    case DeviceLink::State::Reconnecting: return ResultReconnecting;
+    case DeviceLink::State::Lost: return ResultConnectionLost;
+    case DeviceLink::State::Failed:
+    case DeviceLink::State::Idle: return ResultNotConnected;
+    default: return ResultNothingQueued;
+    }
+}
+} // namespace
+
+void CommServerCore::readBlock(std::int32_t H, std::int32_t timeoutMs, Done done)
+{
+    Client* c = client(H, false);
+    if (!c) {
+        done(replyBytes({}, ResultNotConnected));
+        return;
+    }
+    if (!c->blocks.empty()) {
+        Bytes block = std::move(c->blocks.front());
+        c->blocks.pop_front();
+        done(replyBytes(std::move(block), ResultOk));
+        return;
+    }
+    const std::int32_t result = emptyReadResult(c->link.get());
+    if (result != ResultNothingQueued || timeoutMs <= 0) {
+        done(replyBytes({}, result));
+        return;
+    }
+    const std::uint64_t id = nextWaiter_++;
+    auto waiter = std::make_unique<Waiter>();
+    waiter->handle = H;
+    waiter->done = std::move(done);
+    waiter->timer = new QTimer(this);
+    waiter->timer->setSingleShot(true);
+    connect(waiter->timer, &QTimer::timeout, this, [this, id] { finishWaiter(id); });
+    waiter->timer->start(timeoutMs);
+    waiters_.emplace(id, std::move(waiter));
+    c->waiters.push_back(id);
+}
+
+void CommServerCore::finishWaiter(std::uint64_t id)
+{
+    auto w = waiters_.find(id);
+    if (w == waiters_.end())
+        return;
+    std::unique_ptr<Waiter> waiter = std::move(w->second);
+    waiters_.erase(w);
+    waiter->timer->deleteLater();
+    Client* c = client(waiter->handle, false);
+    if (c)
+        std::erase(c->waiters, id);
+    if (waiter->done)
+        waiter->done(replyBytes({}, c ? emptyReadResult(c->link.get()) : ResultNotConnected));
+}
+
+void CommServerCore::sendBlock(std::int32_t H, const Bytes& block, Done done)
+{
+    Client* c = client(H, false);
+    if (!c || !c->link) {
+        done(reply(ResultNotConnected));
+        return;
+    }
+    switch (c->link->state()) {
+    case DeviceLink::State::Reconnecting: done(reply(ResultReconnecting)); return;
+    case DeviceLink::State::Lost: done(reply(ResultNoConnection)); return;
+    case DeviceLink::State::Connected: break;
+    default: done(reply(ResultNotConnected)); return;
+    }
+    const auto frame = frameFromClientBlock(block);
+    if (!frame) {
+        done(reply(ResultInvalidArgument));
+        return;
+    }
+    if (c->logTypes != 0)
+        log(H, "send " + std::to_string(frame->id) + " len " + std::to_string(frame->len));
+    done(reply(c->link->send(*frame) ? ResultOk : ResultReconnecting));
+}
+
+void CommServerCore::ping(const std::string& host, std::int32_t timeoutMs, Done done)
+{
+    // Without the right to send ICMP, the time of a TCP connect to the device port.
+    auto* socket = new QTcpSocket(this);
+    auto* timer = new QTimer(socket);
+    auto clock = std::make_shared<QElapsedTimer>();
+    auto finish = std::make_shared<Done>(std::move(done));
+    auto complete = [socket, finish, clock](bool ok) {
+        if (!*finish)
+            return;
+        Done d = std::exchange(*finish, nullptr);
+        socket->disconnect();
+        socket->abort();
+        socket->deleteLater();
+        // A non-zero HRESULT that is not negative: no answer, yet the server itself is fine.
+        d(ok ? RpcReply{HrOk, {static_cast<std::int32_t>(clock->elapsed())}} : RpcReply{1, {std::int32_t{-1}}});
+    };
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, socket, [complete] { complete(false); });
+    connect(socket, &QTcpSocket::connected, socket, [complete] { complete(true); });
+    connect(socket, &QTcpSocket::errorOccurred, socket, [complete](QAbstractSocket::SocketError) { complete(false); });
+    clock->start();
+    timer->start(std::clamp(timeoutMs, 1, 30000));
+    socket->connectToHost(QString::fromStdString(host), config_.devicePort);
+}
+
+void CommServerCore::log(std::int32_t H, const std::string& line)
+{
+    Client* c = client(H, false);
+    if (!c || c->logTypes == 0 || config_.folder.empty())
+        return;
+    QFile file(QString::fromStdString(config_.folder + "/rurez.log"));
+    // The log stays small: it starts afresh past a megabyte.
+    if (file.size() > 1024 * 1024)
+        file.remove();
+    if (file.open(QIODevice::Append | QIODevice::Text))
+        file.write(QByteArray::fromStdString(std::to_string(H) + " " + line + "\n"));
+}
+
+void CommServerCore::udpReceived(std::uint32_t fromIp, std::uint16_t fromPort, const Bytes& datagram)
+{
+    (void)fromPort;
+    const Bytes older = olderUdpRecord(fromIp, datagram);
+    for (auto& [H, c] : clients_)
+        pushBounded(c->udp, older, config_.udpQueueLimit);
+    if (datagram.size() >= 8 && readBE32(datagram, 0) == StatusMagic) {
+        // A device on a serial line has no address; its serial number tells it apart.
+        const std::uint32_t key = fromIp != 0 ? fromIp : readBE32(datagram, 4) & 0xFFFFFF;
+        if (statusRecords_.size() < 1024 || statusRecords_.count(key))
+            statusRecords_[key] = Collected{std::chrono::steady_clock::now(), older};
+    }
+}
+
+Bytes CommServerCore::broadcastCollection()
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::erase_if(statusRecords_, [&](const auto& entry) {
+        return now - entry.second.at > std::chrono::milliseconds(config_.broadcastMaxAgeMs);
+    });
+    Bytes out;
+    out.reserve(4 + statusRecords_.size() * OlderUdpRecordSize);
+    ByteWriter w(out);
+    w.be16(static_cast<std::uint16_t>(OlderUdpRecordSize));
+    w.be16(0);
+    for (const auto& [key, entry] : statusRecords_)
+        w.bytes(entry.record);
+    return out;
+}
+
+void CommServerCore::popQueue(std::int32_t H, bool older, Done done)
+{
+    Client* c = client(H, true);
+    if (!c) {
+        done(replyBytes({}, ResultNotConnected));
+        return;
+    }
+    auto& queue = older ? c->udp : c->udpV6;
+    if (queue.empty()) {
+        done(replyBytes({}, ResultNothingQueued));
+        return;
+    }
+    Bytes msg = std::move(queue.front());
+    queue.pop_front();
+    done(replyBytes(std::move(msg), ResultOk));
+}
+
+void CommServerCore::call(RpcMethod method, const RpcValues& in, Done done)
+{
+    const auto H = [&] { return rpcInt(in, 0); };
+    switch (method) {
+    case RpcMethod::CloseConnection:
+        if (Client* c = client(H(), false)) {
+            if (c->pendingOpen)
+                std::exchange(c->pendingOpen, nullptr)(reply(ResultNoConnection));
+            c->link.reset();
+            c->blocks.clear();
+        }
+        done(reply(ResultOk));
+        return;
+    case RpcMethod::GetUDPStatus:
+    case RpcMethod::GetUDPStatusV6:
+        done(reply(udp_ ? ResultOk : ResultNotConnected));
+        return;
+    case RpcMethod::GetVersion:
+        done(reply(ServerVersion));
+        return;
+    case RpcMethod::OpenSerialConnection: {
+        const auto it = config_.serialPorts.find(rpcInt(in, 1));
+        if (it == config_.serialPorts.end()) {
+            done(reply(ResultNoConnection));
+            return;
+        }
+        openLink(H(), std::make_unique<SerialDeviceLink>(it->second, config_.link), std::move(done));
+        return;
+    }
+    case RpcMethod::OpenTCPConnection: {
+        const std::int32_t port = rpcInt(in, 2);
+        if (rpcText(in, 1).empty() || port <= 0 || port > 65535) {
+            done(reply(ResultNoConnection));
+            return;
+        }
+        openLink(H(), std::make_unique<TcpDeviceLink>(rpcText(in, 1), static_cast<std::uint16_t>(port), config_.link), std::move(done));
+        return;
+    }
+    case RpcMethod::ReadBlock:
+    case RpcMethod::ReadBlock2:
+        readBlock(H(), 0, std::move(done));
+        return;
+    case RpcMethod::ReadBlockEx:
+    case RpcMethod::ReadBlockEx2:
+        readBlock(H(), std::clamp(rpcInt(in, 1), 0, 60000), std::move(done));
+        return;
+    case RpcMethod::ReadUDPBlock:
+        popQueue(H(), true, std::move(done));
+        return;
+    case RpcMethod::ReadUDPBlockV6:
+        popQueue(H(), false, std::move(done));
+        return;
+    case RpcMethod::SendBlock:
+        sendBlock(H(), rpcBytes(in, 1), std::move(done));
+        return;
+    case RpcMethod::SendUDPBlock: {
+        const auto out = outgoingFromOlderRecord(rpcBytes(in, 1));
+        if (!out || !udp_) {
+            done(reply(ResultInvalidArgument));
+            return;
+        }
+        done(reply(udp_->send(out->ip, config_.deviceUdpPort, out->datagram) ? ResultOk : ResultNoConnection));
+        return;
+    }
+    case RpcMethod::SetFilter:
+        if (Client* c = client(H(), true)) {
+            c->filter = static_cast<std::uint32_t>(rpcInt(in, 1));
+            c->mask = static_cast<std::uint32_t>(rpcInt(in, 2));
+            done(reply(ResultOk));
+        } else {
+            done(reply(ResultNotConnected));
+        }
+        return;
+    case RpcMethod::ReadUDPBroadCasts:
+        done(replyBytes(broadcastCollection(), ResultOk));
+        return;
+    case RpcMethod::Ping:
+        ping(rpcText(in, 0), rpcInt(in, 1), std::move(done));
+        return;
+    case RpcMethod::SetLogging:
+        if (Client* c = client(H(), true)) {
+            c->logTypes = rpcInt(in, 1);
+            done(reply(ResultOk));
+        } else {
+            done(reply(ResultNotConnected));
+        }
+        return;
+    case RpcMethod::LogText:
+        log(H(), rpcText(in, 1) + ": " + rpcText(in, 2));
+        done(reply(ResultOk));
+        return;
+    case RpcMethod::AddKnownDevice:
+        if (knownDevices_.size() < 1024 && std::find(knownDevices_.begin(), knownDevices_.end(), rpcBytes(in, 1)) == knownDevices_.end())
+            knownDevices_.push_back(rpcBytes(in, 1));
+        done(reply(ResultOk));
+        return;
+    case RpcMethod::RemoveKnownDevice:
+        std::erase(knownDevices_, rpcBytes(in, 1));
+        done(reply(ResultOk));
+        return;
+    case RpcMethod::OpenConnection:
+    case RpcMethod::SendUDPBlockV6:
+        // Needs the address and message records; not served yet.
+        done(reply(ResultInvalidArgument));
+        return;
+    case RpcMethod::ReadUDPBroadCastsV6:
+    case RpcMethod::ReadOSBroadCasts:
+        done(replyBytes({}, ResultOk));
+        return;
+    case RpcMethod::SendOSBroadCast:
+        done(reply(ResultOk));
+        return;
+    }
+    done(RpcReply{HrInvalidArg, {}});
+}
+
+} // namespace kvr::commserver

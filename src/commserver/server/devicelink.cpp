@@ -1,0 +1,243 @@
+#include "commserver/server/devicelink.h"
+
+#include <QSerialPort>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace kvr::commserver {
+
+DeviceLink::DeviceLink(LinkTimings timings) : timings_(timings)
+{
+    retryTimer_ = new QTimer(this);
+    retryTimer_->setSingleShot(true);
+    connect(retryTimer_, &QTimer::timeout, this, [this] {
+        if (state_ == State::Reconnecting)
+            startAttempt();
+    });
+}
+
+DeviceLink::~DeviceLink() = default;
+
+void DeviceLink::open()
+{
+    state_ = State::Opening;
+    startAttempt();
+}
+
+bool DeviceLink::send(const DeviceFrame& frame)
+{
+    if (state_ != State::Connected)
+        return false;
+    return writeBytes(encodeDeviceFrame(frame));
+}
+
+void DeviceLink::attemptSucceeded()
+{
+    const bool first = state_ == State::Opening;
+    state_ = State::Connected;
+    if (first && onOpened)
+        onOpened(true);
+}
+
+void DeviceLink::attemptFailed()
+{
+    closeTransport();
+    if (state_ == State::Opening) {
+        state_ = State::Failed;
+        if (onOpened)
+            onOpened(false);
+        return;
+    }
+    if (state_ == State::Reconnecting)
+        scheduleRetry();
+}
+
+void DeviceLink::transportDropped()
+{
+    if (state_ != State::Connected) {
+        attemptFailed();
+        return;
+    }
+    closeTransport();
+    state_ = State::Reconnecting;
+    lostAt_ = std::chrono::steady_clock::now();
+    scheduleRetry();
+}
+
+void DeviceLink::scheduleRetry()
+{
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - lostAt_).count();
+    if (since >= timings_.reconnectWindowMs) {
+        state_ = State::Lost;
+        return;
+    }
+    retryTimer_->start(static_cast<int>(std::min<long long>(timings_.retryIntervalMs, timings_.reconnectWindowMs - since)));
+}
+
+void DeviceLink::deliver(const DeviceFrame& frame)
+{
+    if (onFrame)
+        onFrame(frame);
+}
+
+void DeviceLink::garbled()
+{
+    // A device that sends garbage is reconnected, so its stream starts afresh.
+    ++garbled_;
+    transportDropped();
+}
+
+struct TcpDeviceLink::Impl {
+    std::string host;
+    std::uint16_t port = 0;
+    QTcpSocket* socket = nullptr;
+    QTimer* connectTimer = nullptr;
+    DeviceFrameReader reader;
+};
+
+TcpDeviceLink::TcpDeviceLink(std::string host, std::uint16_t port, LinkTimings timings)
+    : DeviceLink(timings), impl_(std::make_unique<Impl>())
+{
+    impl_->host = std::move(host);
+    impl_->port = port;
+    impl_->connectTimer = new QTimer(this);
+    impl_->connectTimer->setSingleShot(true);
+    connect(impl_->connectTimer, &QTimer::timeout, this, [this] { attemptFailed(); });
+}
+
+TcpDeviceLink::~TcpDeviceLink() { closeTransport(); }
+
+void TcpDeviceLink::startAttempt()
+{
+    closeTransport();
+    impl_->reader = DeviceFrameReader();
+    auto* socket = new QTcpSocket(this);
+    impl_->socket = socket;
+    connect(socket, &QTcpSocket::connected, this, [this] {
+        impl_->connectTimer->stop();
+        impl_->socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        attemptSucceeded();
+    });
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+        if (socket != impl_->socket)
+            return;
+        const QByteArray bytes = socket->readAll();
+        consume({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+    });
+    connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError) {
+        if (socket != impl_->socket)
+            return;
+        impl_->connectTimer->stop();
+        QTimer::singleShot(0, this, [this] { transportDropped(); });
+        impl_->socket = nullptr;
+        socket->deleteLater();
+    });
+    impl_->connectTimer->start(timings().connectTimeoutMs);
+    socket->connectToHost(QString::fromStdString(impl_->host), impl_->port);
+}
+
+void TcpDeviceLink::closeTransport()
+{
+    impl_->connectTimer->stop();
+    if (impl_->socket) {
+        QTcpSocket* socket = impl_->socket;
+        impl_->socket = nullptr;
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+    }
+}
+
+bool TcpDeviceLink::writeBytes(const Bytes& bytes)
+{
+    if (!impl_->socket)
+        return false;
+    return impl_->socket->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+}
+
+void TcpDeviceLink::consume(std::span<const std::uint8_t> bytes)
+{
+    impl_->reader.append(bytes);
+    DeviceFrame frame;
+    while (true) {
+        const auto status = impl_->reader.next(frame);
+        if (status == DeviceFrameReader::Status::NeedMore)
+            return;
+        if (status == DeviceFrameReader::Status::Failed) {
+            garbled();
+            return;
+        }
+        deliver(frame);
+    }
+}
+
+struct SerialDeviceLink::Impl {
+    std::string path;
+    QSerialPort* port = nullptr;
+    SlipDecoder slip;
+};
+
+SerialDeviceLink::SerialDeviceLink(std::string devicePath, LinkTimings timings)
+    : DeviceLink(timings), impl_(std::make_unique<Impl>())
+{
+    impl_->path = std::move(devicePath);
+}
+
+SerialDeviceLink::~SerialDeviceLink() { closeTransport(); }
+
+void SerialDeviceLink::startAttempt()
+{
+    closeTransport();
+    impl_->slip = SlipDecoder();
+    auto* port = new QSerialPort(QString::fromStdString(impl_->path), this);
+    port->setBaudRate(QSerialPort::Baud115200);
+    impl_->port = port;
+    if (!port->open(QIODevice::ReadWrite)) {
+        QTimer::singleShot(0, this, [this] { attemptFailed(); });
+        return;
+    }
+    connect(port, &QSerialPort::readyRead, this, [this, port] {
+        if (port != impl_->port)
+            return;
+        const QByteArray bytes = port->readAll();
+        consume({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+    });
+    connect(port, &QSerialPort::errorOccurred, this, [this, port](QSerialPort::SerialPortError error) {
+        if (port != impl_->port || error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+            return;
+        QTimer::singleShot(0, this, [this] { transportDropped(); });
+    });
+    QTimer::singleShot(0, this, [this] { attemptSucceeded(); });
+}
+
+void SerialDeviceLink::closeTransport()
+{
+    if (impl_->port) {
+        QSerialPort* port = impl_->port;
+        impl_->port = nullptr;
+        port->disconnect(this);
+        port->close();
+        port->deleteLater();
+    }
+}
+
+bool SerialDeviceLink::writeBytes(const Bytes& bytes)
+{
+    if (!impl_->port)
+        return false;
+    const Bytes framed = slipEncode(bytes);
+    return impl_->port->write(reinterpret_cast<const char*>(framed.data()), static_cast<qint64>(framed.size())) == static_cast<qint64>(framed.size());
+}
+
+void SerialDeviceLink::consume(std::span<const std::uint8_t> bytes)
+{
+    std::vector<Bytes> packets;
+    impl_->slip.append(bytes, packets);
+    for (const Bytes& packet : packets) {
+        // A broken packet on a serial line is line noise: dropped, the line stays.
+        if (const auto frame = decodeDeviceFrame(packet))
+            deliver(*frame);
+    }
+}
+
+} // namespace kvr::commserver

@@ -1,0 +1,189 @@
+#include "commserver/server/rpcserver.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <deque>
+#include <set>
+
+#include <sys/socket.h>
+#include <sys/types.h>
+
+namespace kvr::commserver {
+
+namespace {
+constexpr int MaxConnections = 64;
+
+// Default outputs for a failed call, so every reply carries its method's shape.
+RpcValues defaultOutputs(const char* signature)
+{
+    RpcValues values;
+    for (const char* s = signature; *s; ++s) {
+        if (*s == 'i')
+            values.emplace_back(std::int32_t{0});
+        else if (*s == 's')
+            values.emplace_back(std::string());
+        else
+            values.emplace_back(Bytes());
+    }
+    return values;
+}
+} // namespace
+
+bool localPeerUid(qintptr socketDescriptor, std::uint32_t& uid)
+{
+    ucred cred{};
+    socklen_t size = sizeof(cred);
+    if (::getsockopt(static_cast<int>(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &cred, &size) != 0 || size != sizeof(cred))
+        return false;
+    uid = cred.uid;
+    return true;
+}
+
+class RpcServer::Connection : public QObject {
+public:
+    Connection(CommServerCore& core, QIODevice* socket, QObject* parent) : QObject(parent), core_(core), socket_(socket)
+    {
+        socket_->setParent(this);
+        connect(socket_, &QIODevice::readyRead, this, [this] { readSome(); });
+        if (auto* local = qobject_cast<QLocalSocket*>(socket_))
+            connect(local, &QLocalSocket::disconnected, this, [this] { close(); });
+        else if (auto* tcp = qobject_cast<QTcpSocket*>(socket_))
+            connect(tcp, &QTcpSocket::disconnected, this, [this] { close(); });
+    }
+
+    ~Connection() override { core_.releaseHandles(handles_); }
+
+    void close()
+    {
+        if (closing_)
+            return;
+        closing_ = true;
+        if (auto* local = qobject_cast<QLocalSocket*>(socket_))
+            local->abort();
+        else if (auto* tcp = qobject_cast<QTcpSocket*>(socket_))
+            tcp->abort();
+        deleteLater();
+    }
+
+    void readSome()
+    {
+        if (closing_)
+            return;
+        const QByteArray bytes = socket_->readAll();
+        reader_.append({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+        serveNext();
+    }
+
+private:
+    void serveNext()
+    {
+        while (!busy_ && !closing_) {
+            RpcFrame frame;
+            const auto status = reader_.next(frame);
+            if (status == RpcFrameReader::Status::NeedMore)
+                return;
+            if (status == RpcFrameReader::Status::Failed || frame.kind != RpcKind::Call) {
+                close();
+                return;
+            }
+            const RpcMethodInfo* info = rpcMethodInfo(static_cast<std::uint8_t>(frame.method));
+            if (info->inputs[0] == 'i' && frame.method != RpcMethod::GetVersion)
+                handles_.insert(rpcInt(frame.values, 0));
+            busy_ = true;
+            QPointer<Connection> self(this);
+            const RpcMethod method = frame.method;
+            const std::uint32_t number = frame.callNumber;
+            core_.call(method, frame.values, [self, method, number, info](RpcReply reply) {
+                if (!self)
+                    return;
+                if (reply.hresult < 0 || !valuesMatch(reply.outputs, info->outputs))
+                    reply.outputs = defaultOutputs(info->outputs);
+                RpcFrame out;
+                out.kind = RpcKind::Reply;
+                out.method = method;
+                out.callNumber = number;
+                out.values.reserve(reply.outputs.size() + 1);
+                out.values.emplace_back(reply.hresult);
+                for (auto& v : reply.outputs)
+                    out.values.push_back(std::move(v));
+                const Bytes bytes = encodeRpcFrame(out);
+                self->socket_->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+                self->busy_ = false;
+                // Replies may complete inside core_.call; go on from the event loop then.
+                QMetaObject::invokeMethod(self, [self] { if (self) self->serveNext(); }, Qt::QueuedConnection);
+            });
+        }
+    }
+
+    CommServerCore& core_;
+    QIODevice* socket_;
+    RpcFrameReader reader_;
+    std::set<std::int32_t> handles_;
+    bool busy_ = false;
+    bool closing_ = false;
+};
+
+RpcServer::RpcServer(CommServerCore& core, QObject* parent) : QObject(parent), core_(core) {}
+
+RpcServer::~RpcServer() = default;
+
+bool RpcServer::listen(const std::string& localSocketPath, std::string* error)
+{
+    local_ = new QLocalServer(this);
+    local_->setSocketOptions(QLocalServer::UserAccessOption);
+    QLocalServer::removeServer(QString::fromStdString(localSocketPath));
+    if (!local_->listen(QString::fromStdString(localSocketPath))) {
+        if (error)
+            *error = "cannot listen on " + localSocketPath + ": " + local_->errorString().toStdString();
+        return false;
+    }
+    connect(local_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = local_->nextPendingConnection()) {
+            std::uint32_t uid = 0;
+            if (!localPeerUid(socket->socketDescriptor(), uid) || uid != core_.config().ownerUid) {
+                ++refused_;
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
+            adopt(socket);
+        }
+    });
+    const HostPort& remote = core_.config().remoteListen;
+    if (core_.config().remoteListenEnabled) {
+        remote_ = new QTcpServer(this);
+        if (!remote_->listen(QHostAddress(QString::fromStdString(remote.host.empty() ? "0.0.0.0" : remote.host)), remote.port)) {
+            if (error)
+                *error = "cannot listen on TCP: " + remote_->errorString().toStdString();
+            return false;
+        }
+        connect(remote_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = remote_->nextPendingConnection())
+                adopt(socket);
+        });
+    }
+    return true;
+}
+
+void RpcServer::adopt(QIODevice* socket)
+{
+    if (connectionCount() >= MaxConnections) {
+        socket->close();
+        socket->deleteLater();
+        return;
+    }
+    auto* connection = new Connection(core_, socket, this);
+    ++connections_;
+    connect(connection, &QObject::destroyed, this, [this] { --connections_; });
+    connection->readSome();
+}
+
+std::uint16_t RpcServer::remotePort() const { return remote_ ? remote_->serverPort() : 0; }
+
+std::size_t RpcServer::connectionCount() const { return connections_; }
+
+} // namespace kvr::commserver

@@ -1,0 +1,21 @@
+#pragma once
+// The buffer of a stream reader: bytes come in at the end, frames are consumed from the front.
+
+#include <cstddef>
+#include <span>
+
+#include "commserver/icommserver.h"
+
+namespace kvr::commserver {
+
+// Drops what was consumed before appending, so a reader holds at most one frame and a chunk.
+inline void appendCompacting(Bytes& buffer, std::size_t& start, std::span<const std::uint8_t> bytes)
+{
+    if (start > 0) {
+        buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(start));
+        start = 0;
+    }
+    buffer.insert(buffer.end(), bytes.begin(), bytes.end());
+}
+
+} // namespace kvr::commserver

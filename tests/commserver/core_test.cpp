@@ -1,0 +1,294 @@
+// The server core in-process, with a device played by a TCP server inside the test.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <gtest/gtest.h>
+
+#include "commserver/deviceframe.h"
+#include "commserver/server/commservercore.h"
+#include "commserver/server/localcommserver.h"
+#include "commserver/server/udphub.h"
+#include "kvrdata/byteorder.h"
+
+namespace {
+
+using namespace kvr::commserver;
+
+void spin(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+class CoreWithDevice : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(device_.listen(QHostAddress::LocalHost, 0));
+        QObject::connect(&device_, &QTcpServer::newConnection, [this] { socket_ = device_.nextPendingConnection(); });
+    }
+
+    void start(ServerConfig config)
+    {
+        config.udpBind = {"127.0.0.1", 0};
+        config.link.retryIntervalMs = 50;
+        config.link.reconnectWindowMs = 300;
+        core_ = std::make_unique<CommServerCore>(config);
+        ASSERT_TRUE(core_->start(nullptr));
+        server_ = std::make_unique<LocalCommServer>(*core_);
+    }
+
+    void open()
+    {
+        std::int32_t result = -1;
+        ASSERT_EQ(server_->OpenTCPConnection(1, "127.0.0.1", device_.serverPort(), result), HrOk);
+        ASSERT_EQ(result, ResultOk);
+        for (int i = 0; i < 100 && !socket_; ++i)
+            spin(5);
+        ASSERT_TRUE(socket_);
+    }
+
+    void deviceSends(std::uint32_t id)
+    {
+        const Bytes b = encodeDeviceFrame(makeDeviceFrame(id, Bytes{1, 2}));
+        socket_->write(reinterpret_cast<const char*>(b.data()), static_cast<qint64>(b.size()));
+        socket_->flush();
+    }
+
+    std::int32_t readId(std::int32_t& result)
+    {
+        Bytes b;
+        EXPECT_EQ(server_->ReadBlock2(1, b, result), HrOk);
+        const auto frame = frameFromClientBlock(b);
+        return frame ? static_cast<std::int32_t>(frame->id) : -1;
+    }
+
+    QTcpServer device_;
+    QTcpSocket* socket_ = nullptr;
+    std::unique_ptr<CommServerCore> core_;
+    std::unique_ptr<LocalCommServer> server_;
+};
+
+TEST_F(CoreWithDevice, QueueDropsTheOldestWhenFull)
+{
+    ServerConfig config;
+    config.blockQueueLimit = 3;
+    start(config);
+    open();
+    for (std::uint32_t id = 1; id <= 5; ++id)
+        deviceSends(id);
+    spin(200);
+    std::int32_t result = -1;
+    EXPECT_EQ(readId(result), 3);
+    EXPECT_EQ(readId(result), 4);
+    EXPECT_EQ(readId(result), 5);
+    readId(result);
+    EXPECT_EQ(result, ResultNothingQueued);
+}
+
+TEST_F(CoreWithDevice, FilterAndMaskSelectWhatIsQueued)
+{
+    start({});
+    open();
+    std::int32_t result = -1;
+    ASSERT_EQ(server_->SetFilter(1, 0x05000003, static_cast<std::int32_t>(0xFF00FFFFu), result), HrOk);
+    for (const std::uint32_t id : {0x05010003u, 0x05010004u, 0x1A000003u, 0x05FF0003u})
+        deviceSends(id);
+    spin(200);
+    EXPECT_EQ(readId(result), 0x05010003);
+    EXPECT_EQ(readId(result), 0x05FF0003);
+    readId(result);
+    EXPECT_EQ(result, ResultNothingQueued);
+}
+
+TEST_F(CoreWithDevice, WaitingReadTakesABlockThatArrivesMeanwhileAndTimesOutOtherwise)
+{
+    start({});
+    open();
+    QTimer::singleShot(50, [this] { deviceSends(0x112E0000); });
+    Bytes b;
+    std::int32_t result = -1;
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(server_->ReadBlockEx2(1, 2000, b, result), HrOk);
+    EXPECT_EQ(result, ResultOk);
+    EXPECT_LT(clock.elapsed(), 1500);
+    clock.restart();
+    ASSERT_EQ(server_->ReadBlockEx2(1, 150, b, result), HrOk);
+    EXPECT_EQ(result, ResultNothingQueued);
+    EXPECT_GE(clock.elapsed(), 140);
+}
+
+TEST_F(CoreWithDevice, QueuedBlocksAreDeliveredBeforeTheLossIsReported)
+{
+    start({});
+    open();
+    deviceSends(0x1A000001);
+    spin(100);
+    device_.close();
+    socket_->abort();
+    spin(100);
+    std::int32_t result = -1;
+    EXPECT_EQ(readId(result), 0x1A000001);
+    EXPECT_EQ(result, ResultOk);
+    readId(result);
+    EXPECT_EQ(result, ResultReconnecting);
+    spin(500);
+    readId(result);
+    EXPECT_EQ(result, ResultConnectionLost);
+    std::int32_t sendResult = -1;
+    EXPECT_EQ(server_->SendBlock(1, clientBlockFromFrame(makeDeviceFrame(1, {})), sendResult), HrOk);
+    EXPECT_EQ(sendResult, ResultNoConnection);
+}
+
+TEST_F(CoreWithDevice, HandlesWithoutAConnection)
+{
+    start({});
+    std::int32_t result = -1;
+    EXPECT_EQ(server_->SendBlock(9, clientBlockFromFrame(makeDeviceFrame(1, {})), result), HrOk);
+    EXPECT_EQ(result, ResultNotConnected);
+    device_.close();
+    EXPECT_EQ(server_->OpenTCPConnection(9, "127.0.0.1", device_.serverPort(), result), HrOk);
+    EXPECT_NE(result, ResultOk);
+    EXPECT_EQ(server_->OpenTCPConnection(9, "", 2008, result), HrOk);
+    EXPECT_NE(result, ResultOk);
+    EXPECT_EQ(server_->OpenSerialConnection(9, 42, result), HrOk);
+    EXPECT_NE(result, ResultOk) << "no device path configured for COM 42";
+}
+
+TEST_F(CoreWithDevice, MalformedBlockFromTheClientIsRefused)
+{
+    start({});
+    open();
+    std::int32_t result = -1;
+    EXPECT_EQ(server_->SendBlock(1, Bytes{9, 0, 1, 0, 0, 0}, result), HrOk);
+    EXPECT_EQ(result, ResultInvalidArgument);
+}
+
+TEST_F(CoreWithDevice, GarbageFromTheDeviceReconnectsTheLink)
+{
+    start({});
+    open();
+    QTcpSocket* first = socket_;
+    socket_ = nullptr;
+    first->write("\x01\x07garbage");
+    first->flush();
+    for (int i = 0; i < 100 && !socket_; ++i)
+        spin(5);
+    ASSERT_TRUE(socket_) << "the server connects again";
+    spin(50);
+    std::int32_t result = -1;
+    readId(result);
+    EXPECT_EQ(result, ResultNothingQueued);
+}
+
+TEST_F(CoreWithDevice, UdpDatagramsReachEveryClientAndTheCollectionKeepsTheNewest)
+{
+    ServerConfig config;
+    config.broadcastMaxAgeMs = 300;
+    start(config);
+    std::int32_t result = -1;
+    ASSERT_EQ(server_->SetFilter(1, 0, 0, result), HrOk);
+    ASSERT_EQ(server_->SetFilter(2, 0, 0, result), HrOk);
+
+    QUdpSocket sender;
+    ASSERT_TRUE(sender.bind(QHostAddress("127.0.0.5"), 0));
+    auto status = [&](std::uint32_t stamp) {
+        Bytes d;
+        kvr::ByteWriter w(d);
+        w.be32(StatusMagic);
+        w.be32(0x001234);
+        w.be32(7);
+        w.be32(0x41424344);
+        w.be32(stamp);
+        w.zeros(12);
+        sender.writeDatagram(reinterpret_cast<const char*>(d.data()), static_cast<qint64>(d.size()), QHostAddress::LocalHost, core_->udpPort());
+    };
+    status(1);
+    status(2);
+    spin(200);
+    for (const std::int32_t h : {1, 2}) {
+        Bytes msg;
+        ASSERT_EQ(server_->ReadUDPBlock(h, msg, result), HrOk);
+        ASSERT_EQ(result, ResultOk);
+        ASSERT_EQ(msg.size(), 177u);
+        EXPECT_EQ(kvr::readLE32(msg, 0), 0x7F000005u);
+        EXPECT_EQ(kvr::readLE32(msg, 24), 1u);
+    }
+    Bytes collection;
+    ASSERT_EQ(server_->ReadUDPBroadCasts(0, collection, result), HrOk);
+    ASSERT_EQ(collection.size(), 4u + 177u);
+    EXPECT_EQ(kvr::readLE32(collection, 4 + 24), 2u) << "the newest record of the sender";
+    spin(400);
+    ASSERT_EQ(server_->ReadUDPBroadCasts(0, collection, result), HrOk);
+    EXPECT_EQ(collection.size(), 4u) << "old records leave the collection";
+}
+
+TEST(OlderUdpRecord, NumbersOfTheKnownKindsTurnToHostOrder)
+{
+    Bytes status;
+    kvr::ByteWriter w(status);
+    w.be32(StatusMagic);
+    w.be32(0x00ABCDEF);
+    w.be32(2);
+    w.be32(0x54455354);
+    w.be32(0xFFFFFFFF);
+    w.bytes(Bytes{'N', 'A', 'M', 'E', 0, 0, 0, 0, 0, 0});
+    w.be16(2);
+    w.be16(0x0102);
+    w.u8(7);
+    w.u8(8);
+    w.be16(0x0304);
+    w.u8(9);
+    w.u8(10);
+    const Bytes r = olderUdpRecord(0xC0A80001, status);
+    EXPECT_EQ(kvr::readLE32(r, 0), 0xC0A80001u);
+    EXPECT_EQ(kvr::readLE32(r, 8), StatusMagic);
+    EXPECT_EQ(kvr::readLE32(r, 12), 0x00ABCDEFu);
+    EXPECT_EQ(kvr::readLE32(r, 16), 2u);
+    EXPECT_EQ(kvr::readLE32(r, 20), 0x54455354u);
+    EXPECT_EQ(std::string(r.begin() + 28, r.begin() + 32), "NAME");
+    EXPECT_EQ(kvr::readLE16(r, 38), 2);
+    EXPECT_EQ(kvr::readLE16(r, 40), 0x0102);
+    EXPECT_EQ(r[42], 7);
+    EXPECT_EQ(kvr::readLE16(r, 44), 0x0304);
+    EXPECT_EQ(kvr::readLE32(r, 172), status.size());
+
+    const Bytes logic{0x20, 0x08, 0x19, 0x96, 'A', 'B', 'C', 'D', 3, 0, 0x11, 0x50, 0, 0, 0, 5, 1};
+    const Bytes l = olderUdpRecord(1, logic);
+    EXPECT_EQ(kvr::readLE32(l, 8), 0x20081996u);
+    EXPECT_EQ(kvr::readLE32(l, 12), 0x41424344u);
+    EXPECT_EQ(l[16], 3);
+    EXPECT_EQ(kvr::readLE32(l, 18), 0x11500000u);
+    EXPECT_EQ(kvr::readBE16(l, 22), 5) << "data bytes stay as they came";
+
+    // A short datagram converts what it holds and no more; a long one is cut to the payload.
+    const Bytes s = olderUdpRecord(1, Bytes{0x06, 0x06, 0x19, 0x99, 0, 0});
+    EXPECT_EQ(kvr::readLE32(s, 8), StatusMagic);
+    EXPECT_EQ(kvr::readLE32(s, 172), 6u);
+    EXPECT_EQ(kvr::readLE32(olderUdpRecord(1, Bytes(400, 1)), 172), 164u);
+}
+
+TEST(OlderUdpRecord, OutgoingMessageTakesTheAddressAndTurnsTheMagicBack)
+{
+    Bytes record(176, 0);
+    kvr::writeLE32(record, 0, 0xFFFFFFFF);
+    kvr::writeLE32(record, 8, 0x23011968);
+    kvr::writeLE32(record, 172, 4);
+    const auto out = outgoingFromOlderRecord(record);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->ip, 0xFFFFFFFFu);
+    EXPECT_EQ(out->datagram, (Bytes{0x23, 0x01, 0x19, 0x68}));
+    kvr::writeLE32(record, 172, 165);
+    EXPECT_FALSE(outgoingFromOlderRecord(record));
+    EXPECT_FALSE(outgoingFromOlderRecord(Bytes(100, 0)));
+}
+
+} // namespace

@@ -1,0 +1,20 @@
+#pragma once
+// One QCoreApplication for a whole test program; sockets, timers and processes need it.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "test";
+        static char* argv[] = {name, nullptr};
+        app_ = new QCoreApplication(argc, argv);
+    }
+    void TearDown() override { delete app_; }
+
+private:
+    QCoreApplication* app_ = nullptr;
+};

@@ -1,0 +1,5 @@
+#include "../commserver/qtenvironment.h"
+
+namespace {
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+}

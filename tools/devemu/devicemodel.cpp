@@ -1,0 +1,476 @@
+#include "devemu/devicemodel.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "kvrdata/byteorder.h"
+#include "kvrdata/crc32.h"
+
+namespace kvr::devemu {
+
+namespace {
+
+constexpr std::uint32_t ClassImageRead = 0x1A00;
+constexpr std::uint32_t ClassImageWrite = 0x1B00;
+constexpr std::uint32_t ClassStreamRead = 0x1E21;
+constexpr std::uint32_t ClassStreamWrite = 0x1E11;
+constexpr std::uint32_t ClassStatusPages = 0x0500;
+constexpr std::uint32_t ClassSerial = 0x112E;
+constexpr std::uint32_t ClassModule = 0x0600;
+constexpr std::uint32_t ClassChSetupName = 0x112A;
+constexpr std::uint32_t ClassMxSetupName = 0x112F;
+constexpr std::uint32_t ClassFaderName = 0x1114;
+constexpr std::uint32_t ClassSetupChunk = 0x1141;
+constexpr std::uint32_t ClassSetupHeader = 0x1142;
+constexpr std::uint32_t ClassLoadSave = 0x111C;
+constexpr std::uint32_t IdFileHeader = 0x99000000;
+constexpr std::uint32_t IdFileData = 0x98000000;
+constexpr std::uint32_t IdFileEnd = 0x99000001;
+constexpr std::uint32_t FlashBurnRunning = 0x82010001;
+constexpr std::uint32_t FileNotFound = 0x00000002;
+constexpr std::uint32_t FileBadHandle = 0x00000003;
+constexpr std::uint32_t FileBadCrc = 0x00000004;
+constexpr std::size_t FileChunk = 250;
+constexpr std::size_t FileMax = 16u * 1024u * 1024u;
+constexpr std::size_t ReceivedMax = 200000;
+constexpr std::size_t StreamBlocksMax = 0x7FFF;
+
+std::string fixedText(std::span<const std::uint8_t> bytes)
+{
+    std::string text(bytes.begin(), bytes.end());
+    text.erase(std::find(text.begin(), text.end(), '\0'), text.end());
+    return text;
+}
+
+void putText(Bytes& out, std::size_t at, const std::string& text, std::size_t width)
+{
+    for (std::size_t i = 0; i < width; ++i)
+        out[at + i] = i < text.size() ? static_cast<std::uint8_t>(text[i]) : 0;
+}
+
+Bytes be32Bytes(std::uint32_t a, std::uint32_t b)
+{
+    Bytes out;
+    ByteWriter w(out);
+    w.be32(a);
+    w.be32(b);
+    return out;
+}
+
+} // namespace
+
+DeviceModel::DeviceModel(DeviceIdentity identity, Bytes image) : identity_(std::move(identity)), image_(std::move(image))
+{
+    if (image_.empty())
+        image_ = defaultImage(identity_);
+    if (image_.size() > ImageMax)
+        image_.resize(ImageMax);
+}
+
+Bytes DeviceModel::defaultImage(const DeviceIdentity& identity)
+{
+    Bytes image(ImageHeaderSize, 0);
+    putText(image, 0, "MPJ2", 4);
+    writeBE16(image, 4, 5);
+    writeBE16(image, 6, 1);
+    writeBE16(image, 8, 9);
+    writeBE16(image, 10, 409);
+    writeBE32(image, 12, identity.projectId);
+    putText(image, 16, identity.name.substr(0, 35), 36);
+    writeBE16(image, 58, static_cast<std::uint16_t>(ImageHeaderSize));
+    writeBE32(image, 62, identity.configStamp);
+    writeBE32(image, 78, identity.deviceId);
+    return image;
+}
+
+std::optional<Bytes> DeviceModel::file(const std::string& name) const
+{
+    const auto it = files_.find(name);
+    return it == files_.end() ? std::nullopt : std::optional<Bytes>(it->second);
+}
+
+void DeviceModel::setSetupName(std::uint32_t cls, std::uint8_t number, const std::string& name) { setupNames_[{cls, number}] = name.substr(0, 12); }
+
+std::string DeviceModel::setupName(std::uint32_t cls, std::uint8_t number) const
+{
+    const auto it = setupNames_.find({cls, number});
+    return it == setupNames_.end() ? std::string() : it->second;
+}
+
+void DeviceModel::setFaderName(std::uint16_t channel, const std::string& name) { faderNames_[channel] = name.substr(0, 16); }
+
+std::string DeviceModel::faderName(std::uint16_t channel) const
+{
+    const auto it = faderNames_.find(channel);
+    return it == faderNames_.end() ? std::string() : it->second;
+}
+
+std::optional<Bytes> DeviceModel::setup(std::uint8_t type, std::uint8_t number) const
+{
+    const auto it = setups_.find({type, number});
+    return it == setups_.end() ? std::nullopt : std::optional<Bytes>(it->second);
+}
+
+void DeviceModel::answer(std::vector<Answer>& out, std::uint32_t id, const Bytes& data)
+{
+    out.push_back({commserver::makeDeviceFrame(id, data), 0});
+}
+
+std::vector<Answer> DeviceModel::handle(const DeviceFrame& in)
+{
+    if (received_.size() >= ReceivedMax)
+        received_.erase(received_.begin(), received_.begin() + ReceivedMax / 2);
+    received_.push_back(in);
+
+    std::vector<Answer> out;
+    const std::uint32_t cls = in.id >> 16;
+    const std::uint32_t low = in.id & 0xFFFF;
+    switch (cls) {
+    case ClassImageRead: readImage(out, in, low); break;
+    case ClassImageWrite: writeImage(out, in, low); break;
+    case ClassStreamRead: configStreamRead(out, in); break;
+    case ClassStreamWrite: configStreamWrite(out, in); break;
+    case ClassSerial: answer(out, in.id, be32Bytes(identity_.serial, identity_.firmware)); break;
+    case ClassModule: answer(out, in.id, be32Bytes(0, identity_.firmware)); break;
+    case ClassChSetupName:
+    case ClassMxSetupName: setupNames(out, in); break;
+    case ClassFaderName: faderNames(out, in); break;
+    case ClassSetupChunk: setupChunk(out, in); break;
+    case ClassSetupHeader: setupHeader(out, in); break;
+    case ClassLoadSave: break; // recorded only
+    default:
+        if ((in.id & 0xFF000000u) == (ClassStatusPages << 16) && (in.id & 0x00FF0000u) == 0)
+            statusPages(out, static_cast<std::uint16_t>(low));
+        else if (in.id == IdFileHeader)
+            fileHeader(out, in);
+        else if (in.id == IdFileData)
+            fileData(in);
+        else if (in.id == IdFileEnd)
+            fileEnd(out, in);
+        break;
+    }
+    return applyKnobs(std::move(out));
+}
+
+std::vector<Answer> DeviceModel::applyKnobs(std::vector<Answer> answers)
+{
+    std::vector<Answer> out;
+    for (Answer& a : answers) {
+        ++answersSent_;
+        if (knobs_.dropEvery && answersSent_ % knobs_.dropEvery == 0)
+            continue;
+        a.delayMs += knobs_.delayMs;
+        if (knobs_.lateEvery && answersSent_ % knobs_.lateEvery == 0)
+            a.delayMs += knobs_.lateMs;
+        out.push_back(a);
+        if (knobs_.duplicateEvery && answersSent_ % knobs_.duplicateEvery == 0)
+            out.push_back(a);
+    }
+    return out;
+}
+
+void DeviceModel::readImage(std::vector<Answer>& out, const DeviceFrame& in, std::uint32_t n)
+{
+    if (n == 0)
+        return;
+    Bytes chunk(8, 0);
+    const std::size_t at = static_cast<std::size_t>(n - 1) * 8;
+    for (std::size_t i = 0; i < 8 && at + i < image_.size(); ++i)
+        chunk[i] = image_[at + i];
+    answer(out, in.id, chunk);
+}
+
+void DeviceModel::writeImage(std::vector<Answer>& out, const DeviceFrame& in, std::uint32_t n)
+{
+    if (n == 0)
+        return; // start of a write: nothing to answer
+    const std::size_t at = static_cast<std::size_t>(n - 1) * 8;
+    const std::size_t len = std::min<std::size_t>(in.len, 8);
+    if (at + len > ImageMax)
+        return;
+    if (image_.size() < at + len)
+        image_.resize(at + len, 0);
+    std::copy_n(in.data.begin(), len, image_.begin() + static_cast<std::ptrdiff_t>(at));
+    answer(out, in.id, {});
+}
+
+void DeviceModel::configStreamRead(std::vector<Answer>& out, const DeviceFrame& in)
+{
+    const bool alternate = (in.id & 0x8000) != 0;
+    const std::size_t block = in.id & 0x7FFF;
+    const Bytes& stream = streams_[alternate ? 1 : 0];
+    Bytes chunk(8, 0);
+    for (std::size_t i = 0; i < 8 && block * 8 + i < stream.size(); ++i)
+        chunk[i] = stream[block * 8 + i];
+    answer(out, in.id, chunk);
+}
+
+void DeviceModel::configStreamWrite(std::vector<Answer>& out, const DeviceFrame& in)
+{
+    const bool alternate = (in.id & 0x8000) != 0;
+    const std::size_t block = in.id & 0x7FFF;
+    Bytes& pending = pendingStreams_[alternate ? 1 : 0];
+    if (block == StreamBlocksMax) {
+        // The end marker: the written stream replaces the stored one.
+        streams_[alternate ? 1 : 0] = std::exchange(pending, {});
+        return;
+    }
+    const std::size_t len = std::min<std::size_t>(in.len, 8);
+    if (pending.size() < block * 8 + len)
+        pending.resize(block * 8 + len, 0);
+    std::copy_n(in.data.begin(), len, pending.begin() + static_cast<std::ptrdiff_t>(block * 8));
+    answer(out, in.id, {});
+}
+
+void DeviceModel::statusPages(std::vector<Answer>& out, std::uint16_t module)
+{
+    const auto it = statusPages_.find(module);
+    if (it != statusPages_.end()) {
+        for (std::size_t page = 0; page < it->second.size() && page < 255; ++page) {
+            Bytes data = it->second[page];
+            data.resize(8, 0);
+            answer(out, 0x05000000u | static_cast<std::uint32_t>(page) << 16 | module, data);
+        }
+    }
+    answer(out, 0x05FF0000u | module, Bytes(8, 0));
+}
+
+void DeviceModel::setupNames(std::vector<Answer>& out, const DeviceFrame& in)
+{
+    const std::uint32_t cls = in.id >> 16;
+    if (in.len == 1) {
+        const std::uint8_t number = in.data[0];
+        Bytes name(12, 0);
+        putText(name, 0, setupName(cls, number), 12);
+        for (std::uint8_t part = 0; part < 2; ++part) {
+            Bytes data{number, part};
+            data.insert(data.end(), name.begin() + part * 6, name.begin() + part * 6 + 6);
+            answer(out, in.id, data);
+        }
+    } else if (in.len == 8 && in.data[1] < 2) {
+        Bytes name(12, 0);
+        putText(name, 0, setupName(cls, in.data[0]), 12);
+        std::copy_n(in.data.begin() + 2, 6, name.begin() + in.data[1] * 6);
+        setupNames_[{cls, in.data[0]}] = fixedText(name);
+    }
+}
+
+void DeviceModel::faderNames(std::vector<Answer>& out, const DeviceFrame& in)
+{
+    const std::uint16_t channel = static_cast<std::uint16_t>(in.data[0] << 8 | in.data[1]);
+    if (in.len == 3 && in.data[2] < 4) {
+        Bytes name(16, 0);
+        putText(name, 0, faderName(channel), 16);
+        Bytes echo(in.data.begin(), in.data.begin() + 3);
+        answer(out, in.id, echo);
+        Bytes part = echo;
+        part.push_back(0);
+        part.insert(part.end(), name.begin() + in.data[2] * 4, name.begin() + in.data[2] * 4 + 4);
+        answer(out, in.id, part);
+    } else if (in.len == 2) {
+        faderNames_.erase(channel);
+    } else if (in.len == 8 && in.data[2] < 4) {
+        Bytes name(16, 0);
+        putText(name, 0, faderName(channel), 16);
+        std::copy_n(in.data.begin() + 4, 4, name.begin() + in.data[2] * 4);
+        faderNames_[channel] = fixedText(name);
+    }
+}
+
+void DeviceModel::setupChunk(std::vector<Answer>& out, const DeviceFrame& in)
+{
+    if (in.len < 2)
+        return;
+    const std::size_t offset = static_cast<std::size_t>(in.data[0] << 8 | in.data[1]);
+    if (in.len == 2) {
+        // A read of six bytes of the setup last asked for by size.
+        Bytes data{in.data[0], in.data[1]};
+        for (std::size_t i = 0; i < 6; ++i)
+            data.push_back(offset + i < setupBuffer_.size() ? setupBuffer_[offset + i] : 0);
+        answer(out, in.id, data);
+        return;
+    }
+    const std::size_t n = std::min<std::size_t>(in.len - 2, 6);
+    if (setupBuffer_.size() < offset + n)
+        setupBuffer_.resize(offset + n, 0);
+    std::copy_n(in.data.begin() + 2, n, setupBuffer_.begin() + static_cast<std::ptrdiff_t>(offset));
+    answer(out, in.id, Bytes(in.data.begin(), in.data.begin() + in.len));
+}
+
+void DeviceModel::setupHeader(std::vector<Answer>& out, const DeviceFrame& in)
+{
+    if (in.len == 2) {
+        const auto stored = setup(in.data[0], in.data[1]);
+        setupBuffer_ = stored.value_or(Bytes{});
+        const auto size = static_cast<std::uint16_t>(setupBuffer_.size());
+        answer(out, in.id, Bytes{in.data[0], in.data[1], static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)});
+    } else if (in.len == 4 && in.data[0] > 0) {
+        // Store command: the type travels as type + 1.
+        const std::size_t size = static_cast<std::size_t>(in.data[2] << 8 | in.data[3]);
+        Bytes data = setupBuffer_;
+        data.resize(size, 0);
+        setups_[{static_cast<std::uint8_t>(in.data[0] - 1), in.data[1]}] = std::move(data);
+        setupBuffer_.clear();
+    }
+}
+
+void DeviceModel::fileHeader(std::vector<Answer>& out, const DeviceFrame& in)
+{
+    ByteReader r(in.payload());
+    r.be32();
+    r.u8();
+    const char mode = static_cast<char>(r.u8());
+    const std::uint32_t size = r.be32();
+    const std::uint8_t nameLength = r.u8();
+    const auto nameBytes = r.bytes(nameLength);
+    if (!r.ok() || (mode != 'r' && mode != 'w'))
+        return;
+    const std::string name(nameBytes.begin(), nameBytes.end());
+
+    auto reply = [&](std::uint32_t result, std::uint8_t handle, std::uint32_t fileSize, const std::string& text) {
+        Bytes data;
+        ByteWriter w(data);
+        w.be32(result);
+        w.u8(handle);
+        w.u8(static_cast<std::uint8_t>(mode));
+        w.be32(fileSize);
+        w.u8(static_cast<std::uint8_t>(text.size()));
+        w.bytes({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+        answer(out, IdFileHeader, data);
+    };
+
+    if (transfers_.size() >= 8)
+        transfers_.erase(transfers_.begin());
+    const std::uint8_t handle = nextHandle_++;
+    if (nextHandle_ == 0)
+        nextHandle_ = 1;
+    if (mode == 'w') {
+        if (size > FileMax) {
+            reply(FileNotFound, 0, 0, "Too large");
+            return;
+        }
+        transfers_[handle] = Transfer{'w', name, size, Bytes(size, 0)};
+        reply(0, handle, 0, {});
+        return;
+    }
+    const auto content = file(name);
+    if (!content) {
+        reply(FileNotFound, 0, 0, "Not found");
+        return;
+    }
+    reply(0, handle, static_cast<std::uint32_t>(content->size()), {});
+    // The data follow in file order, then the end block with the CRC.
+    for (std::size_t at = 0; at < content->size(); at += FileChunk) {
+        const std::size_t n = std::min(FileChunk, content->size() - at);
+        Bytes data;
+        ByteWriter w(data);
+        w.be32(static_cast<std::uint32_t>(at));
+        w.u8(handle);
+        w.bytes({content->data() + at, n});
+        answer(out, IdFileData, data);
+    }
+    std::uint32_t crc = Kvrdata_ns::CalcCRC32(*content);
+    if (knobs_.corruptCrc)
+        crc ^= 0xFFFFFFFFu;
+    Bytes end;
+    ByteWriter w(end);
+    w.be32(0);
+    w.u8(handle);
+    w.be32(crc);
+    answer(out, IdFileEnd, end);
+}
+
+void DeviceModel::fileData(const DeviceFrame& in)
+{
+    if (in.len < 6)
+        return;
+    const std::size_t offset = readBE32(in.payload(), 0);
+    auto it = transfers_.find(in.data[4]);
+    if (it == transfers_.end() || it->second.mode != 'w')
+        return;
+    Bytes& data = it->second.data;
+    const std::size_t n = in.len - 5u;
+    if (offset > data.size() || n > data.size() - offset)
+        return;
+    std::copy_n(in.data.begin() + 5, n, data.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+void DeviceModel::fileEnd(std::vector<Answer>& out, const DeviceFrame& in)
+{
+    if (in.len < 5)
+        return;
+    const std::uint8_t handle = in.data[4];
+    auto it = transfers_.find(handle);
+    auto reply = [&](std::uint32_t result, const std::string& text, int delayMs) {
+        Bytes data;
+        ByteWriter w(data);
+        w.be32(result);
+        w.u8(handle);
+        w.be32(0);
+        w.u8(static_cast<std::uint8_t>(text.size()));
+        w.bytes({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+        out.push_back({commserver::makeDeviceFrame(IdFileEnd, data), delayMs});
+    };
+    if (it == transfers_.end()) {
+        reply(FileBadHandle, "Bad handle", 0);
+        return;
+    }
+    if (it->second.mode == 'r') {
+        // The client's verdict on a read: the transfer is over.
+        transfers_.erase(it);
+        return;
+    }
+    if (in.len < 9)
+        return;
+    const std::uint32_t crc = readBE32(in.payload(), 5);
+    Transfer done = std::move(it->second);
+    transfers_.erase(it);
+    if (crc != Kvrdata_ns::CalcCRC32(done.data)) {
+        reply(FileBadCrc, "CRC error", 0);
+        return;
+    }
+    files_[done.name] = std::move(done.data);
+    if (knobs_.flashBurn) {
+        reply(FlashBurnRunning, "Burning", 0);
+        reply(0, {}, 500);
+        return;
+    }
+    reply(0, {}, 0);
+}
+
+Bytes DeviceModel::statusDatagram() const
+{
+    Bytes out;
+    ByteWriter w(out);
+    w.be32(0x06061999);
+    w.be32(identity_.serial & 0xFFFFFF);
+    w.be32(identity_.deviceId);
+    w.be32(identity_.projectId);
+    w.be32(identity_.configStamp);
+    Bytes name(10, 0);
+    putText(name, 0, identity_.name, 10);
+    w.bytes(name);
+    w.be16(0); // no entries
+    return out;
+}
+
+DeviceFrame DeviceModel::errorReport(std::uint16_t module, std::uint32_t code, std::uint32_t param) const
+{
+    return commserver::makeDeviceFrame(0x0F100000u | module, be32Bytes(code, param));
+}
+
+Bytes DeviceModel::globalLogicDatagram(std::uint16_t number, bool state) const
+{
+    Bytes out;
+    ByteWriter w(out);
+    w.be32(0x20081996);
+    w.be32(identity_.projectId);
+    w.u8(3);
+    w.u8(0);
+    w.be32(0x11500000);
+    w.be16(number);
+    w.u8(state ? 1 : 0);
+    return out;
+}
+
+} // namespace kvr::devemu

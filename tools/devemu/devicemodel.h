@@ -1,0 +1,124 @@
+#pragma once
+// One emulated device: control blocks in, answers out (each with a delay for the program's
+// timers). Holds the device image, the two configuration streams, status pages, setups, names
+// and files; records what it receives; and has knobs to make answers go wrong.
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "commserver/deviceframe.h"
+
+namespace kvr::devemu {
+
+using commserver::Bytes;
+using commserver::DeviceFrame;
+
+struct DeviceIdentity {
+    std::uint32_t serial = 0x012345;
+    std::uint32_t firmware = 0x05140000;
+    std::uint32_t projectId = 0x54455354; // "TEST"
+    std::uint32_t deviceId = 1;
+    std::string name = "EMU";
+    std::uint32_t configStamp = 0;
+};
+
+// Ways to make answers go wrong. A count of 0 leaves the fault off.
+struct FaultKnobs {
+    int delayMs = 0;            // every answer this much later
+    unsigned dropEvery = 0;     // every n-th answer is not sent
+    unsigned duplicateEvery = 0; // every n-th answer is sent twice
+    unsigned lateEvery = 0;     // every n-th answer comes lateMs later
+    int lateMs = 0;
+    bool corruptCrc = false;    // file transfers report a wrong CRC-32
+    bool flashBurn = false;     // a written file is reported as burning first, then done
+    unsigned cutAfter = 0;      // the link is cut after this many received blocks
+};
+
+struct Answer {
+    DeviceFrame frame;
+    int delayMs = 0;
+};
+
+class DeviceModel {
+public:
+    static constexpr std::size_t ImageMax = 64000;
+    static constexpr std::size_t ImageHeaderSize = 200;
+
+    explicit DeviceModel(DeviceIdentity identity, Bytes image = {});
+
+    // A fresh image: the 200-byte header with its magic, length, project ID, name and device ID.
+    static Bytes defaultImage(const DeviceIdentity& identity);
+
+    std::vector<Answer> handle(const DeviceFrame& in);
+    // True once the knob's count of received blocks is reached: the program cuts the link.
+    bool shouldCut() const { return knobs_.cutAfter != 0 && received_.size() >= knobs_.cutAfter; }
+
+    // The older-generation status datagram as it goes on the wire.
+    Bytes statusDatagram() const;
+    // An error report block of the device (class 0x0F10).
+    DeviceFrame errorReport(std::uint16_t module, std::uint32_t code, std::uint32_t param) const;
+    // A global logic state datagram (0x20081996) as it goes on the wire.
+    Bytes globalLogicDatagram(std::uint16_t number, bool state) const;
+
+    void setKnobs(const FaultKnobs& knobs) { knobs_ = knobs; }
+    const FaultKnobs& knobs() const { return knobs_; }
+    const DeviceIdentity& identity() const { return identity_; }
+    const Bytes& image() const { return image_; }
+    const std::vector<DeviceFrame>& received() const { return received_; }
+    void setConfigStream(bool alternate, Bytes stream) { streams_[alternate ? 1 : 0] = std::move(stream); }
+    const Bytes& configStream(bool alternate) const { return streams_[alternate ? 1 : 0]; }
+    void setStatusPages(std::uint16_t module, std::vector<Bytes> pages) { statusPages_[module] = std::move(pages); }
+    void setFile(const std::string& name, Bytes content) { files_[name] = std::move(content); }
+    std::optional<Bytes> file(const std::string& name) const;
+    void setSetupName(std::uint32_t cls, std::uint8_t number, const std::string& name);
+    std::string setupName(std::uint32_t cls, std::uint8_t number) const;
+    void setFaderName(std::uint16_t channel, const std::string& name);
+    std::string faderName(std::uint16_t channel) const;
+    void setSetup(std::uint8_t type, std::uint8_t number, Bytes data) { setups_[{type, number}] = std::move(data); }
+    std::optional<Bytes> setup(std::uint8_t type, std::uint8_t number) const;
+
+private:
+    void answer(std::vector<Answer>& out, std::uint32_t id, const Bytes& data);
+    std::vector<Answer> applyKnobs(std::vector<Answer> answers);
+    void readImage(std::vector<Answer>& out, const DeviceFrame& in, std::uint32_t n);
+    void writeImage(std::vector<Answer>& out, const DeviceFrame& in, std::uint32_t n);
+    void configStreamRead(std::vector<Answer>& out, const DeviceFrame& in);
+    void configStreamWrite(std::vector<Answer>& out, const DeviceFrame& in);
+    void statusPages(std::vector<Answer>& out, std::uint16_t module);
+    void setupNames(std::vector<Answer>& out, const DeviceFrame& in);
+    void faderNames(std::vector<Answer>& out, const DeviceFrame& in);
+    void setupChunk(std::vector<Answer>& out, const DeviceFrame& in);
+    void setupHeader(std::vector<Answer>& out, const DeviceFrame& in);
+    void fileHeader(std::vector<Answer>& out, const DeviceFrame& in);
+    void fileData(const DeviceFrame& in);
+    void fileEnd(std::vector<Answer>& out, const DeviceFrame& in);
+
+    struct Transfer {
+        char mode = 0;
+        std::string name;
+        std::uint32_t size = 0;
+        Bytes data;
+    };
+
+    DeviceIdentity identity_;
+    FaultKnobs knobs_;
+    Bytes image_;
+    Bytes streams_[2];
+    Bytes pendingStreams_[2];
+    std::map<std::uint16_t, std::vector<Bytes>> statusPages_;
+    std::map<std::pair<std::uint32_t, std::uint8_t>, std::string> setupNames_;
+    std::map<std::uint16_t, std::string> faderNames_;
+    std::map<std::pair<std::uint8_t, std::uint8_t>, Bytes> setups_;
+    Bytes setupBuffer_;
+    std::map<std::string, Bytes> files_;
+    std::map<std::uint8_t, Transfer> transfers_;
+    std::uint8_t nextHandle_ = 1;
+    std::vector<DeviceFrame> received_;
+    unsigned answersSent_ = 0;
+};
+
+} // namespace kvr::devemu

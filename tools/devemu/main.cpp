@@ -1,0 +1,359 @@
+// The device emulator program: serves one or more emulated devices on loopback.
+//
+//   devemu --device KEY=VALUE,... [--device ...] [--udp-target HOST:PORT]... [--broadcast-ms N]
+//
+// Device keys: ip (127.0.0.2), port (0: any free one), serial, firmware, pid (four letters),
+// did, name, stamp, image (a raw image file), and the fault knobs delay=MS, drop=N, dup=N,
+// late=N:MS, cut-after=N, corrupt-crc, flash-burn.
+// Once listening it prints one line "device N tcp=IP:PORT" per device and then "devemu ready".
+// Commands on standard input, one a line (N is the device number from 1):
+//   error N MODULE CODE PARAM   send an error report block to the connected clients
+//   logic N NUMBER STATE        send a global logic state datagram to the UDP targets
+//   cut N                       drop the device's connections and stop listening
+//   resume N                    listen again on the same port
+//   received N                  print "received N COUNT"
+//   quit
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QHostAddress>
+#include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QPointer>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "devemu/devicemodel.h"
+
+namespace {
+
+using kvr::commserver::DeviceFrame;
+using kvr::commserver::DeviceFrameReader;
+using kvr::devemu::DeviceIdentity;
+using kvr::devemu::DeviceModel;
+using kvr::devemu::FaultKnobs;
+
+struct Target {
+    QHostAddress host;
+    quint16 port = 0;
+};
+
+class EmulatedDevice : public QObject {
+public:
+    EmulatedDevice(QHostAddress address, quint16 port, DeviceModel model, std::vector<Target> targets)
+        : address_(address), port_(port), model_(std::move(model)), targets_(std::move(targets))
+    {
+        server_ = new QTcpServer(this);
+        connect(server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_->nextPendingConnection())
+                adopt(socket);
+        });
+        udp_ = new QUdpSocket(this);
+        udp_->bind(address_, 0);
+    }
+
+    bool listen()
+    {
+        if (!server_->listen(address_, port_))
+            return false;
+        port_ = server_->serverPort();
+        return true;
+    }
+
+    void cut()
+    {
+        server_->close();
+        for (QTcpSocket* socket : clients_) {
+            socket->disconnect(this);
+            socket->abort();
+            socket->deleteLater();
+        }
+        clients_.clear();
+    }
+
+    quint16 port() const { return port_; }
+    const QHostAddress& address() const { return address_; }
+    DeviceModel& model() { return model_; }
+
+    void broadcastStatus() { sendDatagram(model_.statusDatagram()); }
+
+    void sendDatagram(const kvr::commserver::Bytes& datagram)
+    {
+        const QByteArray bytes(reinterpret_cast<const char*>(datagram.data()), static_cast<qsizetype>(datagram.size()));
+        for (const Target& t : targets_)
+            udp_->writeDatagram(bytes, t.host, t.port);
+    }
+
+    void sendToClients(const DeviceFrame& frame)
+    {
+        for (QTcpSocket* socket : clients_)
+            write(socket, frame);
+    }
+
+private:
+    void adopt(QTcpSocket* socket)
+    {
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        clients_.push_back(socket);
+        auto reader = std::make_shared<DeviceFrameReader>();
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket, reader] {
+            const QByteArray bytes = socket->readAll();
+            reader->append({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+            DeviceFrame frame;
+            while (true) {
+                const auto status = reader->next(frame);
+                if (status == DeviceFrameReader::Status::NeedMore)
+                    return;
+                if (status == DeviceFrameReader::Status::Failed) {
+                    drop(socket);
+                    return;
+                }
+                for (const auto& a : model_.handle(frame))
+                    schedule(socket, a);
+                if (model_.shouldCut()) {
+                    cut();
+                    return;
+                }
+            }
+        });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
+    }
+
+    void schedule(QTcpSocket* socket, const kvr::devemu::Answer& a)
+    {
+        if (a.delayMs <= 0) {
+            write(socket, a.frame);
+            return;
+        }
+        QPointer<QTcpSocket> guard(socket);
+        QTimer::singleShot(a.delayMs, this, [this, guard, frame = a.frame] {
+            if (guard && std::find(clients_.begin(), clients_.end(), guard.data()) != clients_.end())
+                write(guard, frame);
+        });
+    }
+
+    static void write(QTcpSocket* socket, const DeviceFrame& frame)
+    {
+        const auto bytes = kvr::commserver::encodeDeviceFrame(frame);
+        socket->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+
+    void drop(QTcpSocket* socket)
+    {
+        std::erase(clients_, socket);
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+    }
+
+    QHostAddress address_;
+    quint16 port_;
+    DeviceModel model_;
+    std::vector<Target> targets_;
+    QTcpServer* server_ = nullptr;
+    QUdpSocket* udp_ = nullptr;
+    std::vector<QTcpSocket*> clients_;
+};
+
+bool parseNumber(const std::string& text, std::uint32_t& out)
+{
+    bool ok = false;
+    const qulonglong v = QString::fromStdString(text).toULongLong(&ok, 0);
+    if (!ok || v > 0xFFFFFFFFull)
+        return false;
+    out = static_cast<std::uint32_t>(v);
+    return true;
+}
+
+struct DeviceSpec {
+    QHostAddress address{QStringLiteral("127.0.0.2")};
+    quint16 port = 0;
+    DeviceIdentity identity;
+    FaultKnobs knobs;
+    kvr::commserver::Bytes image;
+};
+
+bool parseDevice(const std::string& spec, DeviceSpec& d, std::string& error)
+{
+    std::stringstream items(spec);
+    std::string item;
+    while (std::getline(items, item, ',')) {
+        const auto eq = item.find('=');
+        const std::string key = item.substr(0, eq);
+        const std::string value = eq == std::string::npos ? std::string() : item.substr(eq + 1);
+        std::uint32_t n = 0;
+        if (key == "ip" && d.address.setAddress(QString::fromStdString(value))) {
+        } else if (key == "port" && parseNumber(value, n) && n <= 65535) {
+            d.port = static_cast<quint16>(n);
+        } else if (key == "serial" && parseNumber(value, n)) {
+            d.identity.serial = n;
+        } else if (key == "firmware" && parseNumber(value, n)) {
+            d.identity.firmware = n;
+        } else if (key == "did" && parseNumber(value, n)) {
+            d.identity.deviceId = n;
+        } else if (key == "stamp" && parseNumber(value, n)) {
+            d.identity.configStamp = n;
+        } else if (key == "pid" && value.size() <= 4) {
+            d.identity.projectId = 0;
+            for (std::size_t i = 0; i < 4; ++i)
+                d.identity.projectId = d.identity.projectId << 8 | (i < value.size() ? static_cast<std::uint8_t>(value[i]) : 0);
+        } else if (key == "name") {
+            d.identity.name = value;
+        } else if (key == "image") {
+            QFile file(QString::fromStdString(value));
+            if (!file.open(QIODevice::ReadOnly)) {
+                error = "cannot read " + value;
+                return false;
+            }
+            const QByteArray bytes = file.read(DeviceModel::ImageMax);
+            d.image.assign(bytes.begin(), bytes.end());
+        } else if (key == "delay" && parseNumber(value, n)) {
+            d.knobs.delayMs = static_cast<int>(n);
+        } else if (key == "drop" && parseNumber(value, n)) {
+            d.knobs.dropEvery = n;
+        } else if (key == "dup" && parseNumber(value, n)) {
+            d.knobs.duplicateEvery = n;
+        } else if (key == "late" && value.find(':') != std::string::npos) {
+            std::uint32_t ms = 0;
+            if (!parseNumber(value.substr(0, value.find(':')), n) || !parseNumber(value.substr(value.find(':') + 1), ms)) {
+                error = "bad late=" + value;
+                return false;
+            }
+            d.knobs.lateEvery = n;
+            d.knobs.lateMs = static_cast<int>(ms);
+        } else if (key == "cut-after" && parseNumber(value, n)) {
+            d.knobs.cutAfter = n;
+        } else if (key == "corrupt-crc") {
+            d.knobs.corruptCrc = true;
+        } else if (key == "flash-burn") {
+            d.knobs.flashBurn = true;
+        } else {
+            error = "bad device item " + item;
+            return false;
+        }
+    }
+    return true;
+}
+
+int usage(const std::string& why)
+{
+    std::fprintf(stderr, "devemu: %s\nusage: devemu --device KEY=VALUE,... [--udp-target HOST:PORT]... [--broadcast-ms N]\n", why.c_str());
+    return 64;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    std::vector<DeviceSpec> specs;
+    std::vector<Target> targets;
+    int broadcastMs = 1000;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--device" && i + 1 < argc) {
+            DeviceSpec spec;
+            std::string error;
+            if (!parseDevice(argv[++i], spec, error))
+                return usage(error);
+            specs.push_back(std::move(spec));
+        } else if (arg == "--udp-target" && i + 1 < argc) {
+            const QString text = QString::fromUtf8(argv[++i]);
+            const auto colon = text.lastIndexOf(':');
+            bool ok = false;
+            const int port = text.mid(colon + 1).toInt(&ok);
+            Target t{QHostAddress(text.left(colon)), static_cast<quint16>(port)};
+            if (colon < 0 || !ok || port <= 0 || port > 65535 || t.host.isNull())
+                return usage("bad --udp-target");
+            targets.push_back(t);
+        } else if (arg == "--broadcast-ms" && i + 1 < argc) {
+            broadcastMs = QString::fromUtf8(argv[++i]).toInt();
+        } else {
+            return usage("unknown argument " + arg);
+        }
+    }
+    if (specs.empty())
+        specs.emplace_back();
+
+    std::vector<std::unique_ptr<EmulatedDevice>> devices;
+    for (std::size_t i = 0; i < specs.size(); ++i) {
+        DeviceModel model(specs[i].identity, specs[i].image);
+        model.setKnobs(specs[i].knobs);
+        auto device = std::make_unique<EmulatedDevice>(specs[i].address, specs[i].port, std::move(model), targets);
+        if (!device->listen())
+            return usage("cannot listen on " + specs[i].address.toString().toStdString());
+        std::printf("device %zu tcp=%s:%u\n", i + 1, device->address().toString().toUtf8().constData(), static_cast<unsigned>(device->port()));
+        devices.push_back(std::move(device));
+    }
+
+    QTimer broadcast;
+    QObject::connect(&broadcast, &QTimer::timeout, [&devices] {
+        for (auto& d : devices)
+            d->broadcastStatus();
+    });
+    if (broadcastMs > 0 && !targets.empty()) {
+        broadcast.start(broadcastMs);
+        for (auto& d : devices)
+            d->broadcastStatus();
+    }
+
+    // Commands on standard input; its end stops the emulator, so a test that dies takes it along.
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    std::string pending;
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char buffer[512];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof(buffer));
+        if (n <= 0) {
+            QCoreApplication::quit();
+            return;
+        }
+        pending.append(buffer, static_cast<std::size_t>(n));
+        if (pending.size() > 4096)
+            pending.clear();
+        std::size_t eol;
+        while ((eol = pending.find('\n')) != std::string::npos) {
+            std::istringstream line(pending.substr(0, eol));
+            pending.erase(0, eol + 1);
+            std::string cmd;
+            std::size_t index = 0;
+            line >> cmd >> index;
+            if (cmd == "quit") {
+                QCoreApplication::quit();
+                return;
+            }
+            if (index < 1 || index > devices.size())
+                continue;
+            EmulatedDevice& d = *devices[index - 1];
+            if (cmd == "error") {
+                unsigned module = 0, code = 0, param = 0;
+                line >> module >> code >> param;
+                d.sendToClients(d.model().errorReport(static_cast<std::uint16_t>(module), code, param));
+            } else if (cmd == "logic") {
+                unsigned number = 0, state = 0;
+                line >> number >> state;
+                d.sendDatagram(d.model().globalLogicDatagram(static_cast<std::uint16_t>(number), state != 0));
+            } else if (cmd == "cut") {
+                d.cut();
+            } else if (cmd == "resume") {
+                d.listen();
+            } else if (cmd == "received") {
+                std::printf("received %zu %zu\n", index, d.model().received().size());
+            }
+            std::printf("ok %s\n", cmd.c_str());
+            std::fflush(stdout);
+        }
+    });
+
+    std::printf("devemu ready\n");
+    std::fflush(stdout);
+    return app.exec();
+}

@@ -1,0 +1,198 @@
+// The communication server: one instance per user, serving the clients of this user on a local
+// socket (and other machines on TCP when asked) and owning the links to the devices.
+//
+//   rurez /regserver              record this program's path and version, then exit
+//   rurez [options]               serve; prints "rurez ready ..." once it listens
+//     --dir PATH                  folder of the socket and the lock (mode 0700)
+//     --remote-listen HOST:PORT   TCP listener for other machines (off by default)
+//     --udp-bind HOST:PORT        where device broadcasts arrive (0.0.0.0:2009)
+//     --udp-target HOST:PORT      where broadcasts go; repeatable (255.255.255.255:2009)
+//     --device-port N             device TCP port for Ping and connections by address (2008)
+//     --device-udp-port N         UDP port of a single device (2009)
+//     --serial N=PATH             "COM N" is the serial device PATH; repeatable
+//     --connect-timeout-ms, --retry-ms, --reconnect-ms   link timings
+//     --broadcast-max-age-ms N    status records older than this leave the collections
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "commserver/commserverproxy.h"
+#include "commserver/server/commservercore.h"
+#include "commserver/server/rpcserver.h"
+#include "commserver/server/serverregistration.h"
+#include "kvr/version.h"
+
+namespace {
+
+using namespace kvr::commserver;
+
+bool parseHostPort(const std::string& text, HostPort& out)
+{
+    const auto colon = text.rfind(':');
+    if (colon == std::string::npos)
+        return false;
+    bool ok = false;
+    const int port = QString::fromStdString(text.substr(colon + 1)).toInt(&ok);
+    if (!ok || port < 0 || port > 65535)
+        return false;
+    out.host = text.substr(0, colon);
+    out.port = static_cast<std::uint16_t>(port);
+    return true;
+}
+
+bool parseInt(const char* text, int& out)
+{
+    bool ok = false;
+    out = QString::fromUtf8(text).toInt(&ok);
+    return ok && out >= 0;
+}
+
+// The folder must be ours and closed to everybody else.
+bool prepareFolder(const std::string& folder, std::string& error)
+{
+    QDir().mkpath(QString::fromStdString(folder));
+    struct stat st{};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        error = "cannot create " + folder;
+        return false;
+    }
+    if (st.st_uid != ::getuid()) {
+        error = folder + " belongs to another user";
+        return false;
+    }
+    if (::chmod(folder.c_str(), 0700) != 0) {
+        error = "cannot set the mode of " + folder;
+        return false;
+    }
+    return true;
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: rurez [/regserver] [--dir PATH] [--remote-listen HOST:PORT] [--udp-bind HOST:PORT] "
+                         "[--udp-target HOST:PORT]... [--device-port N] [--device-udp-port N] [--serial N=PATH]... "
+                         "[--connect-timeout-ms N] [--retry-ms N] [--reconnect-ms N] [--broadcast-max-age-ms N]\n");
+    return 64;
+}
+
+int signalPipe[2] = {-1, -1};
+
+// Only write() is safe in a signal handler; the event loop reads the pipe and quits.
+void quitOnSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+
+    ServerConfig config;
+    config.folder = defaultServerFolder();
+    config.ownerUid = ::getuid();
+    bool targetsGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        int n = 0;
+        if (arg == "/regserver" || arg == "-regserver" || arg == "--regserver") {
+            const ServerRegistration r{QCoreApplication::applicationFilePath().toStdString(), KVR_VERSION_TEXT};
+            return registerServer(r) ? 0 : 1;
+        } else if (arg == "--dir" && hasValue) {
+            config.folder = argv[++i];
+        } else if (arg == "--remote-listen" && hasValue) {
+            if (!parseHostPort(argv[++i], config.remoteListen))
+                return usage();
+            config.remoteListenEnabled = true;
+        } else if (arg == "--udp-bind" && hasValue) {
+            if (!parseHostPort(argv[++i], config.udpBind))
+                return usage();
+        } else if (arg == "--udp-target" && hasValue) {
+            HostPort target;
+            if (!parseHostPort(argv[++i], target))
+                return usage();
+            if (!targetsGiven)
+                config.udpTargets.clear();
+            targetsGiven = true;
+            config.udpTargets.push_back(target);
+        } else if (arg == "--device-port" && hasValue && parseInt(argv[i + 1], n) && n <= 65535) {
+            config.devicePort = static_cast<std::uint16_t>(n);
+            ++i;
+        } else if (arg == "--device-udp-port" && hasValue && parseInt(argv[i + 1], n) && n <= 65535) {
+            config.deviceUdpPort = static_cast<std::uint16_t>(n);
+            ++i;
+        } else if (arg == "--serial" && hasValue) {
+            const std::string spec = argv[++i];
+            const auto eq = spec.find('=');
+            if (eq == std::string::npos || !parseInt(spec.substr(0, eq).c_str(), n))
+                return usage();
+            config.serialPorts[n] = spec.substr(eq + 1);
+        } else if (arg == "--connect-timeout-ms" && hasValue && parseInt(argv[i + 1], n)) {
+            config.link.connectTimeoutMs = n;
+            ++i;
+        } else if (arg == "--retry-ms" && hasValue && parseInt(argv[i + 1], n)) {
+            config.link.retryIntervalMs = n;
+            ++i;
+        } else if (arg == "--reconnect-ms" && hasValue && parseInt(argv[i + 1], n)) {
+            config.link.reconnectWindowMs = n;
+            ++i;
+        } else if (arg == "--broadcast-max-age-ms" && hasValue && parseInt(argv[i + 1], n)) {
+            config.broadcastMaxAgeMs = n;
+            ++i;
+        } else {
+            return usage();
+        }
+    }
+    // Tests stand in for a foreign user by naming another owner.
+    if (const char* owner = std::getenv("KVR_RUREZ_OWNER_UID"); owner && *owner)
+        config.ownerUid = static_cast<std::uint32_t>(std::strtoul(owner, nullptr, 10));
+
+    std::string error;
+    if (!prepareFolder(config.folder, error)) {
+        std::fprintf(stderr, "rurez: %s\n", error.c_str());
+        return 1;
+    }
+    QLockFile lock(QString::fromStdString(serverLockPath(config.folder)));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        std::fprintf(stderr, "rurez: another instance is running for this user\n");
+        return 2;
+    }
+
+    CommServerCore core(config);
+    if (!core.start(&error)) {
+        std::fprintf(stderr, "rurez: %s\n", error.c_str());
+        return 1;
+    }
+    RpcServer server(core);
+    if (!server.listen(serverSocketPath(config.folder), &error)) {
+        std::fprintf(stderr, "rurez: %s\n", error.c_str());
+        return 1;
+    }
+    if (::pipe(signalPipe) == 0) {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+        std::signal(SIGTERM, quitOnSignal);
+        std::signal(SIGINT, quitOnSignal);
+    }
+    std::printf("rurez ready socket=%s udp=%u remote=%u\n", serverSocketPath(config.folder).c_str(),
+                static_cast<unsigned>(core.udpPort()), static_cast<unsigned>(server.remotePort()));
+    std::fflush(stdout);
+    const int rc = app.exec();
+    QFile::remove(QString::fromStdString(serverSocketPath(config.folder)));
+    return rc;
+}
