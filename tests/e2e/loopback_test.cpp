@@ -19,6 +19,7 @@
 #include "commserver/server/serverregistration.h"
 #include "kvr/version.h"
 #include "kvrdata/byteorder.h"
+#include "platform/settingsstore.h"
 #include "program.h"
 
 namespace {
@@ -298,6 +299,11 @@ TEST(LoopbackServer, RegserverRecordsPathAndVersion)
     qputenv("KVR_CONFIG_DIR", saved);
     EXPECT_EQ(QFileInfo(QString::fromStdString(r.path)).canonicalFilePath(), QFileInfo(KVR_RUREZ_PATH).canonicalFilePath());
     EXPECT_EQ(r.version, KVR_VERSION_TEXT);
+
+    // The client reads it through the settings store.
+    const kvr::platform::IniSettingsStore store((dir.path() + "/settings.ini").toStdString());
+    EXPECT_EQ(store.readString(ServerPathKey, ""), r.path);
+    EXPECT_EQ(store.readString(ServerClassKey, "version"), std::string(KVR_VERSION_TEXT));
 }
 
 } // namespace

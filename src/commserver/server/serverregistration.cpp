@@ -1,39 +1,58 @@
 #include "commserver/server/serverregistration.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
-#include <memory>
 
 namespace kvr::commserver {
 
 namespace {
-std::unique_ptr<QSettings> openStore()
+
+// The store's path of a value: key parts and name, lower case, '/' between them.
+QString valuePath(std::string key, const std::string& name)
+{
+    std::replace(key.begin(), key.end(), '\\', '/');
+    std::string path = key + '/' + (name.empty() ? std::string("(default)") : name);
+    std::transform(path.begin(), path.end(), path.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return QString::fromStdString(path);
+}
+
+} // namespace
+
+std::string settingsFileName()
 {
     if (const char* dir = std::getenv("KVR_CONFIG_DIR"); dir && *dir)
-        return std::make_unique<QSettings>(QString::fromUtf8(dir) + "/KVR/KX7300.ini", QSettings::IniFormat);
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "KVR", "KX7300");
+        return QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("settings.ini")).toStdString();
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return QDir(base).filePath(QStringLiteral("kvrconfig/settings.ini")).toStdString();
 }
-} // namespace
 
 bool registerServer(const ServerRegistration& registration)
 {
-    auto store = openStore();
-    store->beginGroup(ServerClassKey);
-    store->setValue("LocalServer32/Default", QString::fromStdString(registration.path));
-    store->setValue("Version", QString::fromStdString(registration.version));
-    store->endGroup();
-    store->sync();
-    return store->status() == QSettings::NoError;
+    const QString file = QString::fromStdString(settingsFileName());
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QSettings store(file, QSettings::IniFormat);
+    if (!store.isWritable())
+        return false;
+    store.setValue(valuePath(ServerPathKey, ""), QString::fromStdString(registration.path));
+    store.setValue(valuePath(ServerClassKey, "Version"), QString::fromStdString(registration.version));
+    store.sync();
+    return store.status() == QSettings::NoError;
 }
 
 ServerRegistration readServerRegistration()
 {
-    auto store = openStore();
-    store->beginGroup(ServerClassKey);
+    QSettings store(QString::fromStdString(settingsFileName()), QSettings::IniFormat);
     ServerRegistration r;
-    r.path = store->value("LocalServer32/Default").toString().toStdString();
-    r.version = store->value("Version").toString().toStdString();
+    r.path = store.value(valuePath(ServerPathKey, "")).toString().toStdString();
+    r.version = store.value(valuePath(ServerClassKey, "Version")).toString().toStdString();
     return r;
 }
 

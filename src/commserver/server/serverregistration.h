@@ -1,13 +1,16 @@
 #pragma once
-// The registration the client looks for: the server program's path and version under the
-// server's class key of the settings store. Written with QSettings in the store's place (INI in
-// the user's config folder, or in KVR_CONFIG_DIR).
+// The registration the client looks for: the server program's path (the default value of
+// "LocalServer32" under the server's class key) and its version. The server layer may not use the
+// platform layer, so this writes the settings store's INI file directly, by the store's rules:
+// $KVR_CONFIG_DIR/settings.ini, else kvrconfig/settings.ini in the user's config folder; key
+// parts and value names lower case and joined by '/', the default value named "(default)".
 
 #include <string>
 
 namespace kvr::commserver {
 
-inline constexpr const char* ServerClassKey = "CLSID/{C6B7D95B-7002-4A7A-94D1-6478A7CCD204}";
+inline constexpr const char* ServerClassKey = "CLSID\\{C6B7D95B-7002-4A7A-94D1-6478A7CCD204}";
+inline constexpr const char* ServerPathKey = "CLSID\\{C6B7D95B-7002-4A7A-94D1-6478A7CCD204}\\LocalServer32";
 
 struct ServerRegistration {
     std::string path;
@@ -16,5 +19,6 @@ struct ServerRegistration {
 
 bool registerServer(const ServerRegistration& registration);
 ServerRegistration readServerRegistration();
+std::string settingsFileName();
 
 } // namespace kvr::commserver
