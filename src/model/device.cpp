@@ -1,5 +1,6 @@
 #include "model/device.h"
 
+#include "diagnostics/kvrinfoformat.h"
 #include "kvrdata/byteorder.h"
 #include "model/entrylist.h"
 #include "model/modelhost.h"
@@ -284,6 +285,8 @@ bool TDevice::SetData(std::uint8_t type, std::span<const std::uint8_t> payload)
 {
     if (IsDummy())
         return false;
+    TKVRFI trace("TDevice::SetData");
+    InfoFormatter->Trace(0x2000, "%s : Type = %d, Size = %d", "TDevice::SetData", type, static_cast<int>(payload.size()));
     ClearCache();
 
     // What removing every entry of the type frees.
@@ -370,6 +373,7 @@ bool TDevice::SetAllData(std::span<const std::uint8_t> image)
 {
     if (IsDummy())
         return false;
+    TKVRFI trace("TDevice::SetAllData");
     if (const std::string reason = CheckDeviceImage(image); !reason.empty()) {
         ShowError("Device", "SetAllData", "The device image is damaged: " + reason);
         return false;

@@ -1,3 +1,4 @@
+#include "diagnostics/kvrinfoformat.h"
 #include "kvrdata/byteorder.h"
 #include "model/atomicfile.h"
 #include "model/device.h"
@@ -13,6 +14,7 @@ namespace kvr::model {
 
 int TDevice::Save(const std::string& fileName)
 {
+    TKVRFI trace("TDevice::Save");
     if (IsDummy())
         return 0;
     CheckSize(0);
@@ -33,6 +35,7 @@ int TDevice::Save(const std::string& fileName)
 
 int TDevice::Replace(const std::string& fileName)
 {
+    TKVRFI trace("TDevice::Replace");
     if (IsDummy())
         return 0;
     const auto error = [](const std::string& message) {

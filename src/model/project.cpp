@@ -1,5 +1,6 @@
 #include "model/project.h"
 
+#include "diagnostics/kvrinfoformat.h"
 #include "kvrdata/byteorder.h"
 #include "model/entrylist.h"
 #include "model/keyrecords.h"
@@ -173,6 +174,7 @@ TDevice* TProject::Device(int index) const
 
 int TProject::AddDevice()
 {
+    TKVRFI trace("TProject::AddDevice");
     auto device = std::make_unique<TDevice>(DeviceCount());
 
     // New devices go before the dummy devices, which gather at the end.
@@ -204,6 +206,7 @@ int TProject::AddDevice()
 
 int TProject::CopyDevice(int index)
 {
+    TKVRFI trace("TProject::CopyDevice");
     // Hold the source itself: adding may move dummy devices up one place.
     TDevice* source = Device(index);
     if (source == nullptr)
@@ -227,6 +230,7 @@ int TProject::CopyDevice(int index)
 
 void TProject::DeleteDevice(unsigned index)
 {
+    TKVRFI trace("TProject::DeleteDevice");
     if (index >= FDevices.size())
         return;
     const std::uint32_t deleted = FDevices[index]->GetDeviceID();

@@ -1,3 +1,4 @@
+#include "diagnostics/kvrinfoformat.h"
 #include "kvrdata/byteorder.h"
 #include "model/atomicfile.h"
 #include "model/entrylist.h"
@@ -35,6 +36,7 @@ void normaliseConsoleModules(TDevice& device)
 
 int TProject::SaveToDisk(const std::string& fileName, bool prepare)
 {
+    TKVRFI trace("TProject::SaveToDisk");
     if (prepare) {
         std::string user = Host().UserName();
         if (user.empty())
@@ -102,6 +104,7 @@ int TProject::SaveToDisk(const std::string& fileName, bool prepare)
 
 int TProject::LoadFromDisk(const std::string& fileName, bool quiet)
 {
+    TKVRFI trace("TProject::LoadFromDisk");
     // A damaged file must not cost the open project anything: load into a fresh one and take it
     // over only when the whole file was read.
     TProject loaded;
