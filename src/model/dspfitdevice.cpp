@@ -149,7 +149,7 @@ FittingInput GatherFittingInput(const TDevice& dev)
     in.LevelDetectCount = CountLevelDetects(buffer);
 
     dev.GetData(stProc, buffer);
-    for (const RecordPos& r : WalkFixedProcessings(buffer, HeaderByte(dev, dh::FixedProcCount)))
+    for (const RecordSpan& r : WalkFixedProcessings(buffer, HeaderByte(dev, dh::FixedProcCount)))
         in.FixedProcs.push_back(FixedProcessingCodes(std::span(buffer).subspan(r.offset, r.length)));
 
     // Fader assignments: [fader channel][pot][fader][n][n chain codes]; the first record of a

@@ -30,9 +30,9 @@ void CopyLabelOut(ByteWriter& w, const std::array<char, N>& label)
 }
 
 // Offsets of the function entries of one stored fixed-processing record (relative to it).
-std::vector<RecordPos> FunctionEntries(std::span<const std::uint8_t> record)
+std::vector<RecordSpan> FunctionEntries(std::span<const std::uint8_t> record)
 {
-    std::vector<RecordPos> out;
+    std::vector<RecordSpan> out;
     if (record.size() < kProcHead)
         return out;
     const int m = record[13];
@@ -51,9 +51,9 @@ std::vector<RecordPos> FunctionEntries(std::span<const std::uint8_t> record)
 
 } // namespace
 
-std::vector<RecordPos> WalkOutputFunctions(std::span<const std::uint8_t> payload)
+std::vector<RecordSpan> WalkOutputFunctions(std::span<const std::uint8_t> payload)
 {
-    std::vector<RecordPos> out;
+    std::vector<RecordSpan> out;
     std::size_t at = 0;
     while (payload.size() - at >= kOutFktHead) {
         const std::size_t length = kOutFktHead + kCondSize * payload[at + 10];
@@ -65,9 +65,9 @@ std::vector<RecordPos> WalkOutputFunctions(std::span<const std::uint8_t> payload
     return out;
 }
 
-std::vector<RecordPos> WalkFixedProcessings(std::span<const std::uint8_t> payload, int maxCount)
+std::vector<RecordSpan> WalkFixedProcessings(std::span<const std::uint8_t> payload, int maxCount)
 {
-    std::vector<RecordPos> out;
+    std::vector<RecordSpan> out;
     std::size_t at = 0;
     for (int i = 0; i < maxCount && payload.size() - at >= kProcHead; ++i) {
         const int m = payload[at + 13];
@@ -92,7 +92,7 @@ std::vector<RecordPos> WalkFixedProcessings(std::span<const std::uint8_t> payloa
 std::vector<std::uint8_t> FixedProcessingCodes(std::span<const std::uint8_t> record)
 {
     std::vector<std::uint8_t> codes;
-    for (const RecordPos& f : FunctionEntries(record))
+    for (const RecordSpan& f : FunctionEntries(record))
         codes.push_back(record[f.offset]);
     return codes;
 }
@@ -148,7 +148,7 @@ bool DecodeFixedProcessing(std::span<const std::uint8_t> record, TFixedProcessin
     CopyLabelIn(out.Label, record.first(10));
     out.Source = readBE16(record, 10);
     out.Flags = record[12];
-    for (const RecordPos& f : FunctionEntries(record)) {
+    for (const RecordSpan& f : FunctionEntries(record)) {
         if (out.Functions.size() >= static_cast<std::size_t>(kMaxChainFunctions))
             break;
         TDSPFunctionEntry e;
@@ -196,7 +196,7 @@ void AddOutputFunction(TDevice& dev)
     std::vector<std::uint8_t> record(kOutFktHead + kCondSize, 0);
     WriteFixedText(record, 0, 10, "OutFkt " + std::to_string(count + 1), 10);
     record[10] = 1;
-    InsertRange(payload, records.empty() ? 0 : records.back().offset + records.back().length, record);
+    InsertBytes(payload, records.empty() ? 0 : records.back().offset + records.back().length, record);
     if (!dev.SetData(stOutFkt, payload))
         return;
     dev.FAudioSourcesChanged = true;
@@ -211,7 +211,7 @@ int GetOutputFunction(const TDevice& dev, int index, TOutputFunction& out)
     const auto records = WalkOutputFunctions(payload);
     if (static_cast<std::size_t>(index) >= records.size())
         return 0;
-    const RecordPos r = records[static_cast<std::size_t>(index)];
+    const RecordSpan r = records[static_cast<std::size_t>(index)];
     return DecodeOutputFunction(std::span(payload).subspan(r.offset, r.length), out) ? 1 : 0;
 }
 
@@ -223,9 +223,9 @@ void SetOutputFunction(TDevice& dev, int index, const TOutputFunction& fkt)
     const auto records = WalkOutputFunctions(payload);
     if (static_cast<std::size_t>(index) >= records.size())
         return;
-    const RecordPos r = records[static_cast<std::size_t>(index)];
-    EraseRange(payload, r.offset, r.length);
-    InsertRange(payload, r.offset, EncodeOutputFunction(fkt));
+    const RecordSpan r = records[static_cast<std::size_t>(index)];
+    EraseBytes(payload, r.offset, r.length);
+    InsertBytes(payload, r.offset, EncodeOutputFunction(fkt));
     if (!dev.SetData(stOutFkt, payload))
         return;
     dev.FAudioSourcesChanged = true;
@@ -240,8 +240,8 @@ void DeleteOutputFunction(TDevice& dev, int index)
     const auto records = WalkOutputFunctions(payload);
     if (static_cast<std::size_t>(index) >= records.size())
         return;
-    const RecordPos r = records[static_cast<std::size_t>(index)];
-    EraseRange(payload, r.offset, r.length);
+    const RecordSpan r = records[static_cast<std::size_t>(index)];
+    EraseBytes(payload, r.offset, r.length);
     if (!dev.SetData(stOutFkt, payload))
         return;
     dev.FAudioSourcesChanged = true;
@@ -262,7 +262,7 @@ void MoveOutputFunctionCondition(TDevice& dev, int index, int from, int to)
     fkt.Cond.erase(fkt.Cond.begin() + from);
     fkt.Cond.insert(fkt.Cond.begin() + to, moved);
     std::vector<std::uint8_t> payload = dev.GetData(stOutFkt);
-    const RecordPos r = WalkOutputFunctions(payload)[static_cast<std::size_t>(index)];
+    const RecordSpan r = WalkOutputFunctions(payload)[static_cast<std::size_t>(index)];
     // Same length: the conditions are rewritten in place, byte 11 keeps its stored value.
     const auto bytes = EncodeOutputFunction(fkt);
     std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(kOutFktHead), bytes.end(),
@@ -297,7 +297,7 @@ int AddFixedProcessing(TDevice& dev)
     std::vector<std::uint8_t> record(kProcHead, 0);
     WriteFixedText(record, 0, 10, "Proc " + std::to_string(count + 1), 10);
     record[12] = 0x80;
-    InsertRange(payload, CalcFixedProcesSize(payload, count), record);
+    InsertBytes(payload, CalcFixedProcesSize(payload, count), record);
     if (!dev.SetData(stProc, payload))
         return count;
     dev.FAudioSourcesChanged = true;
@@ -314,7 +314,7 @@ int GetFixedProcessing(TDevice& dev, int index, TFixedProcessing& out)
     const auto records = WalkFixedProcessings(payload, HeaderByte(dev, dh::FixedProcCount));
     if (static_cast<std::size_t>(index) >= records.size())
         return 0;
-    const RecordPos r = records[static_cast<std::size_t>(index)];
+    const RecordSpan r = records[static_cast<std::size_t>(index)];
     return DecodeFixedProcessing(std::span(payload).subspan(r.offset, r.length), out) ? 1 : 0;
 }
 
@@ -328,10 +328,10 @@ void SetFixedProcessing(TDevice& dev, int index, const TFixedProcessing& proc)
     const auto records = WalkFixedProcessings(payload, count);
     if (static_cast<std::size_t>(index) >= records.size())
         return;
-    const RecordPos r = records[static_cast<std::size_t>(index)];
+    const RecordSpan r = records[static_cast<std::size_t>(index)];
     const bool wasStereo = (payload[r.offset + 12] & 0x80) != 0;
-    EraseRange(payload, r.offset, r.length);
-    InsertRange(payload, r.offset, EncodeFixedProcessing(proc));
+    EraseBytes(payload, r.offset, r.length);
+    InsertBytes(payload, r.offset, EncodeFixedProcessing(proc));
     payload.resize(CalcFixedProcesSize(payload, count));
     if (!dev.SetData(stProc, payload))
         return;
@@ -350,8 +350,8 @@ void DeleteFixedProcessing(TDevice& dev, int index)
     const auto records = WalkFixedProcessings(payload, count);
     if (static_cast<std::size_t>(index) >= records.size())
         return;
-    const RecordPos r = records[static_cast<std::size_t>(index)];
-    EraseRange(payload, r.offset, r.length);
+    const RecordSpan r = records[static_cast<std::size_t>(index)];
+    EraseBytes(payload, r.offset, r.length);
     if (!dev.SetData(stProc, payload))
         return;
     dev.FAudioSourcesChanged = true;
@@ -367,13 +367,13 @@ void MoveFixedProcessingFunction(TDevice& dev, int index, int from, int to)
     const auto records = WalkFixedProcessings(payload, HeaderByte(dev, dh::FixedProcCount));
     if (static_cast<std::size_t>(index) >= records.size())
         return;
-    const RecordPos r = records[static_cast<std::size_t>(index)];
+    const RecordSpan r = records[static_cast<std::size_t>(index)];
     const auto entries = FunctionEntries(std::span(payload).subspan(r.offset, r.length));
     const int n = static_cast<int>(entries.size());
     if (from < 0 || to < 0 || from >= n || to >= n || from == to)
         return;
     std::vector<std::vector<std::uint8_t>> parts;
-    for (const RecordPos& e : entries)
+    for (const RecordSpan& e : entries)
         parts.emplace_back(payload.begin() + static_cast<std::ptrdiff_t>(r.offset + e.offset),
                            payload.begin() + static_cast<std::ptrdiff_t>(r.offset + e.offset + e.length));
     auto moved = std::move(parts[static_cast<std::size_t>(from)]);

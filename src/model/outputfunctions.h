@@ -48,8 +48,8 @@ struct TFixedProcessing {
 };
 
 // Walks: records that pass the payload's end are not taken.
-std::vector<RecordPos> WalkOutputFunctions(std::span<const std::uint8_t> payload);
-std::vector<RecordPos> WalkFixedProcessings(std::span<const std::uint8_t> payload, int maxCount);
+std::vector<RecordSpan> WalkOutputFunctions(std::span<const std::uint8_t> payload);
+std::vector<RecordSpan> WalkFixedProcessings(std::span<const std::uint8_t> payload, int maxCount);
 // Function codes of one stored fixed-processing record.
 std::vector<std::uint8_t> FixedProcessingCodes(std::span<const std::uint8_t> record);
 

@@ -7,9 +7,9 @@
 
 namespace kvr::model {
 
-std::vector<RecordPos> WalkSOFs(std::span<const std::uint8_t> payload)
+std::vector<RecordSpan> WalkSOFs(std::span<const std::uint8_t> payload)
 {
-    std::vector<RecordPos> out;
+    std::vector<RecordSpan> out;
     std::size_t at = 2;
     while (at < payload.size() && payload.size() - at >= 2) {
         const std::size_t length = readBE16(payload, at);

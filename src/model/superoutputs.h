@@ -19,6 +19,6 @@ inline constexpr std::uint16_t kSOFSourceBase = 17664;
 
 // SOF records of structure 33: from byte 2, each starting with its own 16-bit length. A length
 // below 2 or past the end ends the walk.
-std::vector<RecordPos> WalkSOFs(std::span<const std::uint8_t> payload);
+std::vector<RecordSpan> WalkSOFs(std::span<const std::uint8_t> payload);
 
 } // namespace kvr::model

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/adaptationhooks.h"
+#include "model/recordhooks.h"
 
 namespace kvr::model::test {
 
@@ -16,8 +17,15 @@ public:
             calls.push_back("audio " + std::to_string(id) + " " + std::to_string(newId));
         };
         Adaptation().AdaptStereoSources = [this](TDevice&, int id) { calls.push_back("stereo " + std::to_string(id)); };
+        Hooks().AdaptLogics = [this](TDevice&, int a, int b, int mode) {
+            calls.push_back("logic " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(mode));
+        };
     }
-    ~AdaptRecorder() { Adaptation() = AdaptationHooks{}; }
+    ~AdaptRecorder()
+    {
+        Adaptation() = AdaptationHooks{};
+        Hooks().AdaptLogics = nullptr;
+    }
     std::vector<std::string> calls;
 };
 
