@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 using namespace kvrtest;
 
@@ -199,4 +200,30 @@ TEST(BlockObject, LoadedRunsOnEveryObjectAfterASuccessfulRead)
     EXPECT_EQ(child.loads, 1);
     root.FromBuffer(bytes.data(), 2);
     EXPECT_EQ(root.loads, 1);
+}
+
+TEST(BlockObject, RegistryStaysSoundWhileThreadsCreateAndDestroy)
+{
+    // Objects come and go in several threads while the registry empties and fills again.
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([] {
+            for (int i = 0; i < 2000; ++i) {
+                auto parent = std::make_unique<TPlain>();
+                TPlain child(parent.get());
+                parent.reset();
+                EXPECT_TRUE(TBlockObject::IsLiveInstance(&child));
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+}
+
+TEST(BlockObject, WorstMessageOfACleanVisitIsOk)
+{
+    TMemoryStream stream;
+    TBinaryFilter filter(&stream, boNoFileHeader);
+    EXPECT_EQ(MessageText(filter.GetWorstMessage()), ": 0 (Ok)");
+    EXPECT_EQ(filter.GetMessages().GetClassName(), "TBOVector<TBlockObject>");
 }

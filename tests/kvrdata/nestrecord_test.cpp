@@ -196,3 +196,19 @@ TEST(NestRecord, EveryTruncationOfAValidRecordEndsCleanly)
         EXPECT_TRUE(code == bsBlockTooShort || code >= bsFatal) << size << " -> " << code;
     }
 }
+
+TEST(NestRecord, FailureInsideARawStreamNamesItsMember)
+{
+    TNestRecord record;
+    auto bytes = toBytes(record);
+    // Make the raw stream block claim 16 MB.
+    const std::size_t data = bytes.size() - 4;
+    bytes[data + 1] = 0xFF;
+    bytes[data + 2] = 0xFF;
+    bytes[data + 3] = 0xFF;
+    TMemoryStream stream(bytes);
+    TBinaryFilter filter(&stream, boNoFileHeader);
+    EXPECT_EQ(filter.Read("BO", &record), bsFileTooShort);
+    EXPECT_EQ(MessageText(filter.GetWorstMessage()), ":BO:Data: 1008 (File shorter than block size.)");
+    EXPECT_EQ(record.Data.GetStream()->GetSize(), 0);
+}
