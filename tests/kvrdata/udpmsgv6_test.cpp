@@ -102,6 +102,13 @@ TEST(UDPMsgV6, BlockFormatByteExactAndReadAgainDecodesAfresh)
     ASSERT_TRUE(copy.FromVariant(v));
     ASSERT_NE(copy.GetDevice(), nullptr);
     EXPECT_EQ(copy.GetCANBlock(), nullptr);
+
+    // Clearing returns the message to undecoded as well and empties the data.
+    copy.ClearMembers();
+    EXPECT_EQ(copy.MsgType, V6NotDecoded);
+    EXPECT_TRUE(dataOf(copy).empty());
+    EXPECT_EQ(copy.GetDevice(), nullptr);
+    EXPECT_EQ(copy.GetMsgType(), V6TooShort);
 }
 
 TEST(UDPMsgV6, ShortDataDecodeToNothing)
