@@ -20,6 +20,13 @@ std::set<const void*>& allInstances()
     return *instances;
 }
 
+// The registry exists from the library's start.
+const bool registryCreated = [] {
+    TKVRFI fi("InitKVRData");
+    allInstances();
+    return true;
+}();
+
 // Created on first use and kept for the whole process: another thread may already wait on it
 // when the registry empties.
 TMTAccess* AllInstancesLock = nullptr;
