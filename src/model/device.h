@@ -3,6 +3,8 @@
 // (200-byte header, setup entries, structures), and the flags the editing pages and the fitting
 // keep beside it. Every reader and writer of the image goes through this class.
 
+#include "kvrdata/deviceaddr.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -170,6 +172,8 @@ public:
 
     // The device's node in the project tree; set and used by the main window.
     void* FTreeNode = nullptr;
+    // The device's connection address, refreshed from the image for the communication client.
+    Kvrdata_ns::TDeviceAddr FAddr;
     // Tell the source windows to rebuild their trees.
     bool FLogicSourcesChanged = false;
     bool FAudioSourcesChanged = false;

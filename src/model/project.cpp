@@ -4,6 +4,7 @@
 #include "kvrdata/byteorder.h"
 #include "model/entrylist.h"
 #include "model/keyrecords.h"
+#include "model/linkaccess.h"
 #include "model/modelhost.h"
 #include "model/modelutil.h"
 
@@ -234,6 +235,24 @@ void TProject::DeleteDevice(unsigned index)
     if (index >= FDevices.size())
         return;
     const std::uint32_t deleted = FDevices[index]->GetDeviceID();
+
+    // Links name devices by index: those touching the device go, later indexes move down.
+    for (int id = 0; id < kMaxDeviceLinks; ++id) {
+        TDeviceLink link;
+        if (GetDeviceLink(*this, id, link) == 0)
+            continue;
+        if (link.SDev == index || link.TDev == index) {
+            DeleteDeviceLink(*this, id);
+            continue;
+        }
+        if (link.SDev > index)
+            --link.SDev;
+        if (link.TDev > index)
+            --link.TDev;
+        link.Opt = 0;
+        SetDeviceLink(*this, id, link);
+    }
+
     FDevices.erase(FDevices.begin() + static_cast<std::ptrdiff_t>(index));
     SyncDeviceCount();
 

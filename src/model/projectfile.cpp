@@ -4,6 +4,7 @@
 #include "model/entrylist.h"
 #include "model/fileio.h"
 #include "model/fileversion.h"
+#include "model/keyaccess.h"
 #include "model/keyrecords.h"
 #include "model/modelhost.h"
 #include "model/modelutil.h"
@@ -20,15 +21,23 @@ void loadError(const std::string& message) { ShowError("Project", "LoadFromDisk"
 
 void saveError(const std::string& message) { ShowError("Project", "SaveToDisk", message); }
 
-// Fader modules of type 21 are stored as type 20.
+// Fader modules of type 21 are stored as type 20, and each module's key table is cleaned by
+// writing its key 0 back through the key-function rules. An empty key 0 is not written back:
+// that would count as removing the key's function and clear every reference to its logic source.
 void normaliseConsoleModules(TDevice& device)
 {
     ForEachModuleSlot([&](std::uint8_t slotId) {
         std::vector<std::uint8_t> entry;
-        if (device.GetSetupData(slotId, entry) && entry.size() >= 2 && readLE16(entry, kr::ModuleType) == 21) {
+        if (!device.GetSetupData(slotId, entry))
+            return;
+        if (entry.size() >= 2 && readLE16(entry, kr::ModuleType) == 21) {
             writeLE16(entry, kr::ModuleType, 20);
             device.SetSetupData(slotId, entry);
         }
+        TKeyRecord record{};
+        const int own = GetKeyFunction(device, 0, record, slotId);
+        if (!IsEmptyKeyRecord(record))
+            SetKeyFunction(device, 0, record, own, slotId);
     });
 }
 

@@ -1,4 +1,5 @@
 #include "imagebuilder.h"
+#include "model/linkaccess.h"
 #include "model/project.h"
 #include "recordinghost.h"
 
@@ -252,6 +253,33 @@ TEST_F(ProjectTest, DeleteDeviceClearsGlobalResourceKeysThatSentToIt)
 
     project.DeleteDevice(5); // no such device
     EXPECT_EQ(2, project.DeviceCount());
+}
+
+TEST_F(ProjectTest, DeleteDeviceRenumbersAndRemovesLinks)
+{
+    for (int i = 0; i < 3; ++i)
+        project.AddDevice();
+    const auto link = [](std::uint8_t from, std::uint8_t to) {
+        TDeviceLink l;
+        l.SDev = from;
+        l.TDev = to;
+        l.SPort = 0x0102;
+        l.TPort = 0x0203;
+        return l;
+    };
+    const int keep = AddDeviceLink(project, link(1, 2));
+    const int gone = AddDeviceLink(project, link(0, 2));
+    const int back = AddDeviceLink(project, link(2, 0));
+
+    project.DeleteDevice(0);
+    TDeviceLink out;
+    ASSERT_EQ(1, GetDeviceLink(project, keep, out));
+    EXPECT_EQ(0, out.SDev);
+    EXPECT_EQ(1, out.TDev);
+    EXPECT_EQ(0x0203, out.TPort);
+    EXPECT_EQ(0, GetDeviceLink(project, gone, out));
+    EXPECT_EQ(0, GetDeviceLink(project, back, out));
+    EXPECT_EQ(1, project.GetHeader()[79]);
 }
 
 TEST_F(ProjectTest, ChangedStateFollowsTheProjectAndItsDevices)

@@ -342,6 +342,25 @@ TEST_F(FileTest, FailedSavesKeepTheOldFileAndTheChangedState)
     EXPECT_EQ(5u, project.Device(0)->GetChangeTime());
 }
 
+TEST_F(FileTest, PreparedSavesStoreFaderModulesOfType21AsType20)
+{
+    TProject project;
+    project.AddDevice();
+    TDevice& device = *project.Device(0);
+    Bytes module(6, 0);
+    writeLE16(module, 0, 21);
+    device.SetSetupData(102, module);
+
+    ASSERT_EQ(1, project.SaveToDisk(path("plain.kvp"), false));
+    EXPECT_EQ(21, readLE16(device.GetSetupData(102), 0));
+    ASSERT_EQ(1, project.SaveToDisk(path("prepared.kvp"), true));
+    EXPECT_EQ(20, readLE16(device.GetSetupData(102), 0));
+
+    TProject loaded;
+    ASSERT_EQ(1, loaded.LoadFromDisk(path("prepared.kvp"), false));
+    EXPECT_EQ(20, readLE16(loaded.Device(0)->GetSetupData(102), 0));
+}
+
 TEST_F(FileTest, DeviceFileRoundTripKeepsTheDevicesIds)
 {
     TDevice source;
