@@ -5,6 +5,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QNetworkDatagram>
 #include <QUdpSocket>
 
 #include <gtest/gtest.h>
@@ -13,7 +14,9 @@
 #include "commserver/server/commservercore.h"
 #include "commserver/server/localcommserver.h"
 #include "commserver/server/udphub.h"
+#include "kvrdata/blockstream.h"
 #include "kvrdata/byteorder.h"
+#include "kvrdata/udpmsgv6.h"
 
 namespace {
 
@@ -229,6 +232,56 @@ TEST_F(CoreWithDevice, UdpDatagramsReachEveryClientAndTheCollectionKeepsTheNewes
     spin(400);
     ASSERT_EQ(server_->ReadUDPBroadCasts(0, collection, result), HrOk);
     EXPECT_EQ(collection.size(), 4u) << "old records leave the collection";
+}
+
+TEST(CoreUdp, MessagesFromClientsGoToTheirAddressOrEveryTarget)
+{
+    QUdpSocket target1;
+    QUdpSocket target2;
+    ASSERT_TRUE(target1.bind(QHostAddress("127.0.0.1"), 0));
+    ASSERT_TRUE(target2.bind(QHostAddress("127.0.0.6"), 0));
+    ServerConfig config;
+    config.udpBind = {"127.0.0.1", 0};
+    config.udpTargets = {{"127.0.0.1", target1.localPort()}, {"127.0.0.6", target2.localPort()}};
+    config.deviceUdpPort = target2.localPort();
+    CommServerCore core(config);
+    ASSERT_TRUE(core.start(nullptr));
+    LocalCommServer server(core);
+
+    auto received = [](QUdpSocket& s) {
+        for (int i = 0; i < 100 && !s.hasPendingDatagrams(); ++i)
+            spin(5);
+        if (!s.hasPendingDatagrams())
+            return QByteArray();
+        return s.receiveDatagram().data();
+    };
+
+    // "Set DHCP" to all devices: the magic goes out in network order.
+    Bytes record(176, 0);
+    kvr::writeLE32(record, 0, 0xFFFFFFFF);
+    kvr::writeLE32(record, 8, 0x23011968);
+    kvr::writeLE32(record, 172, 4);
+    std::int32_t result = -1;
+    ASSERT_EQ(server.SendUDPBlock(1, record, result), HrOk);
+    EXPECT_EQ(result, ResultOk);
+    EXPECT_EQ(received(target1), QByteArray::fromHex("23011968"));
+    EXPECT_EQ(received(target2), QByteArray::fromHex("23011968"));
+
+    // A newer-generation message names its destination itself.
+    Kvrdata_ns::TUDPMsgV6 msg;
+    msg.FromIP = 0x7F000006;
+    msg.FromPort = target2.localPort();
+    const Bytes datagram{0xFE, 0, 0, 3, 1, 2, 3, 4, 5, 0x21};
+    msg.GetData()->GetStream()->Write(datagram.data(), static_cast<int>(datagram.size()));
+    Bytes bytes;
+    ASSERT_TRUE(msg.ToVariant(bytes));
+    ASSERT_EQ(server.SendUDPBlockV6(1, bytes, result), HrOk);
+    EXPECT_EQ(result, ResultOk);
+    EXPECT_EQ(received(target2), QByteArray::fromHex("fe000003010203040521"));
+    EXPECT_TRUE(received(target1).isEmpty());
+
+    ASSERT_EQ(server.SendUDPBlockV6(1, Bytes{0xFF, 0xFF}, result), HrOk);
+    EXPECT_EQ(result, ResultInvalidArgument);
 }
 
 TEST(OlderUdpRecord, NumbersOfTheKnownKindsTurnToHostOrder)

@@ -2,7 +2,9 @@
 
 #include "devemu/devicemodel.h"
 #include "kvrdata/byteorder.h"
+#include "kvrdata/blockstream.h"
 #include "kvrdata/crc32.h"
+#include "kvrdata/udpmsgv6.h"
 
 namespace {
 
@@ -247,6 +249,33 @@ TEST_F(Model, BroadcastsAndReportsOnTheWire)
     const DeviceFrame error = model.errorReport(7, 0x1234, 5);
     EXPECT_EQ(error.id, 0x0F100007u);
     EXPECT_EQ(data(error), (Bytes{0, 0, 0x12, 0x34, 0, 0, 0, 5}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Model, NewerGenerationDeviceRecordDecodes)
+{
+    for (const bool overTcp : {false, true}) {
+        Bytes datagram = model.deviceRecordDatagram();
+        if (overTcp) {
+            const auto a = send(0x9A000004);
+            ASSERT_EQ(a.size(), 1u);
+            EXPECT_EQ(a[0].frame.id, 0x9A000004u);
+            datagram = data(a[0].frame);
+        }
+        Kvrdata_ns::TUDPMsgV6 msg;
+        msg.GetData()->GetStream()->Write(datagram.data(), static_cast<int>(datagram.size()));
+        Kvrdata_ns::TBCDevice* device = msg.GetDevice();
+        ASSERT_NE(device, nullptr);
+        EXPECT_EQ(device->MAC, 0x00ABCDu);
+        EXPECT_EQ(device->DID, 5);
+        EXPECT_EQ(device->PID, 0x41424344u);
+        EXPECT_EQ(device->TS, 1234u);
+        EXPECT_EQ(std::string(device->DeviceName.AsString().c_str()), "Studio");
+        EXPECT_EQ(device->FirmwareVersion, 0x05140000u);
+    }
 }
 
 } // namespace

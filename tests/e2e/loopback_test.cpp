@@ -5,11 +5,13 @@
 #include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QSettings>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <unistd.h>
@@ -19,6 +21,8 @@
 #include "commserver/server/serverregistration.h"
 #include "kvr/version.h"
 #include "kvrdata/byteorder.h"
+#include "kvrdata/deviceaddr.h"
+#include "kvrdata/udpmsgv6.h"
 #include "platform/settingsstore.h"
 #include "program.h"
 
@@ -30,10 +34,23 @@ constexpr std::int32_t H = 4711;
 
 Bytes block(std::uint32_t id, Bytes data = {}) { return clientBlockFromFrame(makeDeviceFrame(id, data)); }
 
-QStringList serverArgs(const QString& folder)
+QStringList serverArgs(const QString& folder, int devicePort = 2008)
 {
     return {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000", "--retry-ms", "200",
-            "--reconnect-ms", "1500", "--broadcast-max-age-ms", "3000"};
+            "--reconnect-ms", "1500", "--broadcast-max-age-ms", "3000", "--device-port", QString::number(devicePort)};
+}
+
+// A TCP port free on both emulated addresses, so that connections by address find either device
+// at the one device port the server knows.
+int freeDevicePort()
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        QTcpServer a;
+        QTcpServer b;
+        if (a.listen(QHostAddress("127.0.0.2"), 0) && b.listen(QHostAddress("127.0.0.3"), a.serverPort()))
+            return a.serverPort();
+    }
+    return 0;
 }
 
 class Loopback : public ::testing::Test {
@@ -42,13 +59,15 @@ protected:
     {
         ASSERT_TRUE(dir_.isValid());
         folder_ = dir_.path() + "/run";
-        server_ = std::make_unique<Program>(KVR_RUREZ_PATH, serverArgs(folder_));
+        const int port = freeDevicePort();
+        ASSERT_NE(port, 0);
+        server_ = std::make_unique<Program>(KVR_RUREZ_PATH, serverArgs(folder_, port));
         const auto ready = server_->waitForLine("rurez ready");
         ASSERT_TRUE(ready) << server_->errors().toStdString();
         const QString udp = wordValue(*ready, "udp");
         emulator_ = std::make_unique<Program>(KVR_DEVEMU_PATH,
-            QStringList{"--device", "ip=127.0.0.2,serial=0x1234,name=EMU1,pid=ABCD,did=1",
-                        "--device", "ip=127.0.0.3,serial=0x5678,name=EMU2,pid=ABCD,did=2",
+            QStringList{"--device", QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1").arg(port),
+                        "--device", QString("ip=127.0.0.3,port=%1,serial=0x5678,name=EMU2,pid=ABCD,did=2,broadcasts=newer").arg(port),
                         "--udp-target", "127.0.0.1:" + udp, "--broadcast-ms", "200"});
         for (int i = 0; i < 2; ++i) {
             const auto line = emulator_->waitForLine("device");
@@ -90,6 +109,14 @@ protected:
         if (result != ResultOk)
             return std::nullopt;
         return frameFromClientBlock(b);
+    }
+
+    Bytes collection(bool newer)
+    {
+        Bytes b;
+        std::int32_t result = -1;
+        EXPECT_EQ(newer ? proxy_->ReadUDPBroadCastsV6(0, b, result) : proxy_->ReadUDPBroadCasts(0, b, result), HrOk);
+        return b;
     }
 
     // Polls ReadBlock2 until it answers the wanted result; bounded.
@@ -151,32 +178,125 @@ TEST_F(Loopback, ImageWriteIsReadBack)
     EXPECT_EQ(Bytes(back->payload().begin(), back->payload().end()), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
-TEST_F(Loopback, BroadcastCollectionListsTheEmulatedDevices)
+// Polls a collection until it holds the wanted number of entries; bounded.
+template <typename Read>
+Bytes pollCollection(Read read, std::function<std::size_t(const Bytes&)> count, std::size_t wanted)
 {
     QElapsedTimer clock;
     clock.start();
     Bytes collection;
     while (clock.elapsed() < 5000) {
-        std::int32_t result = -1;
-        ASSERT_EQ(proxy_->ReadUDPBroadCasts(0, collection, result), HrOk);
-        if (collection.size() >= 4 + 2 * 177)
+        collection = read();
+        if (count(collection) >= wanted)
             break;
         QThread::msleep(100);
     }
-    ASSERT_EQ(collection.size(), 4u + 2 * 177) << "one record per device, the newest only";
-    EXPECT_EQ(kvr::readBE16(collection, 0), 177);
+    return collection;
+}
+
+TEST_F(Loopback, BroadcastCollectionsListTheEmulatedDevices)
+{
+    // Device 1 sends both generations' status records, device 2 only the newer one.
+    const Bytes older = pollCollection(
+        [this] { return collection(false); },
+        [](const Bytes& b) { return b.size() < 4 ? 0 : (b.size() - 4) / 177; }, 1);
+    ASSERT_EQ(older.size(), 4u + 177) << "one record per sender, the newest only";
+    EXPECT_EQ(kvr::readBE16(older, 0), 177);
+    const auto record = std::span<const std::uint8_t>(older).subspan(4, 177);
+    EXPECT_EQ(kvr::readLE32(record, 0), 0x7F000002u);
+    EXPECT_EQ(kvr::readLE32(record, 8), 0x06061999u);
+    EXPECT_EQ(kvr::readLE32(record, 12), 0x1234u);
+    EXPECT_EQ(kvr::readLE32(record, 16), 1u);
+    EXPECT_EQ(kvr::readLE32(record, 20), 0x41424344u); // "ABCD" in host order
+    EXPECT_EQ(std::string(record.begin() + 28, record.begin() + 32), "EMU1");
+
+    auto decode = [](Bytes b) {
+        auto v = std::make_unique<Kvrdata_ns::TUDPMsgsV6>();
+        if (!v->FromVariant(b))
+            v->RemoveAll();
+        return v;
+    };
+    const Bytes newer = pollCollection(
+        [this] { return collection(true); },
+        [&](const Bytes& b) { return static_cast<std::size_t>(decode(b)->Size()); }, 2);
+    auto messages = decode(newer);
+    ASSERT_EQ(messages->Size(), 2);
     std::set<std::uint32_t> ips;
-    std::set<std::uint32_t> serials;
-    for (std::size_t i = 0; i < 2; ++i) {
-        const auto record = std::span<const std::uint8_t>(collection).subspan(4 + i * 177, 177);
-        ips.insert(kvr::readLE32(record, 0));
-        EXPECT_EQ(kvr::readLE32(record, 8), 0x06061999u);
-        serials.insert(kvr::readLE32(record, 12));
-        EXPECT_EQ(kvr::readLE32(record, 20), 0x41424344u); // "ABCD" in host order
-        EXPECT_EQ(std::string(record.begin() + 28, record.begin() + 31), "EMU");
+    std::set<unsigned> serials;
+    for (int i = 0; i < messages->Size(); ++i) {
+        Kvrdata_ns::TUDPMsgV6* msg = messages->Element(i);
+        ips.insert(msg->FromIP);
+        Kvrdata_ns::TBCDevice* device = msg->GetDevice();
+        ASSERT_NE(device, nullptr);
+        EXPECT_EQ(device->PID, 0x41424344u);
+        serials.insert(device->MAC);
     }
     EXPECT_EQ(ips, (std::set<std::uint32_t>{0x7F000002, 0x7F000003}));
-    EXPECT_EQ(serials, (std::set<std::uint32_t>{0x1234, 0x5678}));
+    EXPECT_EQ(serials, (std::set<unsigned>{0x1234, 0x5678}));
+
+    // Every datagram also reaches the client's own queues, the newer one unchanged.
+    std::int32_t result = -1;
+    ASSERT_EQ(proxy_->SetFilter(H, 0, 0, result), HrOk);
+    QThread::msleep(400);
+    Bytes msg;
+    ASSERT_EQ(proxy_->ReadUDPBlockV6(H, msg, result), HrOk);
+    ASSERT_EQ(result, ResultOk);
+    Kvrdata_ns::TUDPMsgV6 one;
+    ASSERT_TRUE(one.FromVariant(msg));
+    EXPECT_NE(one.GetMsgType(), -2);
+    ASSERT_EQ(proxy_->ReadUDPBlock(H, msg, result), HrOk);
+    ASSERT_EQ(result, ResultOk);
+    EXPECT_EQ(msg.size(), 177u);
+}
+
+TEST_F(Loopback, ConnectionByAddressFindsTheDeviceByItsBroadcast)
+{
+    struct Case {
+        Kvrdata_ns::TKVRConnectionKind kind;
+        unsigned ip, pid, did, mac;
+        std::uint32_t wantedSerial; // 0: the open must fail
+    };
+    const std::vector<Case> cases{
+        {Kvrdata_ns::dckBroadcast, 0, 0x41424344, 1, 0x1234, 0x1234}, // older status record
+        {Kvrdata_ns::dckBroadcast, 0, 0x41424344, 2, 0x5678, 0x5678}, // newer device record only
+        {Kvrdata_ns::dckBroadcast, 0, 0x41424344, 2, 0, 0x5678},      // serial number not given
+        {Kvrdata_ns::dckBroadcast, 0, 0x41424344, 3, 0, 0},           // no such device
+        {Kvrdata_ns::dckBroadcast, 0, 0x41424344, 1, 0x9999, 0},      // wrong serial number
+        {Kvrdata_ns::dckFixedIP, 0x7F000003, 0, 0, 0, 0x5678},
+        {Kvrdata_ns::dckCOMPort, 0, 0, 0, 3, 0},                      // no serial line configured
+    };
+    // The broadcasts must have arrived first.
+    pollCollection(
+        [this] { return collection(true); },
+        [](Bytes b) {
+            Kvrdata_ns::TUDPMsgsV6 v;
+            return v.FromVariant(b) ? static_cast<std::size_t>(v.Size()) : 0u;
+        }, 2);
+    for (const Case& c : cases) {
+        Kvrdata_ns::TDeviceAddr da;
+        da.CK = c.kind;
+        da.IP = c.ip;
+        da.PID = c.pid;
+        da.DID = c.did;
+        da.MAC = c.mac;
+        Bytes bytes;
+        ASSERT_TRUE(da.ToVariant(bytes));
+        std::int32_t result = -1;
+        ASSERT_EQ(proxy_->OpenConnection(H, bytes, result), HrOk);
+        if (c.wantedSerial == 0) {
+            EXPECT_NE(result, ResultOk) << "DID " << c.did << " MAC " << c.mac;
+            continue;
+        }
+        ASSERT_EQ(result, ResultOk) << "DID " << c.did;
+        EXPECT_EQ(send(block(0x112E0000)), ResultOk);
+        const auto answer = read(2000);
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(kvr::readBE32(answer->payload(), 0), c.wantedSerial);
+        ASSERT_EQ(proxy_->CloseConnection(H, result), HrOk);
+    }
+    std::int32_t result = -1;
+    EXPECT_EQ(proxy_->OpenConnection(H, Bytes{1, 2, 3}, result), HrOk);
+    EXPECT_NE(result, ResultOk) << "an address that does not decode";
 }
 
 TEST_F(Loopback, CuttingTheLinkGivesReconnectingThenLost)

@@ -5,6 +5,7 @@
 
 #include "kvrdata/byteorder.h"
 #include "kvrdata/crc32.h"
+#include "kvrdata/udpmsgv6.h"
 
 namespace kvr::devemu {
 
@@ -23,6 +24,8 @@ constexpr std::uint32_t ClassFaderName = 0x1114;
 constexpr std::uint32_t ClassSetupChunk = 0x1141;
 constexpr std::uint32_t ClassSetupHeader = 0x1142;
 constexpr std::uint32_t ClassLoadSave = 0x111C;
+constexpr std::uint32_t IdTcpBroadcast = 0x9A000004;
+constexpr std::uint32_t DeviceRecordType = 0xFE062005;
 constexpr std::uint32_t IdFileHeader = 0x99000000;
 constexpr std::uint32_t IdFileData = 0x98000000;
 constexpr std::uint32_t IdFileEnd = 0x99000001;
@@ -147,6 +150,11 @@ std::vector<Answer> DeviceModel::handle(const DeviceFrame& in)
             fileData(in);
         else if (in.id == IdFileEnd)
             fileEnd(out, in);
+        else if (in.id == IdTcpBroadcast) {
+            const Bytes record = deviceRecordDatagram();
+            if (record.size() <= 255)
+                answer(out, in.id, record);
+        }
         break;
     }
     return applyKnobs(std::move(out));
@@ -451,6 +459,26 @@ Bytes DeviceModel::statusDatagram() const
     putText(name, 0, identity_.name, 10);
     w.bytes(name);
     w.be16(0); // no entries
+    return out;
+}
+
+Bytes DeviceModel::deviceRecordDatagram() const
+{
+    Kvrdata_ns::TBCDevice device;
+    device.MAC = identity_.serial & 0xFFFFFF;
+    device.DID = static_cast<std::uint8_t>(identity_.deviceId);
+    device.PID = identity_.projectId;
+    device.TS = identity_.configStamp;
+    device.HardwareName = identity_.hardwareName;
+    device.DeviceName = identity_.name;
+    device.FirmwareVersion = identity_.firmware;
+    device.DeviceType = 1;
+    Bytes record;
+    device.ToVariant(record);
+    Bytes out;
+    ByteWriter w(out);
+    w.be32(DeviceRecordType);
+    w.bytes(record);
     return out;
 }
 

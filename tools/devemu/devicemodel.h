@@ -24,6 +24,7 @@ struct DeviceIdentity {
     std::uint32_t deviceId = 1;
     std::string name = "EMU";
     std::uint32_t configStamp = 0;
+    std::string hardwareName = "DSP-EMU";
 };
 
 // Ways to make answers go wrong. A count of 0 leaves the fault off.
@@ -59,6 +60,8 @@ public:
 
     // The older-generation status datagram as it goes on the wire.
     Bytes statusDatagram() const;
+    // The newer-generation device record (type 0xFE062005 and the record in the block format).
+    Bytes deviceRecordDatagram() const;
     // An error report block of the device (class 0x0F10).
     DeviceFrame errorReport(std::uint16_t module, std::uint32_t code, std::uint32_t param) const;
     // A global logic state datagram (0x20081996) as it goes on the wire.

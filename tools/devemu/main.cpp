@@ -3,7 +3,8 @@
 //   devemu --device KEY=VALUE,... [--device ...] [--udp-target HOST:PORT]... [--broadcast-ms N]
 //
 // Device keys: ip (127.0.0.2), port (0: any free one), serial, firmware, pid (four letters),
-// did, name, stamp, image (a raw image file), and the fault knobs delay=MS, drop=N, dup=N,
+// did, name, hardware, stamp, image (a raw image file), broadcasts (older, newer or both: which
+// status records go out every period), and the fault knobs delay=MS, drop=N, dup=N,
 // late=N:MS, cut-after=N, corrupt-crc, flash-burn.
 // Once listening it prints one line "device N tcp=IP:PORT" per device and then "devemu ready".
 // Commands on standard input, one a line (N is the device number from 1):
@@ -84,7 +85,16 @@ public:
     const QHostAddress& address() const { return address_; }
     DeviceModel& model() { return model_; }
 
-    void broadcastStatus() { sendDatagram(model_.statusDatagram()); }
+    void broadcastStatus()
+    {
+        if (generation_ != 2)
+            sendDatagram(model_.statusDatagram());
+        if (generation_ != 1)
+            sendDatagram(model_.deviceRecordDatagram());
+    }
+
+    // 1: older status records only, 2: newer device records only, 0: both.
+    void setGeneration(int generation) { generation_ = generation; }
 
     void sendDatagram(const kvr::commserver::Bytes& datagram)
     {
@@ -162,6 +172,7 @@ private:
     QTcpServer* server_ = nullptr;
     QUdpSocket* udp_ = nullptr;
     std::vector<QTcpSocket*> clients_;
+    int generation_ = 0;
 };
 
 bool parseNumber(const std::string& text, std::uint32_t& out)
@@ -180,6 +191,7 @@ struct DeviceSpec {
     DeviceIdentity identity;
     FaultKnobs knobs;
     kvr::commserver::Bytes image;
+    int generation = 0;
 };
 
 bool parseDevice(const std::string& spec, DeviceSpec& d, std::string& error)
@@ -206,6 +218,10 @@ bool parseDevice(const std::string& spec, DeviceSpec& d, std::string& error)
             d.identity.projectId = 0;
             for (std::size_t i = 0; i < 4; ++i)
                 d.identity.projectId = d.identity.projectId << 8 | (i < value.size() ? static_cast<std::uint8_t>(value[i]) : 0);
+        } else if (key == "broadcasts" && (value == "older" || value == "newer" || value == "both")) {
+            d.generation = value == "older" ? 1 : value == "newer" ? 2 : 0;
+        } else if (key == "hardware") {
+            d.identity.hardwareName = value;
         } else if (key == "name") {
             d.identity.name = value;
         } else if (key == "image") {
@@ -289,6 +305,7 @@ int main(int argc, char** argv)
         DeviceModel model(specs[i].identity, specs[i].image);
         model.setKnobs(specs[i].knobs);
         auto device = std::make_unique<EmulatedDevice>(specs[i].address, specs[i].port, std::move(model), targets);
+        device->setGeneration(specs[i].generation);
         if (!device->listen())
             return usage("cannot listen on " + specs[i].address.toString().toStdString());
         std::printf("device %zu tcp=%s:%u\n", i + 1, device->address().toString().toUtf8().constData(), static_cast<unsigned>(device->port()));

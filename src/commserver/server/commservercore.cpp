@@ -10,6 +10,9 @@
 
 #include "commserver/server/udphub.h"
 #include "kvrdata/byteorder.h"
+#include "kvrdata/blockstream.h"
+#include "kvrdata/deviceaddr.h"
+#include "kvrdata/udpmsgv6.h"
 
 namespace kvr::commserver {
 
@@ -286,26 +289,150 @@ void CommServerCore::log(std::int32_t H, const std::string& line)
         file.write(QByteArray::fromStdString(std::to_string(H) + " " + line + "\n"));
 }
 
+namespace {
+
+constexpr std::size_t CollectionMax = 1024;
+
+void fillMessage(Kvrdata_ns::TUDPMsgV6& msg, std::uint32_t fromIp, std::uint16_t fromPort, const Bytes& datagram)
+{
+    msg.FromIP = fromIp;
+    msg.FromPort = fromPort;
+    Kvrdata_ns::TMemoryStream* stream = msg.GetData()->GetStream();
+    stream->Clear();
+    stream->Write(datagram.data(), static_cast<int>(datagram.size()));
+}
+
+std::string dotted(std::uint32_t ip)
+{
+    std::string text;
+    Kvrdata_ns::IPToStr(ip, text);
+    return text;
+}
+
+} // namespace
+
 void CommServerCore::udpReceived(std::uint32_t fromIp, std::uint16_t fromPort, const Bytes& datagram)
 {
-    (void)fromPort;
+    const auto now = std::chrono::steady_clock::now();
     const Bytes older = olderUdpRecord(fromIp, datagram);
-    for (auto& [H, c] : clients_)
+    Kvrdata_ns::TUDPMsgV6 msg;
+    fillMessage(msg, fromIp, fromPort, datagram);
+    Bytes newer;
+    msg.ToVariant(newer);
+    for (auto& [H, c] : clients_) {
         pushBounded(c->udp, older, config_.udpQueueLimit);
+        if (!newer.empty())
+            pushBounded(c->udpV6, newer, config_.udpQueueLimit);
+    }
+
+    // A device on a serial line has no address; its serial number tells it apart.
     if (datagram.size() >= 8 && readBE32(datagram, 0) == StatusMagic) {
-        // A device on a serial line has no address; its serial number tells it apart.
         const std::uint32_t key = fromIp != 0 ? fromIp : readBE32(datagram, 4) & 0xFFFFFF;
-        if (statusRecords_.size() < 1024 || statusRecords_.count(key))
-            statusRecords_[key] = Collected{std::chrono::steady_clock::now(), older};
+        if (statusRecords_.size() < CollectionMax || statusRecords_.count(key))
+            statusRecords_[key] = Collected{now, older, fromIp, fromPort};
+    }
+    if (const Kvrdata_ns::TBCDevice* device = msg.GetDevice()) {
+        const std::uint32_t key = fromIp != 0 ? fromIp : device->MAC & 0xFFFFFF;
+        if (deviceRecords_.size() < CollectionMax || deviceRecords_.count(key))
+            deviceRecords_[key] = Collected{now, datagram, fromIp, fromPort};
+    }
+}
+
+void CommServerCore::purgeCollections()
+{
+    const auto now = std::chrono::steady_clock::now();
+    const auto tooOld = [&](const auto& entry) { return now - entry.second.at > std::chrono::milliseconds(config_.broadcastMaxAgeMs); };
+    std::erase_if(statusRecords_, tooOld);
+    std::erase_if(deviceRecords_, tooOld);
+}
+
+Bytes CommServerCore::broadcastCollectionV6()
+{
+    purgeCollections();
+    Kvrdata_ns::TUDPMsgsV6 vector;
+    for (const auto& [key, entry] : deviceRecords_) {
+        vector.Insert(vector.CreateElement());
+        fillMessage(*vector.Element(vector.Size() - 1), entry.fromIp, entry.fromPort, entry.record);
+    }
+    Bytes out;
+    vector.ToVariant(out);
+    return out;
+}
+
+void CommServerCore::openTcp(std::int32_t H, std::uint32_t ip, Done done)
+{
+    if (ip == 0 || ip == 0xFFFFFFFFu) {
+        done(reply(ResultNoConnection));
+        return;
+    }
+    openLink(H, std::make_unique<TcpDeviceLink>(dotted(ip), config_.devicePort, config_.link), std::move(done));
+}
+
+void CommServerCore::openSerial(std::int32_t H, int port, Done done)
+{
+    const auto it = config_.serialPorts.find(port);
+    if (it == config_.serialPorts.end()) {
+        done(reply(ResultNoConnection));
+        return;
+    }
+    openLink(H, std::make_unique<SerialDeviceLink>(it->second, config_.link), std::move(done));
+}
+
+void CommServerCore::openByAddress(std::int32_t H, const Bytes& address, Done done)
+{
+    Kvrdata_ns::TDeviceAddr da;
+    Bytes copy = address;
+    if (!da.FromVariant(copy)) {
+        done(reply(ResultInvalidArgument));
+        return;
+    }
+    switch (da.CK) {
+    case Kvrdata_ns::dckFixedIP:
+        openTcp(H, da.IP, std::move(done));
+        return;
+    case Kvrdata_ns::dckCOMPort:
+        openSerial(H, da.GetCOMPort(), std::move(done));
+        return;
+    case Kvrdata_ns::dckBroadcast: {
+        // The newest status record of the device: project, device and (when given) serial number.
+        purgeCollections();
+        const std::uint32_t serial = da.MAC & 0xFFFFFF;
+        std::optional<std::pair<std::uint32_t, std::uint32_t>> found; // address, serial
+        for (const auto& [key, entry] : statusRecords_) {
+            const std::span<const std::uint8_t> r(entry.record);
+            const std::uint32_t s = readLE32(r, 12) & 0xFFFFFF;
+            if (readLE32(r, 20) == da.PID && readLE32(r, 16) == da.DID && (serial == 0 || s == serial))
+                found = {entry.fromIp, s};
+        }
+        for (const auto& [key, entry] : deviceRecords_) {
+            if (found)
+                break;
+            Kvrdata_ns::TUDPMsgV6 msg;
+            fillMessage(msg, entry.fromIp, entry.fromPort, entry.record);
+            const Kvrdata_ns::TBCDevice* device = msg.GetDevice();
+            const std::uint32_t s = device ? device->MAC & 0xFFFFFF : 0;
+            if (device && device->PID == da.PID && device->DID == static_cast<std::uint8_t>(da.DID) && (serial == 0 || s == serial))
+                found = {entry.fromIp, s};
+        }
+        if (!found) {
+            done(reply(ResultNoConnection));
+            return;
+        }
+        if (found->first != 0)
+            openTcp(H, found->first, std::move(done));
+        else
+            openSerial(H, static_cast<int>(found->second), std::move(done));
+        return;
+    }
+    default:
+        done(reply(ResultNoConnection));
+        return;
     }
 }
 
 Bytes CommServerCore::broadcastCollection()
 {
-    const auto now = std::chrono::steady_clock::now();
-    std::erase_if(statusRecords_, [&](const auto& entry) {
-        return now - entry.second.at > std::chrono::milliseconds(config_.broadcastMaxAgeMs);
-    });
+    purgeCollections();
     Bytes out;
     out.reserve(4 + statusRecords_.size() * OlderUdpRecordSize);
     ByteWriter w(out);
@@ -353,15 +480,9 @@ void CommServerCore::call(RpcMethod method, const RpcValues& in, Done done)
     case RpcMethod::GetVersion:
         done(reply(ServerVersion));
         return;
-    case RpcMethod::OpenSerialConnection: {
-        const auto it = config_.serialPorts.find(rpcInt(in, 1));
-        if (it == config_.serialPorts.end()) {
-            done(reply(ResultNoConnection));
-            return;
-        }
-        openLink(H(), std::make_unique<SerialDeviceLink>(it->second, config_.link), std::move(done));
+    case RpcMethod::OpenSerialConnection:
+        openSerial(H(), rpcInt(in, 1), std::move(done));
         return;
-    }
     case RpcMethod::OpenTCPConnection: {
         const std::int32_t port = rpcInt(in, 2);
         if (rpcText(in, 1).empty() || port <= 0 || port > 65535) {
@@ -434,11 +555,24 @@ void CommServerCore::call(RpcMethod method, const RpcValues& in, Done done)
         done(reply(ResultOk));
         return;
     case RpcMethod::OpenConnection:
-    case RpcMethod::SendUDPBlockV6:
-        // Needs the address and message records; not served yet.
-        done(reply(ResultInvalidArgument));
+        openByAddress(H(), rpcBytes(in, 1), std::move(done));
         return;
+    case RpcMethod::SendUDPBlockV6: {
+        Kvrdata_ns::TUDPMsgV6 msg;
+        Bytes copy = rpcBytes(in, 1);
+        if (!udp_ || !msg.FromVariant(copy)) {
+            done(reply(ResultInvalidArgument));
+            return;
+        }
+        // The message names its destination; the data are the datagram in wire order.
+        const Bytes& datagram = msg.GetData()->GetStream()->Bytes();
+        const auto port = static_cast<std::uint16_t>(msg.FromPort != 0 && msg.FromPort <= 65535 ? msg.FromPort : config_.deviceUdpPort);
+        done(reply(udp_->send(msg.FromIP, port, datagram) ? ResultOk : ResultNoConnection));
+        return;
+    }
     case RpcMethod::ReadUDPBroadCastsV6:
+        done(replyBytes(broadcastCollectionV6(), ResultOk));
+        return;
     case RpcMethod::ReadOSBroadCasts:
         done(replyBytes({}, ResultOk));
         return;

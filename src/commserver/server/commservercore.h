@@ -62,10 +62,18 @@ private:
     std::vector<Bytes> knownDevices_;
     struct Collected {
         std::chrono::steady_clock::time_point at;
-        Bytes record;
+        Bytes record; // older: the 177-byte record; newer: the raw datagram
+        std::uint32_t fromIp = 0;
+        std::uint16_t fromPort = 0;
     };
     std::map<std::uint32_t, Collected> statusRecords_; // newest status record per sender
+    std::map<std::uint32_t, Collected> deviceRecords_; // newest newer-generation device record per sender
+    void purgeCollections();
     Bytes broadcastCollection();
+    Bytes broadcastCollectionV6();
+    void openByAddress(std::int32_t H, const Bytes& address, Done done);
+    void openSerial(std::int32_t H, int port, Done done);
+    void openTcp(std::int32_t H, std::uint32_t ip, Done done);
     std::unique_ptr<UdpHub> udp_;
 };
 
