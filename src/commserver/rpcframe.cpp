@@ -52,7 +52,17 @@ const RpcMethodInfo* rpcMethodInfo(std::uint8_t method)
 
 Bytes encodeRpcFrame(const RpcFrame& frame)
 {
+    std::size_t size = RpcHeaderSize;
+    for (const RpcValue& value : frame.values) {
+        if (const auto* s = std::get_if<std::string>(&value))
+            size += 4 + s->size();
+        else if (const auto* b = std::get_if<Bytes>(&value))
+            size += 4 + b->size();
+        else
+            size += 4;
+    }
     Bytes out;
+    out.reserve(size);
     ByteWriter w(out);
     w.u8(Magic0);
     w.u8(Magic1);

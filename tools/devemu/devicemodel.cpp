@@ -251,8 +251,10 @@ void DeviceModel::setupNames(std::vector<Answer>& out, const DeviceFrame& in)
         Bytes name(12, 0);
         putText(name, 0, setupName(cls, number), 12);
         for (std::uint8_t part = 0; part < 2; ++part) {
-            Bytes data{number, part};
-            data.insert(data.end(), name.begin() + part * 6, name.begin() + part * 6 + 6);
+            Bytes data(8, 0);
+            data[0] = number;
+            data[1] = part;
+            std::copy_n(name.begin() + part * 6, 6, data.begin() + 2);
             answer(out, in.id, data);
         }
     } else if (in.len == 8 && in.data[1] < 2) {
@@ -411,6 +413,7 @@ void DeviceModel::fileEnd(std::vector<Answer>& out, const DeviceFrame& in)
     auto it = transfers_.find(handle);
     auto reply = [&](std::uint32_t result, const std::string& text, int delayMs) {
         Bytes data;
+        data.reserve(10 + text.size());
         ByteWriter w(data);
         w.be32(result);
         w.u8(handle);
