@@ -1,6 +1,8 @@
 #include "model/smallrecordaccess.h"
 
+#include "kvrdata/byteorder.h"
 #include "model/device.h"
+#include "model/potaccess.h"
 
 namespace kvr::model {
 
@@ -91,6 +93,21 @@ int GetCardType(TDevice& device, int slot)
     if (slot < 0 || slot > 255)
         return 0;
     return CardTypeOf(device.GetSetupData(static_cast<std::uint8_t>(slot)));
+}
+
+Kvrdata_ns::TDeviceAddr GetDeviceAddr(TDevice& device)
+{
+    Kvrdata_ns::TDeviceAddr addr;
+    if (device.IsDummy())
+        return addr;
+    TNetworkSettings net;
+    GetNetworkSettings(device, net);
+    addr.IP = (net.Flags & kNetworkDHCP) != 0 ? 0 : net.IP;
+    addr.PID = readBE32(device.Header(), dh::ProjectID);
+    addr.DID = device.GetDeviceID();
+    addr.CK = Kvrdata_ns::dckBroadcast;
+    addr.Name = device.GetName();
+    return addr;
 }
 
 void CheckCards(TDevice&) {}

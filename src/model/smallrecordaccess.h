@@ -2,6 +2,7 @@
 // Typed accessors of the small device records: potentiometer assignment, rotary monitor
 // selector source lists, console names, fader-channel labels, and the card record of a slot.
 
+#include "kvrdata/deviceaddr.h"
 #include "model/cardrecords.h"
 
 #include <string>
@@ -29,6 +30,11 @@ int SetFaderChannelLabel(TDevice& device, int number, const TFaderChannelLabel& 
 bool GetCardRecord(TDevice& device, int slot, TCardRecord& out);
 // Card type of a slot, 0 when empty.
 int GetCardType(TDevice& device, int slot);
+
+// The device's connection address built from the image: the IP address of the network
+// settings (0 with DHCP), project ID, device ID, address by project and device ID, the name.
+// A dummy device gives an empty address.
+Kvrdata_ns::TDeviceAddr GetDeviceAddr(TDevice& device);
 
 // The main window's Check Cards: no effect.
 void CheckCards(TDevice& device);

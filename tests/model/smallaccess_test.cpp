@@ -138,3 +138,28 @@ TEST_F(SmallAccess, CalcGPOIDReadsTheSlotsCard)
     MakeDummy(device);
     EXPECT_EQ(GetGPORouting(device, 0x8502), 0);
 }
+
+TEST_F(SmallAccess, DeviceAddressFromTheImage)
+{
+    device.SetName("Studio A");
+    auto header = device.GetHeader();
+    header[dh::ProjectID] = 'A';
+    header[dh::ProjectID + 1] = 'B';
+    header[dh::ProjectID + 2] = 'C';
+    header[dh::ProjectID + 3] = 'D';
+    header[dh::DeviceID + 3] = 7;
+    device.SetHeader(header, false);
+    auto addr = GetDeviceAddr(device);
+    EXPECT_EQ(addr.IP, 0u); // no network settings: DHCP
+    EXPECT_EQ(addr.PID, 0x41424344u);
+    EXPECT_EQ(addr.DID, 7u);
+    EXPECT_EQ(addr.CK, Kvrdata_ns::dckBroadcast);
+    EXPECT_STREQ(addr.Name.c_str(), "Studio A");
+
+    TNetworkSettings net;
+    GetNetworkSettings(device, net);
+    net.IP = 0xC0A80105;
+    net.Flags = 0;
+    SetNetworkSettings(device, net);
+    EXPECT_EQ(GetDeviceAddr(device).IP, 0xC0A80105u);
+}
