@@ -2,6 +2,7 @@
 #include "model/keyaccess.h"
 #include "model/recordtext.h"
 #include "model/smallrecordaccess.h"
+#include "model/summingbuses.h"
 #include "recordfixture.h"
 
 using namespace kvr::model;
@@ -208,4 +209,20 @@ TEST_F(FaderAccess, MoveFaderFunction)
     EXPECT_EQ((std::vector<int>{f.Chain[0], f.Chain[1], f.Chain[2]}), (std::vector<int>{2, 3, 1}));
     EXPECT_EQ(GetFader(device, 3, f), 0);
     EXPECT_EQ(f.Fader, 3);
+}
+
+TEST_F(FaderAccess, DeletingACleanFeedChannelDeletesItsCleanFeed)
+{
+    AddFaderChannel(device);
+    AddFaderChannel(device);
+    TFaderChannel c;
+    GetFaderChannel(device, 2, c);
+    c.PoolFlags |= kFCHCleanFeed;
+    SetFaderChannel(device, 2, c);
+    ASSERT_EQ(AddCleanFeed(device, 2), 1);
+    TBusRecord feed;
+    ASSERT_EQ(GetCleanFeed(device, 0, feed), 1);
+    DeleteFaderChannel(device, 2);
+    EXPECT_EQ(GetCleanFeed(device, 0, feed), 0);
+    EXPECT_EQ(device.Header()[dh::CleanFeedCount], 0);
 }

@@ -20,14 +20,31 @@ struct AdaptCall {
 
 class RecordTest : public ::testing::Test {
 protected:
-    RecordTest()
+    // Recorders go in front of whatever the library installed; both are restored afterwards.
+    RecordTest() : saved(Hooks())
     {
-        Hooks().AdaptLogics = [this](TDevice&, int a, int b, int mode) { adapted.push_back({a, b, mode}); };
-        Hooks().DeleteCleanFeed = [this](TDevice&, int n) { cleanFeedsDeleted.push_back(n); };
-        Hooks().TrimFixedInserts = [this](TDevice&) { ++trims; };
-        Hooks().RemovePoolLinesOfLink = [this](TDevice&, const TDeviceLinkRecord& r) { poolLinksRemoved.push_back(r); };
+        Hooks().AdaptLogics = [this](TDevice& d, int a, int b, int mode) {
+            adapted.push_back({a, b, mode});
+            if (saved.AdaptLogics)
+                saved.AdaptLogics(d, a, b, mode);
+        };
+        Hooks().DeleteCleanFeed = [this](TDevice& d, int n) {
+            cleanFeedsDeleted.push_back(n);
+            if (saved.DeleteCleanFeed)
+                saved.DeleteCleanFeed(d, n);
+        };
+        Hooks().TrimFixedInserts = [this](TDevice& d) {
+            ++trims;
+            if (saved.TrimFixedInserts)
+                saved.TrimFixedInserts(d);
+        };
+        Hooks().RemovePoolLinesOfLink = [this](TDevice& d, const TDeviceLinkRecord& r) {
+            poolLinksRemoved.push_back(r);
+            if (saved.RemovePoolLinesOfLink)
+                saved.RemovePoolLinesOfLink(d, r);
+        };
     }
-    ~RecordTest() override { Hooks() = RecordHooks{}; }
+    ~RecordTest() override { Hooks() = saved; }
 
     static void MakeDummy(TDevice& device)
     {
@@ -43,6 +60,7 @@ protected:
                 static_cast<std::uint8_t>(number), 0};
     }
 
+    RecordHooks saved;
     RecordingHost host;
     TDevice device;
     std::vector<AdaptCall> adapted;
