@@ -1,0 +1,78 @@
+#include "platform/application.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+
+#include <exception>
+
+#include "platform/prompter.h"
+#include "platform/text1252.h"
+
+namespace kvr::platform {
+
+namespace {
+
+std::function<void(const QString&)>& ExceptionPresenter()
+{
+    static std::function<void(const QString&)> presenter;
+    return presenter;
+}
+
+} // namespace
+
+TKVRApplication::TKVRApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {}
+
+bool TKVRApplication::notify(QObject* Receiver, QEvent* Event)
+{
+    try {
+        return QApplication::notify(Receiver, Event);
+    } catch (const std::exception& e) {
+        ShowException(fromCp1252(e.what()));
+    } catch (...) {
+        // Any other thrown object counts as an exception with an empty message.
+        ShowException(QString());
+    }
+    return false;
+}
+
+void TKVRApplication::ShowException(const QString& Message)
+{
+    if (auto& presenter = ExceptionPresenter()) {
+        presenter(Message);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), Message, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+void TKVRApplication::SetExceptionPresenter(std::function<void(const QString&)> Presenter)
+{
+    ExceptionPresenter() = std::move(Presenter);
+}
+
+void ShowAssertionReport(const std::string& Report)
+{
+    QtPrompter().showMessage(fromCp1252(Report));
+}
+
+std::string ProgramFolder()
+{
+    QString folder = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+    if (!folder.endsWith('/'))
+        folder += '/';
+    return ToNativePath(folder);
+}
+
+std::string ToNativePath(const QString& Path)
+{
+    return QFile::encodeName(Path).toStdString();
+}
+
+QString FromNativePath(const std::string& Path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(Path));
+}
+
+} // namespace kvr::platform
