@@ -1,0 +1,557 @@
+#include "app/mainform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/aboutform.h"
+#include "app/appforms.h"
+#include "app/cfglockform.h"
+#include "app/cgauge.h"
+#include "app/mainactions.h"
+#include "app/optionform.h"
+#include "app/plainforms.h"
+#include "app/processform.h"
+#include "app/recent.h"
+#include "app/startup.h"
+#include "platform/application.h"
+#include "platform/currentprompter.h"
+#include "platform/settingsstore.h"
+#include "platform/text1252.h"
+
+namespace kvr::app {
+
+namespace {
+
+// The recent-file key as the main window has always written it; keys compare without case.
+constexpr const char* RecentKey = "Software\\KVR\\Kx7300\\Definition";
+
+constexpr const char* PagePanelNames[] = {
+    "SlotPanel",  "AudioPanel",  "LogicPanel",       "SOFPanel",         "ConsolePanel",     "ProjectPanel",      "DevicePanel",
+    "DummyDevPanel", "AssiPanel", "OutFktPanel", "FixFunctionPanel", "OutputRoutePanel", "FaderChannelPanel",
+};
+
+QString Q(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+TRect ToRect(const QRect& r)
+{
+    return TRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+}
+
+// Tool-bar pictures: simple drawings where the style has none.
+QIcon DeviceIcon(bool ToDevice)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(QColor(0x40, 0x40, 0x40));
+    p.setBrush(QColor(0xC0, 0xC0, 0xC0));
+    p.drawRect(1, 9, 13, 5);
+    p.setBrush(QColor(0x00, 0x80, 0x00));
+    p.setPen(Qt::NoPen);
+    const QPolygon arrow = ToDevice ? QPolygon({QPoint(8, 8), QPoint(3, 3), QPoint(13, 3)})
+                                    : QPolygon({QPoint(8, 1), QPoint(3, 7), QPoint(13, 7)});
+    p.drawPolygon(arrow);
+    return QIcon(pixmap);
+}
+
+QIcon ToolIcon(QStyle* Style, int ImageIndex)
+{
+    switch (ImageIndex) {
+    case 0: return Style->standardIcon(QStyle::SP_FileIcon);
+    case 1: return Style->standardIcon(QStyle::SP_DialogOpenButton);
+    case 2: return Style->standardIcon(QStyle::SP_DialogSaveButton);
+    case 5: return QIcon::fromTheme("document-print", Style->standardIcon(QStyle::SP_FileDialogDetailedView));
+    case 10: return DeviceIcon(true);
+    case 9: return DeviceIcon(false);
+    default: return {};
+    }
+}
+
+} // namespace
+
+TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
+{
+    setObjectName("CX4AppForm");
+    setWindowTitle(QString::fromLatin1(InitialCaption));
+    resize(952, 676);
+    setMinimumSize(635, 537);
+    FProjectFactory = [] { return NewProject(); };
+
+    BuildMenus();
+    BuildToolBar();
+    BuildPanels();
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    const int widths[3] = {100, 200, 50};
+    for (int i = 0; i < 3; ++i) {
+        StatusPanels[static_cast<std::size_t>(i)] = new QLabel(StatusBar1);
+        StatusPanels[static_cast<std::size_t>(i)]->setObjectName(QString("StatusPanel%1").arg(i));
+        StatusPanels[static_cast<std::size_t>(i)]->setFixedWidth(widths[i]);
+        StatusBar1->addWidget(StatusPanels[static_cast<std::size_t>(i)]);
+    }
+    setStatusBar(StatusBar1);
+
+    const auto timer = [this](const char* name, int interval) {
+        auto* t = new QTimer(this);
+        t->setObjectName(name);
+        t->setInterval(interval);
+        return t;
+    };
+    OnlineTimer = timer("OnlineTimer", 1000);
+    ReadUDP = timer("ReadUDP", 500);
+    Timer2 = timer("Timer2", 50);
+    Timer1 = timer("Timer1", 50);
+    COMTimer = timer("COMTimer", 30);
+    connect(Timer2, &QTimer::timeout, this, &TCX4AppForm::Timer2Timer);
+
+    FormCreate();
+}
+
+TCX4AppForm::~TCX4AppForm() = default;
+
+void TCX4AppForm::BuildMenus()
+{
+    for (const MenuSpec& menuSpec : MainMenus()) {
+        QMenu* menu = menuBar()->addMenu(Q(menuSpec.Caption));
+        menu->setObjectName(Q(menuSpec.Name));
+        menu->menuAction()->setObjectName(Q(menuSpec.Name));
+        for (const MenuItemSpec& item : MainMenuItems()) {
+            if (item.Menu != menuSpec.Name)
+                continue;
+            QAction* action = nullptr;
+            if (item.IsSeparator()) {
+                action = menu->addSeparator();
+            } else if (item.Name == "RecentMenu") {
+                RecentMenu = menu->addMenu(Q(item.Caption));
+                RecentMenu->setObjectName("RecentMenu");
+                action = RecentMenu->menuAction();
+            } else {
+                action = menu->addAction(Q(item.Caption));
+                if (!item.ShortCut.empty())
+                    action->setShortcut(QKeySequence(Q(item.ShortCut)));
+            }
+            action->setObjectName(Q(item.Name));
+            action->setVisible(ItemVisibleAt(item.Visibility, 0));
+        }
+    }
+    // The stored form's placeholder until the list is built.
+    RecentMenu->addAction("No files")->setObjectName("Nofiles1");
+
+    const auto bind = [this](const char* name, void (TCX4AppForm::*slot)()) {
+        connect(Action(name), &QAction::triggered, this, slot);
+    };
+    bind("About1", &TCX4AppForm::About1Click);
+    bind("Exit1", &TCX4AppForm::Exit1Click);
+    bind("Console1", &TCX4AppForm::Console1Click);
+    bind("MaintenanceCX451", &TCX4AppForm::MaintenanceCX451Click);
+    bind("AudioTree1", &TCX4AppForm::AudioTree1Click);
+    bind("ResourceWindow1", &TCX4AppForm::ResourceWindow1Click);
+    bind("Watches1", &TCX4AppForm::Watches1Click);
+    bind("ProjSum", &TCX4AppForm::ProjSumClick);
+    bind("Fittingreport1", &TCX4AppForm::Fittingreport1Click);
+    bind("Info1", &TCX4AppForm::Info1Click);
+    bind("Configuration2", &TCX4AppForm::Configuration2Click);
+}
+
+void TCX4AppForm::BuildToolBar()
+{
+    ToolBar1 = addToolBar("ToolBar1");
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setMovable(false);
+    ToolBar1->setIconSize(QSize(16, 16));
+    for (const ToolButtonSpec& spec : MainToolButtons()) {
+        if (spec.Name.empty()) {
+            ToolBar1->addSeparator();
+            continue;
+        }
+        auto* button = new QToolButton(ToolBar1);
+        button->setObjectName(Q(spec.Name));
+        button->setAutoRaise(true);
+        button->setIcon(ToolIcon(style(), spec.ImageIndex));
+        button->setToolTip(Q(spec.Hint));
+        if (QAction* command = Action(Q(spec.Handler)))
+            connect(button, &QToolButton::clicked, command, &QAction::trigger);
+        ToolBar1->addWidget(button);
+    }
+}
+
+void TCX4AppForm::BuildPanels()
+{
+    auto* panel1 = new QWidget(this);
+    panel1->setObjectName("Panel1");
+    auto* layout = new QHBoxLayout(panel1);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* leftPanel = new QWidget(panel1);
+    leftPanel->setObjectName("LeftPanel");
+    leftPanel->setFixedWidth(217);
+    auto* leftLayout = new QVBoxLayout(leftPanel);
+    leftLayout->setContentsMargins(2, 2, 2, 2);
+    auto* projectGroup = new QGroupBox("Project", leftPanel);
+    projectGroup->setObjectName("GroupBox1");
+    auto* groupLayout = new QVBoxLayout(projectGroup);
+    groupLayout->setContentsMargins(4, 4, 4, 4);
+    ProjectTree = new QTreeWidget(projectGroup);
+    ProjectTree->setObjectName("ProjectTree");
+    ProjectTree->setHeaderHidden(true);
+    groupLayout->addWidget(ProjectTree, 1);
+
+    ProjectInfoPanel = new QWidget(projectGroup);
+    ProjectInfoPanel->setObjectName("ProjectInfoPanel");
+    ProjectInfoPanel->setFixedHeight(113);
+    auto* info = new QGridLayout(ProjectInfoPanel);
+    info->setContentsMargins(2, 2, 2, 2);
+    info->setVerticalSpacing(2);
+    Button50 = new QPushButton("Add Device", ProjectInfoPanel);
+    Button50->setObjectName("Button50");
+    Button51 = new QPushButton("Remove Device", ProjectInfoPanel);
+    Button51->setObjectName("Button51");
+    info->addWidget(Button50, 0, 0);
+    info->addWidget(Button51, 0, 1);
+    const auto gauge = [&](int row, const char* caption, const char* labelName, const char* gaugeName, QLabel*& label,
+                           TCGauge*& bar) {
+        label = new QLabel(caption, ProjectInfoPanel);
+        label->setObjectName(labelName);
+        bar = new TCGauge(ProjectInfoPanel);
+        bar->setObjectName(gaugeName);
+        info->addWidget(label, row, 0, 1, 2);
+        info->addWidget(bar, row + 1, 0, 1, 2);
+    };
+    gauge(1, "Summing Buses", "Label51", "CGauge1", Label51, CGauge1);
+    gauge(3, "Output Functions", "Label52", "CGauge2", Label52, CGauge2);
+    gauge(5, "DSP Processing", "Label55", "CGauge3", Label55, CGauge3);
+    groupLayout->addWidget(ProjectInfoPanel);
+    leftLayout->addWidget(projectGroup);
+    layout->addWidget(leftPanel);
+
+    // Hidden, and refuses every resize.
+    auto* splitter = new QWidget(panel1);
+    splitter->setObjectName("Splitter1");
+    splitter->setVisible(false);
+    layout->addWidget(splitter);
+
+    auto* pages = new QWidget(panel1);
+    pages->setObjectName("PageArea");
+    auto* pageLayout = new QGridLayout(pages);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    for (const char* name : PagePanelNames) {
+        auto* page = new QWidget(pages);
+        page->setObjectName(name);
+        page->setVisible(false);
+        pageLayout->addWidget(page, 0, 0); // all over each other, filling the client area
+        PagePanels.push_back(page);
+    }
+    layout->addWidget(pages, 1);
+    setCentralWidget(panel1);
+}
+
+QAction* TCX4AppForm::Action(const QString& Name) const
+{
+    const auto actions = findChildren<QAction*>(Name);
+    return actions.isEmpty() ? nullptr : actions.front();
+}
+
+void TCX4AppForm::FormCreate()
+{
+    QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    Action("REPAIR1")->setVisible(false);
+    Action("N11")->setVisible(false);
+    // The data model's trace lines go to the main window's log once the log component exists.
+}
+
+void TCX4AppForm::showEvent(QShowEvent* Event)
+{
+    if (!FShown) {
+        FShown = true;
+        FormShow();
+    }
+    QMainWindow::showEvent(Event);
+}
+
+void TCX4AppForm::FormShow()
+{
+    FProgramDir = platform::ProgramFolder();
+
+    // The version that goes into projects and images must keep them readable.
+    const std::uint32_t ms = AboutForm ? AboutForm->FFileVersionMS : TAboutForm::DefaultMS();
+    const std::uint32_t ls = AboutForm ? AboutForm->FFileVersionLS : TAboutForm::DefaultLS();
+    FProgramVersion = EffectiveProgramVersion({ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF});
+
+    if (LoadPreferences()) {
+        FPrefsLoaded = 1;
+        // A rectangle without area was never stored: the window keeps its own size and place.
+        const TRect r = FPrefs.MainWindowRect();
+        if (!r.IsEmpty()) {
+            const QScreen* screen = QGuiApplication::primaryScreen();
+            const QSize size = screen ? screen->size() : QSize(1920, 1080);
+            const TRect kept = KeepOnScreen(r, size.width(), size.height());
+            setGeometry(kept.Left, kept.Top, kept.Width(), kept.Height());
+        }
+        if (FPrefs.WindowState() == wsMaximized)
+            setWindowState(windowState() | Qt::WindowMaximized);
+        else if (FPrefs.WindowState() == wsMinimized)
+            setWindowState(windowState() | Qt::WindowMinimized);
+    } else {
+        FPrefsLoaded = 0;
+    }
+
+    FCurDevice = -1;
+    FCurSlot = 255;
+    FProject = FProjectFactory();
+    FProjectFileName.clear();
+    UpdateCaption();
+
+    const StartCommand command = ParseStartCommand(FStartWords);
+    if (!command.ProjectFile.empty()) {
+        FProjectFileName = command.ProjectFile;
+        FProject->LoadFromDisk(command.ProjectFile);
+        UpdateCaption();
+        TRecent(platform::settingsStore(), RecentKey).Add(command.ProjectFile);
+    } else if (command.ServiceLevel >= 0) {
+        FServiceLevel = command.ServiceLevel;
+    }
+
+    BuildRecentMenu();
+    FProject->SetFitOptions(FPrefs.FitOptions());
+    ApplyServiceLevel();
+    UpdateResourceGauges();
+}
+
+void TCX4AppForm::ApplyServiceLevel()
+{
+    for (const MenuItemSpec& item : MainMenuItems()) {
+        if (item.Name.empty())
+            continue;
+        if (QAction* action = Action(Q(item.Name)))
+            action->setVisible(ItemVisibleAt(item.Visibility, FServiceLevel));
+    }
+}
+
+void TCX4AppForm::FormActivate()
+{
+    // The logic-source window serves the main window whenever it is activated.
+}
+
+void TCX4AppForm::changeEvent(QEvent* Event)
+{
+    QMainWindow::changeEvent(Event);
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+bool TCX4AppForm::LoadPreferences()
+{
+    const PreferencesLoad result = ReadPreferences(platform::settingsStore(), FPrefs);
+    FServiceLevel = ReadServiceLevel(platform::settingsStore());
+    if (FServiceLevel == 1)
+        StatusPanels[0]->setText("KVR");
+    if (FProject)
+        FProject->SetFitOptions(FPrefs.FitOptions());
+    return result != PreferencesLoad::Unusable;
+}
+
+bool TCX4AppForm::SavePreferences()
+{
+    const Qt::WindowStates state = windowState();
+    const TWindowState stored = state & Qt::WindowMaximized   ? wsMaximized
+                                : state & Qt::WindowMinimized ? wsMinimized
+                                                              : wsNormal;
+    StoreMainWindow(FPrefs, stored, ToRect(normalGeometry().isValid() ? normalGeometry() : geometry()));
+    if (MtnForm)
+        FPrefs.SetMaintenanceWindowRect(ToRect(MtnForm->geometry()));
+    if (ResWindow)
+        FPrefs.SetLogicSourceWindowRect(ToRect(ResWindow->geometry()));
+    if (AudioResWin)
+        FPrefs.SetAudioSourceWindowRect(ToRect(AudioResWin->geometry()));
+    if (FProject)
+        FProject->SetFitOptions(FPrefs.FitOptions());
+    return WritePreferences(platform::settingsStore(), FPrefs);
+}
+
+void TCX4AppForm::BuildRecentMenu()
+{
+    for (QAction* action : RecentMenu->actions()) {
+        RecentMenu->removeAction(action);
+        delete action;
+    }
+    for (const TRecent::Entry& entry : TRecent(platform::settingsStore(), RecentKey).MenuEntries()) {
+        const QString name = platform::FromNativePath(entry.Name);
+        // Shown exactly as stored: an ampersand is no accelerator.
+        QAction* item = RecentMenu->addAction(QString(name).replace('&', "&&"));
+        item->setObjectName(QString::fromStdString(TRecent::ValueName(entry.Index)));
+        item->setData(name);
+        connect(item, &QAction::triggered, this, &TCX4AppForm::RecentFileClick);
+    }
+}
+
+void TCX4AppForm::UpdateCaption()
+{
+    if (!FProject)
+        return;
+    StatusPanels[2]->setText(QString::fromLatin1(FileStateText(FProject->IsChanged())));
+    setWindowTitle(platform::FromNativePath(MainCaption(FProjectFileName)));
+}
+
+void TCX4AppForm::UpdateResourceGauges()
+{
+    const std::optional<DeviceResources> device =
+        FProject ? SelectedDeviceResources(*FProject, FCurDevice) : std::nullopt;
+    FGauges = UpdateGauges(FGauges, device);
+    const std::array<TCGauge*, 3> bars{CGauge1, CGauge2, CGauge3};
+    const std::array<QLabel*, 3> labels{Label51, Label52, Label55};
+    for (std::size_t i = 0; i < 3; ++i) {
+        bars[i]->SetForeColor(FGauges[i].ForeColor);
+        bars[i]->SetBackColor(FGauges[i].BackColor);
+        bars[i]->SetMaxValue(FGauges[i].MaxValue);
+        bars[i]->SetProgress(FGauges[i].Progress);
+        labels[i]->setEnabled(FGauges[i].LabelEnabled);
+    }
+}
+
+bool TCX4AppForm::CloseProject()
+{
+    // A running long operation keeps its project.
+    return !(ProcessForm && ProcessForm->isVisible());
+}
+
+bool TCX4AppForm::FormCloseQuery()
+{
+    SavePreferences();
+    return CloseProject();
+}
+
+void TCX4AppForm::FormClose()
+{
+    OnlineTimer->stop();
+}
+
+void TCX4AppForm::closeEvent(QCloseEvent* Event)
+{
+    if (!FormCloseQuery()) {
+        Event->ignore();
+        return;
+    }
+    FormClose();
+    Event->accept();
+}
+
+void TCX4AppForm::About1Click()
+{
+    if (AboutForm)
+        AboutForm->exec();
+}
+
+void TCX4AppForm::Exit1Click()
+{
+    close();
+}
+
+void TCX4AppForm::Console1Click()
+{
+    if (PrintForm)
+        PrintForm->exec();
+}
+
+void TCX4AppForm::MaintenanceCX451Click()
+{
+    if (MtnForm)
+        MtnForm->show();
+}
+
+void TCX4AppForm::AudioTree1Click()
+{
+    if (AudioResWin)
+        AudioResWin->show();
+}
+
+void TCX4AppForm::ResourceWindow1Click()
+{
+    if (ResWindow)
+        ResWindow->show();
+}
+
+void TCX4AppForm::Watches1Click()
+{
+    // A new watch window at every use; the last one is the global one.
+    WatchForm = MakePlainForm(WatchFormSpec, this);
+    WatchForm->show();
+}
+
+void TCX4AppForm::ProjSumClick()
+{
+    TPlainForm summary(IBFormSpec.ClassName, IBFormSpec.Caption, this);
+    summary.exec();
+}
+
+void TCX4AppForm::Fittingreport1Click()
+{
+    if (!FProject || FCurDevice < 0 || FCurDevice >= FProject->DeviceCount())
+        return;
+    const std::string report = FProject->WriteFittingReport(FCurDevice);
+    if (!report.empty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(platform::FromNativePath(report)));
+}
+
+void TCX4AppForm::Info1Click()
+{
+    if (!FProject)
+        return;
+    const auto header = FProject->GetHeader();
+    platform::prompter().showMessage(QString::fromLatin1(FileInfoText(HeaderVersion(header.data()))));
+}
+
+void TCX4AppForm::Configuration2Click()
+{
+    if (!OptionForm)
+        return;
+    OptionForm->FPrefs = FPrefs;
+    OptionForm->FProgramDir = FProgramDir;
+    OptionForm->exec();
+    // The source windows rebuild their trees when anything changed; both are plain here.
+    FPrefs = OptionForm->FPrefs; // whichever button closed the dialog
+    SavePreferences();
+    if (FProject)
+        FProject->SetFitOptions(FPrefs.FitOptions());
+}
+
+void TCX4AppForm::RecentFileClick()
+{
+    // Opening the chosen file belongs to the project file commands.
+}
+
+void TCX4AppForm::Timer2Timer()
+{
+    if (auto* group = findChild<QWidget*>("GroupBox22"))
+        group->hide();
+    Timer2->stop();
+}
+
+void TCX4AppForm::StructInfo1Click()
+{
+    platform::prompter().showMessage("42");
+}
+
+} // namespace kvr::app

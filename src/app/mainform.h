@@ -1,0 +1,134 @@
+#pragma once
+// The main window: menus, tool bar, status bar, the project panel with its three resource
+// gauges, and the page panels on the right. What it does on start, show and close.
+
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/gauges.h"
+#include "app/preferences.h"
+#include "app/projectaccess.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace kvr::app {
+
+class TCGauge;
+
+class TCX4AppForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TCX4AppForm(QWidget* Parent = nullptr);
+    ~TCX4AppForm() override;
+
+    // The command line after the program's path; only the first word is read.
+    void SetStartWords(std::vector<std::string> Words) { FStartWords = std::move(Words); }
+    // Where a new project comes from (the data model; tests give their own).
+    void SetProjectFactory(std::function<std::unique_ptr<ProjectAccess>()> Factory) { FProjectFactory = std::move(Factory); }
+
+    // Main-window state shared by the pages.
+    std::unique_ptr<ProjectAccess> FProject;
+    int FCurDevice = -1;
+    std::array<std::uint8_t, 200> FDevHeader{};
+    int FCurSlot = 255;
+    int FServiceLevel = 0;
+    TPreferences FPrefs = TPreferences::Defaults();
+    std::uint8_t FPrefsLoaded = 0;
+    std::string FProgramDir;
+    std::string FProjectFileName;
+    QTreeWidgetItem* FTreeRoot = nullptr;
+    int FAutoSaveSeconds = 0;
+    // The version stamped into projects and images.
+    std::uint64_t FProgramVersion = 0;
+
+    // Controls.
+    QToolBar* ToolBar1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    std::array<QLabel*, 3> StatusPanels{};
+    QMenu* RecentMenu = nullptr;
+    QTreeWidget* ProjectTree = nullptr;
+    QWidget* ProjectInfoPanel = nullptr;
+    QPushButton* Button50 = nullptr;
+    QPushButton* Button51 = nullptr;
+    QLabel* Label51 = nullptr;
+    QLabel* Label52 = nullptr;
+    QLabel* Label55 = nullptr;
+    TCGauge* CGauge1 = nullptr;
+    TCGauge* CGauge2 = nullptr;
+    TCGauge* CGauge3 = nullptr;
+    std::vector<QWidget*> PagePanels;
+    QTimer* OnlineTimer = nullptr;
+    QTimer* ReadUDP = nullptr;
+    QTimer* Timer2 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* COMTimer = nullptr;
+
+    // The menu item or tool button command by its field name; null when there is none.
+    QAction* Action(const QString& Name) const;
+
+    void FormCreate();
+    // Runs once, when the window is first shown.
+    void FormShow();
+    void FormActivate();
+    // Stores the preferences, then asks whether the project may be closed.
+    bool FormCloseQuery();
+    void FormClose();
+
+    void UpdateCaption();
+    void UpdateResourceGauges();
+    const Gauges& GaugeStates() const { return FGauges; }
+    bool LoadPreferences();
+    bool SavePreferences();
+    // Closes the open project; the project file commands ask to save a changed one here.
+    bool CloseProject();
+    // Rebuilds the "Recent files" menu from the settings.
+    void BuildRecentMenu();
+
+public slots:
+    void About1Click();
+    void Exit1Click();
+    void Console1Click();
+    void MaintenanceCX451Click();
+    void AudioTree1Click();
+    void ResourceWindow1Click();
+    void Watches1Click();
+    void ProjSumClick();
+    void Fittingreport1Click();
+    void Info1Click();
+    void Configuration2Click();
+    void RecentFileClick();
+    void Timer2Timer();
+    void StructInfo1Click();
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildPanels();
+    void ApplyServiceLevel();
+
+    std::vector<std::string> FStartWords;
+    std::function<std::unique_ptr<ProjectAccess>()> FProjectFactory;
+    Gauges FGauges;
+    bool FShown = false;
+};
+
+} // namespace kvr::app
