@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <QTimer>
+
 #include "app/appforms.h"
 #include "app/mainform.h"
 #include "diagnostics/kvrassert.h"
@@ -18,13 +20,17 @@
 
 namespace {
 
-// KVR_MESSAGE_LOG names a file that takes the numbered messages in place of the dialog, each
-// answered with its default button: program-level tests run without anyone at the screen.
+// Hooks for program-level tests, which run without anyone at the screen:
+//   KVR_MESSAGE_LOG   a file that takes the numbered messages in place of the dialog ("-" for
+//                     standard error), each answered with its default button;
+//   KVR_EXIT_AFTER_START   ends the program as soon as its main window has started.
 TMessagePresenter MessagePresenter()
 {
     const char* log = std::getenv("KVR_MESSAGE_LOG");
     if (!log || !*log)
         return kvr::platform::ShowKVRMessage;
+    if (std::string(log) == "-")
+        return StderrMessagePresenter;
     const std::string file = log;
     return [file](int Kind, const std::string& Text, unsigned Code, const std::string& Buttons) {
         std::ofstream out(file, std::ios::app);
@@ -57,6 +63,8 @@ int main(int argc, char** argv)
         kvr::app::TCX4AppForm* main = kvr::app::CreateApplicationForms();
         main->SetStartWords(std::vector<std::string>(words.begin() + (words.empty() ? 0 : 1), words.end()));
         main->show();
+        if (const char* exitAfterStart = std::getenv("KVR_EXIT_AFTER_START"); exitAfterStart && *exitAfterStart)
+            QTimer::singleShot(0, &app, &QCoreApplication::quit);
         result = app.exec();
     } catch (const std::exception& e) {
         kvr::platform::TKVRApplication::ShowException(QString::fromLocal8Bit(e.what()));

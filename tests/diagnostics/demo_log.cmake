@@ -1,5 +1,10 @@
 # Copies the program into an empty folder, runs it with the log switches and checks the log file
 # it leaves there: <prefix>-<yyyy-mm-dd>-0000-<pid>.log with the start and stop lines.
+# The program runs its windows offscreen, ends once started, and writes its messages to stderr.
+set(ENV{QT_QPA_PLATFORM} offscreen)
+set(ENV{KVR_EXIT_AFTER_START} 1)
+set(ENV{KVR_MESSAGE_LOG} -)
+set(ENV{KVR_CONFIG_DIR} ${WORK_DIR}-config)
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 file(COPY ${PROGRAM} DESTINATION ${WORK_DIR})
