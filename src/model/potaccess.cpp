@@ -7,12 +7,11 @@
 #include "model/recordhooks.h"
 #include "model/recordtext.h"
 #include "model/smallrecordaccess.h"
+#include "model/summingbuses.h"
 
 namespace kvr::model {
 
 namespace {
-
-constexpr std::size_t kCleanFeedSize = 32;
 
 bool HasPots(int moduleType)
 {
@@ -43,12 +42,10 @@ int GetPotName(TDevice& device, int potID, std::string& out)
     if (device.IsDummy() || potID == 0)
         return 0;
     if (potID >= kFirstCleanFeedPotID && potID <= kLastCleanFeedPotID) {
-        // The clean feed's label (bytes 0-15 of its 32-byte record), when it exists.
-        const auto feeds = device.GetData(stCleanFeed);
-        const std::size_t at = static_cast<std::size_t>(potID - kFirstCleanFeedPotID) * kCleanFeedSize;
-        if (feeds.size() < at + kCleanFeedSize)
+        TBusRecord feed;
+        if (GetCleanFeed(device, potID - kFirstCleanFeedPotID, feed) == 0)
             return 0;
-        out = FieldText(std::span(feeds).subspan(at, 16));
+        out = LabelText(feed.Label);
         return 1;
     }
     return ReadPotName(device.GetData(stPots), potID, out);

@@ -43,7 +43,6 @@ int GetRotSelSourceList(TDevice& device, int selector)
 
 int GetConsoleName(TDevice& device, int console, std::string& out)
 {
-    out.clear();
     if (console < 0 || console > 5)
         return 0;
     if (device.IsDummy()) {
@@ -97,11 +96,11 @@ int GetCardType(TDevice& device, int slot)
 
 Kvrdata_ns::TDeviceAddr GetDeviceAddr(TDevice& device)
 {
-    Kvrdata_ns::TDeviceAddr addr;
     if (device.IsDummy())
-        return addr;
+        return device.FAddr;
     TNetworkSettings net;
     GetNetworkSettings(device, net);
+    Kvrdata_ns::TDeviceAddr& addr = device.FAddr;
     addr.IP = (net.Flags & kNetworkDHCP) != 0 ? 0 : net.IP;
     addr.PID = readBE32(device.Header(), dh::ProjectID);
     addr.DID = device.GetDeviceID();

@@ -18,7 +18,7 @@ int GetPotiAssign(TDevice& device, int pot, int& slot, int& input);
 void SetRotSelSourceList(TDevice& device, int selector, int list);
 int GetRotSelSourceList(TDevice& device, int selector);
 
-// 1 and the stored name, or 0 and "Console %d"; 0 and an empty text outside consoles 0-5.
+// 1 and the stored name, or 0 and "Console %d"; 0 and out unchanged outside consoles 0-5.
 int GetConsoleName(TDevice& device, int console, std::string& out);
 void SetConsoleName(TDevice& device, int console, std::span<const std::uint8_t, 16> name);
 
@@ -31,9 +31,9 @@ bool GetCardRecord(TDevice& device, int slot, TCardRecord& out);
 // Card type of a slot, 0 when empty.
 int GetCardType(TDevice& device, int slot);
 
-// The device's connection address built from the image: the IP address of the network
-// settings (0 with DHCP), project ID, device ID, address by project and device ID, the name.
-// A dummy device gives an empty address.
+// The device's address (FAddr) refreshed from the image: the IP address of the network settings
+// (0 with DHCP), project ID, device ID, address by project and device ID, the name. A dummy
+// device's address is handed out as it is.
 Kvrdata_ns::TDeviceAddr GetDeviceAddr(TDevice& device);
 
 // The main window's Check Cards: no effect.

@@ -114,7 +114,7 @@ TEST_F(SmallAccess, ConsoleNamesRotSelAndLabels)
     EXPECT_EQ(GetConsoleName(device, 2, name), 1);
     EXPECT_EQ(name, "Desk");
     EXPECT_EQ(GetConsoleName(device, 6, name), 0);
-    EXPECT_EQ(name, "");
+    EXPECT_EQ(name, "Desk"); // left as it was
 
     const auto before = device.GetAllData();
     SetRotSelSourceList(device, 4, -1);
@@ -162,4 +162,8 @@ TEST_F(SmallAccess, DeviceAddressFromTheImage)
     net.Flags = 0;
     SetNetworkSettings(device, net);
     EXPECT_EQ(GetDeviceAddr(device).IP, 0xC0A80105u);
+    EXPECT_EQ(device.FAddr.IP, 0xC0A80105u);
+    MakeDummy(device);
+    device.FAddr.DID = 99;
+    EXPECT_EQ(GetDeviceAddr(device).DID, 99u); // not refreshed
 }
