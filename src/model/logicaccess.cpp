@@ -75,6 +75,9 @@ void MoveLogicFunction(TDevice& device, int from, int to)
         return;
     MoveRecord(payload, records, static_cast<std::size_t>(from), static_cast<std::size_t>(to));
     device.SetData(stLogicFkt, payload);
+    // Parking the references with a swap first keeps their conditions; the removal then only
+    // renumbers the functions behind the old place.
+    AdaptLogics(device, kLogicFunctionFirstID + from, MovePlaceholderID, amSwap);
     AdaptLogics(device, kLogicFunctionFirstID + from, 0, amRemoveForMove);
     AdaptLogics(device, kLogicFunctionFirstID + to, 0, amInsert);
     AdaptLogics(device, MovePlaceholderID, kLogicFunctionFirstID + to, amSwap);

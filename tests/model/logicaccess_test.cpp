@@ -34,8 +34,8 @@ TEST_F(LogicAccess, AddDeleteAndMoveCallTheAdaptationInOrder)
     adapted.clear();
     MoveLogicFunction(device, 0, 2);
     EXPECT_EQ(Labels(device), (std::vector<std::string>{"Logic 3", "Logic 3", "Logic 1"}));
-    EXPECT_EQ(adapted, (std::vector<AdaptCall>{{931, 0, amRemoveForMove}, {933, 0, amInsert},
-                                               {MovePlaceholderID, 933, amSwap}}));
+    EXPECT_EQ(adapted, (std::vector<AdaptCall>{{931, MovePlaceholderID, amSwap}, {931, 0, amRemoveForMove},
+                                               {933, 0, amInsert}, {MovePlaceholderID, 933, amSwap}}));
     adapted.clear();
     MoveLogicFunction(device, 1, 1);
     MoveLogicFunction(device, 0, 3);
