@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include "kvrdata/byteorder.h"
+#include "model/device.h"
+#include "model/faderaccess.h"
+#include "model/globalresources.h"
+#include "model/inserts.h"
+#include "model/project.h"
+#include "model/projectinfo.h"
+#include "recordinghost.h"
+
+namespace kvr::model {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Info(std::uint32_t first, std::uint32_t n, std::size_t entries)
+{
+    Bytes info(12 + 8 * entries, 0);
+    writeLE32(info, 0, first);
+    writeLE32(info, 8, n);
+    for (std::size_t k = 0; k < entries; ++k)
+        writeLE32(info, 12 + 8 * k, static_cast<std::uint32_t>(k + 1));
+    return info;
+}
+
+TEST(ProjectInfo, ReadAndWriteBounded)
+{
+    test::RecordingHost host;
+    TProject project;
+    Bytes out = {1, 2, 3};
+    EXPECT_FALSE(GetProjectInfo(project, out));
+    EXPECT_EQ(out, (Bytes{1, 2, 3}));
+
+    // A stored record of 200 bytes is returned as its first 172.
+    const Bytes big = Info(3, 23, 23);
+    project.SetProjData(pstProjectInfo, big);
+    ASSERT_TRUE(GetProjectInfo(project, out));
+    EXPECT_EQ(out, Bytes(big.begin(), big.begin() + 172));
+
+    // Counts beyond the record or beyond 20 entries are cut.
+    SetProjectInfo(project, big);
+    project.GetProjData(pstProjectInfo, out);
+    EXPECT_EQ(out.size(), 172u);
+    EXPECT_EQ(readLE32(out, 8), 20u);
+    SetProjectInfo(project, Info(3, 9, 2));
+    project.GetProjData(pstProjectInfo, out);
+    EXPECT_EQ(out.size(), 28u);
+    EXPECT_EQ(readLE32(out, 8), 2u);
+    EXPECT_TRUE(project.IsModified());
+}
+
+TEST(DeviceIDChange, ResourcesAndPoolFollow)
+{
+    test::RecordingHost host;
+    TProject project;
+    project.AddDevice();
+    project.AddDevice();
+    TDevice& dev = *project.Device(1);
+    TGlobalResource r;
+    r.ID = 4;
+    r.Master = 3;
+    r.DefaultOwner = 2;
+    r.Count = 2;
+    r.Subscribers[0] = {2, 1836};
+    r.Subscribers[1] = {3, 1837};
+    SetGlobalResource(dev, r);
+    TGlobalPoolRecord pool;
+    InitGlobalPoolLine(pool);
+    pool.SourceDevice = 3;
+    pool.Count = 1;
+    pool.Lines[0] = {0x0301, 0x0502, 1, 2};
+    SetGlobalPoolLines(dev, pool);
+    AddFaderChannel(dev);
+    TFaderChannel channel;
+    GetFaderChannel(dev, 1, channel);
+    channel.Source = kPoolFedSource + 1;
+    channel.PoolSource = 0x0502;
+    SetFaderChannel(dev, 1, channel);
+
+    ChangeDeviceIDInRecords(dev, 3, 9);
+    ASSERT_EQ(GetGlobalResource(dev, 4, r), 1);
+    EXPECT_EQ(r.Master, 9u);
+    EXPECT_EQ(r.DefaultOwner, 2u);
+    EXPECT_EQ(r.Subscribers[0].DeviceID, 2u);
+    EXPECT_EQ(r.Subscribers[1].DeviceID, 9u);
+    TGlobalPoolRecord out;
+    ASSERT_EQ(GetGlobalPoolLines(dev, out), 1);
+    EXPECT_EQ(out.SourceDevice, 9u);
+    EXPECT_EQ(out.Lines[0].Flags, 1);
+    GetFaderChannel(dev, 1, channel);
+    EXPECT_EQ(channel.Source, kPoolFedSource + 1);
+    EXPECT_EQ(channel.PoolSource, 0x0502);
+}
+
+} // namespace
+} // namespace kvr::model
