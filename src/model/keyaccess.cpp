@@ -54,7 +54,8 @@ void SetKeyFunction(TDevice& device, int key, const TKeyRecord& record, int own,
     device.FLogicSourcesChanged = true;
     if (key == kNoKey || key < 0 || key > 255 || moduleSlot < 0 || moduleSlot > 255)
         return;
-    const auto moduleEntry = device.GetSetupData(static_cast<std::uint8_t>(moduleSlot));
+    std::vector<std::uint8_t> moduleEntry;
+    const bool moduleExists = device.GetSetupData(static_cast<std::uint8_t>(moduleSlot), moduleEntry);
     const int moduleType = ModuleType(moduleEntry);
     std::uint8_t target = static_cast<std::uint8_t>(moduleSlot);
     std::optional<int> forcedType;
@@ -66,6 +67,9 @@ void SetKeyFunction(TDevice& device, int key, const TKeyRecord& record, int own,
         stored[0] = static_cast<std::uint8_t>(key);
         forcedType = table->TableType;
     }
+    // Keys of an empty slot have nowhere to go: no module entry is made up for them.
+    if (target == moduleSlot && !moduleExists)
+        return;
     auto entry = target == moduleSlot ? moduleEntry : device.GetSetupData(target);
     PutKeyRecord(entry, key, stored, forcedType);
     device.SetSetupData(target, entry);

@@ -64,6 +64,17 @@ TEST_F(KeyAccess, EmptyRecordDeletesTheKeysLogicSource)
     EXPECT_TRUE(adapted.empty());
 }
 
+TEST_F(KeyAccess, NoModuleIsMadeUpForAnEmptySlot)
+{
+    const auto before = device.GetAllData();
+    SetKeyFunction(device, 1, Key(1, 'K'), 1, 150);
+    EXPECT_TRUE(device.GetSetupData(150).empty());
+    TKeyRecord r;
+    EXPECT_EQ(GetKeyFunction(device, 1, r, 150), 0);
+    EXPECT_EQ(r, Key(1, 0));
+    EXPECT_EQ(device.GetAllData(), before);
+}
+
 TEST_F(KeyAccess, DummyDevice)
 {
     device.SetSetupData(100, ModuleEntry(20, 0));
