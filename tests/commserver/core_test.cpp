@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -282,6 +284,28 @@ TEST(CoreUdp, MessagesFromClientsGoToTheirAddressOrEveryTarget)
 
     ASSERT_EQ(server.SendUDPBlockV6(1, Bytes{0xFF, 0xFF}, result), HrOk);
     EXPECT_EQ(result, ResultInvalidArgument);
+}
+
+TEST_F(CoreWithDevice, LoggingOnRequestOnly)
+{
+    QTemporaryDir dir;
+    ServerConfig config;
+    config.folder = dir.path().toStdString();
+    start(config);
+    std::int32_t result = -1;
+    ASSERT_EQ(server_->LogText(1, "Before", "not logged", 1, result), HrOk);
+    ASSERT_EQ(server_->SetLogging(1, 0xFF, result), HrOk);
+    ASSERT_EQ(server_->LogText(1, "Load", "image sent", 1, result), HrOk);
+    EXPECT_EQ(result, ResultOk);
+    open();
+    deviceSends(0x1A000001);
+    spin(100);
+    QFile log(dir.path() + "/rurez.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    EXPECT_FALSE(text.contains("not logged"));
+    EXPECT_TRUE(text.contains("Load: image sent"));
+    EXPECT_TRUE(text.contains("recv"));
 }
 
 TEST(OlderUdpRecord, NumbersOfTheKnownKindsTurnToHostOrder)

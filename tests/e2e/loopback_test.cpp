@@ -1,6 +1,7 @@
 // The server program and the device emulator on loopback, driven through the client-side proxy.
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QElapsedTimer>
 #include <QLocalSocket>
@@ -162,6 +163,17 @@ TEST_F(Loopback, ReadRequestReachesTheDeviceAndItsAnswerComesBack)
     EXPECT_EQ(serial->id, 0x112E0000u);
     EXPECT_EQ(kvr::readBE32(serial->payload(), 0), 0x1234u);
     EXPECT_EQ(kvr::readBE32(serial->payload(), 4), 0x05140000u);
+}
+
+TEST_F(Loopback, ErrorReportOfTheDeviceReachesTheClient)
+{
+    open();
+    emulator_->send("error 1 7 4660 5");
+    ASSERT_TRUE(emulator_->waitForLine("ok error"));
+    const auto report = read(2000);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->id, 0x0F100007u);
+    EXPECT_EQ(Bytes(report->payload().begin(), report->payload().end()), (Bytes{0, 0, 0x12, 0x34, 0, 0, 0, 5}));
 }
 
 TEST_F(Loopback, ImageWriteIsReadBack)
@@ -383,6 +395,125 @@ TEST_F(Loopback, AGoneServerGivesNegativeCodesAtOnce)
     EXPECT_LT(proxy_->ReadBlock2(H, b, result), 0);
     EXPECT_LT(proxy_->GetVersion(version), 0);
     EXPECT_LT(clock.elapsed(), 1500);
+}
+
+TEST(LoopbackServer, MessagesToAllDevicesReachEveryTarget)
+{
+    QTemporaryDir dir;
+    Program emulator(KVR_DEVEMU_PATH, {"--device", "ip=127.0.0.2", "--device", "ip=127.0.0.3", "--broadcast-ms", "0"});
+    QStringList targets;
+    for (int i = 1; i <= 2; ++i) {
+        const auto line = emulator.waitForLine(QString("device %1").arg(i));
+        ASSERT_TRUE(line);
+        targets << "--udp-target" << QString("127.0.0.%1:%2").arg(i + 1).arg(wordValue(*line, "udp"));
+    }
+    const QString folder = dir.path() + "/run";
+    Program server(KVR_RUREZ_PATH, serverArgs(folder) << targets);
+    ASSERT_TRUE(server.waitForLine("rurez ready"));
+    CommServerProxy proxy(ProxyEndpoint{serverSocketPath(folder.toStdString()), {}, 0});
+
+    // A global logic state for every device: address 255.255.255.255, magic in host order.
+    Bytes record(176, 0);
+    kvr::writeLE32(record, 0, 0xFFFFFFFF);
+    kvr::writeLE32(record, 8, 0x20081996);
+    const Bytes rest{'A', 'B', 'C', 'D', 3, 0, 17, 80, 0, 0, 0, 7, 1};
+    std::copy(rest.begin(), rest.end(), record.begin() + 12);
+    kvr::writeLE32(record, 172, 17);
+    std::int32_t result = -1;
+    ASSERT_EQ(proxy.SendUDPBlock(1, record, result), HrOk);
+    EXPECT_EQ(result, ResultOk);
+    for (int i = 1; i <= 2; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        QString seen;
+        while (clock.elapsed() < 3000) {
+            emulator.send(QString("received %1").arg(i));
+            seen = emulator.waitForLine(QString("received %1").arg(i)).value_or(QString());
+            if (wordValue(seen, "datagrams") == "1")
+                break;
+            QThread::msleep(50);
+        }
+        EXPECT_EQ(wordValue(seen, "datagrams"), "1") << "device " << i;
+    }
+}
+
+TEST_F(Loopback, PingTimesAConnectToTheDevicePort)
+{
+    std::int32_t ms = -1;
+    EXPECT_EQ(proxy_->Ping("127.0.0.2", 1000, ms), HrOk);
+    EXPECT_GE(ms, 0);
+    EXPECT_LT(ms, 1000);
+    emulator_->send("cut 1");
+    ASSERT_TRUE(emulator_->waitForLine("ok cut"));
+    EXPECT_GT(proxy_->Ping("127.0.0.2", 500, ms), 0) << "no device: no answer, yet the server responds";
+}
+
+TEST(LoopbackServer, SerialLineToAnEmulatedDeviceFromItsDeviceFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // A device file: the image as it stands, its header giving its length.
+    Bytes image(216, 0);
+    std::copy_n("MPJ2", 4, image.begin());
+    kvr::writeBE16(image, 58, 216);
+    image[215] = 0x5A;
+    QFile kvf(dir.path() + "/dev.kvf");
+    ASSERT_TRUE(kvf.open(QIODevice::WriteOnly));
+    kvf.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
+    kvf.close();
+
+    Program emulator(KVR_DEVEMU_PATH, {"--device", "ip=127.0.0.4,pty,serial=77,image=" + dir.path() + "/dev.kvf"});
+    const auto line = emulator.waitForLine("device 1");
+    ASSERT_TRUE(line) << emulator.errors().toStdString();
+    const QString pty = wordValue(*line, "pty");
+    ASSERT_FALSE(pty.isEmpty());
+    const QString folder = dir.path() + "/run";
+    Program server(KVR_RUREZ_PATH, serverArgs(folder) << "--serial" << "5=" + pty);
+    ASSERT_TRUE(server.waitForLine("rurez ready")) << server.errors().toStdString();
+    CommServerProxy proxy(ProxyEndpoint{serverSocketPath(folder.toStdString()), {}, 0});
+
+    for (const bool byAddress : {false, true}) {
+        std::int32_t result = -1;
+        if (byAddress) {
+            Kvrdata_ns::TDeviceAddr da;
+            da.CK = Kvrdata_ns::dckCOMPort;
+            da.SetCOMPort(5);
+            Bytes bytes;
+            ASSERT_TRUE(da.ToVariant(bytes));
+            ASSERT_EQ(proxy.OpenConnection(H, bytes, result), HrOk);
+        } else {
+            ASSERT_EQ(proxy.OpenSerialConnection(H, 5, result), HrOk);
+        }
+        ASSERT_EQ(result, ResultOk);
+        // Block 27 holds image bytes 208-215; 0xC0 and 0xDB in the data test the escaping.
+        ASSERT_EQ(proxy.SendBlock(H, block(0x1B000001, {0xC0, 0xDB, 0xC0, 0, 1, 2, 3, 4}), result), HrOk);
+        ASSERT_EQ(result, ResultOk);
+        Bytes b;
+        ASSERT_EQ(proxy.ReadBlockEx2(H, 2000, b, result), HrOk);
+        ASSERT_EQ(result, ResultOk);
+        ASSERT_EQ(proxy.SendBlock(H, block(0x1A000001), result), HrOk);
+        ASSERT_EQ(proxy.ReadBlockEx2(H, 2000, b, result), HrOk);
+        ASSERT_EQ(result, ResultOk);
+        EXPECT_EQ(Bytes(b.begin() + 6, b.begin() + 14), (Bytes{0xC0, 0xDB, 0xC0, 0, 1, 2, 3, 4}));
+        ASSERT_EQ(proxy.SendBlock(H, block(0x1A00001B), result), HrOk);
+        ASSERT_EQ(proxy.ReadBlockEx2(H, 2000, b, result), HrOk);
+        ASSERT_EQ(result, ResultOk);
+        EXPECT_EQ(b[6 + 7], 0x5A) << "the image came from the device file";
+        ASSERT_EQ(proxy.CloseConnection(H, result), HrOk);
+    }
+}
+
+TEST(LoopbackServer, EmulatorRefusesAFileThatIsNoDeviceFile)
+{
+    QTemporaryDir dir;
+    QFile bad(dir.path() + "/bad.kvf");
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray(300, 'x'));
+    bad.close();
+    Program emulator(KVR_DEVEMU_PATH, {"--device", "image=" + dir.path() + "/bad.kvf"});
+    const auto code = emulator.waitForExit(5000);
+    ASSERT_TRUE(code);
+    EXPECT_NE(*code, 0);
 }
 
 TEST(LoopbackServer, PeersOfAnotherUserAreRefused)

@@ -449,6 +449,13 @@ void DeviceModel::fileEnd(std::vector<Answer>& out, const DeviceFrame& in)
     reply(0, {}, 0);
 }
 
+void DeviceModel::receiveDatagram(Bytes datagram)
+{
+    if (datagrams_.size() >= 1000)
+        datagrams_.pop_front();
+    datagrams_.push_back(std::move(datagram));
+}
+
 Bytes DeviceModel::statusDatagram() const
 {
     Bytes out;

@@ -72,6 +72,9 @@ public:
     const DeviceIdentity& identity() const { return identity_; }
     const Bytes& image() const { return image_; }
     const std::vector<DeviceFrame>& received() const { return received_; }
+    // Datagrams sent to the device (global logic states, network settings), as they came.
+    void receiveDatagram(Bytes datagram);
+    const std::deque<Bytes>& receivedDatagrams() const { return datagrams_; }
     void setConfigStream(bool alternate, Bytes stream) { streams_[alternate ? 1 : 0] = std::move(stream); }
     const Bytes& configStream(bool alternate) const { return streams_[alternate ? 1 : 0]; }
     void setStatusPages(std::uint16_t module, std::vector<Bytes> pages) { statusPages_[module] = std::move(pages); }
@@ -121,6 +124,7 @@ private:
     std::map<std::uint8_t, Transfer> transfers_;
     std::uint8_t nextHandle_ = 1;
     std::vector<DeviceFrame> received_;
+    std::deque<Bytes> datagrams_;
     unsigned answersSent_ = 0;
 };
 

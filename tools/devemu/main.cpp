@@ -3,21 +3,24 @@
 //   devemu --device KEY=VALUE,... [--device ...] [--udp-target HOST:PORT]... [--broadcast-ms N]
 //
 // Device keys: ip (127.0.0.2), port (0: any free one), serial, firmware, pid (four letters),
-// did, name, hardware, stamp, image (a raw image file), broadcasts (older, newer or both: which
-// status records go out every period), and the fault knobs delay=MS, drop=N, dup=N,
+// did, name, hardware, stamp, image (a device file .kvf), pty (serve a pseudo-terminal too,
+// SLIP-framed), broadcasts (older, newer or both: which status records go out every period),
+// and the fault knobs delay=MS, drop=N, dup=N,
 // late=N:MS, cut-after=N, corrupt-crc, flash-burn.
-// Once listening it prints one line "device N tcp=IP:PORT" per device and then "devemu ready".
+// Once listening it prints one line "device N tcp=IP:PORT udp=PORT [pty=PATH]" per device and then
+// "devemu ready".
 // Commands on standard input, one a line (N is the device number from 1):
 //   error N MODULE CODE PARAM   send an error report block to the connected clients
 //   logic N NUMBER STATE        send a global logic state datagram to the UDP targets
 //   cut N                       drop the device's connections and stop listening
 //   resume N                    listen again on the same port
-//   received N                  print "received N COUNT"
+//   received N                  print "received N blocks=COUNT datagrams=COUNT"
 //   quit
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QHostAddress>
+#include <QNetworkDatagram>
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -31,9 +34,12 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "devemu/devicemodel.h"
+#include "kvrdata/byteorder.h"
 
 namespace {
 
@@ -60,6 +66,13 @@ public:
         });
         udp_ = new QUdpSocket(this);
         udp_->bind(address_, 0);
+        connect(udp_, &QUdpSocket::readyRead, this, [this] {
+            while (udp_->hasPendingDatagrams()) {
+                const QNetworkDatagram d = udp_->receiveDatagram(65536);
+                const QByteArray bytes = d.data();
+                model_.receiveDatagram(kvr::commserver::Bytes(bytes.begin(), bytes.end()));
+            }
+        });
     }
 
     bool listen()
@@ -81,7 +94,54 @@ public:
         clients_.clear();
     }
 
+    // Serves the device on a pseudo-terminal as well; returns the path of its serial side.
+    std::string openSerialLine()
+    {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+            return {};
+        const char* path = ::ptsname(master_);
+        if (!path)
+            return {};
+        // Keep the serial side open and raw, so the line neither echoes nor hangs up before
+        // the server opens it.
+        slave_ = ::open(path, O_RDWR | O_NOCTTY);
+        if (slave_ >= 0) {
+            termios tio{};
+            ::tcgetattr(slave_, &tio);
+            ::cfmakeraw(&tio);
+            ::tcsetattr(slave_, TCSANOW, &tio);
+        }
+        auto* notifier = new QSocketNotifier(master_, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
+            std::uint8_t buffer[512];
+            const ssize_t n = ::read(master_, buffer, sizeof(buffer));
+            if (n <= 0)
+                return;
+            std::vector<kvr::commserver::Bytes> packets;
+            slip_.append({buffer, static_cast<std::size_t>(n)}, packets);
+            for (const auto& packet : packets) {
+                const auto frame = kvr::commserver::decodeDeviceFrame(packet);
+                if (!frame)
+                    continue;
+                for (const auto& a : model_.handle(*frame)) {
+                    QTimer::singleShot(std::max(a.delayMs, 0), this, [this, f = a.frame] { writeSerial(f); });
+                }
+            }
+        });
+        return path;
+    }
+
+    ~EmulatedDevice() override
+    {
+        if (slave_ >= 0)
+            ::close(slave_);
+        if (master_ >= 0)
+            ::close(master_);
+    }
+
     quint16 port() const { return port_; }
+    quint16 udpPort() const { return udp_->localPort(); }
     const QHostAddress& address() const { return address_; }
     DeviceModel& model() { return model_; }
 
@@ -151,6 +211,12 @@ private:
         });
     }
 
+    void writeSerial(const DeviceFrame& frame)
+    {
+        const auto bytes = kvr::commserver::slipEncode(kvr::commserver::encodeDeviceFrame(frame));
+        [[maybe_unused]] const auto n = ::write(master_, bytes.data(), bytes.size());
+    }
+
     static void write(QTcpSocket* socket, const DeviceFrame& frame)
     {
         const auto bytes = kvr::commserver::encodeDeviceFrame(frame);
@@ -173,6 +239,9 @@ private:
     QUdpSocket* udp_ = nullptr;
     std::vector<QTcpSocket*> clients_;
     int generation_ = 0;
+    int master_ = -1;
+    int slave_ = -1;
+    kvr::commserver::SlipDecoder slip_;
 };
 
 bool parseNumber(const std::string& text, std::uint32_t& out)
@@ -192,6 +261,7 @@ struct DeviceSpec {
     FaultKnobs knobs;
     kvr::commserver::Bytes image;
     int generation = 0;
+    bool serialLine = false;
 };
 
 bool parseDevice(const std::string& spec, DeviceSpec& d, std::string& error)
@@ -220,6 +290,8 @@ bool parseDevice(const std::string& spec, DeviceSpec& d, std::string& error)
                 d.identity.projectId = d.identity.projectId << 8 | (i < value.size() ? static_cast<std::uint8_t>(value[i]) : 0);
         } else if (key == "broadcasts" && (value == "older" || value == "newer" || value == "both")) {
             d.generation = value == "older" ? 1 : value == "newer" ? 2 : 0;
+        } else if (key == "pty") {
+            d.serialLine = true;
         } else if (key == "hardware") {
             d.identity.hardwareName = value;
         } else if (key == "name") {
@@ -230,8 +302,14 @@ bool parseDevice(const std::string& spec, DeviceSpec& d, std::string& error)
                 error = "cannot read " + value;
                 return false;
             }
-            const QByteArray bytes = file.read(DeviceModel::ImageMax);
+            const QByteArray bytes = file.read(DeviceModel::ImageMax + 1);
             d.image.assign(bytes.begin(), bytes.end());
+            // A device file holds the image as it stands, its header giving its length.
+            if (d.image.size() < DeviceModel::ImageHeaderSize || d.image.size() > DeviceModel::ImageMax ||
+                std::string(d.image.begin(), d.image.begin() + 4) != "MPJ2" || kvr::readBE16(d.image, 58) != d.image.size()) {
+                error = value + " is not a device file";
+                return false;
+            }
         } else if (key == "delay" && parseNumber(value, n)) {
             d.knobs.delayMs = static_cast<int>(n);
         } else if (key == "drop" && parseNumber(value, n)) {
@@ -308,7 +386,12 @@ int main(int argc, char** argv)
         device->setGeneration(specs[i].generation);
         if (!device->listen())
             return usage("cannot listen on " + specs[i].address.toString().toStdString());
-        std::printf("device %zu tcp=%s:%u\n", i + 1, device->address().toString().toUtf8().constData(), static_cast<unsigned>(device->port()));
+        std::string pty;
+        if (specs[i].serialLine && (pty = device->openSerialLine()).empty())
+            return usage("cannot open a pseudo-terminal");
+        std::printf("device %zu tcp=%s:%u udp=%u%s%s\n", i + 1, device->address().toString().toUtf8().constData(),
+                    static_cast<unsigned>(device->port()), static_cast<unsigned>(device->udpPort()),
+                    pty.empty() ? "" : " pty=", pty.c_str());
         devices.push_back(std::move(device));
     }
 
@@ -363,7 +446,8 @@ int main(int argc, char** argv)
             } else if (cmd == "resume") {
                 d.listen();
             } else if (cmd == "received") {
-                std::printf("received %zu %zu\n", index, d.model().received().size());
+                std::printf("received %zu blocks=%zu datagrams=%zu\n", index, d.model().received().size(),
+                            d.model().receivedDatagrams().size());
             }
             std::printf("ok %s\n", cmd.c_str());
             std::fflush(stdout);

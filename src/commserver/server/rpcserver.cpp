@@ -75,6 +75,11 @@ public:
             return;
         const QByteArray bytes = socket_->readAll();
         reader_.append({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+        // A client waits for each reply; one that keeps sending meanwhile only fills memory.
+        if (reader_.buffered() > RpcHeaderSize + RpcMaxPayload) {
+            close();
+            return;
+        }
         serveNext();
     }
 
