@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::size_t kLogicFunctionHead = 12;
 constexpr std::size_t kScriptHead = 14;
-constexpr std::size_t kStoredCommandSize = 14;
 constexpr std::size_t kScriptStride = 16; // a command's 14 bytes plus its 2 filler bytes
 
 std::array<char, 10> NumberedLabel(const char* format, std::size_t number)

@@ -143,6 +143,23 @@ TEST_F(LogicAccess, FixLevelDetectsConvertsTypeNine)
     EXPECT_EQ(GetLevelDetect(device, 1, l), 1);
 }
 
+TEST_F(LogicAccess, FixLevelDetectsWidensShortRecords)
+{
+    std::vector<std::uint8_t> block{17, 0};
+    block.resize(2 + 2 * 17, 0x22);
+    device.SetData(stLevelDetect, block);
+    FixLevelDetects(device);
+    const auto fixed = device.GetData(stLevelDetect);
+    ASSERT_EQ(fixed.size(), 42u);
+    TLevelDetect l;
+    ASSERT_EQ(GetLevelDetect(device, 1, l), 1);
+    EXPECT_EQ(l.Release, 20);
+    EXPECT_EQ(l.Attack, 0);
+    const auto before = device.GetAllData();
+    FixLevelDetects(device); // nothing left to do
+    EXPECT_EQ(device.GetAllData(), before);
+}
+
 TEST_F(LogicAccess, DummyDeviceIsReadOnly)
 {
     AddLogicFunction(device);
