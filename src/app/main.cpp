@@ -11,6 +11,7 @@
 
 #include "app/appforms.h"
 #include "app/mainform.h"
+#include "app/qtmodelhost.h"
 #include "diagnostics/kvrassert.h"
 #include "diagnostics/kvrinfoformat.h"
 #include "diagnostics/waitcursor.h"
@@ -58,6 +59,9 @@ int main(int argc, char** argv)
         switches.push_back(word.c_str());
     InfoFormatter->ParseSwitches(static_cast<int>(switches.size()), switches.data());
 
+    kvr::app::QtModelHost modelHost;
+    kvr::model::SetModelHost(&modelHost);
+
     int result = 0;
     try {
         kvr::app::TCX4AppForm* main = kvr::app::CreateApplicationForms();
@@ -72,6 +76,7 @@ int main(int argc, char** argv)
         kvr::platform::TKVRApplication::ShowException(QString());
     }
     kvr::app::DestroyApplicationForms();
+    kvr::model::SetModelHost(nullptr);
     kvr::diag::SetCursorHook(nullptr);
     return result;
 }

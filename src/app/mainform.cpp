@@ -31,6 +31,7 @@
 #include "app/processform.h"
 #include "app/recent.h"
 #include "app/startup.h"
+#include "model/modelhost.h"
 #include "platform/application.h"
 #include "platform/currentprompter.h"
 #include "platform/settingsstore.h"
@@ -126,10 +127,19 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     COMTimer = timer("COMTimer", 30);
     connect(Timer2, &QTimer::timeout, this, &TCX4AppForm::Timer2Timer);
 
+    KVRLog.FSetFileName("CX4Debug-");
     FormCreate();
 }
 
-TCX4AppForm::~TCX4AppForm() = default;
+TCX4AppForm::~TCX4AppForm()
+{
+    model::TraceCallback = nullptr;
+}
+
+void TCX4AppForm::MainTraceHook(std::string Text)
+{
+    KVRLog.Message(Text, 0);
+}
 
 void TCX4AppForm::BuildMenus()
 {
@@ -279,7 +289,7 @@ void TCX4AppForm::FormCreate()
     QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
     Action("REPAIR1")->setVisible(false);
     Action("N11")->setVisible(false);
-    // The data model's trace lines go to the main window's log once the log component exists.
+    model::TraceCallback = [this](std::string Text) { MainTraceHook(std::move(Text)); };
 }
 
 void TCX4AppForm::showEvent(QShowEvent* Event)
@@ -298,7 +308,7 @@ void TCX4AppForm::FormShow()
     // The version that goes into projects and images must keep them readable.
     const std::uint32_t ms = AboutForm ? AboutForm->FFileVersionMS : TAboutForm::DefaultMS();
     const std::uint32_t ls = AboutForm ? AboutForm->FFileVersionLS : TAboutForm::DefaultLS();
-    FProgramVersion = EffectiveProgramVersion({ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF});
+    model::ProgramVersion = EffectiveProgramVersion({ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF});
 
     if (LoadPreferences()) {
         FPrefsLoaded = 1;
@@ -336,12 +346,18 @@ void TCX4AppForm::FormShow()
 
     BuildRecentMenu();
     FProject->SetFitOptions(FPrefs.FitOptions());
+    KVRLog.Enabled = false;
+    KVRLog.Destination = TKVRLogDestinations{0};
     ApplyServiceLevel();
     UpdateResourceGauges();
 }
 
 void TCX4AppForm::ApplyServiceLevel()
 {
+    if (FServiceLevel == 2) {
+        KVRLog.Enabled = true;
+        KVRLog.Destination = TKVRLogDestinations::Of({dldFile});
+    }
     for (const MenuItemSpec& item : MainMenuItems()) {
         if (item.Name.empty())
             continue;
@@ -370,6 +386,14 @@ bool TCX4AppForm::LoadPreferences()
         StatusPanels[0]->setText("KVR");
     if (FProject)
         FProject->SetFitOptions(FPrefs.FitOptions());
+    if (FPrefs.LogAge() != 0) {
+        KVRLog.LimitBy = dltDays;
+        KVRLog.LimitValue = FPrefs.LogAge();
+    } else {
+        KVRLog.LimitBy = dltNone;
+    }
+    const std::string folder = FPrefs.LogFolder();
+    KVRLog.FSetFileName(folder.empty() ? std::string("CorDex4-") : folder + "/CorDex4-");
     return result != PreferencesLoad::Unusable;
 }
 

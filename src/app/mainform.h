@@ -14,6 +14,7 @@
 #include "app/gauges.h"
 #include "app/preferences.h"
 #include "app/projectaccess.h"
+#include "diagnostics/kvrlog.h"
 
 class QAction;
 class QLabel;
@@ -52,8 +53,10 @@ public:
     std::string FProjectFileName;
     QTreeWidgetItem* FTreeRoot = nullptr;
     int FAutoSaveSeconds = 0;
-    // The version stamped into projects and images.
-    std::uint64_t FProgramVersion = 0;
+
+    // The protocol of user and device actions; the data model's trace lines go here.
+    TKVRLog KVRLog;
+    void MainTraceHook(std::string Text);
 
     // Controls.
     QToolBar* ToolBar1 = nullptr;

@@ -13,11 +13,18 @@
 #include "app/checklist.h"
 #include "app/gauges.h"
 
+namespace kvr::model {
+class TProject;
+}
+
 namespace kvr::app {
 
 class ProjectAccess {
 public:
     virtual ~ProjectAccess() = default;
+
+    // The data model's project behind this view; null where a test stands in.
+    virtual model::TProject* Model() { return nullptr; }
 
     virtual bool IsChanged() = 0;
     // Loads a project file; the data model reports its own errors. False on failure.

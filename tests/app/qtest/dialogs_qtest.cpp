@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -23,6 +24,7 @@
 #include "platform/application.h"
 #include "platform/currentprompter.h"
 #include "platform/qtcursorhook.h"
+#include "platform/qtlogview.h"
 
 using namespace kvr::app;
 
@@ -211,6 +213,29 @@ private slots:
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ClosedHandCursor);
         QGuiApplication::restoreOverrideCursor();
         kvr::diag::SetCursorHook(nullptr);
+    }
+
+    void logLinesShowInTheMemoUntilItIsGone()
+    {
+        auto* memo = new QPlainTextEdit;
+        auto view = std::make_shared<kvr::platform::QtLogView>(memo);
+        TKVRLog log;
+        log.Enabled = true;
+        log.FlushLimit = 3;
+        log.FlushLeft = 1;
+        log.FSetMemo(view);
+        log.Message("one", 0);
+        log.Message("two", 0);
+        QCOMPARE(memo->toPlainText().count('\n'), 1);
+        QVERIFY(memo->toPlainText().endsWith(" two"));
+        log.Message("three", 0);
+        log.Message("four", 0); // the flush leaves the last line
+        QCOMPARE(memo->blockCount(), 1);
+        QVERIFY(memo->toPlainText().endsWith(" four"));
+        delete memo;
+        QVERIFY(!view->IsAlive());
+        log.Message("five", 0); // no view any more
+        log.Enabled = false;
     }
 
     void exceptionsOfHandlersAreShownAndTheLoopGoesOn()

@@ -15,7 +15,11 @@
 #include "app/plainforms.h"
 #include "app/processform.h"
 #include "fakeproject.h"
+#include "model/modelhost.h"
+#include "model/project.h"
 #include "platform/settingsstore.h"
+
+#include <QTemporaryDir>
 
 using namespace kvr::app;
 using kvr::platform::DefinitionKey;
@@ -213,6 +217,51 @@ private slots:
         QCOMPARE(form->CGauge1->ForeColor(), clGray);
         QCOMPARE(form->CGauge1->MaxValue(), 16);
         QVERIFY(!form->Label52->isEnabled());
+    }
+
+    void projectFileNamedFirstIsLoadedIntoTheDataModel()
+    {
+        QTemporaryDir dir;
+        const std::string file = dir.filePath("Studio.kvp").toStdString();
+        {
+            kvr::model::TProject project;
+            project.SetName("Studio");
+            QCOMPARE(project.AddDevice(), 0);
+            QCOMPARE(project.AddDevice(), 1);
+            QCOMPARE(project.SaveToDisk(file, true), 1);
+        }
+        TCX4AppForm* form = CreateApplicationForms();
+        form->SetStartWords({file});
+        form->show();
+        QVERIFY(form->FProject->Model());
+        QCOMPARE(form->FProject->DeviceCount(), 2);
+        QCOMPARE(form->FProject->Model()->GetName(), std::string("Studio"));
+        QCOMPARE(form->windowTitle(), QString::fromStdString("Cordex4 - " + file));
+        QCOMPARE(kvr::model::ProgramVersion, kvr::model::DefaultProgramVersion);
+
+        form->FCurDevice = 0;
+        form->UpdateResourceGauges(); // an empty frame fits
+        QCOMPARE(form->CGauge1->BackColor(), clWhite);
+        QVERIFY(form->Label51->isEnabled());
+    }
+
+    void traceLinesGoToTheProtocolAtServiceLevelTwo()
+    {
+        TCX4AppForm* form = Start({"vux"});
+        QVERIFY(form->KVRLog.Enabled);
+        QVERIFY(form->KVRLog.Destination.Contains(dldFile));
+        QVERIFY(!form->KVRLog.Destination.Contains(dldMemo));
+        form->KVRLog.FlushLimit = 100;
+        kvr::model::TraceCallback("adapted logic source 12");
+        QCOMPARE(form->KVRLog.Lines().size(), std::size_t{1});
+        QVERIFY(form->KVRLog.Lines().front().ends_with(" adapted logic source 12"));
+        form->KVRLog.Enabled = false;
+        DestroyApplicationForms();
+        QVERIFY(!kvr::model::TraceCallback);
+
+        TCX4AppForm* user = Start({});
+        QVERIFY(!user->KVRLog.Enabled);
+        QCOMPARE(user->KVRLog.FileName(), std::string("CorDex4-"));
     }
 
     void closingIsRefusedWhileProcessing()

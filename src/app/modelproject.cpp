@@ -1,0 +1,70 @@
+// The shell's view of the open project, on the data model.
+#include "app/projectaccess.h"
+
+#include <algorithm>
+
+#include "model/device.h"
+#include "model/dspfitdevice.h"
+#include "model/outputfunctions.h"
+#include "model/project.h"
+
+namespace kvr::app {
+
+namespace {
+
+class ModelProject : public ProjectAccess {
+public:
+    model::TProject* Model() override { return &Project; }
+
+    bool IsChanged() override { return Project.IsChanged(); }
+    bool LoadFromDisk(const std::string& FileName) override { return Project.LoadFromDisk(FileName, false) == 1; }
+    std::array<std::uint8_t, 100> GetHeader() const override { return Project.GetHeader(); }
+    int DeviceCount() const override { return Project.DeviceCount(); }
+    bool IsDummy(int Device) const override { return At(Device).IsDummy(); }
+    std::string DeviceName(int Device) const override { return At(Device).GetName(); }
+
+    DeviceResources FitDevice(int Device) override
+    {
+        model::TDevice& d = At(Device);
+        model::RunDSPFitting(d, 2); // without writing the DSP assignment
+        return DeviceResources{d.FBusCount,   d.FBusLimit, d.FOutFktCount,   d.FOutFktLimit,
+                               d.FSOFCount,   d.FSOFLimit, d.FDSPCyclesUsed, d.FDSPCycles};
+    }
+
+    std::string WriteFittingReport(int Device) override { return model::WriteFittingReport(At(Device)); }
+
+    std::vector<ConfigViolation> Violations(int Device, int Max) const override
+    {
+        std::vector<ConfigViolation> list;
+        for (const model::TConfigViolation& v : model::GetConfigViolations(At(Device), Max)) {
+            if (static_cast<int>(list.size()) >= Max)
+                break;
+            list.push_back(ConfigViolation{v.Kind, v.SubKind, v.Index});
+        }
+        return list;
+    }
+
+    std::string FixedProcessingLabel(int Device, int Index) const override
+    {
+        model::TFixedProcessing processing;
+        if (!model::GetFixedProcessing(At(Device), Index, processing))
+            return {};
+        return std::string(processing.Label.begin(), std::find(processing.Label.begin(), processing.Label.end(), '\0'));
+    }
+
+    void SetFitOptions(std::uint8_t Options) override { Project.SetFitOptions(Options); }
+
+private:
+    model::TDevice& At(int Device) const { return *Project.Device(Device); }
+
+    mutable model::TProject Project;
+};
+
+} // namespace
+
+std::unique_ptr<ProjectAccess> NewProject()
+{
+    return std::make_unique<ModelProject>();
+}
+
+} // namespace kvr::app
