@@ -314,6 +314,8 @@ bool TDevice::SetData(std::uint8_t type, std::span<const std::uint8_t> payload)
         std::size_t count = StructCount();
         for (std::size_t i = StructCount(); i > 0 && pos + EntryHeadSize <= UsedSize(); --i) {
             const std::size_t n = readBE16(FImage, pos + 2) + EntryHeadSize;
+            if (n > UsedSize() - pos)
+                break;
             if (FImage[pos] == type) {
                 RemoveBytes(pos, n);
                 SetAreaB(--count, StructSize() - n);

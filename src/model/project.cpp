@@ -114,6 +114,8 @@ bool TProject::SetProjData(std::uint8_t type, std::span<const std::uint8_t> payl
     std::size_t size = BlockSize();
     for (std::size_t pos = HeaderSize; pos + EntryHeadSize <= size;) {
         const std::size_t n = readBE16(FBlock, pos + 2) + EntryHeadSize;
+        if (n > size - pos)
+            break;
         if (FBlock[pos] == type) {
             std::memmove(FBlock.data() + pos, FBlock.data() + pos + n, size - pos - n);
             std::fill_n(FBlock.begin() + static_cast<std::ptrdiff_t>(size - n), n, 0);

@@ -123,7 +123,11 @@ TEST_F(FileTest, ProjectRoundTripKeepsBlockAndImages)
     EXPECT_EQ("tester", project.GetUserName());
     EXPECT_EQ(1u, filesInDir()); // no temporary file left behind
 
-    TProject loaded;
+    TProject loaded; // an open project with devices of its own is replaced whole
+    fillProject(loaded);
+    loaded.AddDevice();
+    loaded.AddDevice();
+    loaded.AddDevice();
     ASSERT_EQ(1, loaded.LoadFromDisk(file, false));
     EXPECT_TRUE(host.shown.empty());
     EXPECT_EQ(Bytes(project.Block().begin(), project.Block().end()), Bytes(loaded.Block().begin(), loaded.Block().end()));
