@@ -1,6 +1,7 @@
 #include "kvrdata/byteorder.h"
 #include "model/keyrecords.h"
 #include "model/project.h"
+#include "model/projectinfo.h"
 
 #include <vector>
 
@@ -20,6 +21,8 @@ void TProject::ChangeDeviceID(std::uint32_t oldId, std::uint32_t newId)
                 return true;
             });
         });
+        // Global resources and the global pool.
+        ChangeDeviceIDInRecords(*device, oldId, newId);
     }
 
     // The project information names devices in little-endian numbers.

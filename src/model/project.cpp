@@ -3,6 +3,8 @@
 #include "diagnostics/kvrinfoformat.h"
 #include "kvrdata/byteorder.h"
 #include "model/entrylist.h"
+#include "model/globalresources.h"
+#include "model/inserts.h"
 #include "model/keyrecords.h"
 #include "model/linkaccess.h"
 #include "model/modelhost.h"
@@ -255,6 +257,28 @@ void TProject::DeleteDevice(unsigned index)
         SetDeviceLink(*this, id, link);
     }
 
+    // Global resources: the device neither owns one nor subscribes to one any more.
+    if (TDevice* first = Device(0)) {
+        for (const std::uint8_t id : GetGlobalResourceIDs(*first)) {
+            TGlobalResource resource;
+            if (GetGlobalResource(*this, id, resource) == 0)
+                continue;
+            if (resource.Master == deleted || resource.DefaultOwner == deleted) {
+                if (resource.Master == deleted)
+                    resource.Master = 0;
+                if (resource.DefaultOwner == deleted)
+                    resource.DefaultOwner = 0;
+                SetGlobalResource(*this, resource);
+            }
+            for (int k = 0; k < resource.Count; ++k) {
+                if (resource.Subscribers[static_cast<std::size_t>(k)].DeviceID == deleted) {
+                    RemoveGlobalResourceSubscriber(*this, id, k);
+                    break;
+                }
+            }
+        }
+    }
+
     FDevices.erase(FDevices.begin() + static_cast<std::ptrdiff_t>(index));
     SyncDeviceCount();
 
@@ -273,6 +297,14 @@ void TProject::DeleteDevice(unsigned index)
             });
             Host().SetProgress(++slotsDone);
         });
+    }
+    // Global pools fed by the deleted device are removed.
+    for (const auto& device : FDevices) {
+        TGlobalPoolRecord pool;
+        if (GetGlobalPoolLines(*device, pool) != 0 && pool.SourceDevice == deleted) {
+            pool.SourceDevice = 0;
+            SetGlobalPoolLines(*device, pool);
+        }
     }
     FModified = true;
 }

@@ -1,4 +1,6 @@
 #include "imagebuilder.h"
+#include "model/globalresources.h"
+#include "model/inserts.h"
 #include "model/linkaccess.h"
 #include "model/project.h"
 #include "recordinghost.h"
@@ -192,7 +194,14 @@ TEST_F(ProjectTest, LargeIdsAreChangedWithTheKeysThatNameThem)
     writeLE32(info, 12, 0x20000);
     project.SetProjData(pstProjectInfo, info);
 
+    TGlobalPoolRecord pool;
+    pool.SourceDevice = 0x20000;
+    pool.Count = 1;
+    SetGlobalPoolLines(*project.Device(0), pool);
+
     project.FixLargeDeviceIDs();
+    ASSERT_EQ(1, GetGlobalPoolLines(*project.Device(0), pool));
+    EXPECT_EQ(2u, pool.SourceDevice);
     EXPECT_EQ(2u, project.Device(1)->GetDeviceID());
     EXPECT_EQ(2u, readBE32(project.Device(0)->GetSetupData(100), 6 + 36));
     const Bytes renamed = project.GetProjData(pstProjectInfo);
@@ -280,6 +289,31 @@ TEST_F(ProjectTest, DeleteDeviceRenumbersAndRemovesLinks)
     EXPECT_EQ(0, GetDeviceLink(project, gone, out));
     EXPECT_EQ(0, GetDeviceLink(project, back, out));
     EXPECT_EQ(1, project.GetHeader()[79]);
+}
+
+TEST_F(ProjectTest, DeleteDeviceDropsItsGlobalResourceRolesAndThePoolsItFed)
+{
+    for (int i = 0; i < 3; ++i)
+        project.AddDevice();
+    TGlobalResource resource;
+    ASSERT_EQ(1, AddGlobalResource(project, resource));
+    resource.Master = 2;
+    SetGlobalResource(project, resource);
+    ASSERT_EQ(1, AddGlobalResourceSubscriber(project, resource.ID, 2));
+    ASSERT_EQ(1, AddGlobalResourceSubscriber(project, resource.ID, 1));
+    TGlobalPoolRecord pool;
+    pool.SourceDevice = 2;
+    pool.Count = 1;
+    SetGlobalPoolLines(*project.Device(2), pool);
+
+    project.DeleteDevice(1);
+    TGlobalResource after;
+    ASSERT_EQ(1, GetGlobalResource(project, resource.ID, after));
+    EXPECT_EQ(0u, after.Master);
+    EXPECT_EQ(1u, after.DefaultOwner);
+    ASSERT_EQ(1, after.Count);
+    EXPECT_EQ(3u, after.Subscribers[0].DeviceID);
+    EXPECT_EQ(0, GetGlobalPoolLines(*project.Device(1), pool));
 }
 
 TEST_F(ProjectTest, ChangedStateFollowsTheProjectAndItsDevices)
