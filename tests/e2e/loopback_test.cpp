@@ -82,6 +82,12 @@ protected:
     void TearDown() override
     {
         proxy_.reset();
+        if (emulator_) {
+            EXPECT_EQ(emulator_->stopAndCheck().toStdString(), "");
+        }
+        if (server_) {
+            EXPECT_EQ(server_->stopAndCheck().toStdString(), "");
+        }
         emulator_.reset();
         server_.reset();
     }
@@ -514,6 +520,26 @@ TEST(LoopbackServer, EmulatorRefusesAFileThatIsNoDeviceFile)
     const auto code = emulator.waitForExit(5000);
     ASSERT_TRUE(code);
     EXPECT_NE(*code, 0);
+}
+
+TEST(LoopbackServer, RemoteListenerOnlyWhenConfigured)
+{
+    QTemporaryDir dir;
+    Program closed(KVR_RUREZ_PATH, serverArgs(dir.path() + "/a"));
+    const auto closedLine = closed.waitForLine("rurez ready");
+    ASSERT_TRUE(closedLine);
+    EXPECT_EQ(wordValue(*closedLine, "remote"), "0");
+
+    Program server(KVR_RUREZ_PATH, serverArgs(dir.path() + "/b") << "--remote-listen" << "127.0.0.1:0");
+    const auto line = server.waitForLine("rurez ready");
+    ASSERT_TRUE(line);
+    const int port = wordValue(*line, "remote").toInt();
+    ASSERT_GT(port, 0);
+    CommServerProxy proxy(ProxyEndpoint{{}, "127.0.0.1", static_cast<std::uint16_t>(port)});
+    std::int32_t version = 0;
+    EXPECT_EQ(proxy.GetVersion(version), HrOk);
+    EXPECT_GE(version, MinimumServerVersion);
+    EXPECT_EQ(server.stopAndCheck().toStdString(), "");
 }
 
 TEST(LoopbackServer, PeersOfAnotherUserAreRefused)

@@ -63,7 +63,20 @@ public:
         return process_.exitCode();
     }
 
-    QString errors() { return QString::fromUtf8(process_.readAllStandardError()); }
+    // Standard error so far (kept, so later calls see it too).
+    QString errors()
+    {
+        errors_ += QString::fromUtf8(process_.readAllStandardError());
+        return errors_;
+    }
+
+    // Stops the program and gives what a sanitizer reported, empty when nothing.
+    QString stopAndCheck()
+    {
+        stop();
+        const QString text = errors();
+        return text.contains("Sanitizer") || text.contains("runtime error") ? text : QString();
+    }
 
     void stop()
     {
@@ -79,6 +92,7 @@ public:
 private:
     QProcess process_;
     QStringList lines_;
+    QString errors_;
     bool started_ = false;
 };
 

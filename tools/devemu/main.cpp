@@ -38,6 +38,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "commserver/quitonsignal.h"
 #include "devemu/devicemodel.h"
 #include "kvrdata/byteorder.h"
 
@@ -454,6 +455,7 @@ int main(int argc, char** argv)
         }
     });
 
+    kvr::commserver::quitEventLoopOnSignals();
     std::printf("devemu ready\n");
     std::fflush(stdout);
     return app.exec();

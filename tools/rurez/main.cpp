@@ -17,9 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -28,6 +26,7 @@
 #include <unistd.h>
 
 #include "commserver/commserverproxy.h"
+#include "commserver/quitonsignal.h"
 #include "commserver/server/commservercore.h"
 #include "commserver/server/rpcserver.h"
 #include "commserver/server/serverregistration.h"
@@ -86,14 +85,6 @@ int usage()
     return 64;
 }
 
-int signalPipe[2] = {-1, -1};
-
-// Only write() is safe in a signal handler; the event loop reads the pipe and quits.
-void quitOnSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
-}
 
 } // namespace
 
@@ -183,12 +174,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "rurez: %s\n", error.c_str());
         return 1;
     }
-    if (::pipe(signalPipe) == 0) {
-        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
-        std::signal(SIGTERM, quitOnSignal);
-        std::signal(SIGINT, quitOnSignal);
-    }
+    quitEventLoopOnSignals();
     std::printf("rurez ready socket=%s udp=%u remote=%u\n", serverSocketPath(config.folder).c_str(),
                 static_cast<unsigned>(core.udpPort()), static_cast<unsigned>(server.remotePort()));
     std::fflush(stdout);
