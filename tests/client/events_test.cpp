@@ -76,6 +76,22 @@ TEST_F(PollTest, TickDrainsTheQueueInOrder)
     EXPECT_EQ(Server->queuedBlocks(H()), 0u);
 }
 
+// The server hands over only the bytes a block uses: a short block read after a long one must not
+// carry the long one's bytes.
+TEST_F(PollTest, ShortBlockAfterLongOneCarriesNoStaleBytes)
+{
+    auto& C = Recording();
+    std::vector<KVRCANBlock> Got;
+    C.OnCANBlockReceived = [&](TKVRCommunicationClient*, KVRCANBlock CB) { Got.push_back(CB); };
+    std::vector<std::uint8_t> Long(20, 0xEE);
+    Server->deliverBlock(H(), BlockBytes(0x22000001, 20, Long));
+    Server->deliverBlock(H(), BlockBytes(0x22000002, 2, {1, 2}));
+    C.OnTimer(nullptr);
+    ASSERT_EQ(Got.size(), 2u);
+    EXPECT_EQ(Got[1].Data[2], 0);
+    EXPECT_EQ(Got[1].Data[12], 0);
+}
+
 TEST_F(PollTest, NothingWithoutInternalTimer)
 {
     auto& C = Recording();
