@@ -72,10 +72,34 @@ std::string WriteReport(TDevice& dev, const FittingInput& in, const FittingResul
     return {};
 }
 
+// Devices whose fitting is deferred, with the runs asked for meanwhile.
+struct Deferral {
+    const TDevice* dev = nullptr;
+    int depth = 0;
+    bool pending = false;
+    int report = 0;                 // bit 0 asked by any run
+    int noAssign = kFitNoDSPAssign; // bit 1 asked by every run
+};
+std::vector<Deferral> deferrals;
+
+Deferral* DeferralOf(const TDevice& dev)
+{
+    for (Deferral& d : deferrals)
+        if (d.dev == &dev)
+            return &d;
+    return nullptr;
+}
+
 std::string Run(TDevice& dev, int options, bool explicitReport)
 {
     if (dev.IsDummy() || deviceInRun == &dev)
         return {};
+    if (Deferral* d = DeferralOf(dev); d != nullptr && !explicitReport) {
+        d->pending = true;
+        d->report |= options & kFitWriteReport;
+        d->noAssign &= options & kFitNoDSPAssign;
+        return {};
+    }
     const FittingInput in = GatherFittingInput(dev);
     const FittingResult r = RunFitting(in, FitCatalogue());
 
@@ -174,6 +198,25 @@ FittingInput GatherFittingInput(const TDevice& dev)
 }
 
 std::string RunDSPFitting(TDevice& dev, int options) { return Run(dev, options, false); }
+
+DeferredFitting::DeferredFitting(TDevice& dev) : dev_(dev)
+{
+    if (Deferral* d = DeferralOf(dev))
+        ++d->depth;
+    else
+        deferrals.push_back({&dev, 1});
+}
+
+DeferredFitting::~DeferredFitting()
+{
+    Deferral* d = DeferralOf(dev_);
+    if (d == nullptr || --d->depth > 0)
+        return;
+    const Deferral done = *d;
+    std::erase_if(deferrals, [this](const Deferral& x) { return x.dev == &dev_; });
+    if (done.pending)
+        Run(dev_, done.report | done.noAssign, false);
+}
 
 std::string WriteFittingReport(TDevice& dev) { return Run(dev, kFitWriteReport, true); }
 

@@ -27,6 +27,20 @@ std::string RunDSPFitting(TDevice& dev, int options);
 // The "Fitting report" command: one run with the report, whose failure is always reported.
 std::string WriteFittingReport(TDevice& dev);
 
+// Defers the fitting of a device to the end of a compound edit: the runs asked for meanwhile
+// become one run when the outermost scope ends (report if any asked for it, structure 18 unless
+// all left it alone). The result equals that of the last run, which sees the final image.
+class DeferredFitting {
+public:
+    explicit DeferredFitting(TDevice& dev);
+    ~DeferredFitting();
+    DeferredFitting(const DeferredFitting&) = delete;
+    DeferredFitting& operator=(const DeferredFitting&) = delete;
+
+private:
+    TDevice& dev_;
+};
+
 // Counts the unknown functions of fader chains and fixed processings; sets or clears bit 0x10.
 int CountUnknownDSPFunctions(TDevice& dev);
 

@@ -5,6 +5,7 @@
 
 #include "kvrdata/byteorder.h"
 #include "model/device.h"
+#include "model/dspfitdevice.h"
 #include "model/faderaccess.h"
 #include "model/faderchannels.h"
 #include "model/keyrecords.h"
@@ -34,6 +35,7 @@ Layout LayoutOf(std::span<const std::uint8_t> payload)
 std::vector<std::uint8_t> EncodeResource(const TGlobalResource& r, Layout layout)
 {
     std::vector<std::uint8_t> head;
+    head.reserve(kHead);
     ByteWriter h(head);
     h.u8(r.ID);
     h.u8(r.Option);
@@ -50,6 +52,7 @@ std::vector<std::uint8_t> EncodeResource(const TGlobalResource& r, Layout layout
     std::vector<std::uint8_t> out = head;
     for (std::size_t k = 0; k < count; ++k) {
         std::vector<std::uint8_t> entry;
+        entry.reserve(kEntry);
         ByteWriter e(entry);
         e.be32(r.Subscribers[k].DeviceID);
         e.be16(r.Subscribers[k].LogicID);
@@ -385,6 +388,7 @@ int DeleteGlobalResource(TProject& project, int id)
         TDevice& dev = *project.Device(i);
         if (dev.IsDummy())
             continue;
+        DeferredFitting deferred(dev);
         ClearFaderChannelResources(dev, [id](int resource) { return resource == id; });
         if (existed)
             for (std::size_t k = 0; k < r.Count; ++k)

@@ -8,6 +8,7 @@
 #include "kvrdata/byteorder.h"
 #include "model/adaptationhooks.h"
 #include "model/device.h"
+#include "model/dspfitdevice.h"
 #include "model/faderaccess.h"
 #include "model/faderchannels.h"
 #include "model/keyrecords.h"
@@ -440,6 +441,7 @@ void ClearSlotReferences(TProject& project, std::uint32_t deviceId, int slot, in
     if (index < 0 || slot < 0 || slot > 255)
         return;
     TDevice& dev = *project.Device(index);
+    DeferredFitting deferred(dev);
     const Bytes card = dev.GetSetupData(static_cast<std::uint8_t>(slot));
     const int type = card.size() >= 2 ? readBE16(card, 0) : 0;
     std::vector<std::uint16_t> channels;

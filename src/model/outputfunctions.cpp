@@ -5,6 +5,7 @@
 #include "kvrdata/byteorder.h"
 #include "model/adaptationhooks.h"
 #include "model/device.h"
+#include "model/dspfitdevice.h"
 #include "model/modelutil.h"
 
 namespace kvr::model {
@@ -236,6 +237,7 @@ void DeleteOutputFunction(TDevice& dev, int index)
 {
     if (dev.IsDummy() || index < 0)
         return;
+    DeferredFitting deferred(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stOutFkt);
     const auto records = WalkOutputFunctions(payload);
     if (static_cast<std::size_t>(index) >= records.size())
@@ -345,6 +347,7 @@ void DeleteFixedProcessing(TDevice& dev, int index)
 {
     if (dev.IsDummy() || index < 0)
         return;
+    DeferredFitting deferred(dev);
     const int count = HeaderByte(dev, dh::FixedProcCount);
     std::vector<std::uint8_t> payload = dev.GetData(stProc);
     const auto records = WalkFixedProcessings(payload, count);

@@ -170,6 +170,7 @@ void DeleteProgramBus(TDevice& dev, int bus)
     const int programs = HeaderByte(dev, dh::ProgramBusCount);
     if (dev.IsDummy() || bus < 0 || bus >= programs)
         return;
+    DeferredFitting deferred(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stBus);
     if (payload.size() < kBusRecordSize * (static_cast<std::size_t>(bus) + 1))
         return;
@@ -200,6 +201,7 @@ void DeleteAuxBus(TDevice& dev, int aux)
     const int auxCount = HeaderByte(dev, dh::AuxBusCount);
     if (dev.IsDummy() || aux < 0 || aux >= auxCount)
         return;
+    DeferredFitting deferred(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stBus);
     const std::size_t index = static_cast<std::size_t>(programs + aux);
     if (payload.size() < kBusRecordSize * (index + 1))
@@ -266,6 +268,7 @@ void DeleteCleanFeedOfChannel(TDevice& dev, int faderChannel)
 {
     if (dev.IsDummy() || faderChannel < 0)
         return;
+    DeferredFitting deferred(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stCleanFeed);
     bool removed = false;
     for (std::size_t c = 0; c < WholeRecords(payload.size(), kBusRecordSize); ++c) {
@@ -294,6 +297,7 @@ void FixCleanFeed(TDevice& dev)
 {
     if (dev.IsDummy())
         return;
+    DeferredFitting deferred(dev);
     std::vector<int> flagged;
     const std::vector<std::uint8_t> channels = dev.GetData(stFCH);
     for (std::size_t i = 0; i < WholeRecords(channels.size(), kFaderChannelSize); ++i) {

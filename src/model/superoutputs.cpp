@@ -6,6 +6,7 @@
 #include "kvrdata/byteorder.h"
 #include "model/adaptationhooks.h"
 #include "model/device.h"
+#include "model/dspfitdevice.h"
 #include "model/modelutil.h"
 #include "model/summingbuses.h"
 
@@ -315,6 +316,7 @@ int DeleteSOF(TDevice& dev, int index)
 {
     if (dev.IsDummy() || index < 0)
         return 0;
+    DeferredFitting deferred(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stSOF);
     const auto sofs = WalkSOFs(payload);
     if (static_cast<std::size_t>(index) >= sofs.size())

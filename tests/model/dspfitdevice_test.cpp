@@ -161,6 +161,37 @@ TEST_F(DeviceFitting, ReportFailureIsShownOncePerCommand)
     EXPECT_EQ(dev.FDSPCycles, 3000);
 }
 
+TEST_F(DeviceFitting, DeferredRunsBecomeOneAtTheEnd)
+{
+    RunDSPFitting(dev, 0);
+    const std::vector<std::uint8_t> before = dev.GetData(stDSPAssign);
+    {
+        DeferredFitting outer(dev);
+        {
+            DeferredFitting inner(dev);
+            dev.SetData(stLevelDetect, LevelDetects(2));
+            RunDSPFitting(dev, kFitNoDSPAssign);
+        }
+        EXPECT_EQ(dev.FDSPCyclesUsed, 0);
+        dev.SetData(stLevelDetect, LevelDetects(3));
+        RunDSPFitting(dev, kFitNoDSPAssign);
+        EXPECT_EQ(dev.FDSPCyclesUsed, 0);
+    }
+    // One run on the final image; no run asked for structure 18.
+    EXPECT_EQ(dev.FDSPCyclesUsed, 75);
+    EXPECT_EQ(dev.GetData(stDSPAssign), before);
+    {
+        DeferredFitting scope(dev);
+        RunDSPFitting(dev, kFitNoDSPAssign);
+        RunDSPFitting(dev, 0);
+    }
+    EXPECT_EQ(dev.GetData(stDSPAssign)[2], 0x12);
+    // Nothing asked: nothing runs.
+    dev.FDSPCyclesUsed = -1;
+    { DeferredFitting scope(dev); }
+    EXPECT_EQ(dev.FDSPCyclesUsed, -1);
+}
+
 TEST(ProjectLimits, CountDevicesOverLimit)
 {
     test::RecordingHost host;

@@ -93,5 +93,36 @@ TEST(DeviceIDChange, ResourcesAndPoolFollow)
     EXPECT_EQ(channel.PoolSource, 0x0502);
 }
 
+TEST(DeviceDelete, ResourcesAndPoolsForgetTheDevice)
+{
+    test::RecordingHost host;
+    TProject project;
+    for (int i = 0; i < 3; ++i)
+        project.AddDevice(); // IDs 1, 2, 3
+    TGlobalResource r;
+    AddGlobalResource(project, r);
+    AddGlobalResourceSubscriber(project, r.ID, 1);
+    AddGlobalResourceSubscriber(project, r.ID, 2);
+    GetGlobalResource(project, r.ID, r);
+    r.Master = 2;
+    r.DefaultOwner = 2;
+    SetGlobalResource(project, r);
+    TGlobalPoolRecord pool;
+    InitGlobalPoolLine(pool);
+    pool.SourceDevice = 2;
+    pool.Count = 1;
+    SetGlobalPoolLines(*project.Device(2), pool);
+
+    project.DeleteDevice(1);
+    ForgetDeletedDevice(project, 2);
+    ASSERT_EQ(GetGlobalResource(project, r.ID, r), 1);
+    EXPECT_EQ(r.Master, 0u);
+    EXPECT_EQ(r.DefaultOwner, 0u);
+    EXPECT_EQ(r.Count, 1);
+    EXPECT_EQ(r.Subscribers[0].DeviceID, 3u);
+    TGlobalPoolRecord out;
+    EXPECT_EQ(GetGlobalPoolLines(*project.Device(1), out), 0);
+}
+
 } // namespace
 } // namespace kvr::model
