@@ -1,9 +1,11 @@
-// Bytes from a device over TCP and over a serial line, and control blocks from a client.
+// Bytes from a device over TCP, over a serial line and as UDP datagrams, and control blocks and
+// UDP records from a client.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "commserver/deviceframe.h"
+#include "commserver/server/udphub.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -37,5 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!frameFromClientBlock(clientBlockFromFrame(*f)))
             __builtin_trap();
     }
+
+    const Bytes record = olderUdpRecord(0x7F000001, bytes);
+    if (record.size() != OlderUdpRecordSize)
+        __builtin_trap();
+    outgoingFromOlderRecord(record);
+    outgoingFromOlderRecord(bytes);
     return 0;
 }

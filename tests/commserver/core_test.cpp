@@ -98,6 +98,19 @@ TEST_F(CoreWithDevice, QueueDropsTheOldestWhenFull)
     EXPECT_EQ(result, ResultNothingQueued);
 }
 
+TEST_F(CoreWithDevice, ANewConnectionStartsWithAnEmptyQueue)
+{
+    start({});
+    open();
+    deviceSends(0x1A000001);
+    spin(100);
+    socket_ = nullptr;
+    open();
+    std::int32_t result = -1;
+    readId(result);
+    EXPECT_EQ(result, ResultNothingQueued) << "blocks of the earlier link are gone";
+}
+
 TEST_F(CoreWithDevice, FilterAndMaskSelectWhatIsQueued)
 {
     start({});

@@ -120,6 +120,8 @@ void CommServerCore::openLink(std::int32_t H, std::unique_ptr<DeviceLink> link, 
     }
     if (c->pendingOpen)
         std::exchange(c->pendingOpen, nullptr)(reply(ResultNoConnection));
+    // Blocks of an earlier link belong to another device.
+    c->blocks.clear();
     c->link = std::move(link);
     c->pendingOpen = std::move(done);
     DeviceLink* raw = c->link.get();
