@@ -1,5 +1,6 @@
 #include "imagebuilder.h"
 #include "model/project.h"
+#include "model/recordhooks.h"
 #include "recordinghost.h"
 
 #include <gtest/gtest.h>
@@ -363,6 +364,21 @@ TEST_F(FileTest, PreparedSavesStoreFaderModulesOfType21AsType20)
     TProject loaded;
     ASSERT_EQ(1, loaded.LoadFromDisk(path("prepared.kvp"), false));
     EXPECT_EQ(20, readLE16(loaded.Device(0)->GetSetupData(102), 0));
+}
+
+TEST_F(FileTest, PreparedSavesKeepReferencesToKeysWithoutFunction)
+{
+    TProject project;
+    project.AddDevice();
+    Bytes module(6, 0);
+    writeLE16(module, 0, 10); // a key module without key records
+    project.Device(0)->SetSetupData(100, module);
+    int deletes = 0;
+    Hooks().AdaptLogics = [&](TDevice&, int, int, int mode) { deletes += mode == amDelete; };
+    const int saved = project.SaveToDisk(path("keys.kvp"), true);
+    Hooks().AdaptLogics = nullptr;
+    EXPECT_EQ(1, saved);
+    EXPECT_EQ(0, deletes);
 }
 
 TEST_F(FileTest, DeviceFileRoundTripKeepsTheDevicesIds)
