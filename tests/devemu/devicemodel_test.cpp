@@ -70,9 +70,10 @@ TEST_F(Model, ConfigurationStreamsAreWrittenAndReadPerVariant)
         ASSERT_EQ(send(0x1E118000 + i, chunk).size(), 1u);
     }
     EXPECT_TRUE(model.configStream(true).empty()) << "kept pending until the end block";
+    const Bytes first = model.configStream(false);
     EXPECT_TRUE(send(0x1E11FFFF).empty());
     EXPECT_EQ(model.configStream(true), stream);
-    EXPECT_TRUE(model.configStream(false).empty());
+    EXPECT_EQ(model.configStream(false), first) << "the other stream stays";
     const auto size = send(0x1E218001);
     EXPECT_EQ(kvr::readBE16(size[0].frame.payload(), 6), 3);
     EXPECT_EQ(data(send(0x1E218002)[0].frame), (Bytes{0, 0, 0, 0, 1, 2, 3, 0}));
@@ -87,7 +88,25 @@ TEST_F(Model, StatusPagesEndWithPage255)
     EXPECT_EQ(a[1].frame.id, 0x05010003u);
     EXPECT_EQ(data(a[1].frame), (Bytes{2, 2, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(a[2].frame.id, 0x05FF0003u);
-    EXPECT_EQ(send(0x05000009).size(), 1u);
+
+    const auto made = send(0x05000109);
+    ASSERT_EQ(made.size(), 4u + 1) << "four made-up pages, then page 255";
+    EXPECT_EQ(made[2].frame.id, 0x05020109u);
+    EXPECT_EQ(data(made[2].frame), (Bytes{1, 9, 2, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(Model, InformationPagesOfTheFirstStreamIdentifyTheDevice)
+{
+    Bytes info;
+    for (std::uint32_t id = 0x1E210001; id <= 0x1E210004; ++id) {
+        const auto a = send(id);
+        ASSERT_EQ(a.size(), 1u);
+        info.insert(info.end(), a[0].frame.payload().begin(), a[0].frame.payload().end());
+    }
+    EXPECT_EQ(info[4], 5) << "device ID";
+    EXPECT_EQ(std::string(info.begin() + 12, info.begin() + 18), "Studio");
+    EXPECT_EQ(kvr::readBE32(info, 28), 0x41424344u);
+    EXPECT_EQ(kvr::readBE16(info, 6) + 20, 40) << "the size word of the stream";
 }
 
 TEST_F(Model, SetupAndFaderNames)

@@ -68,6 +68,19 @@ DeviceModel::DeviceModel(DeviceIdentity identity, Bytes image) : identity_(std::
         image_ = defaultImage(identity_);
     if (image_.size() > ImageMax)
         image_.resize(ImageMax);
+    streams_[0] = defaultConfigStream(identity_);
+}
+
+Bytes DeviceModel::defaultConfigStream(const DeviceIdentity& identity)
+{
+    // Blocks 1-4 are bytes 8-39: device ID at 12, name at 20-35, project ID at 36-39; the size
+    // word at 14-15 counts the stream without its first 20 bytes.
+    Bytes stream(40, 0);
+    writeBE16(stream, 14, static_cast<std::uint16_t>(stream.size() - 20));
+    stream[12] = static_cast<std::uint8_t>(identity.deviceId);
+    putText(stream, 20, identity.name.substr(0, 16), 16);
+    writeBE32(stream, 36, identity.projectId);
+    return stream;
 }
 
 Bytes DeviceModel::defaultImage(const DeviceIdentity& identity)
@@ -238,6 +251,12 @@ void DeviceModel::statusPages(std::vector<Answer>& out, std::uint16_t module)
             Bytes data = it->second[page];
             data.resize(8, 0);
             answer(out, 0x05000000u | static_cast<std::uint32_t>(page) << 16 | module, data);
+        }
+    } else {
+        // Made-up pages that say which module and page they are.
+        for (unsigned page = 0; page < identity_.statusPages && page < 255; ++page) {
+            const Bytes data{static_cast<std::uint8_t>(module >> 8), static_cast<std::uint8_t>(module), static_cast<std::uint8_t>(page), 0, 0, 0, 0, 0};
+            answer(out, 0x05000000u | page << 16 | module, data);
         }
     }
     answer(out, 0x05FF0000u | module, Bytes(8, 0));

@@ -25,6 +25,7 @@ struct DeviceIdentity {
     std::string name = "EMU";
     std::uint32_t configStamp = 0;
     std::string hardwareName = "DSP-EMU";
+    unsigned statusPages = 4; // pages a module without stored pages reports
 };
 
 // Ways to make answers go wrong. A count of 0 leaves the fault off.
@@ -53,6 +54,9 @@ public:
 
     // A fresh image: the 200-byte header with its magic, length, project ID, name and device ID.
     static Bytes defaultImage(const DeviceIdentity& identity);
+    // A fresh first configuration stream: its size word, and the information pages (blocks 1-4)
+    // with device ID, name and project ID that identify a device of newer firmware.
+    static Bytes defaultConfigStream(const DeviceIdentity& identity);
 
     std::vector<Answer> handle(const DeviceFrame& in);
     // True once the knob's count of received blocks is reached: the program cuts the link.

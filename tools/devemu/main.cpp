@@ -4,7 +4,8 @@
 //
 // Device keys: ip (127.0.0.2), port (0: any free one), serial, firmware, pid (four letters),
 // did, name, hardware, stamp, image (a device file .kvf), pty (serve a pseudo-terminal too,
-// SLIP-framed), broadcasts (older, newer or both: which status records go out every period),
+// SLIP-framed), pages (status pages per module, 4), broadcasts (older, newer or both: which
+// status records go out every period),
 // and the fault knobs delay=MS, drop=N, dup=N,
 // late=N:MS, cut-after=N, corrupt-crc, flash-burn.
 // Once listening it prints one line "device N tcp=IP:PORT udp=PORT [pty=PATH]" per device and then
@@ -291,6 +292,8 @@ bool parseDevice(const std::string& spec, DeviceSpec& d, std::string& error)
                 d.identity.projectId = d.identity.projectId << 8 | (i < value.size() ? static_cast<std::uint8_t>(value[i]) : 0);
         } else if (key == "broadcasts" && (value == "older" || value == "newer" || value == "both")) {
             d.generation = value == "older" ? 1 : value == "newer" ? 2 : 0;
+        } else if (key == "pages" && parseNumber(value, n) && n < 255) {
+            d.identity.statusPages = n;
         } else if (key == "pty") {
             d.serialLine = true;
         } else if (key == "hardware") {
