@@ -5,11 +5,10 @@
 // Device keys: ip (127.0.0.2), port (0: any free one), serial, firmware, pid (four letters),
 // did, name, hardware, stamp, image (a device file .kvf), pty (serve a pseudo-terminal too,
 // SLIP-framed), pages (status pages per module, 4), broadcasts (older, newer or both: which
-// status records go out every period),
-// and the fault knobs delay=MS, drop=N, dup=N,
+// status records go out every period), and the fault knobs delay=MS, drop=N, dup=N,
 // late=N:MS, cut-after=N, corrupt-crc, flash-burn.
-// Once listening it prints one line "device N tcp=IP:PORT udp=PORT [pty=PATH]" per device and then
-// "devemu ready".
+// Once listening it prints one line "device N tcp=IP:PORT udp=PORT [pty=PATH]" per device and
+// then "devemu ready".
 // Commands on standard input, one a line (N is the device number from 1):
 //   error N MODULE CODE PARAM   send an error report block to the connected clients
 //   logic N NUMBER STATE        send a global logic state datagram to the UDP targets
