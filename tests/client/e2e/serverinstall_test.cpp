@@ -1,0 +1,84 @@
+// The client installs the server program it carries when none is registered, registers it,
+// starts it and connects.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+
+#include "client/kvrcommunicationclient.h"
+#include "commserver/commserverproxy.h"
+#include "commserver/server/serverregistration.h"
+#include "diagnostics/kvrinfoformat.h"
+
+namespace {
+
+class ServerInstall : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        Run = Dir.path() + "/run";
+        Install = Dir.path() + "/install";
+        Saved = {qgetenv("KVR_RUREZ_DIR"), qgetenv("KVR_CONFIG_DIR")};
+        qputenv("KVR_RUREZ_DIR", Run.toLocal8Bit());
+        qputenv("KVR_CONFIG_DIR", (Dir.path() + "/config").toLocal8Bit());
+        qputenv("KVR_SERVER_INSTALL_DIR", Install.toLocal8Bit());
+        qputenv("KVR_SERVER_IMAGE", KVR_RUREZ_PATH);
+    }
+
+    void TearDown() override
+    {
+        // The client started the server detached, as the program does; end it by its id.
+        qint64 Pid = 0;
+        QString Host, App;
+        QLockFile Lock(QString::fromStdString(kvr::commserver::serverLockPath(Run.toStdString())));
+        if (Lock.getLockInfo(&Pid, &Host, &App) && Pid > 0)
+            ::kill(static_cast<pid_t>(Pid), SIGTERM);
+        qputenv("KVR_RUREZ_DIR", Saved.first);
+        qputenv("KVR_CONFIG_DIR", Saved.second);
+        qunsetenv("KVR_SERVER_INSTALL_DIR");
+        qunsetenv("KVR_SERVER_IMAGE");
+    }
+
+    QTemporaryDir Dir;
+    QString Run;
+    QString Install;
+    std::pair<QByteArray, QByteArray> Saved;
+};
+
+TEST_F(ServerInstall, MissingServerIsInstalledRegisteredAndStarted)
+{
+    std::vector<unsigned> Shown;
+    InfoFormatter->SetMessagePresenter([&](int, const std::string&, unsigned Code, const std::string&) {
+        Shown.push_back(Code);
+        return static_cast<int>(mrOk);
+    });
+    {
+        TKVRCommunicationClient Client;
+        EXPECT_EQ(Client.GetStatus(), dcsNotConnected);
+        EXPECT_TRUE(Client.HasServer());
+        EXPECT_TRUE(Shown.empty());
+        const QFileInfo Installed(Install + "/rurez");
+        EXPECT_TRUE(Installed.isExecutable());
+        EXPECT_EQ(QFileInfo(QString::fromStdString(kvr::commserver::readServerRegistration().path)).canonicalFilePath(),
+                  Installed.canonicalFilePath());
+        EXPECT_TRUE(Client.SetLogging(0));
+
+        // A second client finds the running server and installs nothing.
+        const auto Written = Installed.lastModified();
+        TKVRCommunicationClient Second;
+        EXPECT_EQ(Second.GetStatus(), dcsNotConnected);
+        EXPECT_EQ(QFileInfo(Install + "/rurez").lastModified(), Written);
+    }
+    InfoFormatter->SetMessagePresenter(nullptr);
+}
+
+} // namespace
