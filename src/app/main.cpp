@@ -16,14 +16,17 @@
 #include "diagnostics/kvrinfoformat.h"
 #include "diagnostics/waitcursor.h"
 #include "platform/application.h"
+#include "platform/currentprompter.h"
 #include "platform/kvrmsgform.h"
+#include "platform/logprompter.h"
 #include "platform/qtcursorhook.h"
 
 namespace {
 
 // Hooks for program-level tests, which run without anyone at the screen:
-//   KVR_MESSAGE_LOG   a file that takes the numbered messages in place of the dialog ("-" for
-//                     standard error), each answered with its default button;
+//   KVR_MESSAGE_LOG   a file that takes the numbered messages and the message boxes in place of
+//                     their dialogs ("-" for standard error), each answered with its default or
+//                     first button; choices of files, folders and texts are cancelled;
 //   KVR_EXIT_AFTER_START   ends the program as soon as its main window has started.
 TMessagePresenter MessagePresenter()
 {
@@ -51,6 +54,8 @@ int main(int argc, char** argv)
 
     kvr::platform::TKVRApplication app(argc, argv);
     InfoFormatter->SetMessagePresenter(MessagePresenter());
+    if (const char* log = std::getenv("KVR_MESSAGE_LOG"); log && *log)
+        kvr::platform::setPrompter(std::make_unique<kvr::platform::LogPrompter>(log));
     kvr::diag::SetPlainMessageHook(kvr::platform::ShowAssertionReport);
     kvr::diag::SetCursorHook(std::make_shared<kvr::platform::QtCursorHook>());
 

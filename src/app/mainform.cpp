@@ -109,8 +109,12 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     for (int i = 0; i < 3; ++i) {
         StatusPanels[static_cast<std::size_t>(i)] = new QLabel(StatusBar1);
         StatusPanels[static_cast<std::size_t>(i)]->setObjectName(QString("StatusPanel%1").arg(i));
-        StatusPanels[static_cast<std::size_t>(i)]->setFixedWidth(widths[i]);
-        StatusBar1->addWidget(StatusPanels[static_cast<std::size_t>(i)]);
+        if (i < 2)
+            StatusPanels[static_cast<std::size_t>(i)]->setFixedWidth(widths[i]);
+        else
+            StatusPanels[static_cast<std::size_t>(i)]->setMinimumWidth(widths[i]);
+        // The last panel reaches to the bar's right end.
+        StatusBar1->addWidget(StatusPanels[static_cast<std::size_t>(i)], i == 2 ? 1 : 0);
     }
     setStatusBar(StatusBar1);
 

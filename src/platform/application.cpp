@@ -2,11 +2,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
 
 #include <exception>
 
-#include "platform/prompter.h"
+#include "platform/currentprompter.h"
 #include "platform/text1252.h"
 
 namespace kvr::platform {
@@ -42,9 +41,7 @@ void TKVRApplication::ShowException(const QString& Message)
         presenter(Message);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), Message, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
+    prompter().messageBox(Message, QApplication::applicationName(), Buttons::Ok, Icon::Error);
 }
 
 void TKVRApplication::SetExceptionPresenter(std::function<void(const QString&)> Presenter)
@@ -54,7 +51,7 @@ void TKVRApplication::SetExceptionPresenter(std::function<void(const QString&)> 
 
 void ShowAssertionReport(const std::string& Report)
 {
-    QtPrompter().showMessage(fromCp1252(Report));
+    prompter().showMessage(fromCp1252(Report));
 }
 
 std::string ProgramFolder()

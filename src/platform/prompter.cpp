@@ -27,9 +27,13 @@ std::optional<QString> ScriptedPrompter::nextText()
         ++unexpected;
         return std::nullopt;
     }
-    auto value = texts_.front();
+    // Taken apart, so that no optional is copied (g++ 12 warns wrongly about that copy).
+    const bool given = texts_.front().has_value();
+    const QString text = given ? *texts_.front() : QString();
     texts_.pop_front();
-    return value;
+    if (!given)
+        return std::nullopt;
+    return text;
 }
 
 std::optional<QString> ScriptedPrompter::inputQuery(const QString& caption, const QString& prompt, const QString&)

@@ -20,6 +20,7 @@
 #include "app/devselform.h"
 #include "app/optionform.h"
 #include "app/processform.h"
+#include "diagnostics/kvrassert.h"
 #include "diagnostics/waitcursor.h"
 #include "platform/application.h"
 #include "platform/currentprompter.h"
@@ -236,6 +237,28 @@ private slots:
         QVERIFY(!view->IsAlive());
         log.Message("five", 0); // no view any more
         log.Enabled = false;
+    }
+
+    void assertionReportIsShownOnceThenRaised()
+    {
+        auto scripted = std::make_unique<kvr::platform::ScriptedPrompter>();
+        auto* prompts = scripted.get();
+        kvr::platform::setPrompter(std::move(scripted));
+        const auto previousHook = kvr::diag::SetPlainMessageHook(kvr::platform::ShowAssertionReport);
+        const auto previousProbe = kvr::diag::SetDebuggerProbe([] { return false; });
+        QString raised;
+        try {
+            AssertionFailed("src/kvrdata/blockvalue.h", "TBString<N>::SetLength", 42, "Len < 40");
+        } catch (const EAssertionFailed& e) {
+            raised = QString::fromLatin1(e.what());
+        }
+        kvr::diag::SetPlainMessageHook(previousHook);
+        kvr::diag::SetDebuggerProbe(previousProbe);
+        QCOMPARE(prompts->records().size(), std::size_t{1});
+        QCOMPARE(prompts->records()[0].kind, kvr::platform::ScriptedPrompter::Record::Message);
+        QVERIFY(prompts->records()[0].text.contains("Function: TBString<N>::SetLength\nLine: 42\nCondition: Len < 40"));
+        QCOMPARE(raised, prompts->records()[0].text);
+        kvr::platform::setPrompter(nullptr);
     }
 
     void exceptionsOfHandlersAreShownAndTheLoopGoesOn()

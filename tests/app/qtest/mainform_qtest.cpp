@@ -132,7 +132,7 @@ private slots:
         }
         QCOMPARE(form->StatusPanels[0]->width(), 100);
         QCOMPARE(form->StatusPanels[1]->width(), 200);
-        QCOMPARE(form->StatusPanels[2]->width(), 50);
+        QVERIFY(form->StatusPanels[2]->width() >= 50);
         for (const char* panel : {"SlotPanel", "ProjectPanel", "FaderChannelPanel", "LeftPanel", "ProjectInfoPanel"})
             QVERIFY2(form->findChild<QWidget*>(panel), panel);
         QCOMPARE(form->findChild<QWidget*>("LeftPanel")->width(), 217);

@@ -1,0 +1,32 @@
+# Starts the program with a project file as its first word: the project is loaded, recorded at
+# the top of the recent files, and a file that cannot be read is reported by the data model while
+# the program still starts.
+set(ENV{QT_QPA_PLATFORM} offscreen)
+set(ENV{KVR_EXIT_AFTER_START} 1)
+set(ENV{KVR_MESSAGE_LOG} ${WORK}/messages.log)
+set(ENV{KVR_CONFIG_DIR} ${WORK}/config)
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+file(COPY ${DATA}/studio.kvp DESTINATION ${WORK})
+
+execute_process(COMMAND ${PROGRAM} ${WORK}/studio.kvp RESULT_VARIABLE rc TIMEOUT 60)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "program ended with ${rc}")
+endif()
+if(EXISTS ${WORK}/messages.log)
+  file(READ ${WORK}/messages.log shown)
+  message(FATAL_ERROR "loading reported: ${shown}")
+endif()
+file(READ ${WORK}/config/settings.ini settings)
+if(NOT settings MATCHES "recent9=${WORK}/studio.kvp")
+  message(FATAL_ERROR "not recorded as a recent file:\n${settings}")
+endif()
+
+execute_process(COMMAND ${PROGRAM} ${WORK}/missing.kvp RESULT_VARIABLE rc TIMEOUT 60)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "program ended with ${rc} after a missing project")
+endif()
+file(READ ${WORK}/messages.log shown)
+if(NOT shown MATCHES "missing.kvp\" could not be opened")
+  message(FATAL_ERROR "the missing project was not reported: ${shown}")
+endif()
