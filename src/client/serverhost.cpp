@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
 #include <cstdlib>
 
 #include <sys/stat.h>
@@ -65,8 +66,10 @@ HResult TLocalServerHost::CreateLocal(std::shared_ptr<ICommServer>& Server)
     const std::string Path = RegisteredCommandLine();
     if (Path.empty() || !QFileInfo(QString::fromStdString(Path)).isExecutable())
         return HrClassNotRegistered;
-    if (!QProcess::startDetached(QString::fromStdString(Path), {}))
+    qint64 Pid = 0;
+    if (!QProcess::startDetached(QString::fromStdString(Path), {}, QString(), &Pid))
         return HrServerExecFailure;
+    StartedPid = Pid;
     for (int i = 0; i < 50; ++i) {
         QThread::msleep(100);
         if (auto Proxy = Connect(Folder)) {
@@ -157,8 +160,20 @@ void TLocalServerHost::RunRegistration(const std::string& Path)
     QProcess::startDetached(QString::fromStdString(Path), {QStringLiteral("/regserver")});
 }
 
+void TLocalServerHost::EndStartedServer()
+{
+    if (StartedPid <= 0)
+        return;
+    ::kill(static_cast<pid_t>(StartedPid), SIGTERM);
+    StartedPid = 0;
+    const std::string Folder = kvr::commserver::defaultServerFolder();
+    for (int i = 0; i < 40 && Connect(Folder); ++i)
+        QThread::msleep(50);
+}
+
 bool TLocalServerHost::ServerRunning()
 {
+    EndStartedServer();
     return Connect(kvr::commserver::defaultServerFolder()) != nullptr;
 }
 

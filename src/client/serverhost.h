@@ -5,6 +5,10 @@
 //
 // The carried server is the file KVR_SERVER_IMAGE names, else "rurez" in the program's folder.
 // It is installed into KVR_SERVER_INSTALL_DIR, else <user data folder>/kvr/.
+//
+// A server this host started only to be asked its version ends when the client lets it go, as a
+// local server does when its last client releases it; otherwise an older server, once started,
+// could never be replaced.
 
 #include <string>
 
@@ -30,6 +34,11 @@ public:
 
     // Where the carried server program is.
     static std::string CarriedServerPath();
+
+private:
+    void EndStartedServer();
+
+    std::int64_t StartedPid = 0; // the server this host started, until it ends it
 };
 
 } // namespace kvr::client

@@ -13,7 +13,9 @@
 #include <csignal>
 #include <memory>
 
+#include "../../e2e/program.h"
 #include "client/kvrcommunicationclient.h"
+#include "client/serverhost.h"
 #include "commserver/commserverproxy.h"
 #include "commserver/server/serverregistration.h"
 #include "diagnostics/kvrinfoformat.h"
@@ -36,11 +38,13 @@ protected:
 
     void TearDown() override
     {
-        // The client started the server detached, as the program does; end it by its id.
+        // The client started the server detached, as the program does; end it by its id while
+        // it still holds its lock.
+        QLockFile Lock(QString::fromStdString(kvr::commserver::serverLockPath(Run.toStdString())));
+        Lock.setStaleLockTime(0);
         qint64 Pid = 0;
         QString Host, App;
-        QLockFile Lock(QString::fromStdString(kvr::commserver::serverLockPath(Run.toStdString())));
-        if (Lock.getLockInfo(&Pid, &Host, &App) && Pid > 0)
+        if (!Lock.tryLock(0) && Lock.getLockInfo(&Pid, &Host, &App) && Pid > 0)
             ::kill(static_cast<pid_t>(Pid), SIGTERM);
         qputenv("KVR_RUREZ_DIR", Saved.first);
         qputenv("KVR_CONFIG_DIR", Saved.second);
@@ -79,6 +83,30 @@ TEST_F(ServerInstall, MissingServerIsInstalledRegisteredAndStarted)
         EXPECT_EQ(QFileInfo(Install + "/rurez").lastModified(), Written);
     }
     InfoFormatter->SetMessagePresenter(nullptr);
+}
+
+// An older server that the client started only to ask its version must end when the client lets
+// it go, or it could never be replaced; a server started by someone else is left alone.
+TEST_F(ServerInstall, HostEndsOnlyTheServerItStarted)
+{
+    ASSERT_TRUE(kvr::commserver::registerServer({KVR_RUREZ_PATH, "5.1.9.409"}));
+    {
+        kvr::client::TLocalServerHost Host;
+        std::shared_ptr<kvr::commserver::ICommServer> Server;
+        ASSERT_EQ(Host.CreateLocal(Server), 0) << "the registered server is started";
+        std::int32_t Version = 0;
+        EXPECT_EQ(Server->GetVersion(Version), 0);
+        Server.reset();
+        EXPECT_FALSE(Host.ServerRunning());
+    }
+    Program Other(KVR_RUREZ_PATH, {"--dir", Run, "--udp-bind", "127.0.0.1:0"});
+    ASSERT_TRUE(Other.waitForLine("rurez ready")) << Other.errors().toStdString();
+    kvr::client::TLocalServerHost Host;
+    std::shared_ptr<kvr::commserver::ICommServer> Server;
+    ASSERT_EQ(Host.CreateLocal(Server), 0);
+    Server.reset();
+    EXPECT_TRUE(Host.ServerRunning());
+    EXPECT_TRUE(Host.ServerRunning());
 }
 
 } // namespace
