@@ -1,13 +1,12 @@
 #include "commserver/server/commservercore.h"
 
-#include <QElapsedTimer>
 #include <utility>
 #include <QFile>
-#include <QTcpSocket>
 #include <QTimer>
 
 #include <chrono>
 
+#include "commserver/server/pinger.h"
 #include "commserver/server/udphub.h"
 #include "kvrdata/byteorder.h"
 #include "kvrdata/blockstream.h"
@@ -254,28 +253,10 @@ void CommServerCore::sendBlock(std::int32_t H, const Bytes& block, Done done)
 
 void CommServerCore::ping(const std::string& host, std::int32_t timeoutMs, Done done)
 {
-    // Without the right to send ICMP, the time of a TCP connect to the device port.
-    auto* socket = new QTcpSocket(this);
-    auto* timer = new QTimer(socket);
-    auto clock = std::make_shared<QElapsedTimer>();
-    auto finish = std::make_shared<Done>(std::move(done));
-    auto complete = [socket, finish, clock](bool ok) {
-        if (!*finish)
-            return;
-        Done d = std::exchange(*finish, nullptr);
-        socket->disconnect();
-        socket->abort();
-        socket->deleteLater();
+    pingHost(this, host, config_.devicePort, timeoutMs, [done = std::move(done)](std::optional<int> ms) {
         // A non-zero HRESULT that is not negative: no answer, yet the server itself is fine.
-        d(ok ? RpcReply{HrOk, {static_cast<std::int32_t>(clock->elapsed())}} : RpcReply{1, {std::int32_t{-1}}});
-    };
-    timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, socket, [complete] { complete(false); });
-    connect(socket, &QTcpSocket::connected, socket, [complete] { complete(true); });
-    connect(socket, &QTcpSocket::errorOccurred, socket, [complete](QAbstractSocket::SocketError) { complete(false); });
-    clock->start();
-    timer->start(std::clamp(timeoutMs, 1, 30000));
-    socket->connectToHost(QString::fromStdString(host), config_.devicePort);
+        done(ms ? RpcReply{HrOk, {std::int32_t{*ms}}} : RpcReply{1, {std::int32_t{-1}}});
+    });
 }
 
 void CommServerCore::log(std::int32_t H, const std::string& line)
