@@ -5,7 +5,6 @@
 #include "kvrdata/byteorder.h"
 #include "model/device.h"
 #include "model/globalresources.h"
-#include "model/inserts.h"
 #include "model/project.h"
 #include "model/recordhooks.h"
 
@@ -68,36 +67,6 @@ void ChangeDeviceIDInRecords(TDevice& dev, std::uint32_t oldId, std::uint32_t ne
     if (dev.GetData(stGlobalPool, pool) && pool.size() >= 8 && readBE32(pool, 4) == oldId) {
         writeBE32(pool, 4, newId);
         dev.SetData(stGlobalPool, pool);
-    }
-}
-
-void ForgetDeletedDevice(TProject& project, std::uint32_t deletedId)
-{
-    if (project.DeviceCount() > 0) {
-        for (const std::uint8_t id : GetGlobalResourceIDs(*project.Device(0))) {
-            TGlobalResource r;
-            if (GetGlobalResource(project, id, r) == 0)
-                continue;
-            if (r.Master == deletedId)
-                r.Master = 0;
-            if (r.DefaultOwner == deletedId)
-                r.DefaultOwner = 0;
-            SetGlobalResource(project, r);
-            for (int k = 0; k < r.Count; ++k) {
-                if (r.Subscribers[static_cast<std::size_t>(k)].DeviceID == deletedId) {
-                    RemoveGlobalResourceSubscriber(project, id, k);
-                    break;
-                }
-            }
-        }
-    }
-    for (int i = 0; i < project.DeviceCount(); ++i) {
-        TDevice& dev = *project.Device(i);
-        TGlobalPoolRecord pool;
-        if (GetGlobalPoolLines(dev, pool) != 0 && pool.SourceDevice == deletedId) {
-            pool.SourceDevice = 0;
-            SetGlobalPoolLines(dev, pool);
-        }
     }
 }
 

@@ -23,8 +23,4 @@ void SetProjectInfo(TProject& project, std::span<const std::uint8_t> record);
 // line source device, that name the old ID name the new one. The pool keeps its lines.
 void ChangeDeviceIDInRecords(TDevice& dev, std::uint32_t oldId, std::uint32_t newId);
 
-// After a device was deleted from the project: resources it owned or defaulted to have no owner,
-// its subscription ends, and pools fed by it are removed (releasing what used their lines).
-void ForgetDeletedDevice(TProject& project, std::uint32_t deletedId);
-
 } // namespace kvr::model

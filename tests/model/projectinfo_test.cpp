@@ -93,6 +93,60 @@ TEST(DeviceIDChange, ResourcesAndPoolFollow)
     EXPECT_EQ(channel.PoolSource, 0x0502);
 }
 
+TEST(DeviceIDChange, AcrossTheProject)
+{
+    test::RecordingHost host;
+    TProject project;
+    for (int i = 0; i < 3; ++i)
+        project.AddDevice(); // IDs 1, 2, 3
+    // Device 1: a key that addresses device 3.
+    Bytes module(6, 0);
+    writeLE16(module, 0, 10);
+    module[5] = 1;
+    Bytes key(42, 0);
+    key[1] = 1;
+    key[31] = 13;
+    writeBE32(key, 36, 3);
+    module.insert(module.end(), key.begin(), key.end());
+    project.Device(1)->SetSetupData(100, module);
+    // Device 0: a pool fed by device 3, with a pool-fed channel.
+    TDevice& fed = *project.Device(0);
+    TGlobalPoolRecord pool;
+    InitGlobalPoolLine(pool);
+    pool.SourceDevice = 3;
+    pool.Count = 1;
+    pool.Lines[0] = {0x0301, 0x0502, 0, 0};
+    SetGlobalPoolLines(fed, pool);
+    AddFaderChannel(fed);
+    TFaderChannel channel;
+    GetFaderChannel(fed, 1, channel);
+    channel.Source = kPoolFedSource + 1;
+    channel.PoolSource = 0x0502;
+    SetFaderChannel(fed, 1, channel);
+    // A resource whose master and a subscriber are device 3.
+    TGlobalResource r;
+    AddGlobalResource(project, r);
+    AddGlobalResourceSubscriber(project, r.ID, 2);
+    GetGlobalResource(project, r.ID, r);
+    r.Master = 3;
+    SetGlobalResource(project, r);
+
+    project.ChangeDeviceID(3, 9);
+    EXPECT_EQ(project.Device(2)->GetDeviceID(), 9u);
+    EXPECT_EQ(readBE32(project.Device(1)->GetSetupData(100), 6 + 36), 9u);
+    TGlobalPoolRecord out;
+    ASSERT_EQ(GetGlobalPoolLines(fed, out), 1);
+    EXPECT_EQ(out.SourceDevice, 9u);
+    GetFaderChannel(fed, 1, channel);
+    EXPECT_EQ(channel.Source, kPoolFedSource + 1);
+    EXPECT_EQ(channel.PoolSource, 0x0502);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(GetGlobalResource(*project.Device(i), r.ID, r), 1);
+        EXPECT_EQ(r.Master, 9u);
+        EXPECT_EQ(r.Subscribers[0].DeviceID, 9u);
+    }
+}
+
 TEST(DeviceDelete, ResourcesAndPoolsForgetTheDevice)
 {
     test::RecordingHost host;
@@ -114,7 +168,6 @@ TEST(DeviceDelete, ResourcesAndPoolsForgetTheDevice)
     SetGlobalPoolLines(*project.Device(2), pool);
 
     project.DeleteDevice(1);
-    ForgetDeletedDevice(project, 2);
     ASSERT_EQ(GetGlobalResource(project, r.ID, r), 1);
     EXPECT_EQ(r.Master, 0u);
     EXPECT_EQ(r.DefaultOwner, 0u);
