@@ -349,6 +349,9 @@ void TCX4AppForm::FormShow()
     }
 
     BuildRecentMenu();
+    for (QWidget* window : {static_cast<QWidget*>(ResWindow), static_cast<QWidget*>(AudioResWin)})
+        if (window)
+            window->installEventFilter(this);
     FProject->SetFitOptions(FPrefs.FitOptions());
     KVRLog.Enabled = false;
     KVRLog.Destination = TKVRLogDestinations{0};
@@ -373,6 +376,28 @@ void TCX4AppForm::ApplyServiceLevel()
 void TCX4AppForm::FormActivate()
 {
     // The logic-source window serves the main window whenever it is activated.
+}
+
+bool TCX4AppForm::eventFilter(QObject* Watched, QEvent* Event)
+{
+    // The source windows keep their bounds in the preferences: restored when shown, stored when
+    // hidden. A rectangle without area was never stored and leaves the window where it is.
+    const bool logic = Watched == ResWindow;
+    const bool audio = Watched == AudioResWin;
+    if ((logic || audio) && FPrefsLoaded == 1) {
+        auto* window = static_cast<QWidget*>(Watched);
+        if (Event->type() == QEvent::Show) {
+            const TRect r = logic ? FPrefs.LogicSourceWindowRect() : FPrefs.AudioSourceWindowRect();
+            if (!r.IsEmpty())
+                window->setGeometry(r.Left, r.Top, r.Width(), r.Height());
+        } else if (Event->type() == QEvent::Hide) {
+            if (logic)
+                FPrefs.SetLogicSourceWindowRect(ToRect(window->geometry()));
+            else
+                FPrefs.SetAudioSourceWindowRect(ToRect(window->geometry()));
+        }
+    }
+    return QMainWindow::eventFilter(Watched, Event);
 }
 
 void TCX4AppForm::changeEvent(QEvent* Event)

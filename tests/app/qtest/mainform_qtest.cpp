@@ -185,6 +185,25 @@ private slots:
         QCOMPARE(again->geometry().topLeft(), QPoint(stored.MainWindowRect().Left, stored.MainWindowRect().Top));
     }
 
+    void sourceWindowPositionSurvivesARestartWhileHidden()
+    {
+        TCX4AppForm* form = Start({});
+        QVERIFY(!ResWindow->isVisible());
+        const QSize ownSize = ResWindow->size();
+        ResWindow->show(); // nothing stored yet: the window keeps its own place
+        QCOMPARE(ResWindow->size(), ownSize);
+        ResWindow->setGeometry(300, 200, 250, 400);
+        ResWindow->hide();
+        QCOMPARE(form->FPrefs.LogicSourceWindowRect(), (TRect{300, 200, 550, 600}));
+        QVERIFY(form->close());
+        DestroyApplicationForms();
+
+        Start({});
+        ResWindow->show();
+        QCOMPARE(ResWindow->geometry(), QRect(300, 200, 250, 400));
+        QVERIFY(!AudioResWin->isVisible());
+    }
+
     void unusablePreferencesLeaveThemUnloaded()
     {
         store->writeString(DefinitionKey, "Preferences", "garbage");
