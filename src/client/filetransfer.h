@@ -1,0 +1,38 @@
+#pragma once
+// Copying a whole file between a stream of the caller and a named file in the connected device:
+// a header block opens the transfer and gets a handle, data blocks carry up to 250 bytes at
+// explicit offsets, and an end block closes it with the CRC-32 of the whole file. After a write
+// the device may report a flash burn and send its final result later.
+
+#include <cstdint>
+#include <string>
+
+#include "client/kvrcommunicationclient.h"
+#include "kvrdata/stream.h"
+
+namespace kvr::client {
+
+class FileTransfer {
+public:
+    explicit FileTransfer(TKVRCommunicationClient& Client)
+        : Client(Client)
+    {
+    }
+
+    // Both return 0 or an error code: the client's own (0xA101000B to 0xA101000F) or the
+    // device's; ErrorMsg then holds the matching text. A remote file name of 244 characters or
+    // more fails the assertion before anything is sent.
+    int ReadFile(Kvrdata_ns::TStream& Stream, const std::string& RemoteFileName);
+    int SendFile(Kvrdata_ns::TStream& Stream, const std::string& RemoteFileName);
+
+    const std::string& GetErrorMsg() const { return ErrorMsg; }
+
+private:
+    int Fail(unsigned Code);
+    bool WaitForBlock(KVRCANBlock& Pattern, std::uint64_t DataMask);
+
+    TKVRCommunicationClient& Client;
+    std::string ErrorMsg;
+};
+
+} // namespace kvr::client

@@ -1,0 +1,339 @@
+// Configuration, setup and file transfers end to end: the client through the real server program
+// to the device emulator, on loopback.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+#include "../e2e/program.h"
+#include "client/configtransfer.h"
+#include "client/filetransfer.h"
+#include "client/setupservices.h"
+#include "client/transferblocks.h"
+#include "commserver/commserverproxy.h"
+#include "diagnostics/kvrinfoformat.h"
+#include "kvrdata/byteorder.h"
+
+namespace {
+
+using kvr::client::ConfigTransfer;
+using kvr::client::FileTransfer;
+using kvr::client::SetupServices;
+using namespace kvr::client::transfer;
+using kvr::commserver::CommServerProxy;
+using Kvrdata_ns::TMemoryStream;
+
+// The server and the emulator are built beside this test program.
+QString BuiltProgram(const char* Folder, const char* Name)
+{
+    return QDir(QCoreApplication::applicationDirPath() + "/../../tools/" + Folder).absoluteFilePath(Name);
+}
+
+// Creates the server object as a proxy to the server this test started; nothing to install.
+class ProxyHost : public kvr::client::IServerHost {
+public:
+    explicit ProxyHost(std::string Socket) : Socket(std::move(Socket)) {}
+    kvr::client::HResult CreateLocal(std::shared_ptr<kvr::commserver::ICommServer>& Server) override
+    {
+        Server = std::make_shared<CommServerProxy>(kvr::commserver::ProxyEndpoint{Socket, {}, 0});
+        return 0;
+    }
+    kvr::client::HResult CreateRemote(const std::string&, std::shared_ptr<kvr::commserver::ICommServer>&) override
+    {
+        return kvr::client::HrClassNotRegistered;
+    }
+    std::string RegisteredCommandLine() override { return {}; }
+    std::string InstallFolder() override { return {}; }
+    std::string TempFolder() override { return {}; }
+    bool WriteServerImage(const std::string&) override { return false; }
+    void RunRegistration(const std::string&) override {}
+    bool ServerRunning() override { return true; }
+    void DebugOutput(const std::string&) override {}
+    void Terminate() override {}
+
+private:
+    std::string Socket;
+};
+
+std::vector<std::uint8_t> MakeImage(std::size_t Size)
+{
+    std::vector<std::uint8_t> Image(Size);
+    for (std::size_t i = 0; i < Size; ++i)
+        Image[i] = static_cast<std::uint8_t>(i * 31 + i / 251);
+    std::memcpy(Image.data(), "MPJ2", 4);
+    kvr::writeBE16(Image, ImageLengthOffset, static_cast<std::uint16_t>(Size));
+    return Image;
+}
+
+class TransferEndToEnd : public ::testing::Test {
+protected:
+    // The server, then one emulated device with the given fault knobs, then a connected client.
+    void Begin(const QString& Knobs = {})
+    {
+        ASSERT_TRUE(Dir.isValid());
+        const QString Folder = Dir.path() + "/run";
+        Server = std::make_unique<Program>(BuiltProgram("rurez", "rurez"),
+                                           QStringList{"--dir", Folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms",
+                                                       "1000", "--retry-ms", "200", "--reconnect-ms", "1000"});
+        ASSERT_TRUE(Server->waitForLine("rurez ready")) << Server->errors().toStdString();
+        QString Spec = "ip=127.0.0.2,serial=0x4321,name=EMU";
+        if (!Knobs.isEmpty())
+            Spec += "," + Knobs;
+        Emulator = std::make_unique<Program>(BuiltProgram("devemu", "devemu"), QStringList{"--device", Spec, "--broadcast-ms", "0"});
+        const auto Line = Emulator->waitForLine("device");
+        ASSERT_TRUE(Line) << Emulator->errors().toStdString();
+        ASSERT_TRUE(Emulator->waitForLine("devemu ready"));
+
+        kvr::client::TClientServices S;
+        S.Now = [] {
+            return static_cast<std::uint64_t>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
+        };
+        S.ProcessMessages = [] { QCoreApplication::processEvents(); };
+        S.Sleep = [](unsigned Ms) { std::this_thread::sleep_for(std::chrono::milliseconds(Ms)); };
+        S.Host = std::make_shared<ProxyHost>(kvr::commserver::serverSocketPath(Folder.toStdString()));
+        Client = std::make_unique<TKVRCommunicationClient>(nullptr, S);
+        ASSERT_EQ(Client->GetStatus(), dcsNotConnected);
+        // As the main window has it: no pacing between sends.
+        Client->TicksSend = 0;
+        Client->SetHostname("127.0.0.2");
+        Client->TCPPort = wordValue(*Line, "tcp").section(':', 1).toInt();
+        ASSERT_TRUE(Client->OpenTCPConnection());
+    }
+
+    void TearDown() override
+    {
+        Client.reset();
+        Emulator.reset();
+        Server.reset();
+    }
+
+    std::size_t DeviceReceived()
+    {
+        Emulator->send("received 1");
+        const auto Line = Emulator->waitForLine("received 1");
+        return Line ? Line->section(' ', 2, 2).toULongLong() : 0;
+    }
+
+    QTemporaryDir Dir;
+    std::unique_ptr<Program> Server;
+    std::unique_ptr<Program> Emulator;
+    std::unique_ptr<TKVRCommunicationClient> Client;
+};
+
+TEST_F(TransferEndToEnd, ImagesAreWrittenAndReadBackByteIdentical)
+{
+    Begin();
+    for (std::size_t Size : {std::size_t{64000}, std::size_t{457}}) {
+        auto Image = MakeImage(Size);
+        kvr::writeBE32(Image, ImageChangeTimeOffset, 0x5F3E2D1C + static_cast<std::uint32_t>(Size));
+        ASSERT_TRUE(ConfigTransfer(*Client).LoadToTarget(Image.data(), static_cast<int>(Size))) << Size;
+        std::vector<std::uint8_t> Back(ImageMaxSize, 0);
+        ASSERT_EQ(ConfigTransfer(*Client).LoadFromTarget(Back.data()), static_cast<int>(Size));
+        EXPECT_TRUE(std::equal(Image.begin(), Image.end(), Back.begin())) << Size;
+        EXPECT_EQ(ConfigTransfer(*Client).GetConfigTime(), 0x5F3E2D1C + Size);
+    }
+}
+
+TEST_F(TransferEndToEnd, BothConfigurationStreams)
+{
+    Begin();
+    std::vector<std::uint8_t> Small = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    std::vector<std::uint8_t> Large(65555);
+    for (std::size_t i = 0; i < Large.size(); ++i)
+        Large[i] = static_cast<std::uint8_t>(i ^ (i >> 8));
+    kvr::writeBE16(Large, 14, 65535); // the size word: everything after the first 20 bytes
+
+    for (bool Alternate : {false, true}) {
+        TMemoryStream S9(Small);
+        TMemoryStream SL(Large);
+        ASSERT_EQ(ConfigTransfer(*Client).SendConfig(Alternate ? SL : S9, Alternate), 0);
+        ASSERT_EQ(ConfigTransfer(*Client).SendConfig(Alternate ? S9 : SL, !Alternate), 0);
+
+        TMemoryStream Back;
+        ASSERT_EQ(ConfigTransfer(*Client).ReadConfig(Back, Alternate), 0);
+        TMemoryStream BackOther;
+        ASSERT_EQ(ConfigTransfer(*Client).ReadConfig(BackOther, !Alternate), 0);
+        const auto& BigBack = Alternate ? Back : BackOther;
+        const auto& SmallBack = Alternate ? BackOther : Back;
+        EXPECT_EQ(BigBack.Bytes(), Large);
+        // Nine bytes have no size word: the device's stream reads as its 20-byte minimum.
+        ASSERT_EQ(SmallBack.Bytes().size(), 20u);
+        EXPECT_TRUE(std::equal(Small.begin(), Small.end(), SmallBack.Bytes().begin()));
+    }
+    EXPECT_FALSE(Client->GetTransferActive());
+}
+
+TEST_F(TransferEndToEnd, SetupsAndNames)
+{
+    Begin();
+    SetupServices Svc(*Client);
+    for (std::size_t Size : {std::size_t{13}, std::size_t{1000}}) {
+        std::vector<std::uint8_t> Setup(Size);
+        for (std::size_t i = 0; i < Size; ++i)
+            Setup[i] = static_cast<std::uint8_t>(i * 3 + 1);
+        TMemoryStream S(Setup);
+        ASSERT_TRUE(Svc.SendSetup(2, static_cast<unsigned char>(Size % 256), &S));
+        TMemoryStream Back;
+        ASSERT_TRUE(Svc.ReadSetup(2, static_cast<unsigned char>(Size % 256), &Back));
+        EXPECT_EQ(Back.Bytes(), Setup);
+        unsigned short Read = 0;
+        ASSERT_TRUE(Svc.ReadSetupSize(2, static_cast<unsigned char>(Size % 256), Read));
+        EXPECT_EQ(Read, Size);
+    }
+
+    std::string Name;
+    ASSERT_TRUE(Svc.SetSetupName(CBID_CH_SETUP_NAME, 5, "Morning Show"));
+    ASSERT_TRUE(Svc.SetSetupName(CBID_MX_SETUP_NAME, 5, "Late News"));
+    ASSERT_TRUE(Svc.GetSetupName(CBID_CH_SETUP_NAME, 5, Name));
+    EXPECT_EQ(Name, "Morning Show");
+    ASSERT_TRUE(Svc.GetSetupName(CBID_MX_SETUP_NAME, 5, Name));
+    EXPECT_EQ(Name, "Late News");
+    ASSERT_TRUE(Svc.DeleteMixerSetupName(5));
+    ASSERT_TRUE(Svc.GetSetupName(CBID_MX_SETUP_NAME, 5, Name));
+    EXPECT_EQ(Name, "");
+
+    ASSERT_TRUE(Svc.SetFaderChName(0x0102, "Presenter Mic 1 and more"));
+    ASSERT_TRUE(Svc.GetFaderChName(0x0102, Name));
+    EXPECT_EQ(Name, "Presenter Mic 1");
+    ASSERT_TRUE(Svc.SetFaderChName(0x0102, ""));
+    ASSERT_TRUE(Svc.GetFaderChName(0x0102, Name));
+    EXPECT_EQ(Name, "");
+
+    // Names the device sends while the client waits for another one reach their events.
+    ASSERT_TRUE(Svc.SetSetupName(CBID_CH_SETUP_NAME, 6, "Evening"));
+    ASSERT_TRUE(Svc.SetFaderChName(9, "Guest"));
+    std::vector<std::pair<int, std::string>> ChNames;
+    std::vector<std::pair<int, std::string>> FaderNames;
+    Client->OnChSetupNameReceived = [&](TKVRCommunicationClient*, int ID, const std::string& S) { ChNames.push_back({ID, S}); };
+    Client->OnFaderChNameReceived = [&](TKVRCommunicationClient*, int ID, const std::string& S) { FaderNames.push_back({ID, S}); };
+    KVRCANBlock Ask = MakeBlock(CBID_CH_SETUP_NAME, std::vector<std::uint8_t>{6});
+    ASSERT_TRUE(Client->SendBlock(Ask));
+    ASSERT_TRUE(Svc.GetSetupName(CBID_CH_SETUP_NAME, 5, Name));
+    EXPECT_EQ(Name, "Morning Show");
+    ASSERT_EQ(ChNames.size(), 1u);
+    EXPECT_EQ(ChNames[0], (std::pair<int, std::string>{6, "Evening"}));
+
+    // And through the receive poll when nobody waits.
+    for (std::uint8_t Part = 0; Part < 4; ++Part) {
+        KVRCANBlock AskFader = FaderNameRequest(9, Part);
+        ASSERT_TRUE(Client->SendBlock(AskFader));
+    }
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (FaderNames.empty() && std::chrono::steady_clock::now() < Deadline)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(FaderNames.size(), 1u);
+    EXPECT_EQ(FaderNames[0], (std::pair<int, std::string>{9, "Guest"}));
+}
+
+TEST_F(TransferEndToEnd, FileWithChecksumAndReadBack)
+{
+    Begin();
+    std::vector<std::uint8_t> Content(600);
+    for (std::size_t i = 0; i < Content.size(); ++i)
+        Content[i] = static_cast<std::uint8_t>(i * 7 + 5);
+    TMemoryStream S(Content);
+    FileTransfer F(*Client);
+    ASSERT_EQ(F.SendFile(S, "presets/a.bin"), 0) << F.GetErrorMsg();
+    TMemoryStream Back;
+    ASSERT_EQ(F.ReadFile(Back, "presets/a.bin"), 0) << F.GetErrorMsg();
+    EXPECT_EQ(Back.Bytes(), Content);
+    EXPECT_EQ(F.GetErrorMsg(), "");
+
+    TMemoryStream Missing;
+    EXPECT_EQ(F.ReadFile(Missing, "nothing.bin"), 2);
+    EXPECT_EQ(F.GetErrorMsg(), "Not found");
+}
+
+TEST_F(TransferEndToEnd, FileChecksumFault)
+{
+    Begin("corrupt-crc");
+    TMemoryStream S(std::vector<std::uint8_t>(600, 0x42));
+    FileTransfer F(*Client);
+    // The device checks what it receives itself; its report on reading is corrupted.
+    ASSERT_EQ(F.SendFile(S, "a.bin"), 0);
+    TMemoryStream Back;
+    EXPECT_EQ(F.ReadFile(Back, "a.bin"), static_cast<int>(0xA101000E));
+    EXPECT_EQ(F.GetErrorMsg(), InfoFormatter->GetMessageText(0xA101000E));
+    EXPECT_EQ(Back.GetSize(), 600);
+}
+
+TEST_F(TransferEndToEnd, FlashBurnReportedInTime)
+{
+    Begin("flash-burn");
+    TMemoryStream S(std::vector<std::uint8_t>(600, 0x42));
+    FileTransfer F(*Client);
+    EXPECT_EQ(F.SendFile(S, "fw.bin"), 0) << F.GetErrorMsg();
+}
+
+TEST_F(TransferEndToEnd, FlashBurnNotReportedInTime)
+{
+    // Answers: 1 the header, 2 "burning", 3 the final result, which comes 5 s late; a 600-byte
+    // file gets 3 s.
+    Begin("flash-burn,late=3:5000");
+    TMemoryStream S(std::vector<std::uint8_t>(600, 0x42));
+    FileTransfer F(*Client);
+    const auto Start = std::chrono::steady_clock::now();
+    EXPECT_EQ(F.SendFile(S, "fw.bin"), static_cast<int>(0xA101000F));
+    EXPECT_EQ(F.GetErrorMsg(), InfoFormatter->GetMessageText(0xA101000F));
+    const auto Took = std::chrono::steady_clock::now() - Start;
+    EXPECT_GE(Took, std::chrono::milliseconds(2800));
+    EXPECT_LT(Took, std::chrono::milliseconds(5000));
+}
+
+TEST_F(TransferEndToEnd, LateDuplicateAnswersDoNotConfirmTheNextBlock)
+{
+    // Every answer comes twice, every seventh not at all: a block whose own answer is lost must
+    // be sent again, never confirmed by the duplicate of the block before it.
+    Begin("dup=1,drop=7");
+    std::vector<KVRCANBlock> Others;
+    Client->OnCANBlockReceived = [&](TKVRCommunicationClient*, KVRCANBlock CB) { Others.push_back(CB); };
+    const auto Image = MakeImage(400);
+    ASSERT_TRUE(ConfigTransfer(*Client).LoadToTarget(Image.data(), 400));
+    const std::size_t Blocks = 1 + 400 / 8;
+    // Six answers of fifty were dropped; each of those blocks went out again.
+    EXPECT_GE(DeviceReceived(), Blocks + 400 / 8 / 7);
+    EXPECT_FALSE(Others.empty());
+    for (const auto& CB : Others)
+        EXPECT_EQ(CB.ID >> 16, 0x1B00u);
+    std::vector<std::uint8_t> Back(ImageMaxSize, 0);
+    const int Got = ConfigTransfer(*Client).LoadFromTarget(Back.data());
+    ASSERT_EQ(Got, 400);
+    EXPECT_TRUE(std::equal(Image.begin(), Image.end(), Back.begin()));
+}
+
+TEST_F(TransferEndToEnd, LinkCutMidwayFailsAndKeepsTheCallersImage)
+{
+    Begin("cut-after=100");
+    std::vector<std::uint8_t> Buffer(ImageMaxSize, 0xAB);
+    const auto Image = MakeImage(2000);
+    EXPECT_FALSE(ConfigTransfer(*Client).LoadToTarget(Image.data(), 2000));
+    EXPECT_NE(Client->GetStatus(), dcsConnected);
+    EXPECT_EQ(ConfigTransfer(*Client).LoadFromTarget(Buffer.data()), 0);
+    EXPECT_TRUE(std::all_of(Buffer.begin(), Buffer.end(), [](std::uint8_t B) { return B == 0xAB; }));
+}
+
+TEST_F(TransferEndToEnd, LinkCutDuringARead)
+{
+    Begin();
+    const auto Image = MakeImage(4000);
+    ASSERT_TRUE(ConfigTransfer(*Client).LoadToTarget(Image.data(), 4000));
+    std::vector<std::uint8_t> Buffer(ImageMaxSize, 0xAB);
+    int Cuts = 0;
+    Client->OnProgress = [&](TKVRCommunicationClient*, int Bytes, int, int Total) {
+        if (Total == 4000 && Bytes >= 2000 && Cuts++ == 0)
+            Emulator->send("cut 1");
+    };
+    EXPECT_EQ(ConfigTransfer(*Client).LoadFromTarget(Buffer.data()), 0);
+    EXPECT_TRUE(std::all_of(Buffer.begin(), Buffer.end(), [](std::uint8_t B) { return B == 0xAB; }));
+}
+
+} // namespace
