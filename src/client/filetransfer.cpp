@@ -30,16 +30,6 @@ void CheckName(const std::string& RemoteFileName, const char* Operation)
         AssertionFailed(Unit, Operation, __LINE__, "RemoteFileName.Length() < sizeof(FTH->String)");
 }
 
-// The expected header answer: its ID and the mode in byte 5.
-KVRCANBlock HeaderAnswerPattern(char Mode)
-{
-    KVRCANBlock CB;
-    CB.ID = FileHeaderID;
-    CB.Len = 6;
-    CB.Data[5] = static_cast<std::uint8_t>(Mode);
-    return CB;
-}
-
 KVRCANBlock EndPattern(std::uint8_t Handle)
 {
     KVRCANBlock CB;
@@ -56,6 +46,23 @@ int FileTransfer::Fail(unsigned Code)
     return static_cast<int>(Code);
 }
 
+int FileTransfer::Open(char Mode, std::uint32_t Size, const std::string& RemoteFileName, int Wait,
+                       TCBFileTransferHeader& Header)
+{
+    KVRCANBlock Request = FileHeaderRequest(Mode, Size, RemoteFileName);
+    // The answer carries the header's ID and the same mode in byte 5.
+    KVRCANBlock Answer;
+    Answer.ID = FileHeaderID;
+    Answer.Len = 6;
+    Answer.Data[5] = static_cast<std::uint8_t>(Mode);
+    if (!Client.RequestBlockFiltered(Request, Answer, 0xFFFFFFFF, 0, ModeMask, Wait))
+        return Fail(msgDeviceNoResponse);
+    Header = DecodeFileHeader(Answer);
+    if (Header.Result != 0)
+        ErrorMsg = Header.String;
+    return static_cast<int>(Header.Result);
+}
+
 int FileTransfer::ReadFile(Kvrdata_ns::TStream& Stream, const std::string& RemoteFileName)
 {
     TKVRFI fi("TKVRCommunicationClient::ReadFile");
@@ -65,15 +72,9 @@ int FileTransfer::ReadFile(Kvrdata_ns::TStream& Stream, const std::string& Remot
     ErrorMsg.clear();
     CheckName(RemoteFileName, "TKVRCommunicationClient::ReadFile");
 
-    KVRCANBlock Request = FileHeaderRequest('r', 0, RemoteFileName);
-    KVRCANBlock Answer = HeaderAnswerPattern('r');
-    if (!Client.RequestBlockFiltered(Request, Answer, 0xFFFFFFFF, 0, ModeMask, HeaderReadWait))
-        return Fail(msgDeviceNoResponse);
-    const TCBFileTransferHeader Header = DecodeFileHeader(Answer);
-    if (Header.Result != 0) {
-        ErrorMsg = Header.String;
-        return static_cast<int>(Header.Result);
-    }
+    TCBFileTransferHeader Header;
+    if (const int Refused = Open('r', 0, RemoteFileName, HeaderReadWait, Header))
+        return Refused;
 
     std::uint32_t Pos = 0;
     while (Pos < Header.FileSize) {
@@ -117,15 +118,9 @@ int FileTransfer::SendFile(Kvrdata_ns::TStream& Stream, const std::string& Remot
     CheckName(RemoteFileName, "TKVRCommunicationClient::SendFile");
 
     const auto Size = static_cast<std::uint32_t>(Stream.GetSize());
-    KVRCANBlock Request = FileHeaderRequest('w', Size, RemoteFileName);
-    KVRCANBlock Answer = HeaderAnswerPattern('w');
-    if (!Client.RequestBlockFiltered(Request, Answer, 0xFFFFFFFF, 0, ModeMask, DefaultWait))
-        return Fail(msgDeviceNoResponse);
-    const TCBFileTransferHeader Header = DecodeFileHeader(Answer);
-    if (Header.Result != 0) {
-        ErrorMsg = Header.String;
-        return static_cast<int>(Header.Result);
-    }
+    TCBFileTransferHeader Header;
+    if (const int Refused = Open('w', Size, RemoteFileName, DefaultWait, Header))
+        return Refused;
 
     std::array<std::uint8_t, FileChunkSize> Chunk{};
     for (std::uint32_t Pos = 0; Pos < Size;) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "client/kvrcommunicationclient.h"
+#include "client/transferblocks.h"
 #include "kvrdata/stream.h"
 
 namespace kvr::client {
@@ -29,7 +30,9 @@ public:
 
 private:
     int Fail(unsigned Code);
-    bool WaitForBlock(KVRCANBlock& Pattern, std::uint64_t DataMask);
+    // Sends the header request and takes the device's answer: 0, or the failure code with its text.
+    int Open(char Mode, std::uint32_t Size, const std::string& RemoteFileName, int Wait,
+             transfer::TCBFileTransferHeader& Header);
 
     TKVRCommunicationClient& Client;
     std::string ErrorMsg;

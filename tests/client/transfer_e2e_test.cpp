@@ -4,23 +4,19 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
-#include <memory>
-#include <thread>
 
-#include "../e2e/program.h"
 #include "client/configtransfer.h"
 #include "client/filetransfer.h"
 #include "client/setupservices.h"
 #include "client/transferblocks.h"
-#include "commserver/commserverproxy.h"
 #include "diagnostics/kvrinfoformat.h"
 #include "kvrdata/byteorder.h"
+#include "loopbackclient.h"
 
 namespace {
 
@@ -28,7 +24,6 @@ using kvr::client::ConfigTransfer;
 using kvr::client::FileTransfer;
 using kvr::client::SetupServices;
 using namespace kvr::client::transfer;
-using kvr::commserver::CommServerProxy;
 using Kvrdata_ns::TMemoryStream;
 
 // The server and the emulator are built beside this test program.
@@ -36,32 +31,6 @@ QString BuiltProgram(const char* Folder, const char* Name)
 {
     return QDir(QCoreApplication::applicationDirPath() + "/../../tools/" + Folder).absoluteFilePath(Name);
 }
-
-// Creates the server object as a proxy to the server this test started; nothing to install.
-class ProxyHost : public kvr::client::IServerHost {
-public:
-    explicit ProxyHost(std::string Socket) : Socket(std::move(Socket)) {}
-    kvr::client::HResult CreateLocal(std::shared_ptr<kvr::commserver::ICommServer>& Server) override
-    {
-        Server = std::make_shared<CommServerProxy>(kvr::commserver::ProxyEndpoint{Socket, {}, 0});
-        return 0;
-    }
-    kvr::client::HResult CreateRemote(const std::string&, std::shared_ptr<kvr::commserver::ICommServer>&) override
-    {
-        return kvr::client::HrClassNotRegistered;
-    }
-    std::string RegisteredCommandLine() override { return {}; }
-    std::string InstallFolder() override { return {}; }
-    std::string TempFolder() override { return {}; }
-    bool WriteServerImage(const std::string&) override { return false; }
-    void RunRegistration(const std::string&) override {}
-    bool ServerRunning() override { return true; }
-    void DebugOutput(const std::string&) override {}
-    void Terminate() override {}
-
-private:
-    std::string Socket;
-};
 
 std::vector<std::uint8_t> MakeImage(std::size_t Size)
 {
@@ -78,55 +47,22 @@ protected:
     // The server, then one emulated device with the given fault knobs, then a connected client.
     void Begin(const QString& Knobs = {})
     {
-        ASSERT_TRUE(Dir.isValid());
-        const QString Folder = Dir.path() + "/run";
-        Server = std::make_unique<Program>(BuiltProgram("rurez", "rurez"),
-                                           QStringList{"--dir", Folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms",
-                                                       "1000", "--retry-ms", "200", "--reconnect-ms", "1000"});
-        ASSERT_TRUE(Server->waitForLine("rurez ready")) << Server->errors().toStdString();
-        QString Spec = "ip=127.0.0.2,serial=0x4321,name=EMU";
-        if (!Knobs.isEmpty())
-            Spec += "," + Knobs;
-        Emulator = std::make_unique<Program>(BuiltProgram("devemu", "devemu"), QStringList{"--device", Spec, "--broadcast-ms", "0"});
-        const auto Line = Emulator->waitForLine("device");
-        ASSERT_TRUE(Line) << Emulator->errors().toStdString();
-        ASSERT_TRUE(Emulator->waitForLine("devemu ready"));
-
-        kvr::client::TClientServices S;
-        S.Now = [] {
-            return static_cast<std::uint64_t>(
-                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
-        };
-        S.ProcessMessages = [] { QCoreApplication::processEvents(); };
-        S.Sleep = [](unsigned Ms) { std::this_thread::sleep_for(std::chrono::milliseconds(Ms)); };
-        S.Host = std::make_shared<ProxyHost>(kvr::commserver::serverSocketPath(Folder.toStdString()));
-        Client = std::make_unique<TKVRCommunicationClient>(nullptr, S);
-        ASSERT_EQ(Client->GetStatus(), dcsNotConnected);
-        // As the main window has it: no pacing between sends.
-        Client->TicksSend = 0;
-        Client->SetHostname("127.0.0.2");
-        Client->TCPPort = wordValue(*Line, "tcp").section(':', 1).toInt();
-        ASSERT_TRUE(Client->OpenTCPConnection());
-    }
-
-    void TearDown() override
-    {
-        Client.reset();
-        Emulator.reset();
-        Server.reset();
+        const std::string Error = Loop.Start(BuiltProgram("rurez", "rurez"), BuiltProgram("devemu", "devemu"), Knobs);
+        ASSERT_EQ(Error, "");
+        Client = Loop.Client.get();
+        Emulator = Loop.Emulator.get();
     }
 
     std::size_t DeviceReceived()
     {
         Emulator->send("received 1");
         const auto Line = Emulator->waitForLine("received 1");
-        return Line ? Line->section(' ', 2, 2).toULongLong() : 0;
+        return Line ? wordValue(*Line, "blocks").toULongLong() : 0;
     }
 
-    QTemporaryDir Dir;
-    std::unique_ptr<Program> Server;
-    std::unique_ptr<Program> Emulator;
-    std::unique_ptr<TKVRCommunicationClient> Client;
+    loopback::LoopbackClient Loop;
+    TKVRCommunicationClient* Client = nullptr;
+    Program* Emulator = nullptr;
 };
 
 TEST_F(TransferEndToEnd, ImagesAreWrittenAndReadBackByteIdentical)

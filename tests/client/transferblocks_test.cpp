@@ -7,20 +7,14 @@
 
 #include "client/transferblocks.h"
 #include "kvrdata/byteorder.h"
+#include "transferfixture.h"
 
 namespace {
 
 using namespace kvr::client::transfer;
 using Kvrdata_ns::KVRCANBlock;
 
-KVRCANBlock Block(std::uint32_t ID, std::uint8_t Len, std::vector<std::uint8_t> Data = {})
-{
-    KVRCANBlock CB;
-    CB.ID = ID;
-    CB.Len = Len;
-    std::copy(Data.begin(), Data.end(), CB.Data.begin());
-    return CB;
-}
+using transfertest::Block;
 
 // The filter rule of the client's filtered reads, for the masks chosen here.
 bool Passes(std::uint32_t AnswerID, std::uint32_t RequestID, std::uint32_t Mask)
