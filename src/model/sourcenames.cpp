@@ -7,6 +7,7 @@
 #include "model/cardrecords.h"
 #include "model/channelname.h"
 #include "model/faderaccess.h"
+#include "model/globalresources.h"
 #include "model/keyfunctions.h"
 #include "model/logicrecords.h"
 #include "model/outputfunctions.h"
@@ -197,40 +198,25 @@ std::string FaderChannelLogicName(TDevice& dev, int number, const char* prefix)
     return prefix + GetFaderChannelName(dev, number);
 }
 
-// The subscriber of the project's global resources (kept in device 0) that holds the ID.
+// The subscriber of the project's global resources (kept in device 0) that holds the ID. Read
+// without the project's sync, so naming never writes.
 std::string GlobalResourceName(const TProject& project, int id)
 {
     const TDevice* first = project.Device(0);
     if (first == nullptr)
         return "Unknown";
-    const auto payload = first->GetData(stGlobalRes);
-    if (payload.size() < 2 || payload[0] < 30 || payload[1] < 6)
-        return "Unknown";
-    const std::size_t head = payload[0];
-    const std::size_t entry = payload[1];
-    struct Resource {
-        int ID;
-        std::size_t at;
-    };
-    std::vector<Resource> resources;
-    for (std::size_t at = 2; at + head <= payload.size();) {
-        const std::size_t length = head + entry * payload[at + 2];
-        if (length > payload.size() - at)
-            break;
-        resources.push_back({payload[at], at});
-        at += length;
-    }
-    std::stable_sort(resources.begin(), resources.end(), [](const Resource& a, const Resource& b) { return a.ID < b.ID; });
-    for (const auto& r : resources) {
-        const std::size_t subscribers = std::min<std::size_t>(payload[r.at + 2], 20);
-        for (std::size_t s = 0; s < subscribers; ++s) {
-            const std::size_t at = r.at + head + entry * s;
-            if (readBE16(payload, at + 4) != id)
+    auto ids = GetGlobalResourceIDs(*first);
+    std::sort(ids.begin(), ids.end());
+    for (const std::uint8_t resourceId : ids) {
+        TGlobalResource r;
+        if (GetGlobalResource(*first, resourceId, r) == 0)
+            continue;
+        for (std::size_t s = 0; s < std::min<std::size_t>(r.Count, kMaxSubscribers); ++s) {
+            if (r.Subscribers[s].LogicID != id)
                 continue;
-            const int index = project.IndexOfDevice(readBE32(payload, at));
-            const TDevice* owner = project.Device(index);
+            const TDevice* owner = project.Device(project.IndexOfDevice(r.Subscribers[s].DeviceID));
             // A subscriber whose device is not in the project keeps the resource's label.
-            return RecordLabel(payload, r.at + 14, 16) + "." + (owner != nullptr ? owner->GetName() : std::string());
+            return LabelText(r.Label) + "." + (owner != nullptr ? owner->GetName() : std::string());
         }
     }
     return "Unknown";

@@ -27,9 +27,9 @@ std::vector<RecordSpan> SourceListSpans(std::span<const std::uint8_t> payload)
     });
 }
 
-std::vector<std::size_t> SOFSourceEntries(std::span<const std::uint8_t> payload, const RecordSpan& sof)
+std::vector<SOFSourceEntry> SOFSourceEntries(std::span<const std::uint8_t> payload, const RecordSpan& sof)
 {
-    std::vector<std::size_t> out;
+    std::vector<SOFSourceEntry> out;
     if (payload.size() < 2 || sof.offset > payload.size() || sof.length > payload.size() - sof.offset)
         return out;
     const std::size_t head = payload[0];
@@ -43,7 +43,7 @@ std::vector<std::size_t> SOFSourceEntries(std::span<const std::uint8_t> payload,
         const std::size_t count = payload[at];
         at += 2;
         for (std::size_t k = 0; k < count && at + entry <= end; ++k, at += entry)
-            out.push_back(at);
+            out.push_back({at, input, static_cast<int>(k)});
         if (at + 2 > end)
             break;
     }

@@ -24,8 +24,13 @@ inline constexpr std::size_t kSourceListEntriesAt = 18;
 inline constexpr std::size_t kSourceListEntryStride = 12;
 
 // Source entries of one SOF record of structure 33 (head size and entry size from the
-// structure's bytes 0-1): offsets, inside the payload, of each source entry of inputs 0-15.
-std::vector<std::size_t> SOFSourceEntries(std::span<const std::uint8_t> payload, const RecordSpan& sof);
+// structure's bytes 0-1): each source entry of inputs 0-15 with its offset in the payload.
+struct SOFSourceEntry {
+    std::size_t at;
+    int input;
+    int source;
+};
+std::vector<SOFSourceEntry> SOFSourceEntries(std::span<const std::uint8_t> payload, const RecordSpan& sof);
 
 // Card record of a slot: where its channel entries start and how many whole entries it holds;
 // false for an empty slot or a card type without channel entries.
