@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "commserver/commserverproxy.h"
@@ -154,6 +155,9 @@ TEST_F(Loopback, ReadRequestReachesTheDeviceAndItsAnswerComesBack)
     std::int32_t version = 0;
     ASSERT_EQ(proxy_->GetVersion(version), HrOk);
     EXPECT_GE(version, MinimumServerVersion);
+    struct stat st{};
+    ASSERT_EQ(::stat(folder_.toUtf8().constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << "the socket folder is closed to others";
 
     open();
     EXPECT_EQ(send(block(0x1A000001)), ResultOk);
