@@ -78,9 +78,9 @@ TEST_F(DeviceFitting, OptionTwoLeavesTheAssignmentAlone)
 TEST_F(DeviceFitting, UnknownFunctionKeepsTheAssignmentAndWritesNoReport)
 {
     host.folder = testing::TempDir();
+    SetFaders(4, {0xFF, 0, 2, 2, 10, 99});
     const std::vector<std::uint8_t> old(128, 0x55);
     dev.SetData(stDSPAssign, old);
-    SetFaders(4, {0xFF, 0, 2, 2, 10, 99});
     EXPECT_EQ(RunDSPFitting(dev, kFitWriteReport), "");
     EXPECT_EQ(dev.FLimitExceeded, kLimitUnknownFunction);
     EXPECT_EQ(dev.GetData(stDSPAssign), old);
