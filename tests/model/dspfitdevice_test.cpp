@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 #include "kvrdata/byteorder.h"
 #include "model/device.h"
@@ -131,7 +132,9 @@ TEST_F(DeviceFitting, DSPCardsInEverySlot)
 
 TEST_F(DeviceFitting, ReportInTheHostFolder)
 {
-    const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "fitting_report_ok";
+    // Per process: other builds may run this test at the same time.
+    const std::filesystem::path folder =
+        std::filesystem::path(testing::TempDir()) / ("fitting_report_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     host.folder = folder.string() + "/";
     dev.SetName("Main/Studio");
@@ -144,6 +147,7 @@ TEST_F(DeviceFitting, ReportInTheHostFolder)
     EXPECT_EQ(text.str().substr(0, 32), "Device:  Main/Studio\nCreated on ");
     EXPECT_NE(text.str().find("0 Level Detect \n"), std::string::npos);
     EXPECT_TRUE(host.shown.empty());
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(DeviceFitting, ReportFailureIsShownOncePerCommand)
