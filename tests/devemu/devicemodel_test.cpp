@@ -202,6 +202,9 @@ TEST_F(Model, FileFaults)
     EXPECT_NE(kvr::readBE32(a[0].frame.payload(), 0), 0u);
     EXPECT_EQ(a[0].frame.data[10], 9) << "the error text's length";
 
+    a = send(0x99000000, fileHeader('w', 0x7FFFFFFF, "huge"));
+    EXPECT_NE(kvr::readBE32(a[0].frame.payload(), 0), 0u) << "a size past the limit is refused up front";
+
     a = send(0x99000000, fileHeader('w', 3, "x"));
     const std::uint8_t handle = a[0].frame.data[4];
     send(0x98000000, {0, 0, 0, 0, handle, 1, 2, 3});

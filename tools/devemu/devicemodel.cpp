@@ -33,8 +33,11 @@ constexpr std::uint32_t FlashBurnRunning = 0x82010001;
 constexpr std::uint32_t FileNotFound = 0x00000002;
 constexpr std::uint32_t FileBadHandle = 0x00000003;
 constexpr std::uint32_t FileBadCrc = 0x00000004;
+constexpr std::uint32_t FileNoSpace = 0x00000005;
 constexpr std::size_t FileChunk = 250;
-constexpr std::size_t FileMax = 16u * 1024u * 1024u;
+constexpr std::size_t FileMax = 8u * 1024u * 1024u;
+constexpr std::size_t FilesMax = 32;
+constexpr std::size_t TransfersMax = 4;
 constexpr std::size_t ReceivedMax = 200000;
 constexpr std::size_t StreamBlocksMax = 0x7FFF;
 
@@ -368,14 +371,15 @@ void DeviceModel::fileHeader(std::vector<Answer>& out, const DeviceFrame& in)
         answer(out, IdFileHeader, data);
     };
 
-    if (transfers_.size() >= 8)
+    // Memory stays bounded whatever a client announces: few transfers, few and finite files.
+    if (transfers_.size() >= TransfersMax)
         transfers_.erase(transfers_.begin());
     const std::uint8_t handle = nextHandle_++;
     if (nextHandle_ == 0)
         nextHandle_ = 1;
     if (mode == 'w') {
-        if (size > FileMax) {
-            reply(FileNotFound, 0, 0, "Too large");
+        if (size > FileMax || (files_.size() >= FilesMax && !files_.count(name))) {
+            reply(FileNoSpace, 0, 0, "No space");
             return;
         }
         transfers_[handle] = Transfer{'w', name, size, Bytes(size, 0)};

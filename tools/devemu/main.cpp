@@ -255,7 +255,7 @@ bool parseNumber(const std::string& text, std::uint32_t& out)
     return true;
 }
 
-struct DeviceSpec {
+struct DeviceOptions {
     QHostAddress address{QStringLiteral("127.0.0.2")};
     quint16 port = 0;
     DeviceIdentity identity;
@@ -265,9 +265,9 @@ struct DeviceSpec {
     bool serialLine = false;
 };
 
-bool parseDevice(const std::string& spec, DeviceSpec& d, std::string& error)
+bool parseDevice(const std::string& text, DeviceOptions& d, std::string& error)
 {
-    std::stringstream items(spec);
+    std::stringstream items(text);
     std::string item;
     while (std::getline(items, item, ',')) {
         const auto eq = item.find('=');
@@ -352,17 +352,17 @@ int usage(const std::string& why)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    std::vector<DeviceSpec> specs;
+    std::vector<DeviceOptions> devicesWanted;
     std::vector<Target> targets;
     int broadcastMs = 1000;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--device" && i + 1 < argc) {
-            DeviceSpec spec;
+            DeviceOptions options;
             std::string error;
-            if (!parseDevice(argv[++i], spec, error))
+            if (!parseDevice(argv[++i], options, error))
                 return usage(error);
-            specs.push_back(std::move(spec));
+            devicesWanted.push_back(std::move(options));
         } else if (arg == "--udp-target" && i + 1 < argc) {
             const QString text = QString::fromUtf8(argv[++i]);
             const auto colon = text.lastIndexOf(':');
@@ -378,19 +378,19 @@ int main(int argc, char** argv)
             return usage("unknown argument " + arg);
         }
     }
-    if (specs.empty())
-        specs.emplace_back();
+    if (devicesWanted.empty())
+        devicesWanted.emplace_back();
 
     std::vector<std::unique_ptr<EmulatedDevice>> devices;
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        DeviceModel model(specs[i].identity, specs[i].image);
-        model.setKnobs(specs[i].knobs);
-        auto device = std::make_unique<EmulatedDevice>(specs[i].address, specs[i].port, std::move(model), targets);
-        device->setGeneration(specs[i].generation);
+    for (std::size_t i = 0; i < devicesWanted.size(); ++i) {
+        DeviceModel model(devicesWanted[i].identity, devicesWanted[i].image);
+        model.setKnobs(devicesWanted[i].knobs);
+        auto device = std::make_unique<EmulatedDevice>(devicesWanted[i].address, devicesWanted[i].port, std::move(model), targets);
+        device->setGeneration(devicesWanted[i].generation);
         if (!device->listen())
-            return usage("cannot listen on " + specs[i].address.toString().toStdString());
+            return usage("cannot listen on " + devicesWanted[i].address.toString().toStdString());
         std::string pty;
-        if (specs[i].serialLine && (pty = device->openSerialLine()).empty())
+        if (devicesWanted[i].serialLine && (pty = device->openSerialLine()).empty())
             return usage("cannot open a pseudo-terminal");
         std::printf("device %zu tcp=%s:%u udp=%u%s%s\n", i + 1, device->address().toString().toUtf8().constData(),
                     static_cast<unsigned>(device->port()), static_cast<unsigned>(device->udpPort()),
