@@ -42,6 +42,21 @@ QStringList serverArgs(const QString& folder, int devicePort = 2008)
             "--reconnect-ms", "1500", "--broadcast-max-age-ms", "3000", "--device-port", QString::number(devicePort)};
 }
 
+// Polls ReadBlock2 until it answers the wanted result; bounded.
+bool readResultBecomes(ICommServer& server, std::int32_t wanted, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        Bytes b;
+        std::int32_t result = -1;
+        if (server.ReadBlock2(H, b, result) == HrOk && result == wanted)
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
 // A TCP port free on both emulated addresses, so that connections by address find either device
 // at the one device port the server knows.
 int freeDevicePort()
@@ -127,20 +142,7 @@ protected:
         return b;
     }
 
-    // Polls ReadBlock2 until it answers the wanted result; bounded.
-    bool readResultBecomes(std::int32_t wanted, int timeoutMs)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeoutMs) {
-            Bytes b;
-            std::int32_t result = -1;
-            if (proxy_->ReadBlock2(H, b, result) == HrOk && result == wanted)
-                return true;
-            QThread::msleep(50);
-        }
-        return false;
-    }
+    bool readResultBecomes(std::int32_t wanted, int timeoutMs) { return ::readResultBecomes(*proxy_, wanted, timeoutMs); }
 
     QTemporaryDir dir_;
     QString folder_;
@@ -511,6 +513,28 @@ TEST(LoopbackServer, SerialLineToAnEmulatedDeviceFromItsDeviceFile)
         EXPECT_EQ(b[6 + 7], 0x5A) << "the image came from the device file";
         ASSERT_EQ(proxy.CloseConnection(H, result), HrOk);
     }
+}
+
+TEST(LoopbackServer, ASerialLineThatGoesAwayIsRetriedThenLost)
+{
+    QTemporaryDir dir;
+    auto emulator = std::make_unique<Program>(KVR_DEVEMU_PATH, QStringList{"--device", "ip=127.0.0.4,pty"});
+    const auto line = emulator->waitForLine("device 1");
+    ASSERT_TRUE(line);
+    const QString folder = dir.path() + "/run";
+    Program server(KVR_RUREZ_PATH, serverArgs(folder) << "--serial" << "2=" + wordValue(*line, "pty"));
+    ASSERT_TRUE(server.waitForLine("rurez ready"));
+    CommServerProxy proxy(ProxyEndpoint{serverSocketPath(folder.toStdString()), {}, 0});
+    std::int32_t result = -1;
+    ASSERT_EQ(proxy.OpenSerialConnection(H, 2, result), HrOk);
+    ASSERT_EQ(result, ResultOk);
+    EXPECT_EQ(emulator->stopAndCheck().toStdString(), "");
+
+    EXPECT_TRUE(readResultBecomes(proxy, ResultReconnecting, 5000));
+    EXPECT_TRUE(readResultBecomes(proxy, ResultConnectionLost, 5000));
+    ASSERT_EQ(proxy.SendBlock(H, block(0x1A000001), result), HrOk);
+    EXPECT_EQ(result, ResultNoConnection);
+    EXPECT_EQ(server.stopAndCheck().toStdString(), "");
 }
 
 TEST(LoopbackServer, EmulatorRefusesAFileThatIsNoDeviceFile)
