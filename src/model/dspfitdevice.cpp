@@ -218,6 +218,8 @@ DeferredFitting::~DeferredFitting()
         Run(dev_, done.report | done.noAssign, false);
 }
 
+FittingAtEnd::~FittingAtEnd() { dev_.CheckDSPResources(dev_.FFitOptions); }
+
 std::string WriteFittingReport(TDevice& dev) { return Run(dev, kFitWriteReport, true); }
 
 int CountUnknownDSPFunctions(TDevice& dev)

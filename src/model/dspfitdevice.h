@@ -41,6 +41,20 @@ private:
     TDevice& dev_;
 };
 
+// One fitting run with the device's options when an edit ends, however many runs the edit's
+// steps ask for meanwhile.
+class FittingAtEnd {
+public:
+    explicit FittingAtEnd(TDevice& dev) : deferred_(dev), dev_(dev) {}
+    ~FittingAtEnd();
+    FittingAtEnd(const FittingAtEnd&) = delete;
+    FittingAtEnd& operator=(const FittingAtEnd&) = delete;
+
+private:
+    DeferredFitting deferred_;
+    TDevice& dev_;
+};
+
 // Counts the unknown functions of fader chains and fixed processings; sets or clears bit 0x10.
 int CountUnknownDSPFunctions(TDevice& dev);
 

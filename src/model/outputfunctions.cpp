@@ -192,6 +192,7 @@ void AddOutputFunction(TDevice& dev)
     const int count = HeaderByte(dev, dh::OutFktCount);
     if (count >= 255)
         return;
+    FittingAtEnd fitting(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stOutFkt);
     const auto records = WalkOutputFunctions(payload);
     std::vector<std::uint8_t> record(kOutFktHead + kCondSize, 0);
@@ -237,7 +238,7 @@ void DeleteOutputFunction(TDevice& dev, int index)
 {
     if (dev.IsDummy() || index < 0)
         return;
-    DeferredFitting deferred(dev);
+    FittingAtEnd fitting(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stOutFkt);
     const auto records = WalkOutputFunctions(payload);
     if (static_cast<std::size_t>(index) >= records.size())
@@ -247,7 +248,6 @@ void DeleteOutputFunction(TDevice& dev, int index)
     if (!dev.SetData(stOutFkt, payload))
         return;
     dev.FAudioSourcesChanged = true;
-    // The header write reruns the fitting; references do not change resources.
     SetHeaderCount(dev, dh::OutFktCount, HeaderByte(dev, dh::OutFktCount) - 1);
     CallAdaptAudioSources(dev, kOutFktSourceBase + index, 0);
 }
@@ -295,6 +295,7 @@ int AddFixedProcessing(TDevice& dev)
     const int count = HeaderByte(dev, dh::FixedProcCount);
     if (count >= 255)
         return count;
+    FittingAtEnd fitting(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stProc);
     std::vector<std::uint8_t> record(kProcHead, 0);
     WriteFixedText(record, 0, 10, "Proc " + std::to_string(count + 1), 10);
@@ -347,7 +348,7 @@ void DeleteFixedProcessing(TDevice& dev, int index)
 {
     if (dev.IsDummy() || index < 0)
         return;
-    DeferredFitting deferred(dev);
+    FittingAtEnd fitting(dev);
     const int count = HeaderByte(dev, dh::FixedProcCount);
     std::vector<std::uint8_t> payload = dev.GetData(stProc);
     const auto records = WalkFixedProcessings(payload, count);

@@ -111,6 +111,7 @@ void AddProgramBus(TDevice& dev)
     const int programs = HeaderByte(dev, dh::ProgramBusCount);
     if (dev.IsDummy() || programs >= kMaxProgramBuses)
         return;
+    FittingAtEnd fitting(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stBus);
     // Behind the last program bus, before the first AUX bus.
     const std::size_t at = std::min(kBusRecordSize * programs, kBusRecordSize * WholeRecords(payload.size(), kBusRecordSize));
@@ -126,6 +127,7 @@ void AddAuxBus(TDevice& dev)
     const int aux = HeaderByte(dev, dh::AuxBusCount);
     if (dev.IsDummy() || aux >= 255)
         return;
+    FittingAtEnd fitting(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stBus);
     const std::size_t at = kBusRecordSize * WholeRecords(payload.size(), kBusRecordSize);
     InsertBytes(payload, at, PackNew(NewBusRecord("AUX Bus " + std::to_string(aux + 1), 0)));
@@ -170,7 +172,7 @@ void DeleteProgramBus(TDevice& dev, int bus)
     const int programs = HeaderByte(dev, dh::ProgramBusCount);
     if (dev.IsDummy() || bus < 0 || bus >= programs)
         return;
-    DeferredFitting deferred(dev);
+    FittingAtEnd fitting(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stBus);
     if (payload.size() < kBusRecordSize * (static_cast<std::size_t>(bus) + 1))
         return;
@@ -201,7 +203,7 @@ void DeleteAuxBus(TDevice& dev, int aux)
     const int auxCount = HeaderByte(dev, dh::AuxBusCount);
     if (dev.IsDummy() || aux < 0 || aux >= auxCount)
         return;
-    DeferredFitting deferred(dev);
+    FittingAtEnd fitting(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stBus);
     const std::size_t index = static_cast<std::size_t>(programs + aux);
     if (payload.size() < kBusRecordSize * (index + 1))
@@ -223,6 +225,7 @@ int AddCleanFeed(TDevice& dev, int faderChannel)
         Host().ShowMessage("Too many Clean Feed channels!", "");
         return 0;
     }
+    FittingAtEnd fitting(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stCleanFeed);
     CutToWholeRecords(payload, kBusRecordSize);
     const TBusRecord record = NewBusRecord("CF " + GetFaderChannelName(dev, faderChannel), faderChannel);
@@ -230,7 +233,6 @@ int AddCleanFeed(TDevice& dev, int faderChannel)
     if (!dev.SetData(stCleanFeed, payload))
         return 0;
     dev.FAudioSourcesChanged = true;
-    // The header write reruns the fitting.
     SetHeaderCount(dev, dh::CleanFeedCount, static_cast<int>(payload.size() / kBusRecordSize));
     return 1;
 }
@@ -268,9 +270,8 @@ void DeleteCleanFeedOfChannel(TDevice& dev, int faderChannel)
 {
     if (dev.IsDummy() || faderChannel < 0)
         return;
-    DeferredFitting deferred(dev);
+    FittingAtEnd fitting(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stCleanFeed);
-    bool removed = false;
     for (std::size_t c = 0; c < WholeRecords(payload.size(), kBusRecordSize); ++c) {
         if (payload[kBusRecordSize * c + 19] != faderChannel)
             continue;
@@ -278,7 +279,6 @@ void DeleteCleanFeedOfChannel(TDevice& dev, int faderChannel)
         CutToWholeRecords(payload, kBusRecordSize);
         if (!dev.SetData(stCleanFeed, payload))
             break;
-        removed = true;
         SetHeaderCount(dev, dh::CleanFeedCount, static_cast<int>(payload.size() / kBusRecordSize));
         const int i = static_cast<int>(c);
         CallAdaptAudioSources(dev, kCleanFeedSourceBase + 2 * i, 0);
@@ -288,9 +288,6 @@ void DeleteCleanFeedOfChannel(TDevice& dev, int faderChannel)
         AdaptLogics(dev, kCFOutputSelectLogicBase + i, 0, amDelete);
         break;
     }
-    // The count's header write has rerun the fitting already.
-    if (!removed)
-        dev.CheckDSPResources(dev.FFitOptions);
 }
 
 void FixCleanFeed(TDevice& dev)

@@ -316,7 +316,7 @@ int DeleteSOF(TDevice& dev, int index)
 {
     if (dev.IsDummy() || index < 0)
         return 0;
-    DeferredFitting deferred(dev);
+    FittingAtEnd fitting(dev);
     std::vector<std::uint8_t> payload = dev.GetData(stSOF);
     const auto sofs = WalkSOFs(payload);
     if (static_cast<std::size_t>(index) >= sofs.size())
@@ -327,7 +327,6 @@ int DeleteSOF(TDevice& dev, int index)
     // Stored first, so that the adaptation sees the list without the SOF.
     CallAdaptAudioSources(dev, kSOFSourceBase + index, 0);
     dev.FAudioSourcesChanged = true;
-    dev.CheckDSPResources(dev.FFitOptions);
     return 1;
 }
 
