@@ -159,6 +159,59 @@ TEST_F(GlobalResources, DeleteResourceReleasesChannelsAndSubscriberLogics)
     EXPECT_EQ(DeleteGlobalResource(project, r.ID), 0);
 }
 
+// A module of type 10 with global-resource keys naming the given resources.
+Bytes ResourceKeys(std::vector<std::uint8_t> resources)
+{
+    Bytes module(6, 0);
+    writeLE16(module, 0, 10);
+    module[5] = static_cast<std::uint8_t>(resources.size());
+    for (const std::uint8_t r : resources) {
+        Bytes key(42, 0);
+        key[1] = 1;
+        key[31] = 14;
+        key[32] = r;
+        module.insert(module.end(), key.begin(), key.end());
+    }
+    return module;
+}
+
+TEST_F(GlobalResources, DeleteResourceClearsItsKeys)
+{
+    TGlobalResource r;
+    AddGlobalResource(project, r);
+    AddGlobalResource(project, r); // IDs 1 and 2
+    Dev(2).SetSetupData(105, ResourceKeys({1, 2, 1}));
+    DeleteGlobalResource(project, 1);
+    const Bytes module = Dev(2).GetSetupData(105);
+    EXPECT_EQ(module[6 + 32], 0);
+    EXPECT_EQ(module[6 + 42 + 32], 2);
+    EXPECT_EQ(module[6 + 84 + 32], 0);
+}
+
+TEST_F(GlobalResources, ClearRefsOfAReplacedImage)
+{
+    TGlobalResource r;
+    AddGlobalResource(project, r);
+    AddGlobalResourceSubscriber(project, r.ID, 1);
+    AddFaderChannel(Dev(1));
+    TFaderChannel channel;
+    GetFaderChannel(Dev(1), 1, channel);
+    channel.GlobalResource = 7;
+    SetFaderChannel(Dev(1), 1, channel);
+    Dev(1).SetSetupData(100, ResourceKeys({7, 0, 3}));
+    Dev(2).SetSetupData(100, ResourceKeys({7}));
+    adapt.calls.clear();
+    ClearGlobalResourceRefs(project, 1);
+    GetFaderChannel(Dev(1), 1, channel);
+    EXPECT_EQ(channel.GlobalResource, 0);
+    const Bytes module = Dev(1).GetSetupData(100);
+    EXPECT_EQ(module[6 + 32], 0);
+    EXPECT_EQ(module[6 + 84 + 32], 0);
+    EXPECT_EQ(adapt.calls, std::vector<std::string>{"logic 1836 0 1"});
+    // Other devices keep theirs.
+    EXPECT_EQ(Dev(2).GetSetupData(100)[6 + 32], 7);
+}
+
 TEST_F(GlobalResources, LargerLayoutIsRewritten)
 {
     // Head 32 and entries 8: one resource with one subscriber.

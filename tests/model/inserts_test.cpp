@@ -271,6 +271,38 @@ TEST(PoolAcrossDevices, LinkDeleteRemovesThePoolLineOfItsTargetPort)
     EXPECT_EQ(out.Lines[1].LocalInput, 0x0302);
 }
 
+TEST(PoolAcrossDevices, MADILinkDeleteRemovesTheLinesOfEveryChannelOfTheDSPCard)
+{
+    test::RecordingHost host;
+    TProject project;
+    project.AddDevice();
+    project.AddDevice();
+    TDevice& target = *project.Device(1);
+    // DSP card in slot 19: count 2 in the low 9 bits of the little-endian word, flags above.
+    Bytes card = {0x03, 0x50, 0x02, 0xFE, 0, 2, 0, 0};
+    for (const std::uint16_t id : {0x1401, 0x1402}) {
+        Bytes entry(24, 0);
+        writeBE16(entry, 16, id);
+        card.insert(card.end(), entry.begin(), entry.end());
+    }
+    target.SetSetupData(19, card);
+    TGlobalPoolRecord pool = Pool(project.Device(0)->GetDeviceID(), 3);
+    pool.Lines[0].LocalInput = 0x1402;
+    pool.Lines[2].LocalInput = 0x1401;
+    SetGlobalPoolLines(target, pool);
+    TDeviceLink link;
+    link.TDev = 1;
+    link.TSlot = 19;
+    link.Type = 2;
+    ASSERT_GE(AddDeviceLink(project, link), 0);
+    GetDeviceLink(project, 0, link);
+    DeleteDeviceLink(project, link.ID);
+    TGlobalPoolRecord out;
+    ASSERT_EQ(GetGlobalPoolLines(target, out), 1);
+    EXPECT_EQ(out.Count, 1);
+    EXPECT_EQ(out.Lines[0].LocalInput, 0x0301);
+}
+
 TEST(PoolAcrossDevices, ReplacedCardReleasesReferencesAndPoolFedChannels)
 {
     test::RecordingHost host;
