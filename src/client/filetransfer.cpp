@@ -94,7 +94,9 @@ int FileTransfer::ReadFile(Kvrdata_ns::TStream& Stream, const std::string& Remot
     if (!Client.ReadBlockFiltered(End, 0xFFFFFFFF, 0, HandleMask, DefaultWait))
         return Fail(msgFileEndNotReached);
 
-    // The checksum covers the bytes received; the stream may have held more before.
+    // Bytes the stream held before beyond the file are no part of it.
+    if (Stream.GetSize() > Pos)
+        Stream.SetSize(Pos);
     std::uint32_t CRC = 0;
     if (Pos > 0) {
         Stream.SetPosition(0);

@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "client/configtransfer.h"
+#include "kvrdata/blockstream.h"
 #include "kvrdata/byteorder.h"
+#include "kvrdata/udpmsgv6.h"
 #include "transferfixture.h"
 
 namespace {
@@ -394,6 +396,29 @@ TEST_F(TransferTest, ConfigTimeFromBroadcasts)
     Server->setBroadcasts(Collection);
     EXPECT_EQ(ConfigTransfer(Client).GetConfigTimeUDP(0x41424344, 2), 222u);
     EXPECT_EQ(ConfigTransfer(Client).GetConfigTimeUDP(0x41424344, 3), 0u);
+
+    // Newer-generation device records: the device ID is compared as one byte.
+    Kvrdata_ns::TUDPMsgsV6 Msgs;
+    for (unsigned DID : {2u, 3u}) {
+        Kvrdata_ns::TBCDevice Device;
+        Device.DID = static_cast<std::uint8_t>(DID);
+        Device.PID = 0x41424344;
+        Device.TS = 1000 + DID;
+        clienttest::Bytes Datagram(4);
+        kvr::writeBE32(Datagram, 0, Kvrdata_ns::V6TypeDevice);
+        clienttest::Bytes Record;
+        Device.ToVariant(Record);
+        Datagram.insert(Datagram.end(), Record.begin(), Record.end());
+        auto* M = static_cast<Kvrdata_ns::TUDPMsgV6*>(Msgs.CreateElement());
+        Msgs.Insert(M);
+        M->GetData()->GetStream()->Write(Datagram.data(), static_cast<int>(Datagram.size()));
+    }
+    clienttest::Bytes V6;
+    Msgs.ToVariant(V6);
+    Server->setBroadcastsV6(V6);
+    EXPECT_EQ(ConfigTransfer(Client).GetConfigTimeUDP(0x41424344, 2), 222u) << "the older generation first";
+    EXPECT_EQ(ConfigTransfer(Client).GetConfigTimeUDP(0x41424344, 0x103), 1003u);
+    EXPECT_EQ(ConfigTransfer(Client).GetConfigTimeUDP(0x41424345, 3), 0u);
 }
 
 } // namespace

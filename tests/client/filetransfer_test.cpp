@@ -279,7 +279,8 @@ TEST_F(ReadFileTest, ReadsInFileOrderAndAnswersTheEnd)
         A.push_back(Short);
         A.push_back(FileDataBlock(static_cast<std::uint32_t>(At), 4, std::vector<std::uint8_t>(10, 0xEE)));
     };
-    TMemoryStream S;
+    // The stream held a longer file before: what remains of it beyond the new one goes.
+    TMemoryStream S(std::vector<std::uint8_t>(1000, 0xCC));
     FileTransfer F(Client);
     EXPECT_EQ(F.ReadFile(S, "log/today.txt"), 0);
     EXPECT_EQ(S.Bytes(), File);
