@@ -77,8 +77,7 @@ struct Deferral {
     const TDevice* dev = nullptr;
     int depth = 0;
     bool pending = false;
-    int report = 0;                 // bit 0 asked by any run
-    int noAssign = kFitNoDSPAssign; // bit 1 asked by every run
+    int options = 0; // of the last run asked for
 };
 std::vector<Deferral> deferrals;
 
@@ -96,8 +95,7 @@ std::string Run(TDevice& dev, int options, bool explicitReport)
         return {};
     if (Deferral* d = DeferralOf(dev); d != nullptr && !explicitReport) {
         d->pending = true;
-        d->report |= options & kFitWriteReport;
-        d->noAssign &= options & kFitNoDSPAssign;
+        d->options = options;
         return {};
     }
     const FittingInput in = GatherFittingInput(dev);
@@ -215,7 +213,7 @@ DeferredFitting::~DeferredFitting()
     const Deferral done = *d;
     std::erase_if(deferrals, [this](const Deferral& x) { return x.dev == &dev_; });
     if (done.pending)
-        Run(dev_, done.report | done.noAssign, false);
+        Run(dev_, done.options, false);
 }
 
 FittingAtEnd::~FittingAtEnd() { dev_.CheckDSPResources(dev_.FFitOptions); }

@@ -28,8 +28,8 @@ std::string RunDSPFitting(TDevice& dev, int options);
 std::string WriteFittingReport(TDevice& dev);
 
 // Defers the fitting of a device to the end of a compound edit: the runs asked for meanwhile
-// become one run when the outermost scope ends (report if any asked for it, structure 18 unless
-// all left it alone). The result equals that of the last run, which sees the final image.
+// become one run, with the options of the last of them, when the outermost scope ends. Its
+// result equals that of the last run, which would have seen the same final image.
 class DeferredFitting {
 public:
     explicit DeferredFitting(TDevice& dev);
