@@ -212,9 +212,9 @@ TEST_F(TransferEndToEnd, FlashBurnReportedInTime)
 
 TEST_F(TransferEndToEnd, FlashBurnNotReportedInTime)
 {
-    // Answers: 1 the header, 2 "burning", 3 the final result, which comes 5 s late; a 600-byte
+    // Answers: 1 the header, 2 "burning", 3 the final result, which comes 20 s late; a 600-byte
     // file gets 3 s.
-    Begin("flash-burn,late=3:5000");
+    Begin("flash-burn,late=3:20000");
     TMemoryStream S(std::vector<std::uint8_t>(600, 0x42));
     FileTransfer F(*Client);
     const auto Start = std::chrono::steady_clock::now();
@@ -222,7 +222,7 @@ TEST_F(TransferEndToEnd, FlashBurnNotReportedInTime)
     EXPECT_EQ(F.GetErrorMsg(), InfoFormatter->GetMessageText(0xA101000F));
     const auto Took = std::chrono::steady_clock::now() - Start;
     EXPECT_GE(Took, std::chrono::milliseconds(2800));
-    EXPECT_LT(Took, std::chrono::milliseconds(5000));
+    EXPECT_LT(Took, std::chrono::milliseconds(15000));
 }
 
 TEST_F(TransferEndToEnd, LateDuplicateAnswersDoNotConfirmTheNextBlock)
