@@ -523,13 +523,18 @@ TEST(LoopbackServer, ASerialLineThatGoesAwayIsRetriedThenLost)
     auto emulator = std::make_unique<Program>(KVR_DEVEMU_PATH, QStringList{"--device", "ip=127.0.0.4,pty"});
     const auto line = emulator->waitForLine("device 1");
     ASSERT_TRUE(line);
+    // The server knows the line by a name of its own: a pseudo-terminal's number is soon taken
+    // by the next one (another test's), which the retries must not find.
+    const QString name = dir.path() + "/ttyEMU";
+    ASSERT_TRUE(QFile::link(wordValue(*line, "pty"), name));
     const QString folder = dir.path() + "/run";
-    Program server(KVR_RUREZ_PATH, serverArgs(folder) << "--serial" << "2=" + wordValue(*line, "pty"));
+    Program server(KVR_RUREZ_PATH, serverArgs(folder) << "--serial" << "2=" + name);
     ASSERT_TRUE(server.waitForLine("rurez ready"));
     CommServerProxy proxy(ProxyEndpoint{serverSocketPath(folder.toStdString()), {}, 0});
     std::int32_t result = -1;
     ASSERT_EQ(proxy.OpenSerialConnection(H, 2, result), HrOk);
     ASSERT_EQ(result, ResultOk);
+    ASSERT_TRUE(QFile::remove(name));
     EXPECT_EQ(emulator->stopAndCheck().toStdString(), "");
 
     EXPECT_TRUE(readResultBecomes(proxy, ResultReconnecting, 5000));
