@@ -594,6 +594,47 @@ TEST(LoopbackServer, PeersOfAnotherUserAreRefused)
     EXPECT_LT(clock.elapsed(), 3000);
 }
 
+TEST(LoopbackServer, ARealForeignUserIsRefused)
+{
+    // Only root can act as another user here; the socket is opened up so that the peer check,
+    // not the folder's mode, has to do the refusing.
+    if (::geteuid() != 0 || !QFileInfo("/usr/sbin/runuser").isExecutable() || !QFileInfo("/usr/bin/python3").isExecutable())
+        GTEST_SKIP() << "needs root, runuser and python3";
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/run";
+    Program server(KVR_RUREZ_PATH, serverArgs(folder));
+    ASSERT_TRUE(server.waitForLine("rurez ready"));
+    const QString socket = QString::fromStdString(serverSocketPath(folder.toStdString()));
+    ASSERT_EQ(::chmod(dir.path().toUtf8().constData(), 0711), 0);
+    ASSERT_EQ(::chmod(folder.toUtf8().constData(), 0711), 0);
+    ASSERT_EQ(::chmod(socket.toUtf8().constData(), 0777), 0);
+
+    const char* script =
+        "import socket,sys\n"
+        "s=socket.socket(socket.AF_UNIX)\n"
+        "s.settimeout(3)\n"
+        "try:\n"
+        "    s.connect(sys.argv[1])\n"
+        "except OSError:\n"
+        "    print('unreachable')\n"
+        "    sys.exit(0)\n"
+        "try:\n"
+        "    s.sendall(bytes([75,67,1,3,0,0,0,1,0,0,0,0]))\n"
+        "    d=s.recv(100)\n"
+        "    print('answered' if d else 'refused')\n"
+        "except socket.timeout:\n"
+        "    print('silent')\n"
+        "except OSError:\n"
+        "    print('refused')\n";
+    for (const char* user : {"nobody", "root"}) {
+        Program peer("/usr/sbin/runuser", {"-u", user, "--", "/usr/bin/python3", "-c", script, socket});
+        const auto line = peer.waitForLine("", 8000);
+        ASSERT_TRUE(line) << user << ": " << peer.errors().toStdString();
+        EXPECT_EQ(line->toStdString(), std::string(user) == "nobody" ? "refused" : "answered") << user;
+    }
+    EXPECT_EQ(server.stopAndCheck().toStdString(), "");
+}
+
 TEST(LoopbackServer, RegserverRecordsPathAndVersion)
 {
     QTemporaryDir dir;
