@@ -198,8 +198,10 @@ bool AdaptFaderChannelLogics(std::vector<std::uint8_t>& payload, const LogicAdap
     bool changed = false;
     for (std::size_t at = 0; at + kFaderSize <= payload.size(); at += kFaderSize) {
         const int number = payload[at + 20];
-        for (const auto& [offset, place] : fields)
-            changed |= EditWord(payload, at + offset, [&](std::uint16_t r) { return rule.Apply(r, place, number); });
+        for (const auto& field : fields) {
+            const char* place = field.second;
+            changed |= EditWord(payload, at + field.first, [&](std::uint16_t r) { return rule.Apply(r, place, number); });
+        }
     }
     return changed;
 }
