@@ -4,7 +4,7 @@
 // repair chain and the fitting. Also one whole-image load and one reference adaptation.
 #include "kvrdata/byteorder.h"
 #include "model/adaptation.h"
-#include "model/modelhost.h"
+#include "model/quiethost.h"
 #include "model/project.h"
 #include "model/recordhooks.h"
 
@@ -21,19 +21,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using namespace kvr::model;
 
-class QuietHost final : public ModelHost {
-public:
-    void ShowErrorBox(const std::string&) override {}
-    void ShowMessage(const std::string&, const std::string&) override {}
-    void ShowWarning(const std::string&) override {}
-    void SetProgress(int) override {}
-    std::uint32_t CurrentTime() override { return 1700000000; }
-    std::string UserName() override { return "bench"; }
-    std::string ReportFolder() override { return {}; }
-    void SetTreeNodeText(void*, const std::string&) override {}
-};
-
-QuietHost host;
+QuietModelHost host;
 
 void Word(Bytes& b, std::uint16_t v)
 {

@@ -7,7 +7,7 @@
 #include "kvrdata/byteorder.h"
 #include "model/adaptation.h"
 #include "model/device.h"
-#include "model/modelhost.h"
+#include "model/quiethost.h"
 #include "model/project.h"
 #include "model/recordhooks.h"
 #include "model/repairchain.h"
@@ -25,18 +25,6 @@
 using namespace kvr::model;
 
 namespace {
-
-class SilentHost final : public ModelHost {
-public:
-    void ShowErrorBox(const std::string&) override {}
-    void ShowMessage(const std::string&, const std::string&) override {}
-    void ShowWarning(const std::string&) override {}
-    void SetProgress(int) override {}
-    std::uint32_t CurrentTime() override { return 1700000000; }
-    std::string UserName() override { return "fuzz"; }
-    std::string ReportFolder() override { return {}; }
-    void SetTreeNodeText(void*, const std::string&) override {}
-};
 
 void check(bool condition)
 {
@@ -102,7 +90,7 @@ std::vector<std::uint8_t> BuildImage(std::span<const std::uint8_t> in)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static SilentHost host;
+    static QuietModelHost host;
     SetModelHost(&host);
     InstallAdaptation();
     if (size == 0 || size > 64000)
