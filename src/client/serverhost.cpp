@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include "commserver/commserverproxy.h"
-#include "commserver/server/serverregistration.h"
+#include "commserver/serverregistration.h"
 #include "diagnostics/platform.h"
 
 namespace kvr::client {

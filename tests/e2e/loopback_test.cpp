@@ -20,7 +20,7 @@
 
 #include "commserver/commserverproxy.h"
 #include "commserver/deviceframe.h"
-#include "commserver/server/serverregistration.h"
+#include "commserver/serverregistration.h"
 #include "kvr/version.h"
 #include "kvrdata/byteorder.h"
 #include "kvrdata/deviceaddr.h"

@@ -29,7 +29,7 @@
 #include "commserver/quitonsignal.h"
 #include "commserver/server/commservercore.h"
 #include "commserver/server/rpcserver.h"
-#include "commserver/server/serverregistration.h"
+#include "commserver/serverregistration.h"
 #include "kvr/version.h"
 
 namespace {

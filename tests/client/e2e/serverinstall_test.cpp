@@ -17,7 +17,7 @@
 #include "client/kvrcommunicationclient.h"
 #include "client/serverhost.h"
 #include "commserver/commserverproxy.h"
-#include "commserver/server/serverregistration.h"
+#include "commserver/serverregistration.h"
 #include "diagnostics/kvrinfoformat.h"
 
 namespace {

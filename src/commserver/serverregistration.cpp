@@ -1,4 +1,4 @@
-#include "commserver/server/serverregistration.h"
+#include "commserver/serverregistration.h"
 
 #include <QDir>
 #include <QFileInfo>
