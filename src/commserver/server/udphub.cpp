@@ -6,13 +6,15 @@
 #include <algorithm>
 
 #include "kvrdata/byteorder.h"
+#include "kvrdata/kvrstruct.h"
 
 namespace kvr::commserver {
 
 namespace {
+// The record is the client's TUDPMsg image.
 constexpr std::size_t RecordAddressAt = 0;
-constexpr std::size_t RecordPayloadAt = 8;
-constexpr std::size_t RecordLengthAt = 172;
+constexpr std::size_t RecordPayloadAt = Kvrdata_ns::UDPPayloadOffset;
+constexpr std::size_t RecordLengthAt = Kvrdata_ns::UDPLengthOffset;
 
 void swap32(std::span<std::uint8_t> p, std::size_t at)
 {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "commserver/server/serverconfig.h"
+#include "kvrdata/kvrstruct.h"
 
 class QUdpSocket;
 
@@ -38,8 +39,8 @@ struct OutgoingUdp {
 };
 std::optional<OutgoingUdp> outgoingFromOlderRecord(std::span<const std::uint8_t> record);
 
-inline constexpr std::uint32_t StatusMagic = 0x06061999;
-inline constexpr std::size_t OlderUdpRecordSize = 177;
-inline constexpr std::size_t OlderUdpPayloadMax = 164;
+inline constexpr std::uint32_t StatusMagic = Kvrdata_ns::UDPMagicDeviceStatus;
+inline constexpr std::size_t OlderUdpRecordSize = Kvrdata_ns::UDPMsgSize;
+inline constexpr std::size_t OlderUdpPayloadMax = Kvrdata_ns::UDPPayloadSize;
 
 } // namespace kvr::commserver
