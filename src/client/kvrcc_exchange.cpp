@@ -242,20 +242,16 @@ bool TKVRCommunicationClient::RequestBlockFiltered(KVRCANBlock& Request, KVRCANB
     return Matched;
 }
 
-bool TKVRCommunicationClient::SendUDPBlock(TUDPMsg& Msg)
+bool TKVRCommunicationClient::SendUDPVariant(const std::vector<std::uint8_t>& V, bool NewerGeneration)
 {
-    if (!ServerUsable())
-        return false;
-    std::vector<std::uint8_t> V;
-    if (!UDPMsgToVariant(Msg, V))
-        return false;
     const std::int64_t Wait = static_cast<std::int64_t>(LastSendTime + TicksSend) - static_cast<std::int64_t>(Now());
     if (Wait > 0) {
         ProcessMessages();
         Services.Sleep(static_cast<unsigned>(Wait));
     }
     std::int32_t Result = -1;
-    const HResult Hr = Server->SendUDPBlock(ClientHandle, V, Result);
+    const HResult Hr = NewerGeneration ? Server->SendUDPBlockV6(ClientHandle, V, Result)
+                                       : Server->SendUDPBlock(ClientHandle, V, Result);
     const bool Ok = Succeeded(Hr, Result);
     if (!Ok) {
         ProcessMessages();
@@ -265,6 +261,14 @@ bool TKVRCommunicationClient::SendUDPBlock(TUDPMsg& Msg)
     return Ok;
 }
 
+bool TKVRCommunicationClient::SendUDPBlock(TUDPMsg& Msg)
+{
+    if (!ServerUsable())
+        return false;
+    std::vector<std::uint8_t> V;
+    return UDPMsgToVariant(Msg, V) && SendUDPVariant(V, false);
+}
+
 bool TKVRCommunicationClient::SendUDPBlockV6(TUDPMsgV6* Msg)
 {
     if (!Msg)
@@ -272,22 +276,7 @@ bool TKVRCommunicationClient::SendUDPBlockV6(TUDPMsgV6* Msg)
     if (!ServerUsable())
         return false;
     std::vector<std::uint8_t> V;
-    if (!Msg->ToVariant(V))
-        return false;
-    const std::int64_t Wait = static_cast<std::int64_t>(LastSendTime + TicksSend) - static_cast<std::int64_t>(Now());
-    if (Wait > 0) {
-        ProcessMessages();
-        Services.Sleep(static_cast<unsigned>(Wait));
-    }
-    std::int32_t Result = -1;
-    const HResult Hr = Server->SendUDPBlockV6(ClientHandle, V, Result);
-    const bool Ok = Succeeded(Hr, Result);
-    if (!Ok) {
-        ProcessMessages();
-        Services.Sleep(TicksSendFailed);
-    }
-    LastSendTime = Now();
-    return Ok;
+    return Msg->ToVariant(V) && SendUDPVariant(V, true);
 }
 
 bool TKVRCommunicationClient::ReadUDPBlock(TUDPMsg& Msg)

@@ -229,6 +229,8 @@ private:
     std::uint32_t GetTickCount() const { return static_cast<std::uint32_t>(Services.Now()); }
     void ProcessMessages() { Services.ProcessMessages(); }
     bool ServerUsable() const { return FStatus != dcsServerInitFailed && Server != nullptr; }
+    // One paced UDP send of either generation, with the pause after a failure.
+    bool SendUDPVariant(const std::vector<std::uint8_t>& V, bool NewerGeneration);
     static bool Succeeded(kvr::commserver::HResult Hr, std::int32_t Result) { return Hr == 0 && Result == 0; }
     kvr::commserver::HResult CreateServerObject();
     bool ServerAttempt(const std::string& Path, const char* LineFormat);
