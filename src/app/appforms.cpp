@@ -3,6 +3,7 @@
 #include "app/aboutform.h"
 #include "app/cfglockform.h"
 #include "app/devselform.h"
+#include "app/importwin.h"
 #include "app/mainform.h"
 #include "app/optionform.h"
 #include "app/plainforms.h"
@@ -13,7 +14,7 @@ namespace kvr::app {
 TCX4AppForm* CX4AppForm = nullptr;
 TDevSelForm* DevSelForm = nullptr;
 TPlainForm* GLProtoForm = nullptr;
-TPlainForm* ImportWin = nullptr;
+TImportWin* ImportWin = nullptr;
 TPlainForm* LinkSelectForm = nullptr;
 TCFGLockForm* CFGLockForm = nullptr;
 TOptionForm* OptionForm = nullptr;
@@ -44,7 +45,7 @@ TCX4AppForm* CreateApplicationForms()
     QWidget* owner = CX4AppForm;
     DevSelForm = Created(new TDevSelForm(owner));
     GLProtoForm = Created(MakePlainForm(GLProtoFormSpec, owner));
-    ImportWin = Created(MakePlainForm(ImportWinSpec, owner));
+    ImportWin = Created(new TImportWin(owner));
     LinkSelectForm = Created(MakePlainForm(LinkSelectFormSpec, owner));
     CFGLockForm = Created(new TCFGLockForm(owner));
     OptionForm = Created(new TOptionForm(owner));
@@ -63,7 +64,8 @@ void DestroyApplicationForms()
     delete CX4AppForm;
     CX4AppForm = nullptr;
     DevSelForm = nullptr;
-    GLProtoForm = ImportWin = LinkSelectForm = PrintForm = AudioResWin = DevParaForm = ResWindow = MtnForm = nullptr;
+    ImportWin = nullptr;
+    GLProtoForm = LinkSelectForm = PrintForm = AudioResWin = DevParaForm = ResWindow = MtnForm = nullptr;
     WatchForm = nullptr;
     CFGLockForm = nullptr;
     OptionForm = nullptr;

@@ -15,11 +15,12 @@ class TOptionForm;
 class TProcessForm;
 class TAboutForm;
 class TPlainForm;
+class TImportWin;
 
 extern TCX4AppForm* CX4AppForm;
 extern TDevSelForm* DevSelForm;
 extern TPlainForm* GLProtoForm;
-extern TPlainForm* ImportWin;
+extern TImportWin* ImportWin;
 extern TPlainForm* LinkSelectForm;
 extern TCFGLockForm* CFGLockForm;
 extern TOptionForm* OptionForm;

@@ -1,6 +1,8 @@
 #include "app/mainform.h"
 
 #include <QAction>
+
+#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -12,6 +14,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -29,6 +32,7 @@
 #include "app/optionform.h"
 #include "app/plainforms.h"
 #include "app/processform.h"
+#include "app/importwin.h"
 #include "app/recent.h"
 #include "app/startup.h"
 #include "model/modelhost.h"
@@ -40,9 +44,6 @@
 namespace kvr::app {
 
 namespace {
-
-// The recent-file key as the main window has always written it; keys compare without case.
-constexpr const char* RecentKey = "Software\\KVR\\Kx7300\\Definition";
 
 constexpr const char* PagePanelNames[] = {
     "SlotPanel",  "AudioPanel",  "LogicPanel",       "SOFPanel",         "ConsolePanel",     "ProjectPanel",      "DevicePanel",
@@ -98,6 +99,9 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     resize(952, 676);
     setMinimumSize(635, 537);
     FProjectFactory = [] { return NewProject(); };
+    FFileCommands = std::make_unique<ProjectFileCommands>(
+        ProjectFields{FProject, FProjectFileName, FCurDevice, FPrefs, FAutoSaveSeconds}, *this,
+        [this] { return FProjectFactory(); });
 
     BuildMenus();
     BuildToolBar();
@@ -130,6 +134,11 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     Timer1 = timer("Timer1", 50);
     COMTimer = timer("COMTimer", 30);
     connect(Timer2, &QTimer::timeout, this, &TCX4AppForm::Timer2Timer);
+    TreeChangeDelay = timer("TreeChangeDelay", 50);
+    TreeChangeDelay->setSingleShot(true);
+    connect(TreeChangeDelay, &QTimer::timeout, this, &TCX4AppForm::ProjectTreeChange);
+    // A further change within the delay restarts it: only the last selection is handled.
+    connect(ProjectTree, &QTreeWidget::currentItemChanged, TreeChangeDelay, qOverload<>(&QTimer::start));
 
     KVRLog.FSetFileName("CX4Debug-");
     FormCreate();
@@ -187,6 +196,33 @@ void TCX4AppForm::BuildMenus()
     bind("Fittingreport1", &TCX4AppForm::Fittingreport1Click);
     bind("Info1", &TCX4AppForm::Info1Click);
     bind("Configuration2", &TCX4AppForm::Configuration2Click);
+    bind("ImportSlotConfig1", &TCX4AppForm::ImportSlotConfig1Click);
+
+    const auto command = [this](QAction* action, void (ProjectFileCommands::*handler)()) {
+        connect(action, &QAction::triggered, this, [this, handler] { (FFileCommands.get()->*handler)(); });
+    };
+    command(Action("New2"), &ProjectFileCommands::New2Click);
+    command(Action("New1"), &ProjectFileCommands::New1Click);
+    command(Action("Save1"), &ProjectFileCommands::Save1Click);
+    command(Action("SaveAs1"), &ProjectFileCommands::SaveAs1Click);
+    command(Action("Savecopyas1"), &ProjectFileCommands::Savecopyas1Click);
+    command(Action("LoadexistingDevice1"), &ProjectFileCommands::LoadexistingDevice1Click);
+    command(Action("ExtractMPJ1"), &ProjectFileCommands::ExtractMPJ1Click);
+
+    // The tree's context menus.
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    QAction* add = PopupMenu1->addAction("Add Device");
+    add->setObjectName("AddSystem1");
+    command(add, &ProjectFileCommands::AddDevice);
+    PopupMenu3 = new QMenu(this);
+    PopupMenu3->setObjectName("PopupMenu3");
+    QAction* copy = PopupMenu3->addAction("Copy Device");
+    copy->setObjectName("CopyDevice2");
+    command(copy, &ProjectFileCommands::CopyDevice2Click);
+    QAction* remove = PopupMenu3->addAction("Remove Device");
+    remove->setObjectName("RemoveDevice1");
+    command(remove, &ProjectFileCommands::RemoveDevice1Click);
 }
 
 void TCX4AppForm::BuildToolBar()
@@ -231,6 +267,12 @@ void TCX4AppForm::BuildPanels()
     ProjectTree = new QTreeWidget(projectGroup);
     ProjectTree->setObjectName("ProjectTree");
     ProjectTree->setHeaderHidden(true);
+    ProjectTree->setIndentation(16);
+    ProjectTree->setSelectionMode(QAbstractItemView::SingleSelection);
+    ProjectTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ProjectTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ProjectTree, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ProjectTreeContextPopup(pos); });
     groupLayout->addWidget(ProjectTree, 1);
 
     ProjectInfoPanel = new QWidget(projectGroup);
@@ -243,6 +285,8 @@ void TCX4AppForm::BuildPanels()
     Button50->setObjectName("Button50");
     Button51 = new QPushButton("Remove Device", ProjectInfoPanel);
     Button51->setObjectName("Button51");
+    connect(Button50, &QPushButton::clicked, this, [this] { FFileCommands->AddDevice(); });
+    connect(Button51, &QPushButton::clicked, this, [this] { FFileCommands->RemoveDevice1Click(); });
     info->addWidget(Button50, 0, 0);
     info->addWidget(Button51, 0, 1);
     const auto gauge = [&](int row, const char* caption, const char* labelName, const char* gaugeName, QLabel*& label,
@@ -338,12 +382,13 @@ void TCX4AppForm::FormShow()
     FProjectFileName.clear();
     UpdateCaption();
 
+    BuildProjectTree();
+    SelectRoot();
+
     const StartCommand command = ParseStartCommand(FStartWords);
     if (!command.ProjectFile.empty()) {
-        FProjectFileName = command.ProjectFile;
-        FProject->LoadFromDisk(command.ProjectFile);
-        UpdateCaption();
-        TRecent(platform::settingsStore(), RecentKey).Add(command.ProjectFile);
+        // A file that cannot be read leaves the new project without a name or recent entry.
+        FFileCommands->OpenRecent(command.ProjectFile);
     } else if (command.ServiceLevel >= 0) {
         FServiceLevel = command.ServiceLevel;
     }
@@ -484,12 +529,6 @@ void TCX4AppForm::UpdateResourceGauges()
     }
 }
 
-bool TCX4AppForm::CloseProject()
-{
-    // A running long operation keeps its project.
-    return !(ProcessForm && ProcessForm->isVisible());
-}
-
 bool TCX4AppForm::FormCloseQuery()
 {
     SavePreferences();
@@ -592,7 +631,204 @@ void TCX4AppForm::Configuration2Click()
 
 void TCX4AppForm::RecentFileClick()
 {
-    // Opening the chosen file belongs to the project file commands.
+    if (auto* item = qobject_cast<QAction*>(sender()))
+        FFileCommands->OpenRecent(platform::ToNativePath(item->data().toString()));
+}
+
+void TCX4AppForm::ImportSlotConfig1Click()
+{
+    if (!ImportWin)
+        return;
+    if (!FProject || FCurDevice < 0) {
+        platform::prompter().showMessage("Please select a device first!");
+        return;
+    }
+    ImportWin->FProject = FProject.get();
+    ImportWin->FDeviceIndex = FCurDevice;
+    ImportWin->exec();
+}
+
+bool TCX4AppForm::IsProcessing()
+{
+    return ProcessForm && ProcessForm->isVisible();
+}
+
+void TCX4AppForm::StopTimers()
+{
+    OnlineTimer->stop();
+    Timer2->stop();
+}
+
+void TCX4AppForm::StartTimers()
+{
+    OnlineTimer->start();
+    Timer2->start();
+}
+
+void TCX4AppForm::ProjectClosed()
+{
+    for (const char* name : {"ProjectPanel", "DevicePanel", "SlotPanel", "ConsolePanel", "LogicPanel"})
+        if (auto* panel = findChild<QWidget*>(name))
+            panel->hide();
+    // The nodes stand for devices of the project that is gone.
+    TreeChangeDelay->stop();
+    const QSignalBlocker blocker(ProjectTree);
+    ProjectTree->clear();
+    FTreeNodes.clear();
+    FTreeItems.clear();
+    FTreeRoot = nullptr;
+    FCurDevice = -1;
+}
+
+void TCX4AppForm::ShowCheckList()
+{
+    if (!CFGLockForm)
+        return;
+    CFGLockForm->RowSource = [this] { return FProject ? CollectCheckListRows(*FProject) : std::vector<CheckListRow>{}; };
+    CFGLockForm->exec();
+}
+
+void TCX4AppForm::DeviceRemoved()
+{
+    ProjectTree->setCurrentItem(nullptr);
+    if (auto* panel = findChild<QWidget*>("DevicePanel"))
+        panel->hide();
+}
+
+void TCX4AppForm::SetAction(const char* Name, bool Enabled)
+{
+    if (QAction* action = Action(Name))
+        action->setEnabled(Enabled);
+}
+
+void TCX4AppForm::SetWidget(const char* Name, bool Enabled)
+{
+    if (auto* widget = findChild<QWidget*>(Name))
+        widget->setEnabled(Enabled);
+}
+
+QTreeWidgetItem* TCX4AppForm::TreeItem(int AbsoluteIndex) const
+{
+    if (AbsoluteIndex < 0 || AbsoluteIndex >= static_cast<int>(FTreeItems.size()))
+        return nullptr;
+    return FTreeItems[static_cast<std::size_t>(AbsoluteIndex)];
+}
+
+QWidget* TCX4AppForm::VisiblePage() const
+{
+    for (QWidget* page : PagePanels)
+        if (!page->isHidden())
+            return page;
+    return nullptr;
+}
+
+void TCX4AppForm::BuildProjectTree()
+{
+    if (!FProject)
+        return;
+    const auto current = std::find(FTreeItems.begin(), FTreeItems.end(), ProjectTree->currentItem());
+    const int selected = current == FTreeItems.end() ? -1 : static_cast<int>(current - FTreeItems.begin());
+
+    const DeviceButtons buttons = DeviceButtonStates(*FProject);
+    Button51->setEnabled(buttons.RemoveEnabled);
+    SetAction("RemoveDevice1", buttons.RemoveEnabled);
+    Button50->setEnabled(buttons.AddEnabled);
+    SetAction("AddSystem1", buttons.AddEnabled);
+
+    {
+        // Clearing and refilling never switches pages; only the selection at the end does.
+        const QSignalBlocker blocker(ProjectTree);
+        ProjectTree->setUpdatesEnabled(false);
+        ProjectTree->clear();
+        FTreeItems.clear();
+        FTreeRoot = nullptr;
+        struct Resume {
+            QTreeWidget* tree;
+            ~Resume() { tree->setUpdatesEnabled(true); }
+        } resume{ProjectTree};
+        FTreeNodes = ProjectTreeNodes(*FProject);
+        std::vector<QTreeWidgetItem*> parents;
+        for (const TreeNodeSpec& node : FTreeNodes) {
+            parents.resize(static_cast<std::size_t>(node.Level));
+            auto* item = parents.empty() ? new QTreeWidgetItem(ProjectTree) : new QTreeWidgetItem(parents.back());
+            item->setText(0, platform::fromCp1252(node.Text));
+            item->setData(0, Qt::UserRole, node.ImageIndex);
+            FTreeItems.push_back(item);
+            parents.push_back(item);
+            if (node.Level == 0)
+                FTreeRoot = item;
+            else if (node.Level == 1)
+                FProject->SetDeviceTreeNode(node.Device, item);
+        }
+    }
+    if (QTreeWidgetItem* item = TreeItem(selected))
+        ProjectTree->setCurrentItem(item);
+    if (FTreeRoot)
+        FTreeRoot->setExpanded(true);
+    UpdateCaption();
+}
+
+void TCX4AppForm::SelectRoot()
+{
+    if (FTreeRoot)
+        ProjectTree->setCurrentItem(FTreeRoot);
+}
+
+void TCX4AppForm::ProjectTreeChange()
+{
+    const auto current = std::find(FTreeItems.begin(), FTreeItems.end(), ProjectTree->currentItem());
+    if (!FProject || current == FTreeItems.end()) {
+        FCurDevice = -1;
+        Button51->setEnabled(false);
+        SetAction("RemoveDevice1", false);
+        return;
+    }
+    for (QWidget* page : PagePanels)
+        page->hide();
+    const PageRoute route = RouteNode(FTreeNodes, static_cast<int>(current - FTreeItems.begin()));
+    FCurDevice = route.CurDevice;
+    const bool device = FCurDevice >= 0;
+    for (const char* name : {"LoadexistingDevice1", "Fittingreport1", "ExtractMPJ1", "ExportFrameIOasCSV1"})
+        SetAction(name, device);
+    FProject->SetFitOptions(FPrefs.FitOptions());
+    for (const char* name : {"RemoveDevice1", "LoadtoDevice1", "LoadFromDevice1"})
+        SetAction(name, device);
+    for (const char* name : {"Button51", "ToolButton7", "ToolButton8"})
+        SetWidget(name, device);
+    if (device)
+        FDevHeader = FProject->DeviceHeader(FCurDevice);
+    UpdateResourceGauges();
+
+    if (route.Page == TreePage::DummyDevice) {
+        for (const char* name : {"RemoveDevice1", "LoadtoDevice1", "LoadFromDevice1", "LoadexistingDevice1", "ExtractMPJ1",
+                                 "ExportFrameIOasCSV1"})
+            SetAction(name, false);
+        for (const char* name : {"Button51", "ToolButton7", "ToolButton8"})
+            SetWidget(name, false);
+    }
+    if (route.CurSlot >= 0)
+        FCurSlot = route.CurSlot;
+    if (auto* panel = findChild<QWidget*>(route.Panel); panel && *route.Panel)
+        panel->show();
+    if (route.Page != TreePage::DummyDevice)
+        UpdateCaption();
+}
+
+QMenu* TCX4AppForm::ProjectTreeContextPopup(const QPoint& MousePos)
+{
+    QTreeWidgetItem* item = ProjectTree->itemAt(MousePos);
+    if (!item)
+        return nullptr;
+    ProjectTree->setFocus();
+    ProjectTree->setCurrentItem(item);
+    const auto found = std::find(FTreeItems.begin(), FTreeItems.end(), item);
+    if (found == FTreeItems.end())
+        return nullptr;
+    const int level = FTreeNodes[static_cast<std::size_t>(found - FTreeItems.begin())].Level;
+    QMenu* menu = level == 0 ? PopupMenu1 : level == 1 ? PopupMenu3 : nullptr;
+    if (menu)
+        menu->popup(ProjectTree->viewport()->mapToGlobal(MousePos));
+    return menu;
 }
 
 void TCX4AppForm::Timer2Timer()

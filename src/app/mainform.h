@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "app/filecommands.h"
 #include "app/gauges.h"
 #include "app/preferences.h"
 #include "app/projectaccess.h"
+#include "app/projecttree.h"
 #include "diagnostics/kvrlog.h"
 
 class QAction;
@@ -30,7 +32,7 @@ namespace kvr::app {
 
 class TCGauge;
 
-class TCX4AppForm : public QMainWindow {
+class TCX4AppForm : public QMainWindow, public FileCommandHost {
     Q_OBJECT
 public:
     explicit TCX4AppForm(QWidget* Parent = nullptr);
@@ -79,6 +81,10 @@ public:
     QTimer* Timer2 = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* COMTimer = nullptr;
+    // The tree reports a change of selection this long after it happens.
+    QTimer* TreeChangeDelay = nullptr;
+    QMenu* PopupMenu1 = nullptr; // root node: Add Device
+    QMenu* PopupMenu3 = nullptr; // device node: device commands
 
     // The menu item or tool button command by its field name; null when there is none.
     QAction* Action(const QString& Name) const;
@@ -91,15 +97,29 @@ public:
     bool FormCloseQuery();
     void FormClose();
 
-    void UpdateCaption();
+    void UpdateCaption() override;
     void UpdateResourceGauges();
     const Gauges& GaugeStates() const { return FGauges; }
     bool LoadPreferences();
     bool SavePreferences();
-    // Closes the open project; the project file commands ask to save a changed one here.
-    bool CloseProject();
+    // Closes the open project, asking to save a changed one.
+    bool CloseProject() { return FFileCommands->CloseProject(); }
+    ProjectFileCommands& FileCommands() { return *FFileCommands; }
     // Rebuilds the "Recent files" menu from the settings.
     void BuildRecentMenu();
+
+    // The project tree: rebuilt from the project, the selection kept by its absolute index.
+    void BuildProjectTree() override;
+    void SelectRoot() override;
+    // The page switch, run by the change delay.
+    void ProjectTreeChange();
+    // The node's menu at a position of the tree; null where no menu opens.
+    QMenu* ProjectTreeContextPopup(const QPoint& MousePos);
+    void RefreshTree1Click() { BuildProjectTree(); }
+    const std::vector<TreeNodeSpec>& TreeNodes() const { return FTreeNodes; }
+    QTreeWidgetItem* TreeItem(int AbsoluteIndex) const;
+    // The page panel shown now; null when none.
+    QWidget* VisiblePage() const;
 
 public slots:
     void About1Click();
@@ -114,6 +134,7 @@ public slots:
     void Info1Click();
     void Configuration2Click();
     void RecentFileClick();
+    void ImportSlotConfig1Click();
     void Timer2Timer();
     void StructInfo1Click();
 
@@ -124,6 +145,18 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    // The host side of the file commands.
+    bool IsProcessing() override;
+    void StopTimers() override;
+    void StartTimers() override;
+    void ProjectClosed() override;
+    void RecentListChanged() override { BuildRecentMenu(); }
+    void ShowCheckList() override;
+    void DeviceRemoved() override;
+    void Log(const std::string& Line) override { KVRLog.Message(Line, 2); }
+    void SetAction(const char* Name, bool Enabled);
+    void SetWidget(const char* Name, bool Enabled);
+
     void BuildMenus();
     void BuildToolBar();
     void BuildPanels();
@@ -132,6 +165,9 @@ private:
     std::vector<std::string> FStartWords;
     std::function<std::unique_ptr<ProjectAccess>()> FProjectFactory;
     Gauges FGauges;
+    std::unique_ptr<ProjectFileCommands> FFileCommands;
+    std::vector<TreeNodeSpec> FTreeNodes;
+    std::vector<QTreeWidgetItem*> FTreeItems;
     bool FShown = false;
 };
 

@@ -5,6 +5,7 @@
 
 #include "model/device.h"
 #include "model/dspfitdevice.h"
+#include "model/globalresources.h"
 #include "model/outputfunctions.h"
 #include "model/project.h"
 
@@ -53,6 +54,47 @@ public:
     }
 
     void SetFitOptions(std::uint8_t Options) override { Project.SetFitOptions(Options); }
+
+    std::array<std::uint8_t, 200> DeviceHeader(int Device) const override { return At(Device).GetHeader(); }
+    std::vector<std::uint8_t> SetupData(int Device, std::uint8_t Id) const override { return At(Device).GetSetupData(Id); }
+    int SetSetupData(int Device, std::uint8_t Id, std::span<const std::uint8_t> Payload) override
+    {
+        return At(Device).SetSetupData(Id, Payload);
+    }
+    int CountDevices() const override { return Project.CountDevices(); }
+    int CountDevicesOverLimit() override { return model::CountDevicesOverLimit(Project); }
+    int AddDevice() override { return Project.AddDevice(); }
+    int CopyDevice(int Device) override { return Project.CopyDevice(Device); }
+    void DeleteDevice(int Device) override { Project.DeleteDevice(static_cast<unsigned>(Device)); }
+    void SetDeviceTreeNode(int Device, void* Node) override { At(Device).FTreeNode = Node; }
+    int SaveToDisk(const std::string& FileName) override { return Project.SaveToDisk(FileName, true); }
+
+    int SaveCopyToDisk(const std::string& FileName) override
+    {
+        const bool projectModified = Project.IsModified();
+        std::vector<bool> deviceChanged;
+        for (int i = 0; i < Project.DeviceCount(); ++i)
+            deviceChanged.push_back(At(i).IsChanged());
+        const int result = Project.SaveToDisk(FileName, true);
+        for (int i = 0; i < Project.DeviceCount(); ++i)
+            At(i).SetChangedFlag(deviceChanged[static_cast<std::size_t>(i)]);
+        if (projectModified)
+            Project.SetHeader(Project.GetHeader()); // marks the project modified again
+        return result;
+    }
+
+    std::string GetFileDate() const override { return Project.GetFileDate(); }
+    int SaveDevice(int Device, const std::string& FileName) override { return At(Device).Save(FileName); }
+
+    bool ReplaceDevice(int Device, const std::string& FileName) override
+    {
+        if (At(Device).Replace(FileName) != 1)
+            return false;
+        Project.FixDuplicateDeviceIDs(Device);
+        model::ClearGlobalResourceRefs(Project, Device);
+        model::SyncGlobalResources(Project);
+        return true;
+    }
 
 private:
     model::TDevice& At(int Device) const { return *Project.Device(Device); }

@@ -23,7 +23,6 @@ struct PlainFormSpec {
     const char* Caption;
 };
 inline constexpr PlainFormSpec GLProtoFormSpec{"TGLProtoForm", "Global Logic Monitor"};
-inline constexpr PlainFormSpec ImportWinSpec{"TImportWin", "Special: Import from another file"};
 inline constexpr PlainFormSpec LinkSelectFormSpec{"TLinkSelectForm", "Create device link"};
 inline constexpr PlainFormSpec PrintFormSpec{"TPrintForm", "Print"};
 inline constexpr PlainFormSpec AudioResWinSpec{"TAudioResWin", "Audio Sources"};

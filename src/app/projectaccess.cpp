@@ -1,6 +1,23 @@
 #include "app/projectaccess.h"
 
+#include <algorithm>
+
 namespace kvr::app {
+
+int ProjectAccess::CountDevices() const
+{
+    int count = 0;
+    for (int device = 0; device < DeviceCount(); ++device)
+        count += IsDummy(device) ? 0 : 1;
+    return count;
+}
+
+std::string ProjectName(const ProjectAccess& Project)
+{
+    const auto header = Project.GetHeader();
+    const auto* begin = header.data() + 12;
+    return std::string(begin, std::find(begin, begin + 36, std::uint8_t{0}));
+}
 
 std::vector<CheckListRow> CollectCheckListRows(const ProjectAccess& Project)
 {

@@ -17,6 +17,7 @@
 #include "fakeproject.h"
 #include "model/modelhost.h"
 #include "model/project.h"
+#include "platform/currentprompter.h"
 #include "platform/settingsstore.h"
 
 #include <QTemporaryDir>
@@ -31,6 +32,7 @@ class MainFormTest : public QObject {
     MemorySettingsStore* store = nullptr;
     std::vector<std::string> loaded;
     std::vector<FakeDevice> devices;
+    kvr::platform::ScriptedPrompter* prompts = nullptr;
 
     TCX4AppForm* Start(std::vector<std::string> words)
     {
@@ -54,8 +56,15 @@ private slots:
         kvr::platform::setSettingsStore(std::move(owned));
         loaded.clear();
         devices.clear();
+        auto script = std::make_unique<kvr::platform::ScriptedPrompter>();
+        prompts = script.get();
+        kvr::platform::setPrompter(std::move(script));
     }
-    void cleanup() { DestroyApplicationForms(); }
+    void cleanup()
+    {
+        DestroyApplicationForms();
+        kvr::platform::setPrompter(nullptr);
+    }
 
     void windowsAreCreatedInTheStartupOrder()
     {
@@ -288,6 +297,7 @@ private slots:
         TCX4AppForm* form = Start({});
         ProcessForm->show();
         QVERIFY(!form->close());
+        QCOMPARE(prompts->records().back().text, QString("Unable to create, open or close a project while processing!"));
         QVERIFY(store->readBinary(DefinitionKey, "Preferences")); // stored all the same
         ProcessForm->ProgressBar->setValue(100);
         QVERIFY(ProcessForm->close());

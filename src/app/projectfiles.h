@@ -1,0 +1,28 @@
+#pragma once
+// Names around a project file: its rotating backups, the name proposed for a copy, and whether
+// the file system can take a name at all.
+
+#include <functional>
+#include <string>
+
+namespace kvr::app {
+
+// The project file name up to and including the last "." of its file part; the whole name when
+// the file part has none (a dot in a folder name is not an extension).
+std::string BackupBase(const std::string& ProjectFileName);
+// Backup of level 1 (newest) to 9 (oldest): base + "kv" + level.
+std::string BackupName(const std::string& ProjectFileName, int Level);
+
+// Shifts the backups one level down before a save: with Levels kept, level L-1 becomes L, ...,
+// the project file becomes level 1. A level that is in the way is removed first. Failures only
+// leave a log line; the save goes on. Levels 0 keeps no backup.
+void RotateBackups(const std::string& ProjectFileName, int Levels, const std::function<void(const std::string&)>& Log);
+
+// Save copy as: the part of the name before the first ".kv" (empty when none) + "_copy.kvp".
+std::string CopyProposal(const std::string& ProjectFileName);
+
+// Empty when the file system can take the name (and the backup names made from it); else the
+// message telling why not.
+std::string UnusableFileNameReason(const std::string& FileName);
+
+} // namespace kvr::app

@@ -1,0 +1,278 @@
+// The project file commands on the data model, with scripted answers in a temporary folder.
+#include "commandfixture.h"
+
+#include "app/projectfiles.h"
+
+using namespace kvr::app;
+using apptest::CommandFixture;
+using kvr::platform::Answer;
+
+namespace {
+namespace fs = std::filesystem;
+}
+
+TEST_F(CommandFixture, NewAddSaveWritesTheFileAndASecondSaveRotatesTheBackups)
+{
+    ASSERT_TRUE(commands.NewProject());
+    EXPECT_TRUE(fileName.empty());
+    commands.AddDevice();
+    ASSERT_EQ(project->DeviceCount(), 1);
+    EXPECT_TRUE(project->IsChanged());
+
+    prompts->file(QString::fromStdString(P("studio.kvp")));
+    commands.Save1Click();
+    EXPECT_EQ(fileName, P("studio.kvp"));
+    EXPECT_TRUE(fs::exists(P("studio.kvp")));
+    EXPECT_FALSE(project->IsChanged());
+    EXPECT_EQ(autoSave, 0);
+    EXPECT_EQ(Recent(), std::vector<std::string>{P("studio.kvp")});
+    EXPECT_TRUE(window.log.empty()); // nothing to rotate yet
+    EXPECT_TRUE(prompts->Texts().empty());
+
+    const std::string first = Read(P("studio.kvp"));
+    commands.AddDevice();
+    commands.Save1Click();
+    EXPECT_EQ(window.log, std::vector<std::string>{"Renaming:" + P("studio.kvp") + " to " + P("studio.kv1")});
+    EXPECT_EQ(Read(P("studio.kv1")), first);
+    EXPECT_NE(Read(P("studio.kvp")), first);
+    commands.Save1Click();
+    EXPECT_EQ(window.log, (std::vector<std::string>{"Renaming:" + P("studio.kvp") + " to " + P("studio.kv1"),
+                                                    "Renaming:" + P("studio.kv1") + " to " + P("studio.kv2"),
+                                                    "Renaming:" + P("studio.kvp") + " to " + P("studio.kv1")}));
+    EXPECT_EQ(Read(P("studio.kv2")), first);
+    EXPECT_EQ(Recent(), std::vector<std::string>{P("studio.kvp")});
+    EXPECT_TRUE(prompts->scriptUsedUp());
+}
+
+TEST_F(CommandFixture, CancellingTheSaveDialogOfANewProjectSaysFileNotSaved)
+{
+    ASSERT_TRUE(commands.NewProject());
+    prompts->file(std::nullopt);
+    prompts->answer(Answer::Ok);
+    commands.Save1Click();
+    EXPECT_EQ(prompts->Texts(), std::vector<QString>{"File not saved!"});
+    EXPECT_TRUE(fileName.empty());
+    EXPECT_TRUE(Recent().empty());
+}
+
+TEST_F(CommandFixture, ANameTheFileSystemCannotTakeIsRefusedWithoutTakingIt)
+{
+    ASSERT_TRUE(commands.NewProject());
+    const std::string tooLong = P(std::string(300, 'x') + ".kvp");
+    prompts->file(QString::fromStdString(tooLong));
+    prompts->answer(Answer::Ok); // the reason
+    prompts->answer(Answer::Ok); // File not saved!
+    commands.SaveAs1Click();
+    EXPECT_TRUE(fileName.empty());
+    ASSERT_EQ(prompts->Texts().size(), 1u);
+    EXPECT_TRUE(prompts->Texts()[0].contains("too long"));
+    EXPECT_TRUE(Recent().empty());
+
+    // A long path whose parts all fit is handed over whole.
+    std::string deep = dir.string();
+    for (int i = 0; i < 14; ++i)
+        deep += "/" + std::string(20, 'd');
+    fs::create_directories(deep);
+    prompts->file(QString::fromStdString(deep + "/studio.kvp"));
+    commands.SaveAs1Click();
+    EXPECT_EQ(fileName, deep + "/studio.kvp");
+    EXPECT_GT(fileName.size(), 255u);
+    EXPECT_TRUE(fs::exists(deep + "/studio.kvp"));
+}
+
+TEST_F(CommandFixture, SaveCopyAsProposesACopyNameAndKeepsTheChangedState)
+{
+    ASSERT_TRUE(commands.NewProject());
+    commands.AddDevice();
+    prompts->file(QString::fromStdString(P("studio_copy.kvp")));
+    commands.Savecopyas1Click();
+    EXPECT_EQ(prompts->proposals.back(), QString("_copy.kvp"));
+
+    prompts->file(QString::fromStdString(P("studio.kvp")));
+    commands.SaveAs1Click();
+    ASSERT_FALSE(project->IsChanged());
+    commands.AddDevice();
+    Model().SetName("Edited");
+    prompts->file(QString::fromStdString(P("other.kvp")));
+    commands.Savecopyas1Click();
+    EXPECT_EQ(prompts->proposals.back(), QString::fromStdString(P("studio_copy.kvp")));
+    EXPECT_TRUE(fs::exists(P("other.kvp")));
+    EXPECT_EQ(fileName, P("studio.kvp"));
+    EXPECT_TRUE(project->IsChanged());
+    EXPECT_TRUE(Model().IsModified());
+    EXPECT_TRUE(Model().Device(1)->IsChanged());
+    EXPECT_EQ(Recent(), std::vector<std::string>{P("studio.kvp")});
+
+    // Closing asks, so the edits are not lost.
+    prompts->answer(Answer::Cancel);
+    EXPECT_FALSE(commands.CloseProject());
+    EXPECT_EQ(prompts->Texts().back(), QString("Save changes to disk?"));
+}
+
+TEST_F(CommandFixture, CloseOfAChangedProject)
+{
+    ASSERT_TRUE(commands.NewProject());
+    commands.AddDevice();
+    ProjectAccess* open = project.get();
+    window.calls.clear();
+
+    prompts->answer(Answer::Cancel);
+    EXPECT_FALSE(commands.CloseProject());
+    EXPECT_EQ(project.get(), open);
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"StopTimers", "StartTimers"}));
+    EXPECT_EQ(prompts->records().back().caption, QString("Close file"));
+
+    // Yes with a cancelled save dialog: the save failed, the project stays.
+    prompts->answer(Answer::Yes);
+    prompts->file(std::nullopt);
+    EXPECT_FALSE(commands.CloseProject());
+    EXPECT_EQ(project.get(), open);
+
+    window.calls.clear();
+    prompts->answer(Answer::No);
+    EXPECT_TRUE(commands.CloseProject());
+    EXPECT_EQ(project, nullptr);
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"StopTimers", "ProjectClosed"}));
+    EXPECT_TRUE(prompts->scriptUsedUp());
+}
+
+TEST_F(CommandFixture, OpenTakesTheFileAndRecordsIt)
+{
+    const std::string file = SavedProject("fixture%1.kvp", {"One", "Two"});
+    ASSERT_TRUE(commands.NewProject());
+    window.calls.clear();
+    prompts->file(QString::fromStdString(file));
+    commands.New1Click();
+    EXPECT_EQ(fileName, file); // a name with "%" exactly as chosen
+    EXPECT_EQ(project->DeviceCount(), 2);
+    EXPECT_EQ(project->DeviceName(1), "Two");
+    EXPECT_FALSE(project->IsChanged());
+    EXPECT_EQ(curDevice, -1);
+    EXPECT_EQ(Recent(), std::vector<std::string>{file});
+    EXPECT_TRUE(window.Called("BuildProjectTree"));
+    EXPECT_TRUE(window.Called("SelectRoot"));
+    EXPECT_TRUE(prompts->Texts().empty());
+}
+
+TEST_F(CommandFixture, ADamagedProjectFileLeavesTheOpenProjectUntouched)
+{
+    const std::string good = SavedProject("good.kvp", {"One", "Two", "Three"});
+    std::string bytes = Read(good);
+    bytes.resize(bytes.size() - 40); // the last device is cut short
+    std::ofstream(P("damaged.kvp"), std::ios::binary) << bytes;
+
+    prompts->file(QString::fromStdString(good));
+    commands.New1Click();
+    commands.AddDevice(); // an unsaved edit
+    ProjectAccess* open = project.get();
+    const std::vector<std::string> recent = Recent();
+    window.calls.clear();
+
+    prompts->file(QString::fromStdString(P("damaged.kvp")));
+    prompts->answer(Answer::Ok); // the data model's error
+    EXPECT_FALSE(commands.OpenProject());
+    EXPECT_EQ(project.get(), open);
+    EXPECT_EQ(project->DeviceCount(), 4);
+    EXPECT_TRUE(project->IsChanged());
+    EXPECT_EQ(fileName, good);
+    EXPECT_EQ(Recent(), recent);
+    EXPECT_FALSE(window.Called("BuildProjectTree"));
+    ASSERT_EQ(prompts->records().back().caption, QString("Error"));
+
+    // The same from the recent list, and for a file that is gone.
+    prompts->answer(Answer::Ok);
+    EXPECT_FALSE(commands.OpenRecent(P("damaged.kvp")));
+    prompts->answer(Answer::Ok);
+    EXPECT_FALSE(commands.OpenRecent(P("missing.kvp")));
+    EXPECT_EQ(project.get(), open);
+    EXPECT_EQ(fileName, good);
+    EXPECT_EQ(Recent(), recent);
+}
+
+TEST_F(CommandFixture, OpenRefusesWhileProcessingAfterTheFileWasChosen)
+{
+    const std::string file = SavedProject("p.kvp", {"One"});
+    ASSERT_TRUE(commands.NewProject());
+    window.processing = true;
+    prompts->file(QString::fromStdString(file));
+    EXPECT_FALSE(commands.OpenProject());
+    EXPECT_EQ(prompts->Texts(), std::vector<QString>{"Unable to create, open or close a project while processing!"});
+    EXPECT_EQ(project->DeviceCount(), 0);
+    EXPECT_FALSE(commands.NewProject());
+}
+
+TEST_F(CommandFixture, RemoveDeviceAsksAndNeedsADevice)
+{
+    ASSERT_TRUE(commands.NewProject());
+    commands.AddDevice();
+    commands.AddDevice();
+    commands.RemoveDevice1Click();
+    EXPECT_EQ(prompts->Texts(), std::vector<QString>{"Please select a device first!"});
+
+    curDevice = 1;
+    prompts->answer(Answer::Cancel);
+    commands.RemoveDevice1Click();
+    EXPECT_EQ(project->DeviceCount(), 2);
+    EXPECT_EQ(curDevice, 1);
+
+    prompts->answer(Answer::Ok);
+    window.calls.clear();
+    commands.RemoveDevice1Click();
+    EXPECT_EQ(project->DeviceCount(), 1);
+    EXPECT_EQ(curDevice, -1);
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"DeviceRemoved", "BuildProjectTree"}));
+    EXPECT_EQ(prompts->records().back().caption, QString("Confirm"));
+}
+
+TEST_F(CommandFixture, CopyDeviceCopiesTheSelectedOne)
+{
+    ASSERT_TRUE(commands.NewProject());
+    commands.AddDevice();
+    Model().Device(0)->SetName("Main");
+    commands.CopyDevice2Click(); // nothing selected
+    EXPECT_EQ(project->DeviceCount(), 1);
+    curDevice = 0;
+    commands.CopyDevice2Click();
+    ASSERT_EQ(project->DeviceCount(), 2);
+    EXPECT_EQ(project->DeviceName(1), "copy from \"Main\"");
+}
+
+TEST_F(CommandFixture, ExtractAndReplaceRoundTripADevice)
+{
+    ASSERT_TRUE(commands.NewProject());
+    commands.AddDevice();
+    commands.AddDevice();
+    Model().Device(0)->SetName("Source");
+    const std::uint8_t card[] = {0x03, 0x50, 0, 0, 2, 2, 0, 0};
+    ASSERT_GE(Model().Device(0)->SetSetupData(9, card), 0);
+    const std::uint32_t targetId = Model().Device(1)->GetDeviceID();
+
+    curDevice = 0;
+    prompts->file(QString::fromStdString(P("device.kvf")));
+    commands.ExtractMPJ1Click();
+    ASSERT_TRUE(fs::exists(P("device.kvf")));
+
+    curDevice = 1;
+    prompts->answer(Answer::No);
+    commands.LoadexistingDevice1Click();
+    EXPECT_EQ(project->DeviceName(1), "Device 2");
+
+    prompts->answer(Answer::Yes);
+    prompts->file(QString::fromStdString(P("device.kvf")));
+    window.calls.clear();
+    commands.LoadexistingDevice1Click();
+    EXPECT_EQ(project->DeviceName(1), "Source");
+    EXPECT_EQ(Model().Device(1)->GetSetupData(9), std::vector<std::uint8_t>(std::begin(card), std::end(card)));
+    EXPECT_EQ(Model().Device(1)->GetDeviceID(), targetId);
+    EXPECT_EQ(window.calls, std::vector<std::string>{"BuildProjectTree"});
+
+    // A file the data model refuses: its own error, then the command's, and the tree all the same.
+    std::ofstream(P("broken.kvf"), std::ios::binary) << "MPJ2 is not enough";
+    prompts->answer(Answer::Yes);
+    prompts->file(QString::fromStdString(P("broken.kvf")));
+    window.calls.clear();
+    commands.LoadexistingDevice1Click();
+    EXPECT_TRUE(prompts->Texts().back().contains("CX4AppForm->Import Device: An error occured. Unable to import data!"));
+    EXPECT_EQ(window.calls, std::vector<std::string>{"BuildProjectTree"});
+    EXPECT_EQ(project->DeviceName(1), "Source");
+}
