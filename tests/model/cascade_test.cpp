@@ -27,6 +27,7 @@ protected:
         , savedAdaptation(Adaptation())
     {
         InstallAdaptation();
+        Hooks().DeleteCleanFeed = DeleteCleanFeedOfChannel;
     }
     ~Cascades() override
     {
@@ -116,6 +117,27 @@ TEST_F(Cascades, DeletingFaderChannel149ClearsItsLogics)
     RouteGPOs({481 + 149, 631 + 149, 781 + 149, 481 + 1});
     DeleteFaderChannel(dev, 149);
     EXPECT_EQ((Words16{0, 0, 0, 482}), GPOs(4));
+}
+
+TEST_F(Cascades, DeletingACleanFeedChannelShiftsTheLaterCleanFeeds)
+{
+    Bytes four = FaderRec(4, "four");
+    four[18] = 0x10;
+    Bytes nine = FaderRec(9, "nine");
+    nine[18] = 0x10;
+    dev.SetData(stFCH, Concat({four, nine}));
+    Bytes first = BusRec("CF four", true);
+    first[19] = 4;
+    Bytes second = BusRec("CF nine", true);
+    second[19] = 9;
+    dev.SetData(stCleanFeed, Concat({first, second}));
+    SetHeaderBytes(dev, {{dh::CleanFeedCount, 2}, {dh::FaderChannelCount, 2}});
+    RouteGPOs({1416, 0x4000 | 1417, 1447, 1507});
+    PutAudioRefs({17408, 0x2000 | 17411, 17410});
+    DeleteFaderChannel(dev, 4);
+    EXPECT_EQ((Words16{0, 0x4000 | 1416, 1446, 1506}), GPOs(4));
+    EXPECT_EQ((Words16{0, 0x2000 | 17409, 17408}), AudioRefs(3));
+    EXPECT_EQ(32u, dev.GetData(stCleanFeed).size());
 }
 
 TEST_F(Cascades, EmptyingAKeyOfALogicKeyModuleClearsItsSource)
