@@ -33,6 +33,13 @@ protected:
         // Slot 1: GPIO entries only; the first has no label.
         dev->SetSetupData(1, CardRec(111, {}, {"", "x", "Door", "y"}));
         dev->SetSetupData(4, CardRec(311, {}));
+        // Slot 9: a DSP card with one MADI channel; its entries start at byte 8.
+        Bytes dsp = {0x03, 0x50, 1, 0, 0, 2, 0, 0};
+        Bytes madi(24, 0);
+        PutText(madi, 0, "Madi");
+        PutWord(madi, 16, 0x0A05);
+        dsp.insert(dsp.end(), madi.begin(), madi.end());
+        dev->SetSetupData(9, dsp);
         dev->SetData(stFCH, Concat({FaderRec(5, "Mic"), FaderRec(149, "Last")}));
         dev->SetData(stLevelDetect, LevelBlock({{"Lev", 0}}));
         dev->SetData(stLogicDelay, DelayRec("Del"));
@@ -79,6 +86,8 @@ TEST_F(SourceNames, AudioSourcesOfEveryCategory)
         {0x0382, true, "OUT 3.2.01 Spk"},
         {0x0383, false, "None"},
         {0x0600, false, "None"},
+        {0x0A05, false, "Madi"},
+        {0x0A05, true, "IN 10.01.06 Madi"},
         {0x0500, false, "None"},
         {16384, false, "PFL L"},
         {16385, false, "PFL R"},
