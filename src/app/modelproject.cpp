@@ -90,6 +90,8 @@ public:
     {
         if (At(Device).Replace(FileName) != 1)
             return false;
+        // The project's file does not hold the new device yet: closing must ask to save it.
+        At(Device).SetChangedFlag(true);
         Project.FixDuplicateDeviceIDs(Device);
         model::ClearGlobalResourceRefs(Project, Device);
         model::SyncGlobalResources(Project);
