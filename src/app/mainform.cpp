@@ -35,6 +35,7 @@
 #include "app/importwin.h"
 #include "app/recent.h"
 #include "app/startup.h"
+#include "client/kvrcommunicationclient.h"
 #include "model/modelhost.h"
 #include "platform/application.h"
 #include "platform/currentprompter.h"
@@ -139,6 +140,7 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     connect(TreeChangeDelay, &QTimer::timeout, this, &TCX4AppForm::ProjectTreeChange);
     // A further change within the delay restarts it: only the last selection is handled.
     connect(ProjectTree, &QTreeWidget::currentItemChanged, TreeChangeDelay, qOverload<>(&QTimer::start));
+    WireOnlineState();
 
     KVRLog.FSetFileName("CX4Debug-");
     FormCreate();

@@ -27,6 +27,7 @@ class QTimer;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TKVRCommunicationClient;
 
 namespace kvr::app {
 
@@ -105,6 +106,12 @@ public:
     // Closes the open project, asking to save a changed one.
     bool CloseProject() { return FFileCommands->CloseProject(); }
     ProjectFileCommands& FileCommands() { return *FFileCommands; }
+    // The communication client DCC of the transfers and the online state (none: both idle).
+    void SetCommunicationClient(std::unique_ptr<TKVRCommunicationClient> Client);
+    TKVRCommunicationClient* DCC() const { return FDCC.get(); }
+    // Online state and transfers (mainformonline.cpp).
+    void DCCProgress(int Bytes, int BytesSum, int BytesTotal);
+    bool FTerminating = false;
     // Rebuilds the "Recent files" menu from the settings.
     void BuildRecentMenu();
 
@@ -137,6 +144,10 @@ public slots:
     void ImportSlotConfig1Click();
     void Timer2Timer();
     void StructInfo1Click();
+    void LoadtoDevice1Click();
+    void LoadFromDevice1Click();
+    void ReadUDPTimer();
+    void OnlineTimerTimer();
 
 protected:
     void showEvent(QShowEvent* Event) override;
@@ -149,6 +160,7 @@ private:
     bool IsProcessing() override;
     void StopTimers() override;
     void StartTimers() override;
+    void CloseTransferConnection() override;
     void ProjectClosed() override;
     void RecentListChanged() override { BuildRecentMenu(); }
     void ShowCheckList() override;
@@ -169,6 +181,9 @@ private:
     std::vector<TreeNodeSpec> FTreeNodes;
     std::vector<QTreeWidgetItem*> FTreeItems;
     bool FShown = false;
+    std::unique_ptr<TKVRCommunicationClient> FDCC;
+    void WireOnlineState();
+    bool Processing() const;
 };
 
 } // namespace kvr::app
