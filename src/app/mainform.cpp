@@ -378,14 +378,9 @@ void TCX4AppForm::FormShow()
         FPrefsLoaded = 0;
     }
 
-    FCurDevice = -1;
     FCurSlot = 255;
-    FProject = FProjectFactory();
-    FProjectFileName.clear();
-    UpdateCaption();
-
-    BuildProjectTree();
-    SelectRoot();
+    // An empty project exists from here on; it builds the tree and starts the timers.
+    FFileCommands->NewProject();
 
     const StartCommand command = ParseStartCommand(FStartWords);
     if (!command.ProjectFile.empty()) {
@@ -399,7 +394,8 @@ void TCX4AppForm::FormShow()
     for (QWidget* window : {static_cast<QWidget*>(ResWindow), static_cast<QWidget*>(AudioResWin)})
         if (window)
             window->installEventFilter(this);
-    FProject->SetFitOptions(FPrefs.FitOptions());
+    if (FProject)
+        FProject->SetFitOptions(FPrefs.FitOptions());
     KVRLog.Enabled = false;
     KVRLog.Destination = TKVRLogDestinations{0};
     ApplyServiceLevel();

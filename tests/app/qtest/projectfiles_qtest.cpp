@@ -301,15 +301,28 @@ private slots:
 
         form->Button50->click();
         Select(IndexOf(0, "Device 1"));
+        kvr::model::TDevice& device = *form->FProject->Model()->Device(0);
+        const std::uint8_t dsp[] = {0x03, 0x50, 0, 0, 7, 2, 0, 0};
+        device.SetSetupData(19, dsp);
         File(P("device.kvf"));
         Trigger("ExtractMPJ1");
+        device.SetSetupData(19, {});
 
         ImportWin->FProject = form->FProject.get();
         ImportWin->FDeviceIndex = 0;
         File(P("device.kvf"));
         ImportWin->FormShow();
         QCOMPARE(ImportWin->CheckListBox1->count(), 30);
-        QVERIFY(ImportWin->CheckListBox1->item(9)->text().startsWith("Slot 9 "));
+        QCOMPARE(ImportWin->CheckListBox1->item(19)->text(), QString("Slot 19 8Bytes, Type 848-7, DSP"));
+        ImportWin->CheckListBox1->item(19)->setCheckState(Qt::Checked);
+        prompts->answer(Answer::Cancel);
+        ImportWin->BitBtn1Click();
+        QVERIFY(device.GetSetupData(19).empty());
+        prompts->answer(Answer::Ok);
+        ImportWin->BitBtn1Click();
+        QCOMPARE(prompts->records().back().caption, QString("Warnung"));
+        QCOMPARE(device.GetSetupData(19).size(), std::size_t{8});
+        QCOMPARE(ImportWin->CheckListBox1->item(19)->checkState(), Qt::Unchecked);
 
         prompts->file(std::nullopt);
         ImportWin->FormShow();
