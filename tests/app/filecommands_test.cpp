@@ -235,6 +235,14 @@ TEST_F(CommandFixture, CopyDeviceCopiesTheSelectedOne)
     commands.CopyDevice2Click();
     ASSERT_EQ(project->DeviceCount(), 2);
     EXPECT_EQ(project->DeviceName(1), "copy from \"Main\"");
+
+    auto header = Model().Device(1)->GetHeader();
+    header[kvr::model::dh::DummyDevModel] = 1;
+    Model().Device(1)->SetHeader(header, false);
+    curDevice = 1;
+    commands.CopyDevice2Click();
+    EXPECT_EQ(project->DeviceCount(), 2);
+    EXPECT_EQ(prompts->Texts(), std::vector<QString>{"Cannot copy a device of a type which is not KX7300!"});
 }
 
 TEST_F(CommandFixture, ExtractAndReplaceRoundTripADevice)

@@ -292,6 +292,21 @@ private slots:
         QCOMPARE(prompts->records().back().caption, QString("Error"));
     }
 
+    void aDamagedProjectNamedAtStartIsNotTaken()
+    {
+        std::ofstream(P("damaged.kvp"), std::ios::binary) << "not a project at all";
+        DestroyApplicationForms();
+        form = CreateApplicationForms();
+        form->SetStartWords({P("damaged.kvp")});
+        prompts->answer(Answer::Ok);
+        form->show();
+        QCOMPARE(prompts->records().back().caption, QString("Error"));
+        QVERIFY(form->FProject);
+        QVERIFY(form->FProjectFileName.empty());
+        QVERIFY(RecentCaptions().isEmpty());
+        QCOMPARE(form->windowTitle(), QString("Cordex4 - "));
+    }
+
     void importWindowNeedsADeviceAndListsTheFilesSlots()
     {
         Trigger("New2");
