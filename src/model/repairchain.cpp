@@ -318,4 +318,13 @@ void FixGLSources(TProject& project)
     }
 }
 
+void RepairLoadedProject(TProject& project)
+{
+    FixGLSources(project);
+    // Repairs of an image that was just read are no edit of the user's: a project just opened
+    // does not ask to be saved.
+    for (int d = 0; d < project.DeviceCount(); ++d)
+        project.Device(d)->SetChangedFlag(false);
+}
+
 } // namespace kvr::model

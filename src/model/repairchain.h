@@ -31,4 +31,8 @@ void CheckLoadedImage(TDevice& dev);
 // slot order keeps it, later ones let go of it.
 void FixGLSources(TProject& project);
 
+// The project-level end of loading a project file: FixGLSources, and the project starts
+// unchanged, whatever the load repairs of its devices wrote.
+void RepairLoadedProject(TProject& project);
+
 } // namespace kvr::model
