@@ -130,10 +130,12 @@ void FillDevice(TDevice& dev)
     for (std::uint8_t slot : {9, 19, 29})
         dev.SetSetupData(slot, Bytes{0x03, 0x50, 0, 0, 0, 0, 0, 0});
 
-    // The rest of the image in one filler structure.
+    // The rest of the image in one filler structure, leaving room for what the repairs add
+    // (the fader-channel labels, group logic, user groups, shared key tables).
+    const std::size_t room = 3300;
     const std::size_t used = dev.GetAllData().size();
-    if (used + 8 < TDevice::ImageSize - 100)
-        dev.SetData(60, Bytes(TDevice::ImageSize - 100 - used - 4, 0x55));
+    if (used + room + 4 < TDevice::ImageSize)
+        dev.SetData(60, Bytes(TDevice::ImageSize - room - used - 4, 0x55));
 }
 
 std::string BenchFile() { return "/tmp/kvr-bench-loadrepair-" + std::to_string(::getpid()) + ".kvp"; }
@@ -167,7 +169,7 @@ void BM_SetAllDataFullImage(benchmark::State& state)
     FillDevice(source);
     const auto image = source.GetAllData();
     TDevice dev;
-    if (image.size() < 60000)
+    if (image.size() < 60000 || !dev.SetAllData(image) || dev.GetAllData().size() < 63000)
         state.SkipWithError("image not full");
     for (auto _ : state) {
         if (!dev.SetAllData(image))
