@@ -144,6 +144,7 @@ TransferOutcome DeviceTransfer::LoadToDevice(model::TProject* Project, int CurDe
     device.PrepareLoadToDevice();
     const std::vector<std::uint8_t> image = device.GetAllData();
     const bool ok = Link.LoadToTarget(image.data(), static_cast<int>(image.size()));
+    TransferEnded();
     if (!ok)
         TransferFailed();
     CloseTransferConnection();
@@ -167,6 +168,7 @@ TransferOutcome DeviceTransfer::LoadFromDevice(model::TProject* Project, int Cur
         return o;
     std::vector<std::uint8_t> buffer(ImageBufferSize);
     const int length = Link.LoadFromTarget(buffer.data());
+    TransferEnded();
     CloseTransferConnection();
     if (length <= 0 || static_cast<std::size_t>(length) > buffer.size()) {
         TransferFailed();

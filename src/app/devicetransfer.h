@@ -40,6 +40,9 @@ struct TransferHost {
     std::function<bool()> Terminating; // the program is closing
     std::function<void()> ShowCheckList;
     std::function<void()> RebuildTree;
+    // The transfer call has returned: whatever its progress reports were, the progress window
+    // goes (a read that loses its link ends without a completion report).
+    std::function<void()> TransferEnded;
 };
 
 enum class TransferOutcome {
@@ -70,6 +73,11 @@ public:
 
 private:
     bool Processing() const { return Host.Processing && Host.Processing(); }
+    void TransferEnded() const
+    {
+        if (Host.TransferEnded)
+            Host.TransferEnded();
+    }
     // Steps shared by both directions up to an open connection of a device the user accepts.
     TransferOutcome Connect(model::TProject& Project, int CurDevice, bool ToDevice, unsigned& DID, unsigned& PID,
                             bool& Identified);

@@ -12,6 +12,7 @@
 #include "app/appforms.h"
 #include "app/mainform.h"
 #include "app/qtmodelhost.h"
+#include "client/kvrcommunicationclient.h"
 #include "diagnostics/kvrassert.h"
 #include "diagnostics/kvrinfoformat.h"
 #include "diagnostics/waitcursor.h"
@@ -71,8 +72,12 @@ int main(int argc, char** argv)
     try {
         kvr::app::TCX4AppForm* main = kvr::app::CreateApplicationForms();
         main->SetStartWords(std::vector<std::string>(words.begin() + (words.empty() ? 0 : 1), words.end()));
+        const char* exitAfterStart = std::getenv("KVR_EXIT_AFTER_START");
+        // A start that ends at once talks to no device: no server is started for it.
+        if (!exitAfterStart || !*exitAfterStart)
+            main->SetCommunicationClient(std::make_unique<TKVRCommunicationClient>(nullptr, kvr::client::SystemServices()));
         main->show();
-        if (const char* exitAfterStart = std::getenv("KVR_EXIT_AFTER_START"); exitAfterStart && *exitAfterStart)
+        if (exitAfterStart && *exitAfterStart)
             QTimer::singleShot(0, &app, &QCoreApplication::quit);
         result = app.exec();
     } catch (const std::exception& e) {

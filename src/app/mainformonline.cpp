@@ -101,6 +101,10 @@ DeviceTransfer MakeTransfer(TCX4AppForm& Form, TransferLink& Link)
             CFGLockForm->exec();
     };
     host.RebuildTree = [&Form] { Form.BuildProjectTree(); };
+    host.TransferEnded = [] {
+        if (ProcessForm)
+            ProcessForm->hide();
+    };
     return DeviceTransfer(Link, std::move(host));
 }
 } // namespace

@@ -87,6 +87,7 @@ protected:
         h.Terminating = [] { return false; };
         h.ShowCheckList = [this] { link.Log.push_back("checklist"); };
         h.RebuildTree = [this] { link.Log.push_back("tree"); };
+        h.TransferEnded = [this] { link.Log.push_back("ended"); };
         transfer = std::make_unique<DeviceTransfer>(link, h);
     }
     void TearDown() override
@@ -144,7 +145,7 @@ TEST_F(DeviceTransferTest, OverLimitShowsTheCheckListOnlyWhenSending)
     link.Log.clear();
     link.DeviceImage = project.Device(1)->GetAllData();
     EXPECT_EQ(transfer->LoadFromDevice(&project, 1), TransferOutcome::Done);
-    EXPECT_EQ(link.Log, Log({"dialog", "open", "read", "close", "tree"}));
+    EXPECT_EQ(link.Log, Log({"dialog", "open", "read", "ended", "close", "tree"}));
 }
 
 TEST_F(DeviceTransferTest, RefusedWhileProcessing)
@@ -182,7 +183,7 @@ TEST_F(DeviceTransferTest, SendingToTheSameDeviceAsksNothingAndStampsTheImage)
 {
     host.now = 0x5A000000;
     EXPECT_EQ(transfer->LoadToDevice(&project, 1), TransferOutcome::Done);
-    EXPECT_EQ(link.Log, Log({"dialog", "open", "write", "close", "tree"}));
+    EXPECT_EQ(link.Log, Log({"dialog", "open", "write", "ended", "close", "tree"}));
     EXPECT_TRUE(prompter->records().empty());
     EXPECT_EQ(link.DeviceImage, project.Device(1)->GetAllData());
     EXPECT_EQ(kvr::readBE32(link.DeviceImage, 62), 0x5A000000u);
@@ -214,7 +215,7 @@ TEST_F(DeviceTransferTest, AnotherDeviceAsksFirst)
         // A connection left open by a refusal is closed before the next one opens.
         Log expected = wasOpen ? Log({"dialog", "close", "open"}) : Log({"dialog", "open"});
         if (c.Outcome == TransferOutcome::Done)
-            expected.insert(expected.end(), {"write", "close", "tree"});
+            expected.insert(expected.end(), {"write", "ended", "close", "tree"});
         EXPECT_EQ(link.Log, expected);
         EXPECT_EQ(link.IsOpen, c.Outcome == TransferOutcome::Declined);
     }
@@ -225,7 +226,7 @@ TEST_F(DeviceTransferTest, FailedSendReportsAndCloses)
     link.WriteOk = false;
     prompter->answer(Answer::Ok);
     EXPECT_EQ(transfer->LoadToDevice(&project, 1), TransferOutcome::Failed);
-    EXPECT_EQ(link.Log, Log({"dialog", "open", "write", "close", "tree"}));
+    EXPECT_EQ(link.Log, Log({"dialog", "open", "write", "ended", "close", "tree"}));
     ASSERT_EQ(prompter->records().size(), 1u);
     EXPECT_EQ(prompter->records()[0].text, "Transfer not successful! Please try again!");
     EXPECT_EQ(prompter->records()[0].icon, kvr::platform::Icon::Error);
@@ -266,7 +267,7 @@ TEST_F(DeviceTransferTest, FailedReadLeavesTheDeviceAsItWas)
     prompter->answer(Answer::Ok);
     EXPECT_EQ(transfer->LoadFromDevice(&project, 1), TransferOutcome::Failed);
     EXPECT_EQ(project.Device(1)->GetAllData(), before);
-    EXPECT_EQ(link.Log, Log({"dialog", "open", "read", "close"}));
+    EXPECT_EQ(link.Log, Log({"dialog", "open", "read", "ended", "close"}));
     EXPECT_EQ(Texts(), std::vector<QString>({"Transfer not successful! Please try again!"}));
 
     // A damaged image is refused by the data model and changes nothing either.

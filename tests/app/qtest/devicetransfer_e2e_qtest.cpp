@@ -1,0 +1,353 @@
+// The main window against the real communication server and the device emulator on loopback:
+// the connection dialog's device list, Load to Device and Load from Device, the identity
+// question, a link cut in the middle of a read, the online state from broadcasts and the autosave.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <functional>
+#include <memory>
+
+#include "../../e2e/program.h"
+#include "app/appforms.h"
+#include "app/connectdialog.h"
+#include "app/mainform.h"
+#include "app/processform.h"
+#include "app/qtmodelhost.h"
+#include "client/configtransfer.h"
+#include "client/kvrcommunicationclient.h"
+#include "kvrdata/byteorder.h"
+#include "model/device.h"
+#include "model/modelhost.h"
+#include "model/project.h"
+#include "platform/currentprompter.h"
+#include "platform/settingsstore.h"
+
+using namespace kvr::app;
+using kvr::platform::Answer;
+
+namespace {
+
+int FreeDevicePort()
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        QTcpServer a;
+        QTcpServer b;
+        if (a.listen(QHostAddress("127.0.0.2"), 0) && b.listen(QHostAddress("127.0.0.3"), a.serverPort()))
+            return a.serverPort();
+    }
+    return 0;
+}
+
+bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+std::unique_ptr<TKVRCommunicationClient> NewClient()
+{
+    return std::make_unique<TKVRCommunicationClient>(nullptr, kvr::client::SystemServices());
+}
+
+} // namespace
+
+class DeviceTransferE2E : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    int port = 0;
+    QString udp;
+    std::unique_ptr<Program> server;
+    std::unique_ptr<Program> emulator;
+    kvr::platform::ScriptedPrompter* prompts = nullptr;
+    QtModelHost host;
+    TCX4AppForm* form = nullptr;
+    std::uint32_t did0 = 0;
+    std::uint32_t did1 = 0;
+
+    std::string P(const char* name) const { return (dir.path() + '/' + name).toStdString(); }
+    kvr::model::TProject& Project() { return *form->FProject->Model(); }
+    kvr::model::TDevice& Device(int i) { return *Project().Device(i); }
+
+    // Answers the next connection dialog with "Fixed IP:" and the address, or cancels it.
+    void AnswerDialog(const QString& ip)
+    {
+        auto* timer = new QTimer(this);
+        timer->setInterval(20);
+        connect(timer, &QTimer::timeout, this, [timer, ip] {
+            auto* dialog = qobject_cast<TKVRConnectionDlg*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            timer->stop();
+            timer->deleteLater();
+            if (ip.isEmpty()) {
+                dialog->CancelBtn->click();
+                return;
+            }
+            dialog->FixedIPRadio->click();
+            dialog->IPEdit->setText(ip);
+            emit dialog->IPEdit->textEdited(ip);
+            dialog->OkBtn->click();
+        });
+        timer->start();
+    }
+
+    // The device image as the emulated device at Ip holds it; empty when it cannot be read.
+    std::vector<std::uint8_t> EmulatorImage(const char* ip)
+    {
+        auto client = NewClient();
+        client->TicksSend = 0;
+        client->SetHostname(ip);
+        client->TCPPort = port;
+        if (!client->OpenTCPConnection())
+            return {};
+        std::vector<std::uint8_t> image(64000);
+        const int n = kvr::client::ConfigTransfer(*client).LoadFromTarget(image.data());
+        client->CloseConnection();
+        image.resize(static_cast<std::size_t>(std::max(n, 0)));
+        return image;
+    }
+
+    // Selects the device's node as a user does; the page switch then makes it current.
+    void SelectDevice(int device)
+    {
+        const auto& nodes = form->TreeNodes();
+        for (std::size_t i = 0; i < nodes.size(); ++i)
+            if (nodes[i].Level == 1 && nodes[i].Device == device)
+                form->ProjectTree->setCurrentItem(form->TreeItem(static_cast<int>(i)));
+        QTest::qWait(80);
+        QCOMPARE(form->FCurDevice, device);
+    }
+
+    QString DeviceNodeText(int device)
+    {
+        auto* item = static_cast<QTreeWidgetItem*>(Device(device).FTreeNode);
+        return item ? item->text(0) : QString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        const QString folder = dir.path() + "/run";
+        qputenv("KVR_RUREZ_DIR", folder.toLocal8Bit());
+        port = FreeDevicePort();
+        QVERIFY(port != 0);
+        server = std::make_unique<Program>(
+            KVR_RUREZ_PATH, QStringList{"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000",
+                                        "--retry-ms", "200", "--reconnect-ms", "1500", "--broadcast-max-age-ms",
+                                        "1500", "--device-port", QString::number(port)});
+        const auto ready = server->waitForLine("rurez ready");
+        QVERIFY2(ready, qPrintable(server->errors()));
+        udp = wordValue(*ready, "udp");
+
+        // The fixture project: two devices of project "ABCD".
+        kvr::model::TProject fixture;
+        fixture.SetName("Studio");
+        auto header = fixture.GetHeader();
+        kvr::writeBE32(header, 88, 0x41424344);
+        fixture.SetHeader(header);
+        fixture.Device(fixture.AddDevice())->SetName("North");
+        fixture.Device(fixture.AddDevice())->SetName("South");
+        fixture.SaveToDisk(P("studio.kvp"), true);
+
+        auto settings = std::make_unique<kvr::platform::MemorySettingsStore>();
+        kvr::platform::setSettingsStore(std::move(settings));
+        auto script = std::make_unique<kvr::platform::ScriptedPrompter>();
+        prompts = script.get();
+        kvr::platform::setPrompter(std::move(script));
+        kvr::model::SetModelHost(&host);
+        form = CreateApplicationForms();
+        form->show();
+        // Ticks are driven by the test.
+        form->OnlineTimer->stop();
+        form->ReadUDP->stop();
+        QVERIFY(form->FileCommands().OpenRecent(P("studio.kvp")));
+        form->OnlineTimer->stop();
+        did0 = Device(0).GetDeviceID();
+        did1 = Device(1).GetDeviceID();
+        form->SetCommunicationClient(NewClient());
+        QCOMPARE(int(form->DCC()->GetStatus()), int(dcsNotConnected));
+
+        // 127.0.0.2 is device "North", 127.0.0.3 claims to be "South" and drops its link after
+        // 20 blocks.
+        emulator = std::make_unique<Program>(
+            KVR_DEVEMU_PATH,
+            QStringList{"--device",
+                        QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=%2,stamp=1")
+                            .arg(port)
+                            .arg(did0),
+                        "--device",
+                        QString("ip=127.0.0.3,port=%1,serial=0x5678,name=EMU2,pid=ABCD,did=%2,cut-after=20")
+                            .arg(port)
+                            .arg(did1),
+                        "--udp-target", "127.0.0.1:" + udp, "--broadcast-ms", "200"});
+        for (int i = 0; i < 2; ++i)
+            QVERIFY2(emulator->waitForLine("device"), qPrintable(emulator->errors()));
+        QVERIFY(emulator->waitForLine("devemu ready"));
+    }
+
+    void cleanupTestCase()
+    {
+        DestroyApplicationForms();
+        kvr::model::SetModelHost(nullptr);
+        kvr::platform::setPrompter(nullptr);
+        emulator.reset();
+        server.reset();
+        qunsetenv("KVR_RUREZ_DIR");
+    }
+
+    void init() { QCOMPARE(prompts->unexpected, 0); }
+    void cleanup() { QVERIFY(prompts->scriptUsedUp()); }
+
+    void dialogListsTheEmulatedDevices()
+    {
+        // The emulator's status records of the newer generation carry its identity.
+        auto client = NewClient();
+        client->DeviceGeneration = dgKX7500;
+        ConnectionList list(dgKX7500);
+        TKVRConnectionDlg dialog(*client, list);
+        QVERIFY(RunUntil([&] {
+            dialog.RefreshDeviceList();
+            return dialog.DeviceList->topLevelItemCount() == 2;
+        }));
+        QStringList rows;
+        for (int i = 0; i < 2; ++i) {
+            QStringList texts;
+            for (int c = 0; c < dialog.DeviceList->columnCount(); ++c)
+                texts << dialog.DeviceList->topLevelItem(i)->text(c);
+            rows << texts.join('|');
+        }
+        rows.sort();
+        QCOMPARE(rows, QStringList({QString("ABCD|%1|DSP-EMU|EMU1|127.0.0.2|001234").arg(did0),
+                                    QString("ABCD|%1|DSP-EMU|EMU2|127.0.0.3|005678").arg(did1)}));
+    }
+
+    void loadToDeviceSendsTheImage()
+    {
+        SelectDevice(0);
+        AnswerDialog("127.0.0.2");
+        form->Action("LoadtoDevice1")->trigger();
+        QVERIFY(prompts->records().empty());
+        const std::vector<std::uint8_t> sent = Device(0).GetAllData();
+        std::vector<std::uint8_t> held = EmulatorImage("127.0.0.2");
+        QCOMPARE(held.size(), sent.size());
+        // Byte 76 copies the changed flag whenever the window asks for it (the caption did, after
+        // the transfer); the image went out before.
+        QCOMPARE(held[76], std::uint8_t(0));
+        held[76] = sent[76];
+        for (std::size_t i = 0; i < sent.size(); ++i)
+            if (held[i] != sent[i])
+                QFAIL(qPrintable(QString("byte %1: %2 on the device, %3 sent").arg(i).arg(held[i]).arg(sent[i])));
+        QCOMPARE(int(form->DCC()->GetStatus()), int(dcsNotConnected));
+    }
+
+    void loadFromDeviceReadsItBack()
+    {
+        const std::vector<std::uint8_t> onDevice = EmulatorImage("127.0.0.2");
+        QVERIFY(!onDevice.empty());
+        Device(0).SetName("Edited");
+        SelectDevice(0);
+        AnswerDialog("127.0.0.2");
+        form->Action("LoadFromDevice1")->trigger();
+        QVERIFY(prompts->records().empty());
+        std::vector<std::uint8_t> loaded = Device(0).GetAllData();
+        QCOMPARE(QString::fromStdString(Device(0).GetName()), QString("North"));
+        QCOMPARE(loaded.size(), onDevice.size());
+        // Only the change time and the changed-flag copy are new: loading marks the device changed.
+        std::copy_n(onDevice.begin() + 62, 4, loaded.begin() + 62);
+        loaded[76] = onDevice[76];
+        QCOMPARE(loaded, onDevice);
+        QVERIFY(Device(0).IsChanged());
+    }
+
+    void anotherDeviceAsksBeforeSending()
+    {
+        const std::vector<std::uint8_t> before = EmulatorImage("127.0.0.2");
+        SelectDevice(1);
+        prompts->answer(Answer::No);
+        AnswerDialog("127.0.0.2");
+        form->Action("LoadtoDevice1")->trigger();
+        QVERIFY(!prompts->records().empty());
+        QCOMPARE(prompts->records().back().text,
+                 QString("You are trying to send data of another device. Continue transfer?"));
+        // The refusal left the connection open; the next transfer closes it first.
+        QCOMPARE(int(form->DCC()->GetStatus()), int(dcsConnected));
+        form->DCC()->CloseConnection();
+        QCOMPARE(EmulatorImage("127.0.0.2"), before);
+    }
+
+    void linkCutDuringReadLeavesTheProject()
+    {
+        const std::vector<std::uint8_t> before = Device(1).GetAllData();
+        SelectDevice(1);
+        prompts->answer(Answer::Ok);
+        AnswerDialog("127.0.0.3");
+        form->Action("LoadFromDevice1")->trigger();
+        QVERIFY(!prompts->records().empty());
+        QCOMPARE(prompts->records().back().text, QString("Transfer not successful! Please try again!"));
+        QCOMPARE(Device(1).GetAllData(), before);
+        QVERIFY(!ProcessForm->isVisible()); // the last progress report hid it
+    }
+
+    void onlineStateFollowsTheBroadcasts()
+    {
+        form->BuildProjectTree();
+        QVERIFY(RunUntil([&] {
+            form->ReadUDPTimer();
+            return Device(0).FOnline != 0 && Device(1).FOnline != 0;
+        }));
+        // The emulator reports stamp 1 for North, which is not its change time.
+        QCOMPARE(DeviceNodeText(0), QString("North, Online, Modified"));
+        QVERIFY(DeviceNodeText(1).startsWith("South, Online"));
+
+        emulator.reset(); // the broadcasts stop
+        QTest::qWait(1800); // the server lets the last ones age out
+        form->ReadUDPTimer();
+        for (int tick = 1; tick <= 4; ++tick) {
+            form->OnlineTimerTimer();
+            QCOMPARE(Device(0).FOnline, 1u);
+        }
+        form->OnlineTimerTimer();
+        QCOMPARE(Device(0).FOnline, 0u);
+        QCOMPARE(Device(1).FOnline, 0u);
+        QCOMPARE(DeviceNodeText(0), QString("North"));
+    }
+
+    void autosaveWritesAtTheInterval()
+    {
+        form->FPrefs.SetAutoSave(true);
+        form->FPrefs.SetAutoSaveInterval(1);
+        form->FAutoSaveSeconds = 0;
+        QFile::remove(QString::fromStdString(P("studio.kvp")));
+        for (int tick = 1; tick <= 60; ++tick)
+            form->OnlineTimerTimer();
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(P("studio.kvp"))));
+        form->OnlineTimerTimer();
+        QVERIFY(QFileInfo::exists(QString::fromStdString(P("studio.kvp"))));
+        QCOMPARE(form->FAutoSaveSeconds, 0);
+        kvr::model::TProject reread;
+        QCOMPARE(reread.LoadFromDisk(P("studio.kvp"), true), 1);
+        QCOMPARE(reread.Device(0)->GetAllData().size(), Device(0).GetAllData().size());
+    }
+};
+
+QTEST_MAIN(DeviceTransferE2E)
+#include "devicetransfer_e2e_qtest.moc"
