@@ -536,6 +536,7 @@ bool TCX4AppForm::FormCloseQuery()
 void TCX4AppForm::FormClose()
 {
     OnlineTimer->stop();
+    FTerminating = true; // broadcasts that still arrive change nothing
 }
 
 void TCX4AppForm::closeEvent(QCloseEvent* Event)

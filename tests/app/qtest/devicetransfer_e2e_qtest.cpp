@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QUdpSocket>
 #include <QTreeWidget>
 
 #include <functional>
@@ -238,6 +239,53 @@ private slots:
         rows.sort();
         QCOMPARE(rows, QStringList({QString("ABCD|%1|DSP-EMU|EMU1|127.0.0.2|001234").arg(did0),
                                     QString("ABCD|%1|DSP-EMU|EMU2|127.0.0.3|005678").arg(did1)}));
+    }
+
+    void olderListShowsFramesWithModuleEntries()
+    {
+        // A status broadcast with one module entry, as a frame with modules sends it.
+        QByteArray datagram(36, '\0');
+        const auto put32 = [&](int at, std::uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                datagram[at + i] = static_cast<char>(v >> (24 - 8 * i));
+        };
+        put32(0, 0x06061999);
+        put32(4, 0xABCDEF);
+        put32(8, 7);
+        put32(12, 0x41424344);
+        put32(16, 5);
+        datagram.replace(20, 6, "FRAME7");
+        datagram[31] = 1; // entry count
+        QUdpSocket socket;
+        auto client = NewClient();
+        ConnectionList list(dgKX7300);
+        TKVRConnectionDlg dialog(*client, list);
+        int row = -1;
+        QVERIFY(RunUntil([&] {
+            socket.writeDatagram(datagram, QHostAddress("127.0.0.1"), udp.toUShort());
+            dialog.RefreshDeviceList();
+            for (int i = 0; i < dialog.DeviceList->topLevelItemCount(); ++i)
+                if (dialog.DeviceList->topLevelItem(i)->text(1) == "00000007")
+                    row = i;
+            return row >= 0;
+        }));
+        // The emulated devices report no module entries and are not listed.
+        QCOMPARE(dialog.DeviceList->topLevelItemCount(), 1);
+        QTreeWidgetItem* item = dialog.DeviceList->topLevelItem(row);
+        QStringList texts;
+        for (int c = 0; c < dialog.DeviceList->columnCount(); ++c)
+            texts << item->text(c);
+        QCOMPARE(texts, QStringList({"ABCD", "00000007", "FRAME7", "127.0.0.1", "ABCDEF"}));
+        // A double click closes the dialog with OK and gives that device.
+        emit dialog.DeviceList->itemDoubleClicked(item, 0);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        TDeviceAddr addr;
+        QVERIFY(list.GetAddress(addr));
+        QCOMPARE(int(addr.CK), int(Kvrdata_ns::dckBroadcast));
+        QCOMPARE(addr.DID, 7u);
+        QCOMPARE(addr.PID, 0x41424344u);
+        QCOMPARE(addr.IP, 0x7F000001u);
+        QCOMPARE(addr.MAC & 0xFFFFFF, 0xABCDEFu);
     }
 
     void loadToDeviceSendsTheImage()
