@@ -291,3 +291,22 @@ TEST_F(ConnectionDialogTest, RemoteServerThatCannotBeReachedFallsBackToLocal)
     EXPECT_TRUE(ConnectRemoteServer(C, "studio-pc"));
     EXPECT_EQ(C.GetServerMachine(), "studio-pc");
 }
+
+TEST_F(ConnectionDialogTest, ParameterlessFormConnectsToTheChoice)
+{
+    auto& C = MakeClient();
+    const auto fixedIP = [](ConnectionList& List) {
+        List.IPEditChange("127.0.0.1");
+        return ConnectResultOK;
+    };
+    EXPECT_EQ(ConnectionDialog(C, false, fixedIP), ConnectResultOK);
+    EXPECT_EQ(CallCount(clienttest::RpcMethod::OpenConnection), 1u);
+    EXPECT_EQ(C.GetStatus(), dcsConnected);
+    EXPECT_EQ(C.LastDeviceAddr.CK, Kvrdata_ns::dckFixedIP);
+    EXPECT_EQ(C.LastDeviceAddr.IP, 0x7F000001u);
+
+    // A connection the server refuses gives 7.
+    Server->scriptResults(clienttest::RpcMethod::OpenConnection, {1});
+    EXPECT_EQ(ConnectionDialog(C, false, fixedIP), ConnectResultFailed);
+    EXPECT_NE(C.GetStatus(), dcsConnected);
+}
