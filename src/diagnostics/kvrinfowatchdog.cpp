@@ -41,8 +41,6 @@ void TKVRInfoWatchDog::Flush()
 {
     if (OnFlush)
         OnFlush();
-    std::lock_guard lock(EventMutex);
-    Signalled = false;
 }
 
 void TKVRInfoWatchDog::Execute()
@@ -52,6 +50,9 @@ void TKVRInfoWatchDog::Execute()
         {
             std::unique_lock lock(EventMutex);
             woken = EventCond.wait_for(lock, Period, [this] { return Signalled; });
+            // Taken before the flush: a signal that comes while the buffer is being written
+            // wakes the next round at once instead of being lost.
+            Signalled = false;
         }
         if (Terminated)
             break;

@@ -258,7 +258,8 @@ TEST_F(Model, KnobsDropDelayDuplicateAndCut)
 TEST_F(Model, BroadcastsAndReportsOnTheWire)
 {
     const Bytes status = model.statusDatagram();
-    ASSERT_EQ(status.size(), 32u);
+    ASSERT_EQ(status.size(), 36u);
+    EXPECT_EQ(kvr::readBE16(status, 30), 1u) << "one module entry, so device lists show the frame";
     EXPECT_EQ(kvr::readBE32(status, 0), 0x06061999u);
     EXPECT_EQ(kvr::readBE32(status, 4), 0x00ABCDu);
     EXPECT_EQ(kvr::readBE32(status, 8), 5u);
@@ -298,6 +299,24 @@ TEST_F(Model, NewerGenerationDeviceRecordDecodes)
         EXPECT_EQ(std::string(device->DeviceName.AsString().c_str()), "Studio");
         EXPECT_EQ(device->FirmwareVersion, 0x05140000u);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(ModelStamp, BroadcastsCarryTheStampOfTheImageTheDeviceRuns)
+{
+    const DeviceIdentity identity{0x00ABCD, 0x05140000, 0x41424344, 5, "Studio", 1234};
+    Bytes image = DeviceModel::defaultImage(identity);
+    kvr::writeBE32(image, 62, 98765);
+    DeviceModel model(identity, image);
+    EXPECT_EQ(kvr::readBE32(model.statusDatagram(), 16), 98765u);
+    Kvrdata_ns::TUDPMsgV6 msg;
+    const Bytes datagram = model.deviceRecordDatagram();
+    msg.GetData()->GetStream()->Write(datagram.data(), static_cast<int>(datagram.size()));
+    ASSERT_NE(msg.GetDevice(), nullptr);
+    EXPECT_EQ(msg.GetDevice()->TS, 98765u);
 }
 
 } // namespace

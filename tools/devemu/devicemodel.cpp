@@ -479,6 +479,13 @@ void DeviceModel::receiveDatagram(Bytes datagram)
     datagrams_.push_back(std::move(datagram));
 }
 
+std::uint32_t DeviceModel::configStamp() const
+{
+    // The running configuration's change time, as a loaded image carries it in its header.
+    constexpr std::size_t StampAt = 62;
+    return image_.size() >= StampAt + 4 ? readBE32(image_, StampAt) : identity_.configStamp;
+}
+
 Bytes DeviceModel::statusDatagram() const
 {
     Bytes out;
@@ -487,11 +494,15 @@ Bytes DeviceModel::statusDatagram() const
     w.be32(identity_.serial & 0xFFFFFF);
     w.be32(identity_.deviceId);
     w.be32(identity_.projectId);
-    w.be32(identity_.configStamp);
+    w.be32(configStamp());
     Bytes name(10, 0);
     putText(name, 0, identity_.name, 10);
     w.bytes(name);
-    w.be16(0); // no entries
+    // One module entry, the frame's controller: device lists leave out frames that report none.
+    w.be16(1);
+    w.be16(1);
+    w.u8(0);
+    w.u8(0);
     return out;
 }
 
@@ -501,7 +512,7 @@ Bytes DeviceModel::deviceRecordDatagram() const
     device.MAC = identity_.serial & 0xFFFFFF;
     device.DID = static_cast<std::uint8_t>(identity_.deviceId);
     device.PID = identity_.projectId;
-    device.TS = identity_.configStamp;
+    device.TS = configStamp();
     device.HardwareName = identity_.hardwareName;
     device.DeviceName = identity_.name;
     device.FirmwareVersion = identity_.firmware;

@@ -62,6 +62,8 @@ public:
     // True once the knob's count of received blocks is reached: the program cuts the link.
     bool shouldCut() const { return knobs_.cutAfter != 0 && received_.size() >= knobs_.cutAfter; }
 
+    // The change time of the configuration the device runs.
+    std::uint32_t configStamp() const;
     // The older-generation status datagram as it goes on the wire.
     Bytes statusDatagram() const;
     // The newer-generation device record (type 0xFE062005 and the record in the block format).
