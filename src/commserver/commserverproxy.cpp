@@ -4,6 +4,7 @@
 #include <QLocalSocket>
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -103,7 +104,9 @@ RpcReply CommServerProxy::transact(RpcMethod method, RpcValues inputs, std::int3
     if (!waitWritten(*socket_, timeouts_.callMs))
         return failAndDrop(HrServerUnavailable);
 
-    const qint64 budget = static_cast<qint64>(timeouts_.callMs) + std::max<std::int32_t>(waitHintMs, 0);
+    // The server answers a waiting call within its longest wait, so a longer time-out asked for
+    // adds nothing; unbounded, it would also overflow the socket's int wait below (and wait for ever).
+    const qint64 budget = static_cast<qint64>(timeouts_.callMs) + std::clamp(waitHintMs, 0, timeouts_.longestWaitMs);
     QElapsedTimer clock;
     clock.start();
     RpcFrameReader reader;

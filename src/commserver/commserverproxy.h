@@ -22,6 +22,7 @@ struct ProxyEndpoint {
 struct ProxyTimeouts {
     int connectMs = 2000;
     int callMs = 5000; // a call's own wait, on top of the time-out a waiting read asks for
+    int longestWaitMs = RpcLongestWaitMs; // the most of that time-out worth waiting for
 };
 
 class CommServerProxy : public RpcClientBase {

@@ -55,6 +55,8 @@ inline constexpr std::size_t RpcHeaderSize = 12;
 // Larger than any broadcast collection the server builds; a bigger length is garbage.
 inline constexpr std::uint32_t RpcMaxPayload = 4u * 1024u * 1024u;
 inline constexpr std::uint32_t RpcMaxText = 4096;
+// The longest the server holds a call for the call's own time-out (a waiting read, a ping).
+inline constexpr std::int32_t RpcLongestWaitMs = 60000;
 
 using RpcValue = std::variant<std::int32_t, std::string, Bytes>;
 using RpcValues = std::vector<RpcValue>;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
 #include <cstring>
 #include <thread>
 
@@ -105,6 +106,23 @@ TEST(CommServerProxy, MisbehavingServersGiveNegativeCodesInBoundedTime)
             EXPECT_FALSE(proxy.isConnected()) << c.name << ": the connection is dropped";
         }
     }
+}
+
+// A waiting read may ask for any time-out; against a server that never answers, the wait still
+// ends after the longest the server would hold the call.
+TEST(CommServerProxy, HugeWaitingReadAgainstASilentServerEnds)
+{
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/s.sock").toStdString();
+    BadServer server(path, {});
+    ASSERT_TRUE(server.ok());
+    CommServerProxy proxy(ProxyEndpoint{path, {}, 0}, ProxyTimeouts{500, 300, 200});
+    QElapsedTimer clock;
+    clock.start();
+    Bytes b;
+    std::int32_t result = 0;
+    EXPECT_EQ(proxy.ReadBlockEx2(1, INT32_MAX, b, result), HrServerTimeout);
+    EXPECT_LT(clock.elapsed(), 2000);
 }
 
 TEST(CommServerProxy, NoServerAtAllAnswersAtOnce)

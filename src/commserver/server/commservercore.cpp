@@ -481,7 +481,7 @@ void CommServerCore::call(RpcMethod method, const RpcValues& in, Done done)
         return;
     case RpcMethod::ReadBlockEx:
     case RpcMethod::ReadBlockEx2:
-        readBlock(H(), std::clamp(rpcInt(in, 1), 0, 60000), std::move(done));
+        readBlock(H(), std::clamp(rpcInt(in, 1), 0, RpcLongestWaitMs), std::move(done));
         return;
     case RpcMethod::ReadUDPBlock:
         popQueue(H(), true, std::move(done));
