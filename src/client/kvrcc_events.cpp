@@ -165,7 +165,9 @@ bool TKVRCommunicationClient::ProcessSetupName(const KVRCANBlock& CB, TClientMod
                                  Part);
             return true;
         }
-        if (CB.Data[0] != A.Number)
+        // A part 1 belongs to the name that a part 0 started; a repeated one would append to
+        // a finished name.
+        if (CB.Data[0] != A.Number || A.LastPart != 0)
             return true;
     }
     A.LastPart = Part;

@@ -271,8 +271,10 @@ bool TKVRCommunicationClient::SendUDPBlock(TUDPMsg& Msg)
 
 bool TKVRCommunicationClient::SendUDPBlockV6(TUDPMsgV6* Msg)
 {
-    if (!Msg)
+    if (!Msg) {
         AssertionFailed(__FILE__, "TKVRCommunicationClient::SendUDPBlockV6", __LINE__, "UDP");
+        return false; // a debugger let the program go on
+    }
     if (!ServerUsable())
         return false;
     std::vector<std::uint8_t> V;
@@ -295,8 +297,10 @@ bool TKVRCommunicationClient::ReadUDPBlock(TUDPMsg& Msg)
 
 bool TKVRCommunicationClient::ReadUDPBlockV6(TUDPMsgV6* Msg)
 {
-    if (!Msg)
+    if (!Msg) {
         AssertionFailed(__FILE__, "TKVRCommunicationClient::ReadUDPBlockV6", __LINE__, "UDP");
+        return false; // a debugger let the program go on
+    }
     if (!ServerUsable())
         return false;
     std::vector<std::uint8_t> V;

@@ -144,6 +144,8 @@ TEST_F(PollTest, SetupNamesAssembleFromTwoParts)
     auto& C = Recording();
     C.ProcessBlock(Block(0x112A0000, 8, Part(5, 0, " Morni")));
     C.ProcessBlock(Block(0x112A0000, 8, Part(5, 1, "ng\0\0\0\0")));
+    // A repeated last part (the device answered twice) starts no 18-character name.
+    C.ProcessBlock(Block(0x112A0000, 8, Part(5, 1, "ng\0\0\0\0")));
     C.ProcessBlock(Block(0x112F0000, 8, Part(2, 0, "Mix A ")));
     C.ProcessBlock(Block(0x112A0000, 8, Part(6, 1, "other ")));
     C.ProcessBlock(Block(0x112F0000, 8, Part(2, 1, "      ")));

@@ -1,6 +1,9 @@
 // Block and UDP exchange on the fake server and the fake clock.
 
+#include <csignal>
+
 #include "clientfixture.h"
+#include "diagnostics/kvrassert.h"
 #include "kvrdata/byteorder.h"
 
 namespace clienttest {
@@ -322,6 +325,21 @@ TEST_F(ClientTest, UDPSendAndRead)
     EXPECT_EQ(In.Address, 0x0A000001u);
     EXPECT_FALSE(C.ReadUDPBlock(In));
     EXPECT_THROW(C.ReadUDPBlockV6(nullptr), EAssertionFailed);
+}
+
+// Under a debugger the assertion returns once the debugger lets the program go on; the missing
+// message must then fail the call, not be used.
+TEST_F(ClientTest, MissingNewerGenerationMessageFailsAfterTheDebuggerBreak)
+{
+    auto& C = Connected();
+    const auto PreviousProbe = kvr::diag::SetDebuggerProbe([] { return true; });
+    const auto PreviousTrap = std::signal(SIGTRAP, SIG_IGN);
+    const std::size_t Calls = Server->calls().size();
+    EXPECT_FALSE(C.SendUDPBlockV6(nullptr));
+    EXPECT_FALSE(C.ReadUDPBlockV6(nullptr));
+    std::signal(SIGTRAP, PreviousTrap);
+    kvr::diag::SetDebuggerProbe(PreviousProbe);
+    EXPECT_EQ(Server->calls().size(), Calls) << "no server call without a message";
 }
 
 } // namespace
