@@ -11,11 +11,13 @@
 
 using namespace Kvrdata_ns;
 using kvr::commserver::HResult;
+using kvr::commserver::ICommServer;
 using kvr::commserver::ResultConnectionLost;
 using kvr::commserver::ResultNoConnection;
 using kvr::commserver::ResultNotConnected;
 using kvr::commserver::ResultNothingQueued;
 using kvr::commserver::ResultReconnecting;
+using kvr::client::TFlagScope;
 
 namespace {
 
@@ -24,13 +26,6 @@ namespace {
 constexpr unsigned MaxReconnectWaits = 50;
 
 constexpr unsigned TraceLevelFiltered = 0x8006;
-
-struct TFlagScope {
-    bool& Flag;
-    bool Saved;
-    TFlagScope(bool& F, bool Value) : Flag(F), Saved(F) { Flag = Value; }
-    ~TFlagScope() { Flag = Saved; }
-};
 
 std::uint64_t FirstEightLE(const KVRCANBlock& CB)
 {
@@ -281,18 +276,21 @@ bool TKVRCommunicationClient::SendUDPBlockV6(TUDPMsgV6* Msg)
     return Msg->ToVariant(V) && SendUDPVariant(V, true);
 }
 
+bool TKVRCommunicationClient::ServerRead(TReadMethod Method, std::int32_t H, std::vector<std::uint8_t>& V)
+{
+    std::int32_t Result = -1;
+    const HResult Hr = (*Server.*Method)(H, V, Result);
+    if (Hr < 0)
+        SetStatus(dcsServerNotResponding);
+    return Succeeded(Hr, Result);
+}
+
 bool TKVRCommunicationClient::ReadUDPBlock(TUDPMsg& Msg)
 {
     if (!ServerUsable())
         return false;
     std::vector<std::uint8_t> V;
-    std::int32_t Result = -1;
-    const HResult Hr = Server->ReadUDPBlock(ClientHandle, V, Result);
-    if (Hr < 0)
-        SetStatus(dcsServerNotResponding);
-    if (!Succeeded(Hr, Result))
-        return false;
-    return VariantToUDPMsg(V, Msg);
+    return ServerRead(&ICommServer::ReadUDPBlock, ClientHandle, V) && VariantToUDPMsg(V, Msg);
 }
 
 bool TKVRCommunicationClient::ReadUDPBlockV6(TUDPMsgV6* Msg)
@@ -304,13 +302,7 @@ bool TKVRCommunicationClient::ReadUDPBlockV6(TUDPMsgV6* Msg)
     if (!ServerUsable())
         return false;
     std::vector<std::uint8_t> V;
-    std::int32_t Result = -1;
-    const HResult Hr = Server->ReadUDPBlockV6(ClientHandle, V, Result);
-    if (Hr < 0)
-        SetStatus(dcsServerNotResponding);
-    if (!Succeeded(Hr, Result))
-        return false;
-    return Msg->FromVariant(V);
+    return ServerRead(&ICommServer::ReadUDPBlockV6, ClientHandle, V) && Msg->FromVariant(V);
 }
 
 bool TKVRCommunicationClient::ReadUDPBroadCasts(TUDPMsgVector& Msgs)
@@ -318,13 +310,7 @@ bool TKVRCommunicationClient::ReadUDPBroadCasts(TUDPMsgVector& Msgs)
     if (!ServerUsable())
         return false;
     std::vector<std::uint8_t> V;
-    std::int32_t Result = -1;
-    const HResult Hr = Server->ReadUDPBroadCasts(0, V, Result);
-    if (Hr < 0)
-        SetStatus(dcsServerNotResponding);
-    if (!Succeeded(Hr, Result))
-        return false;
-    return VariantToUDPMsgs(V, Msgs);
+    return ServerRead(&ICommServer::ReadUDPBroadCasts, 0, V) && VariantToUDPMsgs(V, Msgs);
 }
 
 bool TKVRCommunicationClient::ReadUDPBroadCastsV6(TUDPMsgsV6& Msgs)
@@ -332,15 +318,7 @@ bool TKVRCommunicationClient::ReadUDPBroadCastsV6(TUDPMsgsV6& Msgs)
     if (!ServerUsable())
         return false;
     std::vector<std::uint8_t> V;
-    std::int32_t Result = -1;
-    const HResult Hr = Server->ReadUDPBroadCastsV6(0, V, Result);
-    if (Hr < 0)
-        SetStatus(dcsServerNotResponding);
-    if (!Succeeded(Hr, Result))
-        return false;
-    const bool Ok = Msgs.FromVariant(V);
-    V.clear();
-    return Ok;
+    return ServerRead(&ICommServer::ReadUDPBroadCastsV6, 0, V) && Msgs.FromVariant(V);
 }
 
 int TKVRCommunicationClient::GetDA(unsigned PID, unsigned DID, short N, TDeviceAddr& DA)

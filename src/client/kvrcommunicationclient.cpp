@@ -69,14 +69,7 @@ TClientServices SystemServices()
 
 } // namespace kvr::client
 
-namespace {
-struct TFlagScope {
-    bool& Flag;
-    bool Saved;
-    TFlagScope(bool& F, bool Value) : Flag(F), Saved(F) { Flag = Value; }
-    ~TFlagScope() { Flag = Saved; }
-};
-} // namespace
+using kvr::client::TFlagScope;
 
 TKVRCommunicationClient::TKVRCommunicationClient(QObject* Owner, kvr::client::TClientServices S)
     : QObject(Owner)
@@ -266,30 +259,28 @@ long TKVRCommunicationClient::Ping(const std::string& Host, long Timeout)
     return Hr != 0 ? -1 : ResponseTime;
 }
 
-bool TKVRCommunicationClient::AddKnownDevice(TDeviceAddr& DA)
+bool TKVRCommunicationClient::SendAddress(TAddressMethod Method, TDeviceAddr& DA)
 {
-    TKVRFI fi("TKVRCommunicationClient::AddKnownDevice");
     if (!ServerUsable())
         return false;
     std::vector<std::uint8_t> V;
     if (!DA.ToVariant(V))
         return false;
     std::int32_t Result = -1;
-    const HResult Hr = Server->AddKnownDevice(ClientHandle, V, Result);
+    const HResult Hr = (*Server.*Method)(ClientHandle, V, Result);
     return Succeeded(Hr, Result);
+}
+
+bool TKVRCommunicationClient::AddKnownDevice(TDeviceAddr& DA)
+{
+    TKVRFI fi("TKVRCommunicationClient::AddKnownDevice");
+    return SendAddress(&kvr::commserver::ICommServer::AddKnownDevice, DA);
 }
 
 bool TKVRCommunicationClient::RemoveKnownDevice(TDeviceAddr& DA)
 {
     TKVRFI fi("TKVRCommunicationClient::RemoveKnownDevice");
-    if (!ServerUsable())
-        return false;
-    std::vector<std::uint8_t> V;
-    if (!DA.ToVariant(V))
-        return false;
-    std::int32_t Result = -1;
-    const HResult Hr = Server->RemoveKnownDevice(ClientHandle, V, Result);
-    return Succeeded(Hr, Result);
+    return SendAddress(&kvr::commserver::ICommServer::RemoveKnownDevice, DA);
 }
 
 bool TKVRCommunicationClient::SetLogging(long LogTypes)

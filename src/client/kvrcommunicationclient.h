@@ -54,6 +54,14 @@ namespace kvr::client {
 bool BlockMatches(const KVRCANBlock& R, const KVRCANBlock& Pattern, unsigned IDMask, std::uint8_t LenMask,
                   std::uint64_t DataMask);
 
+// Sets a flag for the length of a scope and restores its previous value.
+struct TFlagScope {
+    bool& Flag;
+    bool Saved;
+    TFlagScope(bool& F, bool Value) : Flag(F), Saved(F) { Flag = Value; }
+    ~TFlagScope() { Flag = Saved; }
+};
+
 // Blanks and control characters (zero bytes included) removed from both ends.
 std::string TrimText(const std::string& Text);
 // Trailing blanks and control characters removed.
@@ -229,6 +237,14 @@ private:
     std::uint32_t GetTickCount() const { return static_cast<std::uint32_t>(Services.Now()); }
     void ProcessMessages() { Services.ProcessMessages(); }
     bool ServerUsable() const { return FStatus != dcsServerInitFailed && Server != nullptr; }
+    using TReadMethod = kvr::commserver::HResult (kvr::commserver::ICommServer::*)(std::int32_t, std::vector<std::uint8_t>&,
+                                                                                  std::int32_t&);
+    using TAddressMethod = kvr::commserver::HResult (kvr::commserver::ICommServer::*)(
+        std::int32_t, const std::vector<std::uint8_t>&, std::int32_t&);
+    // One read call of the server into V; a negative HRESULT means the server no longer answers.
+    bool ServerRead(TReadMethod Method, std::int32_t H, std::vector<std::uint8_t>& V);
+    // One call that hands the server an address (known devices).
+    bool SendAddress(TAddressMethod Method, TDeviceAddr& DA);
     // One paced UDP send of either generation, with the pause after a failure.
     bool SendUDPVariant(const std::vector<std::uint8_t>& V, bool NewerGeneration);
     static bool Succeeded(kvr::commserver::HResult Hr, std::int32_t Result) { return Hr == 0 && Result == 0; }
