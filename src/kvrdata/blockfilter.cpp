@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "kvrdata/blockstream.h"
 #include "kvrdata/crc32.h"
 #include "kvrdata/util.h"
 
@@ -33,6 +34,16 @@ void deriveCurrentFileVersion()
         if (CurrentFileVersion.GetValue() == 0)
             CurrentFileVersion = FileVersionFromDate(ReleaseDate);
     });
+}
+
+// An empty block read into a container leaves none of its old content: a vector ends empty,
+// and so does a raw-data container, whose Describe (which empties it) is not run for it.
+void EmptyContainer(TBlockObject* Obj)
+{
+    if (auto* vector = dynamic_cast<TBBaseVector*>(Obj))
+        vector->RemoveAll();
+    else if (auto* container = dynamic_cast<TBlockStream*>(Obj))
+        container->GetStream()->SetSize(0);
 }
 
 } // namespace
@@ -457,8 +468,8 @@ short TBinaryFilter::TransferObject(const char* Name, TBlockObject*& Obj, unsign
                 if (child->Status != bsEndOfBlock) {
                     child->CurrentObject = Obj;
                     Obj->Describe(child);
-                } else if (!Writing && vector) {
-                    vector->RemoveAll();
+                } else if (!Writing) {
+                    EmptyContainer(Obj);
                 }
             }
         } else if (!Writing && vector) {

@@ -150,6 +150,11 @@ TEST(BlockFormat, BlockStreamHeaderAndEmptyForm)
     EXPECT_EQ(toBytes(block), bytesOf({0, 0, 0, 0}));
     block.GetStream()->WriteBuffer("\x01\x02\x03\x04\x05", 5);
     EXPECT_EQ(toBytes(block), bytesOf({0, 0, 0, 5, 1, 2, 3, 4, 5}));
+
+    // An empty block read replaces the old data too: nothing stale is taken for new data.
+    auto empty = bytesOf({0, 0, 0, 0});
+    ASSERT_TRUE(block.FromVariant(empty));
+    EXPECT_EQ(block.GetStream()->GetSize(), 0);
 }
 
 TEST_F(FixedClock, FileHeaderGoldenBytesAndWrongFileID)
