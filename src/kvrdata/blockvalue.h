@@ -143,11 +143,11 @@ public:
     TBString& operator=(const char* Text) { return *this = std::string(Text ? Text : ""); }
     TBString& operator=(const TBString& Other) = default;
 
-    void SetLength(int L)
+    void SetLength(int length)
     {
-        KVR_ASSERT_IN("TBString<N>::SetLength", L <= N);
-        L = std::clamp(L, 0, N);
-        this->Str.resize(static_cast<std::size_t>(L), '\0');
+        KVR_ASSERT_IN("TBString<N>::SetLength", length <= N);
+        length = std::clamp(length, 0, N);
+        this->Str.resize(static_cast<std::size_t>(length), '\0');
     }
 };
 
