@@ -79,6 +79,7 @@ private:
     std::string FFileName = "Protocol";
     std::weak_ptr<TKVRLogView> FMemo;
     std::deque<std::string> FLines;
-    std::mutex MemoLock;
+    // Reentrant: a view that processes messages while it is updated may log again.
+    std::recursive_mutex MemoLock;
     std::function<std::chrono::system_clock::time_point()> FNow;
 };

@@ -120,6 +120,45 @@ TEST_F(KVRLogTest, GoneViewIsDropped)
     EXPECT_EQ(Log->MemoField(), nullptr);
 }
 
+// A view that lets the program process messages while it is updated, and so logs again.
+class LoggingView : public RecordingView {
+public:
+    explicit LoggingView(TKVRLog& L) : Log(L) {}
+    void AppendLine(const std::string& Line) override
+    {
+        RecordingView::AppendLine(Line);
+        LogOnce("appended");
+    }
+    void SetLines(const std::vector<std::string>& L) override
+    {
+        RecordingView::SetLines(L);
+        LogOnce("reloaded");
+    }
+    void LogOnce(const std::string& Text)
+    {
+        if (Inside)
+            return;
+        Inside = true;
+        Log.Message(Text, 0);
+        Inside = false;
+    }
+    TKVRLog& Log;
+    bool Inside = false;
+};
+
+TEST_F(KVRLogTest, ViewThatLogsWhileUpdatedDoesNotHang)
+{
+    auto view = std::make_shared<LoggingView>(*Log);
+    Log->FSetMemo(view);
+    Log->FlushLimit = 2;
+    Log->FlushLeft = 1;
+    for (int i = 0; i < 3; ++i)
+        Log->Message("line " + std::to_string(i), 0);
+    EXPECT_GE(view->Reloads, 2);
+    ASSERT_FALSE(Log->Lines().empty());
+    EXPECT_EQ(view->Lines.back(), Log->Lines().back());
+}
+
 TEST(KVRLogNames, FileNameLosesOnlyItsFinalExtension)
 {
     const std::pair<const char*, const char*> cases[] = {
