@@ -569,10 +569,15 @@ void TKVRInfoFormatter::Shutdown()
     }
     Trace(tfProtocol, "RUNTIME PROTOCOL STOPPED");
     FMask = 0;
-    if (WatchDog) {
-        WatchDog->Stop(); // writes the buffer one last time
-        WatchDog.reset();
-    } else {
-        SaveStrings();
+    // Taken away under the log lock: a line still being output on another thread then sees
+    // either the running watchdog or none (and saves itself), never one being destroyed.
+    std::unique_ptr<TKVRInfoWatchDog> watchDog;
+    {
+        std::lock_guard lock(LogLock);
+        watchDog = std::move(WatchDog);
     }
+    if (watchDog)
+        watchDog->Stop(); // writes the buffer one last time
+    // Also the lines another thread was still putting out when the watchdog stopped.
+    SaveStrings();
 }

@@ -1,5 +1,6 @@
 // The formatter's log file: naming, line stamps, repeat collapsing, rotation, the flush of a
 // burst and the folder the files go to.
+#include <atomic>
 #include <thread>
 
 #include "formatter_fixture.h"
@@ -180,6 +181,30 @@ TEST_F(FormatterTest, BurstIsWrittenByTheWatchDogAtOnce)
     EXPECT_NE(text.find("burst line 399"), std::string::npos);
     EXPECT_NE(text.find("after the burst"), std::string::npos);
     EXPECT_NE(text.find("RUNTIME PROTOCOL STOPPED"), std::string::npos);
+}
+
+// A thread may still be putting out lines, and waking the watchdog, while the formatter shuts
+// down; that must stay clean under the sanitizers and every line must reach the file whole.
+TEST_F(FormatterTest, ShutdownWhileAnotherThreadTraces)
+{
+    const auto name = LogPath("race-2007-10-22-0000-9029.log");
+    for (int round = 0; round < 20; ++round) {
+        std::filesystem::remove(name);
+        TKVRInfoFormatter& f = Make({"-file:race"}, true);
+        std::atomic<bool> stop{false};
+        std::thread tracer([&] {
+            for (int i = 0; !stop; ++i)
+                f.Trace(0x100, "race line %0400d", i);
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        f.Shutdown();
+        stop = true;
+        tracer.join();
+        const std::string text = ReadFile(name);
+        EXPECT_NE(text.find("RUNTIME PROTOCOL STOPPED"), std::string::npos);
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(text.back(), '\n');
+    }
 }
 
 TEST_F(FormatterTest, BurstWithoutWatchDogIsWrittenByTheCaller)
