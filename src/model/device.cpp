@@ -2,6 +2,7 @@
 
 #include "diagnostics/kvrinfoformat.h"
 #include "kvrdata/byteorder.h"
+#include "model/dspfitdevice.h"
 #include "model/entrylist.h"
 #include "model/modelhost.h"
 #include "model/modelutil.h"
@@ -387,6 +388,8 @@ bool TDevice::SetAllData(std::span<const std::uint8_t> image)
     FLogicSourcesChanged = true;
     FAudioSourcesChanged = true;
 
+    // One fitting at the end, without the DSP assignment, also for the header write below.
+    DeferredFitting deferred(*this);
     if (GetChipCardID().empty())
         SetChipCardID(ReadFixedText(FImage, dh::Name, dh::NameWidth));
     CheckDSPResources(2);

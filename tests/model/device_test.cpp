@@ -44,8 +44,9 @@ TEST_F(DeviceTest, FreshDeviceHasTheDefaultEntriesAndStartsUnchanged)
     EXPECT_FALSE(device.IsChanged());
     EXPECT_EQ(1234567u, device.GetChangeTime()); // the defaults were stamped
 
-    // Slot 9 DSP card (12), pool names (15), monitor buses (28), two program buses (68).
-    EXPECT_EQ(200u + 12 + 15 + 28 + 68, image.size());
+    // Slot 9 DSP card (12), pool names (15), monitor buses (28), two program buses (68), and the
+    // DSP assignment (132) that the fitting of the first header write stored.
+    EXPECT_EQ(200u + 12 + 15 + 28 + 68 + 132, image.size());
     EXPECT_EQ(image.size(), readBE16(image, 58));
     EXPECT_EQ((Bytes{0x03, 0x50, 0, 0xFE, 0, 0, 0, 0}), device.GetSetupData(9));
     const Bytes buses = device.GetData(stBus);
@@ -74,7 +75,7 @@ TEST_F(DeviceTest, SettingAStructureMovesItToTheFrontAndKeepsOneEntry)
     EXPECT_EQ((Bytes{9, 9}), device.GetData(3));
     EXPECT_EQ((Bytes{4}), device.GetData(4));
     const Bytes image = device.GetAllData();
-    EXPECT_EQ(5, image[60]); // 24, 15, 19 and the two new ones
+    EXPECT_EQ(6, image[60]); // 24, 18, 15, 19 and the two new ones
     EXPECT_EQ("", CheckDeviceImage(image));
 }
 

@@ -8,6 +8,7 @@
 #include "kvrdata/byteorder.h"
 #include "model/device.h"
 #include "model/dspfitdevice.h"
+#include "model/outputfunctions.h"
 #include "model/project.h"
 #include "recordinghost.h"
 
@@ -194,6 +195,24 @@ TEST_F(DeviceFitting, DeferredRunsBecomeOneAtTheEnd)
     dev.FDSPCyclesUsed = -1;
     { DeferredFitting scope(dev); }
     EXPECT_EQ(dev.FDSPCyclesUsed, -1);
+}
+
+TEST_F(DeviceFitting, EditsAndLoadsRunTheFitting)
+{
+    AddOutputFunction(dev);
+    EXPECT_EQ(dev.FOutFktCount, 1);
+    EXPECT_EQ(dev.FDSPCycles, 3000);
+    // A load fits without writing the DSP assignment.
+    const std::vector<std::uint8_t> old(128, 0x55);
+    dev.SetData(stDSPAssign, old);
+    dev.SetData(stLevelDetect, LevelDetects(1));
+    auto image = dev.GetAllData();
+    image[110] = 0; // an empty chip card ID takes the name through a header write
+    TDevice loaded;
+    ASSERT_TRUE(loaded.SetAllData(image));
+    EXPECT_EQ(loaded.GetData(stDSPAssign), old);
+    EXPECT_EQ(loaded.FDSPCyclesUsed, 25);
+    EXPECT_EQ(loaded.FOutFktCount, 1);
 }
 
 TEST(ProjectLimits, CountDevicesOverLimit)

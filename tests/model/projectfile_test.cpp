@@ -63,6 +63,7 @@ Bytes deviceImage(std::uint32_t id, std::size_t payload = 20)
     Bytes image = makeImage({{9, {0x03, 0x50, 0, 0xFE, 0, 0, 0, 0}}}, {{3, Bytes(payload, static_cast<std::uint8_t>(id))}}, id,
                      "Dev " + std::to_string(id));
     std::memcpy(image.data() + 110, "CHIP", 4);
+    image[61] = 16; // the summing-bus capacity of its DSP card, as the fitting keeps it
     return image;
 }
 
