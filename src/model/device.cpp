@@ -423,6 +423,16 @@ std::uint32_t TDevice::GetDeviceID() const { return readBE32(FImage, dh::DeviceI
 
 void TDevice::WriteDeviceID(std::uint32_t id) { writeBE32(FImage, dh::DeviceID, id); }
 
+void TDevice::WriteHeaderCount(std::size_t offset, std::uint8_t value)
+{
+    if (IsDummy() || offset >= HeaderSize || (offset >= dh::SetupCount && offset <= dh::StructCount) ||
+        FImage[offset] == value)
+        return;
+    FImage[offset] = value;
+    FChanged = true;
+    SetChanged(201);
+}
+
 int TDevice::GetDummyDevModel() const { return FImage[dh::DummyDevModel]; }
 
 int TDevice::GetFrameType() const { return FImage[dh::FrameType]; }

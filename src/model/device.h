@@ -136,6 +136,9 @@ public:
     std::uint32_t GetDeviceID() const;
     // Writes the device ID straight into the header, without a change stamp.
     void WriteDeviceID(std::uint32_t id);
+    // Writes one count byte of the header (such as 67 and 68) and stamps the change; unlike
+    // SetHeader it does not rerun the fitting. Nothing for a dummy device or an area-size byte.
+    void WriteHeaderCount(std::size_t offset, std::uint8_t value);
     int GetDummyDevModel() const;
     bool IsDummy() const { return GetDummyDevModel() != 0; }
     int GetFrameType() const;

@@ -28,7 +28,7 @@ void SetBothFlags(TDevice& device)
 void ChangeFaderChannelCount(TDevice& device, int delta)
 {
     const int count = device.Header()[dh::FaderChannelCount] + delta;
-    SetHeaderByte(device, dh::FaderChannelCount, static_cast<std::uint8_t>(std::clamp(count, 0, 255)));
+    device.WriteHeaderCount(dh::FaderChannelCount, static_cast<std::uint8_t>(std::clamp(count, 0, 255)));
 }
 
 void RemoveOldPoolNames(TDevice& device)
@@ -360,7 +360,7 @@ void RenumberFaderModules(TDevice& device)
             ++k;
         }
     }
-    SetHeaderByte(device, dh::FaderCount, static_cast<std::uint8_t>(std::min(4 * k, 255)));
+    device.WriteHeaderCount(dh::FaderCount, static_cast<std::uint8_t>(std::min(4 * k, 255)));
 }
 
 std::string GetFaderChannelName(TDevice& device, int number)

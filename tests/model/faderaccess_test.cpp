@@ -47,6 +47,23 @@ TEST_F(FaderAccess, AddStoresLabelPoolAndCount)
     EXPECT_EQ(Numbers(), (std::vector<int>{1, 2, 4, 3}));
 }
 
+TEST_F(FaderAccess, HeaderCountsAreStampedWithoutTouchingTheAreas)
+{
+    host.now = 1800000000;
+    const auto areas = device.GetHeader();
+    device.WriteHeaderCount(dh::FaderCount, 12);
+    EXPECT_EQ(device.Header()[dh::FaderCount], 12);
+    EXPECT_EQ(device.GetChangeTime(), 1800000000u);
+    EXPECT_TRUE(device.IsChanged());
+    for (std::size_t offset = dh::SetupCount; offset <= dh::StructCount; ++offset)
+        device.WriteHeaderCount(offset, 0xAB);
+    for (std::size_t offset = dh::SetupCount; offset <= dh::StructCount; ++offset)
+        EXPECT_EQ(device.Header()[offset], areas[offset]) << offset;
+    MakeDummy(device);
+    device.WriteHeaderCount(dh::FaderCount, 4);
+    EXPECT_EQ(device.Header()[dh::FaderCount], 12);
+}
+
 TEST_F(FaderAccess, NamesAndLabels)
 {
     AddFaderChannel(device);
