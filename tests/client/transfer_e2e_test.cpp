@@ -158,16 +158,20 @@ TEST_F(TransferEndToEnd, SetupsAndNames)
     ASSERT_EQ(ChNames.size(), 1u);
     EXPECT_EQ(ChNames[0], (std::pair<int, std::string>{6, "Evening"}));
 
-    // And through the receive poll when nobody waits.
-    for (std::uint8_t Part = 0; Part < 4; ++Part) {
-        KVRCANBlock AskFader = FaderNameRequest(9, Part);
-        ASSERT_TRUE(Client->SendBlock(AskFader));
-    }
-    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (FaderNames.empty() && std::chrono::steady_clock::now() < Deadline)
+    // And names the device pushes by itself, through the receive poll.
+    for (const char* Part : {"0009000047756573", "0009010074000000", "0009020000000000", "0009030000000000"})
+        Emulator->send(QString("send 1 0x11140000 ") + Part);
+    Emulator->send("send 1 0x112F0000 0700416674657220");
+    Emulator->send("send 1 0x112F0000 0701486f75727300");
+    std::vector<std::pair<int, std::string>> MxNames;
+    Client->OnMxSetupNameReceived = [&](TKVRCommunicationClient*, int ID, const std::string& S) { MxNames.push_back({ID, S}); };
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while ((FaderNames.empty() || MxNames.empty()) && std::chrono::steady_clock::now() < Deadline)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     ASSERT_EQ(FaderNames.size(), 1u);
     EXPECT_EQ(FaderNames[0], (std::pair<int, std::string>{9, "Guest"}));
+    ASSERT_EQ(MxNames.size(), 1u);
+    EXPECT_EQ(MxNames[0], (std::pair<int, std::string>{7, "After Hours"}));
 }
 
 TEST_F(TransferEndToEnd, FileWithChecksumAndReadBack)

@@ -15,6 +15,7 @@
 //   cut N                       drop the device's connections and stop listening
 //   resume N                    listen again on the same port
 //   received N                  print "received N blocks=COUNT datagrams=COUNT"
+//   send N ID HEX               send a control block to the connected clients (sendcommand.h)
 //   quit
 
 #include <QCoreApplication>
@@ -40,6 +41,7 @@
 
 #include "commserver/quitonsignal.h"
 #include "devemu/devicemodel.h"
+#include "devemu/sendcommand.h"
 #include "kvrdata/byteorder.h"
 
 namespace {
@@ -448,6 +450,9 @@ int main(int argc, char** argv)
                 d.cut();
             } else if (cmd == "resume") {
                 d.listen();
+            } else if (cmd == "send") {
+                if (const auto frame = kvr::devemu::parseSendCommand(line))
+                    d.sendToClients(*frame);
             } else if (cmd == "received") {
                 std::printf("received %zu blocks=%zu datagrams=%zu\n", index, d.model().received().size(),
                             d.model().receivedDatagrams().size());
