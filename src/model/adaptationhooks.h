@@ -5,6 +5,8 @@
 
 #include <functional>
 
+#include "model/adaptation.h"
+
 namespace kvr::model {
 
 class TDevice;
@@ -22,11 +24,15 @@ inline void CallAdaptAudioSources(TDevice& dev, int id, int newId)
 {
     if (Adaptation().AdaptAudioSources)
         Adaptation().AdaptAudioSources(dev, id, newId);
+    else
+        AdaptAudioSources(dev, id, newId);
 }
 inline void CallAdaptStereoSources(TDevice& dev, int id)
 {
     if (Adaptation().AdaptStereoSources)
         Adaptation().AdaptStereoSources(dev, id);
+    else
+        AdaptStereoSources(dev, id);
 }
 
 } // namespace kvr::model

@@ -5,6 +5,7 @@
 #include "model/fileio.h"
 #include "model/fileversion.h"
 #include "model/modelhost.h"
+#include "model/repairchain.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,6 +18,7 @@ int TDevice::Save(const std::string& fileName)
     TKVRFI trace("TDevice::Save");
     if (IsDummy())
         return 0;
+    FixFaderChannelSources(*this);
     CheckSize(0);
     const std::size_t length = readBE16(FImage, dh::TotalSize);
     writeBE64(FImage, dh::Version, ProgramVersion);

@@ -9,6 +9,7 @@
 #include "model/modelhost.h"
 #include "model/modelutil.h"
 #include "model/project.h"
+#include "model/repairchain.h"
 
 #include <algorithm>
 #include <vector>
@@ -52,6 +53,7 @@ int TProject::SaveToDisk(const std::string& fileName, bool prepare)
             user = "unknown";
         WriteFixedText(FBlock, ph::UserName, ph::UserNameWidth, user, ph::UserNameWidth);
         FixDuplicateDeviceIDs(0);
+        FixGLSources(*this);
         writeBE64(FBlock, ph::Version, ProgramVersion);
     }
 
@@ -81,6 +83,7 @@ int TProject::SaveToDisk(const std::string& fileName, bool prepare)
     } guard{FDevices};
 
     for (auto& device : FDevices) {
+        FixFaderChannelSources(*device);
         device->FNoStamp = 1;
         if (prepare && !device->IsDummy())
             normaliseConsoleModules(*device);
@@ -217,6 +220,7 @@ bool TProject::ReadFile(const std::string& fileName, bool quiet)
 
     FixDuplicateDeviceIDs(0);
     FixLargeDeviceIDs();
+    RepairLoadedProject(*this);
     FModified = false;
     return true;
 }

@@ -1,5 +1,7 @@
 #include "model/recordhooks.h"
 
+#include "model/adaptation.h"
+
 namespace kvr::model {
 
 RecordHooks& Hooks()
@@ -12,6 +14,8 @@ void AdaptLogics(TDevice& device, int a, int b, int mode)
 {
     if (Hooks().AdaptLogics)
         Hooks().AdaptLogics(device, a, b, mode);
+    else
+        AdaptLogicReferences(device, a, b, mode);
 }
 
 void DeleteCleanFeed(TDevice& device, int cleanFeed)
