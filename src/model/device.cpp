@@ -1,4 +1,5 @@
 #include "model/device.h"
+#include "model/repairchain.h"
 
 #include "diagnostics/kvrinfoformat.h"
 #include "kvrdata/byteorder.h"
@@ -390,8 +391,10 @@ bool TDevice::SetAllData(std::span<const std::uint8_t> image)
 
     // One fitting at the end, without the DSP assignment, also for the header write below.
     DeferredFitting deferred(*this);
+    RunRepairPasses(*this);
     if (GetChipCardID().empty())
         SetChipCardID(ReadFixedText(FImage, dh::Name, dh::NameWidth));
+    CheckLoadedImage(*this);
     CheckDSPResources(2);
     CheckSize(0);
     return true;

@@ -84,11 +84,12 @@ TEST_F(DeviceTest, SizeZeroDeletesEveryEntryOfTheType)
     // Two entries of one type can only come from a loaded image.
     TDevice device;
     ASSERT_TRUE(device.SetAllData(makeImage({}, {{3, {1}}, {8, {2, 2}}, {3, {5, 5, 5}}})));
+    const int loadedCount = device.GetAllData()[60]; // with what the load repairs added
     EXPECT_EQ((Bytes{1}), device.GetData(3)); // the first one is read
     EXPECT_TRUE(device.SetData(3, {}));
     EXPECT_TRUE(device.GetData(3).empty());
     const Bytes image = device.GetAllData();
-    EXPECT_EQ(1, image[60]);
+    EXPECT_EQ(loadedCount - 2, image[60]);
     EXPECT_EQ((Bytes{2, 2}), device.GetData(8));
     EXPECT_EQ("", CheckDeviceImage(image));
 
@@ -291,11 +292,12 @@ TEST_F(DeviceTest, SetAllDataTakesTheImageAndDropsBytesBehindIt)
 {
     TDevice device;
     Bytes image = makeImage({{120, {1, 2}}}, {{3, {7}}});
-    const std::size_t size = image.size();
+    TDevice reference;
+    ASSERT_TRUE(reference.SetAllData(image));
     image.insert(image.end(), 30, 0xEE); // trailing bytes the header does not count
     EXPECT_TRUE(device.SetAllData(image));
     const Bytes taken = device.GetAllData();
-    ASSERT_EQ(size, taken.size());
+    EXPECT_EQ(reference.GetAllData(), taken);
     EXPECT_EQ((Bytes{1, 2}), device.GetSetupData(120));
     EXPECT_EQ((Bytes{7}), device.GetData(3));
     EXPECT_EQ("Studio", device.GetChipCardID()); // an empty chip card ID takes the name
