@@ -1,3 +1,4 @@
+#include "model/dspfitdevice.h"
 #include "model/faderaccess.h"
 
 #include "model/cardrecords.h"
@@ -178,6 +179,8 @@ void DeleteFaderChannel(TDevice& device, int number)
 {
     if (device.IsDummy())
         return;
+    // The cascade touches many records; the fitting runs once, when it is done.
+    FittingAtEnd fitting(device);
     // Group logic: every group tied to the channel lets go of it.
     std::vector<std::uint8_t> groups;
     if (device.GetData(stGroupLogic, groups)) {
