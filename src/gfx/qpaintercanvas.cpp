@@ -187,7 +187,8 @@ void QPainterCanvas::doFillRect(const Rect& r)
 {
     if (brush().style == BrushStyle::Clear || r.width() <= 0 || r.height() <= 0)
         return;
-    applyMode();
+    // A plain fill copies the brush: the pen's raster mode is not for it.
+    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter_->fillRect(fillBox(r), toQColor(brush().color));
 }
 

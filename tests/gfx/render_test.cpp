@@ -209,6 +209,15 @@ TEST(CanvasPens, NotXorDrawnTwiceRestoresThePicture)
         c.FillRect({0, 0, 6, 12});
     });
     EXPECT_EQ(image, expected);
+    // A plain fill copies its brush whatever the pen's mode.
+    const QImage filled = render(3, 1, [](Canvas& c) {
+        c.brush() = brushOf(clSilver);
+        c.FillRect({0, 0, 3, 1});
+        c.pen().mode = PenMode::NotXor;
+        c.brush() = brushOf(clRed);
+        c.FillRect({0, 0, 2, 1});
+    });
+    EXPECT_EQ(filled.pixelColor(1, 0), QColor(Qt::red));
     // Once: a black not-xor pen inverts white to black.
     const QImage once = render(6, 1, [](Canvas& c) {
         c.pen().mode = PenMode::NotXor;
