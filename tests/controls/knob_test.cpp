@@ -243,4 +243,23 @@ TEST(KnobWidget, StartsAsSpecifiedAndPaintsItsPointer)
     EXPECT_EQ(frame.pixelColor(tip.x - 1, tip.y + 1), QColor(128, 128, 128));
 }
 
+TEST(KnobWidget, BackgroundPictureIsThePartOfTheParentUnderTheKnob)
+{
+    QWidget parent;
+    parent.resize(100, 100);
+    TKVRPoti3 knob(&parent);
+    knob.move(20, 10);
+    QImage picture(100, 100, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    picture.setPixelColor(19, 9, Qt::blue); // one left of and above the knob
+    knob.SetBG(&picture);
+    const QImage withPicture = knob.grab().toImage();
+    EXPECT_EQ(withPicture.pixelColor(0, 0), QColor(Qt::blue));
+    EXPECT_EQ(withPicture.pixelColor(29, 0), QColor(Qt::red));
+    // Without a picture the stored one turns BGColor, and the knob keeps showing a picture.
+    knob.SetBGColor(clLime);
+    knob.SetBG(nullptr);
+    EXPECT_EQ(knob.grab().toImage().pixelColor(29, 0), QColor(Qt::green));
+}
+
 } // namespace
