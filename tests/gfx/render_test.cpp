@@ -182,15 +182,19 @@ TEST(CanvasPens, DashAndDotFollowTheWindowsPatterns)
 
 TEST(CanvasPens, OpaqueBackgroundFillsDashGapsWithTheBrush)
 {
-    const QImage image = render(30, 1, [](Canvas& c) {
-        c.pen().style = PenStyle::Dash;
-        c.brush() = brushOf(clRed);
-        c.MoveTo(0, 0);
-        c.LineTo(30, 0);
-        c.setBackgroundMode(BackgroundMode::Transparent);
-        c.MoveTo(0, 0);
-    });
-    EXPECT_EQ(image.pixelColor(20, 0), QColor(Qt::red));
+    const auto gap = [](BackgroundMode mode, BrushStyle style) {
+        const QImage image = render(30, 1, [&](Canvas& c) {
+            c.pen().style = PenStyle::Dash;
+            c.brush() = {clRed, style};
+            c.setBackgroundMode(mode);
+            c.MoveTo(0, 0);
+            c.LineTo(30, 0);
+        });
+        return image.pixelColor(20, 0);
+    };
+    EXPECT_EQ(gap(BackgroundMode::Opaque, BrushStyle::Solid), QColor(Qt::red));
+    EXPECT_EQ(gap(BackgroundMode::Transparent, BrushStyle::Solid), QColor(Qt::white));
+    EXPECT_EQ(gap(BackgroundMode::Opaque, BrushStyle::Clear), QColor(Qt::white));
 }
 
 TEST(CanvasPens, NotXorDrawnTwiceRestoresThePicture)
