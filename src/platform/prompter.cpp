@@ -60,6 +60,32 @@ std::optional<QString> ScriptedPrompter::selectFolder(const QString& caption, co
     return nextText();
 }
 
+std::optional<QString> Prompter::chooseFolder(const FolderChoice& choice)
+{
+    return selectFolder(choice.caption, choice.initialDir.isEmpty() ? choice.rootDir : choice.initialDir);
+}
+
+std::optional<QString> ScriptedPrompter::chooseFolder(const FolderChoice& choice)
+{
+    records_.push_back({Record::Folder, choice.initialDir, choice.caption, Buttons::OkCancel, Icon::None});
+    folderChoices_.push_back(choice);
+    return nextText();
+}
+
+QFileDialog::Options qtFolderOptions(unsigned options)
+{
+    QFileDialog::Options result;
+    if ((options & FolderDirsOnly) != 0)
+        result |= QFileDialog::ShowDirsOnly;
+    // Qt's own dialog always has the line to type a folder into.
+    if ((options & FolderEditBox) != 0)
+        result |= QFileDialog::DontUseNativeDialog;
+    // Without the new-folder option the browser only browses.
+    if ((options & FolderNewFolder) == 0)
+        result |= QFileDialog::ReadOnly;
+    return result;
+}
+
 QString qtFileFilter(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));

@@ -107,4 +107,15 @@ std::optional<QString> QtPrompter::selectFolder(const QString& caption, const QS
     return chosen(QFileDialog::getExistingDirectory(QApplication::activeWindow(), caption, initialDir));
 }
 
+std::optional<QString> QtPrompter::chooseFolder(const FolderChoice& choice)
+{
+    QFileDialog dialog(QApplication::activeWindow(), choice.caption,
+                       choice.initialDir.isEmpty() ? choice.rootDir : choice.initialDir);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOptions(qtFolderOptions(choice.options));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
 } // namespace kvr::platform
