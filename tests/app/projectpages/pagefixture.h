@@ -5,22 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "../../model/recordinghost.h"
-#include "kvrdata/byteorder.h"
-#include "model/device.h"
-#include "model/project.h"
+#include "studioproject.h"
 
 namespace kvr::app::test {
 
 class PageFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        auto header = project.GetHeader();
-        kvr::writeBE32(header, model::ph::ProjectID, 0x41424344);
-        project.SetHeader(header);
-        for (const char* name : {"North", "South", "East"})
-            project.Device(project.AddDevice())->SetName(name);
-    }
+    void SetUp() override { MakeStudio(project, {"North", "South", "East"}); }
 
     model::TDevice& Device(int Index) { return *project.Device(Index); }
 
