@@ -37,7 +37,7 @@ void LegendEntry(QWidget* Parent, int X, int Y, const char* Name, GLLampColor Co
     auto* label = new QLabel(Text, Parent);
     label->setWordWrap(true);
     QFont font = label->font();
-    font.setPointSize(8);
+    font.setPixelSize(10);
     label->setFont(font);
     label->setGeometry(X + 14, Y - 2, TextWidth, 30);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -67,13 +67,13 @@ TGLProtoForm::TGLProtoForm(QWidget* Parent) : QDialog(Parent), Monitor(LocalDate
     ShapePanel->setGeometry(MemoWidth + 8, 2, 20 * 11 + 12, 10 * 15 + 22);
     const int legendX = MemoWidth + 8;
     const int legendY = 10 * 15 + 30;
-    LegendEntry(panel2, legendX, legendY, "Shape1", GLLampColor::Red, false, "State = ON", 86);
-    LegendEntry(panel2, legendX, legendY + 15, "Shape2", GLLampColor::Green, false, "State = OFF", 86);
-    LegendEntry(panel2, legendX, legendY + 30, "Shape3", GLLampColor::Grey, false, "State unknown", 86);
-    LegendEntry(panel2, legendX + 100, legendY, "Shape4", GLLampColor::Black, false,
-                "Not monitored          (Click right to switch)", ClientWidth - legendX - 114);
-    LegendEntry(panel2, legendX + 100, legendY + 30, "Shape5", GLLampColor::Grey, true, "Multiple Sources",
-                ClientWidth - legendX - 114);
+    LegendEntry(panel2, legendX, legendY, "Shape1", GLLampColor::Red, false, "State = ON", 78);
+    LegendEntry(panel2, legendX, legendY + 15, "Shape2", GLLampColor::Green, false, "State = OFF", 78);
+    LegendEntry(panel2, legendX, legendY + 30, "Shape3", GLLampColor::Grey, false, "State unknown", 78);
+    LegendEntry(panel2, legendX + 92, legendY, "Shape4", GLLampColor::Black, false,
+                "Not monitored          (Click right to switch)", 116);
+    LegendEntry(panel2, legendX + 92, legendY + 30, "Shape5", GLLampColor::Grey, true, "Multiple Sources",
+                116);
 
     auto* panel1 = new QWidget(this);
     panel1->setObjectName("Panel1");
