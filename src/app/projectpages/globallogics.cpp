@@ -133,6 +133,22 @@ void GlobalLogics::AssignSender(std::uint16_t Source, int Device, std::string_vi
     }
 }
 
+void GlobalLogics::RefreshSelected()
+{
+    if (FSelected < 0)
+        return;
+    GlobalLogicRow& row = FRows[static_cast<std::size_t>(FSelected)];
+    row.Name = model::GetGlobalLogicName(FProject, FSelected);
+    for (int d = 0; d < FProject.DeviceCount(); ++d) {
+        const std::uint16_t source = model::GetGLSource(*FProject.Device(d), FSelected);
+        if (source != 0) {
+            SetRowSender(row, source, d);
+            return;
+        }
+    }
+    SetRowSender(row, 0, -1);
+}
+
 void GlobalLogics::Decode()
 {
     FPicker.RebuildWith(SourceFilterAllDevices);

@@ -60,6 +60,9 @@ public:
     // selected global logic; a name still beginning with "GL " takes NodeText.
     void AssignSender(std::uint16_t Source, int Device, std::string_view NodeText);
 
+    // The selected row as the project holds it now, after the window wrote its sender itself.
+    void RefreshSelected();
+
     // The hidden service button: the sender table of every device into the log, nothing cleared.
     void Decode();
 

@@ -48,8 +48,10 @@ public:
 
     void ShowProjectPage();
     void HideProjectPage();
-    // The logic-source window's Assign for target kind 13.
+    // The logic-source window's Assign for target kind 13: either the page writes the sender, or
+    // the window wrote it and the page shows the selected row again.
     void AssignGlobalLogicSender(std::uint16_t Source, int Device, const std::string& NodeText);
+    void RefreshGlobalLogicRow();
 
     // Tabs.
     QWidget* TabSheet3 = nullptr;

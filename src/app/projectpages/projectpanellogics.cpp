@@ -149,6 +149,15 @@ void ProjectPanel::AssignGlobalLogicSender(std::uint16_t Source, int Device, con
     ShowLogicSelection();
 }
 
+void ProjectPanel::RefreshGlobalLogicRow()
+{
+    if (!FLogics)
+        return;
+    FLogics->RefreshSelected();
+    ShowLogicRow(FLogics->Selected());
+    ShowLogicSelection();
+}
+
 bool ProjectPanel::AcceptsDrag(const QMimeData* Data) const
 {
     return FHost.IsLogicSourceDrag && FHost.IsLogicSourceDrag(Data);

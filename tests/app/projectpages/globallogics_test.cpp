@@ -140,6 +140,20 @@ TEST_F(GlobalLogicsTest, AssignedSenderIsTheOnlyOne)
     EXPECT_EQ(page.Rows()[4].Device, "South");
 }
 
+TEST_F(GlobalLogicsTest, SelectedRowShowsASenderWrittenElsewhere)
+{
+    GlobalLogics page = Page();
+    page.Show();
+    page.Select(6);
+    SetGLSource(Device(2), 6, FFFader1);
+    kvr::model::SetGlobalLogicName(project, 6, "Fader");
+    page.RefreshSelected();
+    EXPECT_EQ(page.Rows()[6], (GlobalLogicRow{"7", "Fader", "East", "FF Fader 1", FFFader1, 2}));
+    SetGLSource(Device(2), 6, 0);
+    page.RefreshSelected();
+    EXPECT_EQ(page.Rows()[6], (GlobalLogicRow{"7", "Fader", "None", "None", 0, -1}));
+}
+
 TEST_F(GlobalLogicsTest, PickerServesTheSelectedRow)
 {
     SetGLSource(Device(1), 7, Pulse1);
