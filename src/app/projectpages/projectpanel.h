@@ -123,6 +123,7 @@ private:
     std::unique_ptr<GlobalLogics> FLogics;
     std::unique_ptr<GlobalResources> FResources;
     QButtonGroup* FModeButtons = nullptr;
+    QWidget* FLogicListViewport = nullptr;
 };
 
 } // namespace kvr::app

@@ -35,7 +35,8 @@ void ProjectPanel::BuildLogicsTab()
     for (const auto& [column, width] : {std::pair{0, 30}, {1, 80}, {2, 120}, {3, 75}})
         ListView21->setColumnWidth(column, width);
     ListView21->setAcceptDrops(true);
-    ListView21->viewport()->installEventFilter(this);
+    FLogicListViewport = ListView21->viewport();
+    FLogicListViewport->installEventFilter(this);
 
     auto* nameLabel = new QLabel("Label", panel);
     nameLabel->setObjectName("Label71");
@@ -165,7 +166,7 @@ bool ProjectPanel::AcceptsDrag(const QMimeData* Data) const
 
 bool ProjectPanel::eventFilter(QObject* Watched, QEvent* Event)
 {
-    const bool list = Watched == ListView21->viewport();
+    const bool list = Watched == FLogicListViewport;
     if (!list && Watched != Panel37)
         return QTabWidget::eventFilter(Watched, Event);
     switch (Event->type()) {

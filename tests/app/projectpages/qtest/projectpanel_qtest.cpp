@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -197,6 +198,44 @@ private slots:
         QCOMPARE(int(r.Count), 2);
         QCOMPARE(kvr::model::LabelText(r.Label), std::string("Morning show"));
         Picture(page, "global_resources");
+    }
+
+    void dropOnARowSelectsItAndAssigns()
+    {
+        // A page of its own whose drags count as the logic-source tree's when they carry "x-logic".
+        ProjectPanelHost host;
+        host.Project = [this] { return &Project(); };
+        host.IsLogicSourceDrag = [](const QMimeData* data) { return data->hasFormat("application/x-logic"); };
+        ProjectPanel panel(host);
+        int assigned = -1;
+        panel.Picker.AssignDropped = [&] {
+            assigned = panel.Logics()->Selected();
+            panel.AssignGlobalLogicSender(1282, 1, "Pulse 1");
+        };
+        panel.setCurrentWidget(panel.TabSheet12);
+        panel.resize(800, 600);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+
+        QWidget* viewport = panel.ListView21->viewport();
+        const QPoint row3 = panel.ListView21->visualItemRect(panel.ListView21->topLevelItem(3)).center();
+        const auto drop = [&](const char* format, const QPoint& at) {
+            QMimeData data;
+            data.setData(format, {});
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(viewport, &enter);
+            QDropEvent event(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(viewport, &event);
+            return enter.isAccepted();
+        };
+        QVERIFY(!drop("text/plain", row3));
+        QCOMPARE(assigned, -1);
+        QVERIFY(drop("application/x-logic", row3));
+        QCOMPARE(assigned, 3);
+        QCOMPARE(panel.ListView21->topLevelItem(3)->text(2), QString("South"));
+        QCOMPARE(panel.Panel37->text(), QString("Pulse 1"));
+        QCOMPARE(kvr::model::GetGLSource(*Project().Device(1), 3), std::uint16_t(1282));
+        QCOMPARE(kvr::model::GetGlobalLogicName(Project(), 3), std::string("Pulse 1"));
     }
 
     void monitorShowsStatesAndSetsThem()
