@@ -45,7 +45,7 @@ void TCX4AppForm::GlobalLogicStates1Click()
             if (FDCC)
                 FDCC->SendUDPBlock(Msg);
         };
-    GLProtoForm->Open(FProject ? FProject->Model() : nullptr, std::move(send));
+    GLProtoForm->Open([this] { return FProject ? FProject->Model() : nullptr; }, std::move(send));
 }
 
 void TCX4AppForm::DCCBroadcastReceived(const TUDPMsg& Msg)

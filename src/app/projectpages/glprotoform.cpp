@@ -93,12 +93,19 @@ TGLProtoForm::TGLProtoForm(QWidget* Parent) : QDialog(Parent), Monitor(LocalDate
     connect(CloseBtn, &QPushButton::clicked, this, &QDialog::close);
 }
 
-void TGLProtoForm::Open(model::TProject* Project, std::function<void(Kvrdata_ns::TUDPMsg&)> Send)
+void TGLProtoForm::Open(std::function<model::TProject*()> Project, std::function<void(Kvrdata_ns::TUDPMsg&)> Send)
 {
-    Monitor.SetProject(Project);
+    FProject = std::move(Project);
+    Current();
     Monitor.SetSend(std::move(Send));
     show();
     raise();
+}
+
+GlobalLogicMonitor& TGLProtoForm::Current()
+{
+    Monitor.SetProject(FProject ? FProject() : nullptr);
+    return Monitor;
 }
 
 TGLLamp* TGLProtoForm::Lamp(int Index) const
@@ -129,12 +136,12 @@ void TGLProtoForm::closeEvent(QCloseEvent* Event)
 
 void TGLProtoForm::FormShow()
 {
-    Monitor.Open();
+    Current().Open();
     for (int n = 0; n < GLLampCount; ++n) {
         auto* lamp = new TGLLamp(n, ShapePanel);
         lamp->move((n % 20) * 11 + 5, (n / 20) * 15 + 15);
         lamp->OnMouseDown = [this](int Index, GLMouseButton Button) {
-            Monitor.LampMouseDown(Index, Button);
+            Current().LampMouseDown(Index, Button);
             Refresh();
         };
         lamp->show();
@@ -157,13 +164,13 @@ void TGLProtoForm::FormClose()
 
 void TGLProtoForm::DCCBroadcastReceived(const Kvrdata_ns::TUDPMsg& Msg)
 {
-    if (Monitor.BroadcastReceived(Msg, isVisible()))
+    if (Current().BroadcastReceived(Msg, isVisible()))
         Refresh();
 }
 
 void TGLProtoForm::DCCCANBlockReceived(const Kvrdata_ns::KVRCANBlock& Block, std::uint32_t HostIP)
 {
-    if (Monitor.CANBlockReceived(Block, HostIP, isVisible()))
+    if (Current().CANBlockReceived(Block, HostIP, isVisible()))
         Refresh();
 }
 

@@ -27,8 +27,9 @@ public:
     GlobalLogicMonitor Monitor;
 
     // GlobalLogicStates1Click: the open project and the main window's client (null: nothing is
-    // sent), then the window is shown.
-    void Open(model::TProject* Project, std::function<void(Kvrdata_ns::TUDPMsg&)> Send);
+    // sent), then the window is shown. The project is asked for at every use, so a project
+    // closed meanwhile is never touched.
+    void Open(std::function<model::TProject*()> Project, std::function<void(Kvrdata_ns::TUDPMsg&)> Send);
     void DCCBroadcastReceived(const Kvrdata_ns::TUDPMsg& Msg);
     void DCCCANBlockReceived(const Kvrdata_ns::KVRCANBlock& Block, std::uint32_t HostIP);
 
@@ -51,6 +52,10 @@ private:
     // Lamps and log as the monitor holds them.
     void Refresh();
 
+    // The monitor's project as it is now.
+    GlobalLogicMonitor& Current();
+
+    std::function<model::TProject*()> FProject;
     std::array<TGLLamp*, GLLampCount> FLamps{};
     std::uint64_t FShownLog = ~std::uint64_t{0};
 };

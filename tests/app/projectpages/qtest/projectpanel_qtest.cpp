@@ -39,6 +39,7 @@ class ProjectPanelTest : public QObject {
     QtModelHost host;
     TCX4AppForm* form = nullptr;
     ProjectPanel* page = nullptr;
+    kvr::platform::ScriptedPrompter* prompts = nullptr;
 
     kvr::model::TProject& Project() { return *form->FProject->Model(); }
     void Settle() { QTest::qWait(80); }
@@ -83,7 +84,9 @@ private slots:
         fixture.SaveToDisk(file, true);
 
         kvr::platform::setSettingsStore(std::make_unique<kvr::platform::MemorySettingsStore>());
-        kvr::platform::setPrompter(std::make_unique<kvr::platform::ScriptedPrompter>());
+        auto script = std::make_unique<kvr::platform::ScriptedPrompter>();
+        prompts = script.get();
+        kvr::platform::setPrompter(std::move(script));
         kvr::model::SetModelHost(&host);
         form = CreateApplicationForms();
         form->show();
@@ -270,6 +273,15 @@ private slots:
         GLProtoForm->Reset->click();
         QVERIFY(GLProtoForm->Memo1->toPlainText().isEmpty());
         QCOMPARE(int(GLProtoForm->Lamp(12)->Color()), int(GLLampColor::Black));
+
+        // A new project while the monitor is open: the old one's states no longer count.
+        prompts->answer(kvr::platform::Answer::No); // the changed project is not saved
+        QVERIFY(form->FileCommands().NewProject());
+        QVERIFY(GLProtoForm->isVisible());
+        form->DCCBroadcastReceived(m);
+        QVERIFY(GLProtoForm->Memo1->toPlainText().isEmpty());
+        QTest::mouseClick(GLProtoForm->Lamp(20), Qt::LeftButton);
+
         QTest::keyClick(GLProtoForm, Qt::Key_Escape);
         QVERIFY(!GLProtoForm->isVisible());
         QVERIFY(!GLProtoForm->Lamp(0));
