@@ -143,7 +143,7 @@ void ProjectPanel::TabSheet12Show()
 
 void ProjectPanel::AssignGlobalLogicSender(std::uint16_t Source, int Device, const std::string& NodeText)
 {
-    if (!FLogics)
+    if (!TakeProject())
         return;
     FLogics->AssignSender(Source, Device, NodeText);
     ShowLogicRow(FLogics->Selected());
@@ -152,7 +152,7 @@ void ProjectPanel::AssignGlobalLogicSender(std::uint16_t Source, int Device, con
 
 void ProjectPanel::RefreshGlobalLogicRow()
 {
-    if (!FLogics)
+    if (!TakeProject())
         return;
     FLogics->RefreshSelected();
     ShowLogicRow(FLogics->Selected());
