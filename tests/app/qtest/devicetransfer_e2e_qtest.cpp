@@ -133,8 +133,7 @@ class DeviceTransferE2E : public QObject {
         for (std::size_t i = 0; i < nodes.size(); ++i)
             if (nodes[i].Level == 1 && nodes[i].Device == device)
                 form->ProjectTree->setCurrentItem(form->TreeItem(static_cast<int>(i)));
-        QTest::qWait(80);
-        QCOMPARE(form->FCurDevice, device);
+        QTRY_COMPARE_WITH_TIMEOUT(form->FCurDevice, device, 5000);
     }
 
     QString DeviceNodeText(int device)
