@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "app/appforms.h"
@@ -42,7 +43,12 @@ class ProjectPanelTest : public QObject {
     kvr::platform::ScriptedPrompter* prompts = nullptr;
 
     kvr::model::TProject& Project() { return *form->FProject->Model(); }
-    void Settle() { QTest::qWait(80); }
+    // The tree's change delay has run, however slowly the machine schedules this test.
+    void Settle()
+    {
+        QTest::qWait(60);
+        QTRY_VERIFY_WITH_TIMEOUT(!form->TreeChangeDelay->isActive(), 5000);
+    }
     void SelectNode(int Index)
     {
         form->ProjectTree->setCurrentItem(form->TreeItem(Index));
