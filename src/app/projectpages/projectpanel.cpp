@@ -35,7 +35,6 @@ ProjectPanel::ProjectPanel(ProjectPanelHost Host, QWidget* Parent) : QTabWidget(
 {
     setObjectName("PageControl1");
     BuildOptionsTab();
-    // The device links have a page of their own, built elsewhere.
     LinkSheet = new QWidget(this);
     LinkSheet->setObjectName("LinkSheet");
     addTab(LinkSheet, "Device links");
@@ -177,7 +176,9 @@ void ProjectPanel::HideProjectPage()
 void ProjectPanel::RefreshActiveTab()
 {
     QWidget* tab = currentWidget();
-    if (tab == TabSheet12)
+    if (tab == LinkSheet && LinkSheetShow)
+        LinkSheetShow();
+    else if (tab == TabSheet12)
         TabSheet12Show();
     else if (tab == TabSheet6)
         TabSheet6Show();

@@ -45,6 +45,8 @@ public:
 
     // The logic-source window's side; empty members do nothing.
     LogicSourcePicker Picker;
+    // Fills the "Device links" tab whenever it is refreshed as the active tab.
+    std::function<void()> LinkSheetShow;
 
     void ShowProjectPage();
     void HideProjectPage();
