@@ -136,6 +136,13 @@ private slots:
             QCOMPARE(QByteArray(reinterpret_cast<const char*>(h.data() + 12), 4), QByteArray("XY\0\0", 4));
         }
         Type(page->Edit31, "ABCD");
+
+        // The device links tab is filled by its own page.
+        int linkFills = 0;
+        page->LinkSheetShow = [&] { ++linkFills; };
+        page->setCurrentWidget(page->LinkSheet);
+        QCOMPARE(linkFills, 1);
+        page->LinkSheetShow = nullptr;
     }
 
     void potNamesAreStoredByTypingOnly()
