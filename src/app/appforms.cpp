@@ -8,12 +8,13 @@
 #include "app/optionform.h"
 #include "app/plainforms.h"
 #include "app/processform.h"
+#include "app/projectpages/glprotoform.h"
 
 namespace kvr::app {
 
 TCX4AppForm* CX4AppForm = nullptr;
 TDevSelForm* DevSelForm = nullptr;
-TPlainForm* GLProtoForm = nullptr;
+TGLProtoForm* GLProtoForm = nullptr;
 TImportWin* ImportWin = nullptr;
 TPlainForm* LinkSelectForm = nullptr;
 TCFGLockForm* CFGLockForm = nullptr;
@@ -44,7 +45,7 @@ TCX4AppForm* CreateApplicationForms()
     CX4AppForm = Created(new TCX4AppForm);
     QWidget* owner = CX4AppForm;
     DevSelForm = Created(new TDevSelForm(owner));
-    GLProtoForm = Created(MakePlainForm(GLProtoFormSpec, owner));
+    GLProtoForm = Created(new TGLProtoForm(owner));
     ImportWin = Created(new TImportWin(owner));
     LinkSelectForm = Created(MakePlainForm(LinkSelectFormSpec, owner));
     CFGLockForm = Created(new TCFGLockForm(owner));
@@ -65,7 +66,8 @@ void DestroyApplicationForms()
     CX4AppForm = nullptr;
     DevSelForm = nullptr;
     ImportWin = nullptr;
-    GLProtoForm = LinkSelectForm = PrintForm = AudioResWin = DevParaForm = ResWindow = MtnForm = nullptr;
+    GLProtoForm = nullptr;
+    LinkSelectForm = PrintForm = AudioResWin = DevParaForm = ResWindow = MtnForm = nullptr;
     WatchForm = nullptr;
     CFGLockForm = nullptr;
     OptionForm = nullptr;

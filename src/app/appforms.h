@@ -16,10 +16,11 @@ class TProcessForm;
 class TAboutForm;
 class TPlainForm;
 class TImportWin;
+class TGLProtoForm;
 
 extern TCX4AppForm* CX4AppForm;
 extern TDevSelForm* DevSelForm;
-extern TPlainForm* GLProtoForm;
+extern TGLProtoForm* GLProtoForm;
 extern TImportWin* ImportWin;
 extern TPlainForm* LinkSelectForm;
 extern TCFGLockForm* CFGLockForm;

@@ -107,6 +107,7 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     BuildMenus();
     BuildToolBar();
     BuildPanels();
+    BuildProjectPage();
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");

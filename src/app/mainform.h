@@ -28,10 +28,15 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TKVRCommunicationClient;
+namespace Kvrdata_ns {
+struct KVRCANBlock;
+struct TUDPMsg;
+}
 
 namespace kvr::app {
 
 class TCGauge;
+class ProjectPanel;
 
 class TCX4AppForm : public QMainWindow, public FileCommandHost {
     Q_OBJECT
@@ -86,6 +91,8 @@ public:
     QTimer* TreeChangeDelay = nullptr;
     QMenu* PopupMenu1 = nullptr; // root node: Add Device
     QMenu* PopupMenu3 = nullptr; // device node: device commands
+    // The project root's page, on the page panel "ProjectPanel" (mainformproject.cpp).
+    ProjectPanel* PageControl1 = nullptr;
 
     // The menu item or tool button command by its field name; null when there is none.
     QAction* Action(const QString& Name) const;
@@ -148,6 +155,10 @@ public slots:
     void LoadFromDevice1Click();
     void ReadUDPTimer();
     void OnlineTimerTimer();
+    void GlobalLogicStates1Click();
+    // What the client receives; global logic states go to the monitor.
+    void DCCBroadcastReceived(const Kvrdata_ns::TUDPMsg& Msg);
+    void DCCCANBlockReceived(const Kvrdata_ns::KVRCANBlock& Block);
 
 protected:
     void showEvent(QShowEvent* Event) override;
@@ -172,6 +183,7 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void BuildPanels();
+    void BuildProjectPage();
     void ApplyServiceLevel();
 
     std::vector<std::string> FStartWords;

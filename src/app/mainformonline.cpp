@@ -42,6 +42,8 @@ void TCX4AppForm::SetCommunicationClient(std::unique_ptr<TKVRCommunicationClient
     FDCC->OnProgress = [this](TKVRCommunicationClient*, int Bytes, int BytesSum, int BytesTotal) {
         DCCProgress(Bytes, BytesSum, BytesTotal);
     };
+    FDCC->OnBroadcastReceived = [this](TKVRCommunicationClient*, TUDPMsg Msg) { DCCBroadcastReceived(Msg); };
+    FDCC->OnCANBlockReceived = [this](TKVRCommunicationClient*, KVRCANBlock Block) { DCCCANBlockReceived(Block); };
 }
 
 bool TCX4AppForm::Processing() const
