@@ -1,0 +1,16 @@
+// The sections this program prints so far; a section still empty prints nothing and starts no
+// job. The module-only face is drawn by the console module painter once it is there.
+#include "reports/printrun.h"
+#include "reports/ruledsections.h"
+
+namespace kvr::reports {
+
+PrintSections DefaultPrintSections()
+{
+    PrintSections sections;
+    sections.Section[pbGlobalLogicTable] = PrintGlobalLogicTable;
+    sections.Section[pbOutputRouting] = PrintOutputRouting;
+    return sections;
+}
+
+} // namespace kvr::reports
