@@ -7,6 +7,7 @@
 #include "app/mainform.h"
 #include "app/optionform.h"
 #include "app/plainforms.h"
+#include "app/printform.h"
 #include "app/processform.h"
 
 namespace kvr::app {
@@ -18,7 +19,7 @@ TImportWin* ImportWin = nullptr;
 TPlainForm* LinkSelectForm = nullptr;
 TCFGLockForm* CFGLockForm = nullptr;
 TOptionForm* OptionForm = nullptr;
-TPlainForm* PrintForm = nullptr;
+TPrintForm* PrintForm = nullptr;
 TProcessForm* ProcessForm = nullptr;
 TPlainForm* AudioResWin = nullptr;
 TPlainForm* DevParaForm = nullptr;
@@ -49,7 +50,7 @@ TCX4AppForm* CreateApplicationForms()
     LinkSelectForm = Created(MakePlainForm(LinkSelectFormSpec, owner));
     CFGLockForm = Created(new TCFGLockForm(owner));
     OptionForm = Created(new TOptionForm(owner));
-    PrintForm = Created(MakePlainForm(PrintFormSpec, owner));
+    PrintForm = Created(new TPrintForm(*CX4AppForm, owner));
     ProcessForm = Created(new TProcessForm(owner));
     AudioResWin = Created(MakePlainForm(AudioResWinSpec, owner));
     DevParaForm = Created(MakePlainForm(DevParaFormSpec, owner));
@@ -65,7 +66,8 @@ void DestroyApplicationForms()
     CX4AppForm = nullptr;
     DevSelForm = nullptr;
     ImportWin = nullptr;
-    GLProtoForm = LinkSelectForm = PrintForm = AudioResWin = DevParaForm = ResWindow = MtnForm = nullptr;
+    GLProtoForm = LinkSelectForm = AudioResWin = DevParaForm = ResWindow = MtnForm = nullptr;
+    PrintForm = nullptr;
     WatchForm = nullptr;
     CFGLockForm = nullptr;
     OptionForm = nullptr;

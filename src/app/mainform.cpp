@@ -31,6 +31,7 @@
 #include "app/mainactions.h"
 #include "app/optionform.h"
 #include "app/plainforms.h"
+#include "app/printform.h"
 #include "app/processform.h"
 #include "app/importwin.h"
 #include "app/recent.h"
@@ -562,8 +563,10 @@ void TCX4AppForm::Exit1Click()
 
 void TCX4AppForm::Console1Click()
 {
-    if (PrintForm)
-        PrintForm->exec();
+    if (!PrintForm)
+        return;
+    PrintForm->SetModuleOnly(false);
+    PrintForm->exec();
 }
 
 void TCX4AppForm::MaintenanceCX451Click()

@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include "commandoutput.h"
 #include <string>
 
 #include "gfx/canvas.h"
@@ -18,19 +18,6 @@ using namespace kvr::platform;
 using ::testing::HasSubstr;
 
 namespace {
-
-// The standard output of a command.
-std::string Output(const std::string& Command)
-{
-    std::string out;
-    if (std::FILE* pipe = ::popen(Command.c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-            out += buffer;
-        ::pclose(pipe);
-    }
-    return out;
-}
 
 std::string Quoted(const QString& Path) { return "'" + Path.toStdString() + "'"; }
 
@@ -73,15 +60,15 @@ TEST(PdfPrinter, EveryJobIsAnA4FileNamedAfterItsTitle)
     // Nothing else is left in the folder (no temporary files).
     EXPECT_EQ(2, QDir(folder.path()).entryList(QDir::Files).size());
 
-    const std::string info = Output("pdfinfo " + Quoted(first));
+    const std::string info = CommandOutput("pdfinfo " + Quoted(first));
     EXPECT_THAT(info, testing::ContainsRegex("Pages: +2\n"));
     EXPECT_THAT(info, testing::ContainsRegex("Title: +Studio - Frame/1 - Audio-List\n"));
     EXPECT_THAT(info, testing::ContainsRegex("Page size: +595[.0-9]* x 84[12][.0-9]* pts \\(A4\\)"));
-    const std::string text = Output("pdftotext " + Quoted(first) + " -");
+    const std::string text = CommandOutput("pdftotext " + Quoted(first) + " -");
     EXPECT_THAT(text, HasSubstr("First page"));
     EXPECT_THAT(text, HasSubstr("Second page"));
-    EXPECT_THAT(Output("pdfinfo " + Quoted(second)), testing::ContainsRegex("Page size: +84[12][.0-9]* x 595[.0-9]* pts"));
-    EXPECT_THAT(Output("pdftotext " + Quoted(second) + " -"), HasSubstr("Landscape"));
+    EXPECT_THAT(CommandOutput("pdfinfo " + Quoted(second)), testing::ContainsRegex("Page size: +84[12][.0-9]* x 595[.0-9]* pts"));
+    EXPECT_THAT(CommandOutput("pdftotext " + Quoted(second) + " -"), HasSubstr("Landscape"));
 }
 
 TEST(PdfPrinter, JobThatCannotBeWrittenIsReportedAndLeavesNoFile)

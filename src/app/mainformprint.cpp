@@ -1,0 +1,33 @@
+// The main window as the printed documentation's host.
+#include <QDate>
+#include <QLocale>
+
+#include "app/appforms.h"
+#include "app/mainform.h"
+#include "app/optionform.h"
+#include "platform/application.h"
+#include "platform/text1252.h"
+
+#include <QCheckBox>
+
+namespace kvr::app {
+
+model::TProject* TCX4AppForm::Project() { return FProject ? FProject->Model() : nullptr; }
+
+std::string TCX4AppForm::ProjectFileName() const
+{
+    // The title block shows the name as the model's texts are held: Windows-1252.
+    return platform::toCp1252(platform::FromNativePath(FProjectFileName));
+}
+
+bool TCX4AppForm::PrinterDebug() const { return OptionForm != nullptr && OptionForm->ShowPrinterDebug->isChecked(); }
+
+// The console editor's selection: none until the console editor is there.
+reports::ModuleSelection TCX4AppForm::ConsoleSelection() const { return {}; }
+
+std::string TCX4AppForm::Today() const
+{
+    return platform::toCp1252(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+}
+
+} // namespace kvr::app
