@@ -26,7 +26,7 @@ public:
     platform::PdfPrinter Printer;
 };
 
-TEST_F(PrintTest, SampleProjectPrintsItsGlobalLogicsAndRoutingIntoPdfFiles)
+TEST_F(PrintTest, SampleProjectPrintsIntoPdfFiles)
 {
     model::TProject sample;
     ASSERT_EQ(1, sample.LoadFromDisk(KVR_SAMPLE_PROJECT, true));
@@ -54,11 +54,14 @@ TEST_F(PrintTest, SampleProjectPrintsItsGlobalLogicsAndRoutingIntoPdfFiles)
     EXPECT_TRUE(Messages().empty());
 
     const std::vector<QString>& files = service.Printer.Files();
-    // The global logic table and one routing list per frame.
-    ASSERT_EQ(1 + run.Items.size(), files.size());
+    // The global logic table; the first frame's card lists and routing; the second frame has no
+    // cards, so only its (empty) routing list.
     const std::string name = sample.GetName();
-    EXPECT_EQ(QDir(pdfFolder).filePath(QString::fromStdString(name + " - Global information - Global Logic List.pdf")),
-              files[0]);
+    std::vector<QString> expected;
+    for (const char* job : {" - Global information - Global Logic List", " - Frame 1 - Audio-List", " - Frame 1 - GPIO-List",
+                            " - Frame 1 - Output Routing", " - Frame 2 - Output Routing"})
+        expected.push_back(QDir(pdfFolder).filePath(QString::fromStdString(name + job + ".pdf")));
+    ASSERT_EQ(expected, files);
     const std::string info = CommandOutput("pdfinfo '" + files[0].toStdString() + "'");
     EXPECT_THAT(info, ::testing::ContainsRegex("Pages: +3\n"));
     EXPECT_THAT(info, ::testing::ContainsRegex("Page size: +595[.0-9]* x 84[12][.0-9]* pts \\(A4\\)"));
@@ -67,14 +70,18 @@ TEST_F(PrintTest, SampleProjectPrintsItsGlobalLogicsAndRoutingIntoPdfFiles)
         EXPECT_THAT(text, HasSubstr(expected));
     EXPECT_THAT(text, ::testing::ContainsRegex("File: +studio\\.kvp"));
     EXPECT_THAT(text, HasSubstr(name));
-    const std::string routing = CommandOutput("pdftotext -layout '" + files[1].toStdString() + "' -");
+    const std::string audio = CommandOutput("pdftotext -layout '" + files[1].toStdString() + "' -");
+    for (const char* expected : {"Audio configuration", "Card Configuration (Audio), Slots 1 ... 10", "KX730-122",
+                                 "Studio Speakers", "Stereo"})
+        EXPECT_THAT(audio, HasSubstr(expected));
+    const std::string routing = CommandOutput("pdftotext -layout '" + files[3].toStdString() + "' -");
     EXPECT_THAT(routing, HasSubstr("Output Routing"));
     EXPECT_THAT(routing, HasSubstr("Output Address"));
     EXPECT_THAT(routing, HasSubstr(run.Items[0].Name));
     EXPECT_THAT(routing, HasSubstr("Studio Speakers L"));
     EXPECT_THAT(routing, HasSubstr("Studio Speakers R"));
     // The second frame has no outputs: its job is one empty page.
-    EXPECT_THAT(CommandOutput("pdfinfo '" + files[2].toStdString() + "'"), ::testing::ContainsRegex("Pages: +1\n"));
+    EXPECT_THAT(CommandOutput("pdfinfo '" + files[4].toStdString() + "'"), ::testing::ContainsRegex("Pages: +1\n"));
 }
 
 } // namespace
