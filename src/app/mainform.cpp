@@ -191,6 +191,7 @@ void TCX4AppForm::BuildMenus()
     bind("About1", &TCX4AppForm::About1Click);
     bind("Exit1", &TCX4AppForm::Exit1Click);
     bind("Console1", &TCX4AppForm::Console1Click);
+    bind("ExportFrameIOasCSV1", &TCX4AppForm::ExportFrameIOasCSV1Click);
     bind("MaintenanceCX451", &TCX4AppForm::MaintenanceCX451Click);
     bind("AudioTree1", &TCX4AppForm::AudioTree1Click);
     bind("ResourceWindow1", &TCX4AppForm::ResourceWindow1Click);

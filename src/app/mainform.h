@@ -142,6 +142,7 @@ public slots:
     void About1Click();
     void Exit1Click();
     void Console1Click();
+    void ExportFrameIOasCSV1Click();
     void MaintenanceCX451Click();
     void AudioTree1Click();
     void ResourceWindow1Click();

@@ -21,16 +21,6 @@ using ::testing::Not;
 // 600 dpi A4 portrait: u = 2.48, rows R = 70 pixels, y(r) = 248 + 70 r.
 constexpr int RowY(int r) { return 248 + 70 * r; }
 
-TChannelEntry Ch(const std::string& Label, int Id, int Level = 0, int Flags = 0)
-{
-    TChannelEntry e;
-    std::copy_n(Label.begin(), std::min<std::size_t>(Label.size(), 16), e.Label.begin());
-    e.ID = static_cast<std::uint16_t>(Id);
-    e.Level = static_cast<std::uint8_t>(static_cast<std::int8_t>(Level));
-    e.Option = static_cast<std::uint8_t>(Flags);
-    return e;
-}
-
 class CardListTest : public PrintTest {
 public:
     int Frame(int Slots)

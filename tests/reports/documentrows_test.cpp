@@ -16,14 +16,6 @@ namespace {
 using model::TCardRecord;
 using model::TChannelEntry;
 
-TChannelEntry Channel(const std::string& Label, int Id)
-{
-    TChannelEntry entry;
-    std::copy(Label.begin(), Label.end(), entry.Label.begin());
-    entry.ID = static_cast<std::uint16_t>(Id);
-    return entry;
-}
-
 std::array<std::uint8_t, 16> Name16(const std::string& Text)
 {
     std::array<std::uint8_t, 16> name{};
@@ -92,16 +84,16 @@ TEST_F(OutputRoutingRowsTest, OutputsOfAudioAndDspCardsInSlotOrder)
     const int input = model::MakeChannelID(0, 1, 0);
     TCardRecord analog;
     analog.CardType = 122;
-    analog.Channels = {Channel("PGM  ", stereoOut), Channel("Mic", input), Channel("Phone", monoOddOut)};
+    analog.Channels = {Ch("PGM  ", stereoOut), Ch("Mic", input), Ch("Phone", monoOddOut)};
     PutCard(0, analog);
     TCardRecord gpio; // GPIO cards have no audio outputs
     gpio.CardType = model::kCardGPIO;
-    gpio.Channels = {Channel("Relay", model::MakeChannelID(1, 0, 0x80))};
+    gpio.Channels = {Ch("Relay", model::MakeChannelID(1, 0, 0x80))};
     PutCard(1, gpio);
     const int dspOut = model::MakeChannelID(8, 2, 0x80);
     TCardRecord dsp;
     dsp.CardType = model::kCardDSP;
-    dsp.Channels = {Channel("MADI 3", dspOut)};
+    dsp.Channels = {Ch("MADI 3", dspOut)};
     PutCard(8, dsp);
 
     model::SetMuteLogicName(*dev, 0, Name16("Studio A"));
@@ -128,7 +120,7 @@ TEST_F(OutputRoutingRowsTest, CountBeyondTheRecordTakesOnlyTheEntriesItHolds)
     // A DSP slot keeps its record as stored: the count says five channels, the record holds one.
     TCardRecord dsp;
     dsp.CardType = model::kCardDSP;
-    dsp.Channels = {Channel("Out", model::MakeChannelID(8, 0, 0x80))};
+    dsp.Channels = {Ch("Out", model::MakeChannelID(8, 0, 0x80))};
     std::vector<std::uint8_t> record = model::EncodeCardRecord(dsp);
     record[2] = 5;
     dev->SetSetupData(8, record);

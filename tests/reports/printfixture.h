@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "model/cardrecords.h"
 #include "model/device.h"
 #include "model/project.h"
 #include "model/quiethost.h"
@@ -16,6 +18,17 @@
 #include "reports/printhost.h"
 
 namespace kvr::reports::test {
+
+// A card channel: label (at most 16 characters), ID, signed level, flags.
+inline model::TChannelEntry Ch(const std::string& Label, int Id, int Level = 0, int Flags = 0)
+{
+    model::TChannelEntry e;
+    std::copy_n(Label.begin(), std::min<std::size_t>(Label.size(), 16), e.Label.begin());
+    e.ID = static_cast<std::uint16_t>(Id);
+    e.Level = static_cast<std::uint8_t>(static_cast<std::int8_t>(Level));
+    e.Option = static_cast<std::uint8_t>(Flags);
+    return e;
+}
 
 class FakeHost : public PrintHost {
 public:
