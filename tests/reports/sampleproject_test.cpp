@@ -39,6 +39,13 @@ TEST_F(PrintTest, SampleProjectPrintsIntoPdfFiles)
     out.ID = static_cast<std::uint16_t>(model::MakeChannelID(0, 0, 0x80 | 0x2000));
     card.Channels = {out};
     sample.Device(0)->SetSetupData(0, model::EncodeCardRecord(card));
+    // A DSP card with 100 MADI channels in the second frame's DSP slot.
+    model::TCardRecord madi;
+    madi.CardType = model::kCardDSP;
+    madi.DSPBytes[1] = 2;
+    for (int i = 0; i < 100; ++i)
+        madi.Channels.push_back(Ch("MADI " + std::to_string(i + 1), model::MakeChannelID(9, i, i < 64 ? 0 : 0x80)));
+    sample.Device(1)->SetSetupData(9, model::EncodeCardRecord(madi));
     host.FProject = &sample;
     host.FileName = "/data/studio.kvp";
     QTemporaryDir folder;
@@ -54,12 +61,12 @@ TEST_F(PrintTest, SampleProjectPrintsIntoPdfFiles)
     EXPECT_TRUE(Messages().empty());
 
     const std::vector<QString>& files = service.Printer.Files();
-    // The global logic table; the first frame's card lists and routing; the second frame has no
-    // cards, so only its (empty) routing list.
+    // The global logic table; the first frame's card lists and routing; the second frame's MADI
+    // list and its routing list.
     const std::string name = sample.GetName();
     std::vector<QString> expected;
     for (const char* job : {" - Global information - Global Logic List", " - Frame 1 - Audio-List", " - Frame 1 - GPIO-List",
-                            " - Frame 1 - Output Routing", " - Frame 2 - Output Routing"})
+                            " - Frame 1 - Output Routing", " - Frame 2 - MADI-List", " - Frame 2 - Output Routing"})
         expected.push_back(QDir(pdfFolder).filePath(QString::fromStdString(name + job + ".pdf")));
     ASSERT_EQ(expected, files);
     const std::string info = CommandOutput("pdfinfo '" + files[0].toStdString() + "'");
@@ -80,8 +87,11 @@ TEST_F(PrintTest, SampleProjectPrintsIntoPdfFiles)
     EXPECT_THAT(routing, HasSubstr(run.Items[0].Name));
     EXPECT_THAT(routing, HasSubstr("Studio Speakers L"));
     EXPECT_THAT(routing, HasSubstr("Studio Speakers R"));
-    // The second frame has no outputs: its job is one empty page.
-    EXPECT_THAT(CommandOutput("pdfinfo '" + files[4].toStdString() + "'"), ::testing::ContainsRegex("Pages: +1\n"));
+    // 100 MADI channels: 81 on the first page, the rest under a repeated header.
+    EXPECT_THAT(CommandOutput("pdfinfo '" + files[4].toStdString() + "'"), ::testing::ContainsRegex("Pages: +2\n"));
+    const std::string madiText = CommandOutput("pdftotext -layout '" + files[4].toStdString() + "' -");
+    for (const char* expected : {"MADI configuration", "Card Configuration (Audio), Slots 10 ... 10", "MADI 100", "0 dBint = 0 dbFS"})
+        EXPECT_THAT(madiText, HasSubstr(expected));
 }
 
 } // namespace
