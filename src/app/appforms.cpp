@@ -7,6 +7,7 @@
 #include "app/mainform.h"
 #include "app/optionform.h"
 #include "app/plainforms.h"
+#include "app/printform.h"
 #include "app/processform.h"
 #include "app/projectpages/glprotoform.h"
 
@@ -19,7 +20,7 @@ TImportWin* ImportWin = nullptr;
 TPlainForm* LinkSelectForm = nullptr;
 TCFGLockForm* CFGLockForm = nullptr;
 TOptionForm* OptionForm = nullptr;
-TPlainForm* PrintForm = nullptr;
+TPrintForm* PrintForm = nullptr;
 TProcessForm* ProcessForm = nullptr;
 TPlainForm* AudioResWin = nullptr;
 TPlainForm* DevParaForm = nullptr;
@@ -50,7 +51,7 @@ TCX4AppForm* CreateApplicationForms()
     LinkSelectForm = Created(MakePlainForm(LinkSelectFormSpec, owner));
     CFGLockForm = Created(new TCFGLockForm(owner));
     OptionForm = Created(new TOptionForm(owner));
-    PrintForm = Created(MakePlainForm(PrintFormSpec, owner));
+    PrintForm = Created(new TPrintForm(*CX4AppForm, owner));
     ProcessForm = Created(new TProcessForm(owner));
     AudioResWin = Created(MakePlainForm(AudioResWinSpec, owner));
     DevParaForm = Created(MakePlainForm(DevParaFormSpec, owner));
@@ -67,7 +68,12 @@ void DestroyApplicationForms()
     DevSelForm = nullptr;
     ImportWin = nullptr;
     GLProtoForm = nullptr;
-    LinkSelectForm = PrintForm = AudioResWin = DevParaForm = ResWindow = MtnForm = nullptr;
+    LinkSelectForm = nullptr;
+    PrintForm = nullptr;
+    AudioResWin = nullptr;
+    DevParaForm = nullptr;
+    ResWindow = nullptr;
+    MtnForm = nullptr;
     WatchForm = nullptr;
     CFGLockForm = nullptr;
     OptionForm = nullptr;

@@ -15,6 +15,7 @@ class TOptionForm;
 class TProcessForm;
 class TAboutForm;
 class TPlainForm;
+class TPrintForm;
 class TImportWin;
 class TGLProtoForm;
 
@@ -25,7 +26,7 @@ extern TImportWin* ImportWin;
 extern TPlainForm* LinkSelectForm;
 extern TCFGLockForm* CFGLockForm;
 extern TOptionForm* OptionForm;
-extern TPlainForm* PrintForm;
+extern TPrintForm* PrintForm;
 extern TProcessForm* ProcessForm;
 extern TPlainForm* AudioResWin;
 extern TPlainForm* DevParaForm;

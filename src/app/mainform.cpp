@@ -31,6 +31,7 @@
 #include "app/mainactions.h"
 #include "app/optionform.h"
 #include "app/plainforms.h"
+#include "app/printform.h"
 #include "app/processform.h"
 #include "app/importwin.h"
 #include "app/recent.h"
@@ -191,6 +192,7 @@ void TCX4AppForm::BuildMenus()
     bind("About1", &TCX4AppForm::About1Click);
     bind("Exit1", &TCX4AppForm::Exit1Click);
     bind("Console1", &TCX4AppForm::Console1Click);
+    bind("ExportFrameIOasCSV1", &TCX4AppForm::ExportFrameIOasCSV1Click);
     bind("MaintenanceCX451", &TCX4AppForm::MaintenanceCX451Click);
     bind("AudioTree1", &TCX4AppForm::AudioTree1Click);
     bind("ResourceWindow1", &TCX4AppForm::ResourceWindow1Click);
@@ -563,8 +565,10 @@ void TCX4AppForm::Exit1Click()
 
 void TCX4AppForm::Console1Click()
 {
-    if (PrintForm)
-        PrintForm->exec();
+    if (!PrintForm)
+        return;
+    PrintForm->SetModuleOnly(false);
+    PrintForm->exec();
 }
 
 void TCX4AppForm::MaintenanceCX451Click()

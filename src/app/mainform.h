@@ -17,6 +17,7 @@
 #include "app/projectaccess.h"
 #include "app/projecttree.h"
 #include "diagnostics/kvrlog.h"
+#include "reports/printhost.h"
 
 class QAction;
 class QLabel;
@@ -38,7 +39,7 @@ namespace kvr::app {
 class TCGauge;
 class ProjectPanel;
 
-class TCX4AppForm : public QMainWindow, public FileCommandHost {
+class TCX4AppForm : public QMainWindow, public FileCommandHost, public reports::PrintHost {
     Q_OBJECT
 public:
     explicit TCX4AppForm(QWidget* Parent = nullptr);
@@ -135,10 +136,20 @@ public:
     // The page panel shown now; null when none.
     QWidget* VisiblePage() const;
 
+    // What the printed documentation reads of the main window (mainformprint.cpp).
+    model::TProject* Project() override;
+    int CurDevice() const override { return FCurDevice; }
+    void SetCurDevice(int Device) override { FCurDevice = Device; }
+    std::string ProjectFileName() const override;
+    bool PrinterDebug() const override;
+    reports::ModuleSelection ConsoleSelection() const override;
+    std::string Today() const override;
+
 public slots:
     void About1Click();
     void Exit1Click();
     void Console1Click();
+    void ExportFrameIOasCSV1Click();
     void MaintenanceCX451Click();
     void AudioTree1Click();
     void ResourceWindow1Click();
@@ -176,6 +187,7 @@ private:
     void RecentListChanged() override { BuildRecentMenu(); }
     void ShowCheckList() override;
     void DeviceRemoved() override;
+    // The log serves the file commands and the printed documentation alike.
     void Log(const std::string& Line) override { KVRLog.Message(Line, 2); }
     void SetAction(const char* Name, bool Enabled);
     void SetWidget(const char* Name, bool Enabled);

@@ -24,7 +24,6 @@ struct PlainFormSpec {
 };
 inline constexpr PlainFormSpec GLProtoFormSpec{"TGLProtoForm", "Global Logic Monitor"};
 inline constexpr PlainFormSpec LinkSelectFormSpec{"TLinkSelectForm", "Create device link"};
-inline constexpr PlainFormSpec PrintFormSpec{"TPrintForm", "Print"};
 inline constexpr PlainFormSpec AudioResWinSpec{"TAudioResWin", "Audio Sources"};
 inline constexpr PlainFormSpec DevParaFormSpec{"TDevParaForm", "Device Configuration"};
 inline constexpr PlainFormSpec ResWindowSpec{"TResWindow", "Logic Sources"};

@@ -21,7 +21,7 @@ struct TChannelEntry {
     std::array<char, 16> Label{};
     std::uint16_t ID = 0;          // channel ID
     std::uint8_t Option = 0;
-    std::uint8_t Level = 0;        // level + 30
+    std::uint8_t Level = 0;        // level in dB, signed, stored as given
     std::uint16_t SecondRef = 0;   // bytes 20-21, set by the frame I/O page
     std::array<std::uint8_t, 2> Extra{}; // bytes 22-23
 };

@@ -1,0 +1,77 @@
+#pragma once
+// Bounded view of one slot's card record as the frame I/O page reads it: every field past the
+// stored payload reads as absent, so a damaged record never makes the page read past its data.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/cardrecords.h"
+
+namespace kvr::model {
+class TDevice;
+}
+
+namespace kvr::app::frameio {
+
+inline constexpr int kSlotCountMax = 30;
+
+enum class CardKind { None, IO, GPIO, DSP, Unknown };
+
+// One channel entry as painted.
+struct ChannelView {
+    std::string Label; // at most 16 characters, up to the first NUL
+    int ID = 0;
+    int Option = 0;
+    int Level = 0; // signed dB
+};
+
+class SlotRecord {
+public:
+    SlotRecord() = default;
+    SlotRecord(std::vector<std::uint8_t> Bytes, bool Found);
+
+    bool Found() const { return FFound; }
+    std::span<const std::uint8_t> Bytes() const { return FBytes; }
+    // 0 past the payload.
+    int Byte(std::size_t At) const { return At < FBytes.size() ? FBytes[At] : 0; }
+    int CardType() const { return FFound ? model::CardTypeOf(FBytes) : 0; }
+    CardKind Kind() const;
+
+    // I/O cards: byte 2 and byte 3 as stored (the rows they give are painted, entries or not).
+    int ChannelByte() const { return Byte(2); }
+    int GPIOByte() const { return Byte(3); }
+    // DSP card.
+    int SubType() const { return Byte(5); }
+    bool Redundant() const { return (Byte(3) & 0x20) != 0; }
+    // The 9-bit MADI channel count, bounded by the entries stored.
+    int MadiCount() const;
+    // Channel rows of the hover: the MADI count of a DSP card, byte 2 of an I/O card, else 0.
+    int ChannelRowCount() const;
+
+    // Channel entry i (from byte 8 on a DSP card, byte 4 otherwise); none when not stored.
+    std::optional<ChannelView> Entry(int Index) const;
+    // The channel ID of entry i, 0 when not stored.
+    int EntryID(int Index) const;
+    // GPIO label g (after the channel entries of an I/O card); empty when not stored.
+    std::string GPIOLabel(int Index) const;
+    // The MADI port's flags byte: record byte 3 + port.
+    int PortFlags(int Port) const { return Byte(3 + static_cast<std::size_t>(Port == 1 ? 1 : 0)); }
+    // First MADI entry of a port (port 2: ID bit 0x40); none without one.
+    std::optional<ChannelView> FirstPortEntry(int Port) const;
+
+private:
+    std::vector<std::uint8_t> FBytes;
+    bool FFound = false;
+    model::TCardRecord FCard;
+};
+
+// The slot's record as stored in the device.
+SlotRecord ReadSlotRecord(const model::TDevice& Device, int Slot);
+
+bool IsControllerPosition(int Slot); // 8, 18, 28
+bool IsDSPSlot(int Slot);            // 9, 19, 29
+
+} // namespace kvr::app::frameio

@@ -1,0 +1,6 @@
+// Fonts and the PDF printer need a QGuiApplication.
+#include "../gfx/guiapp.h"
+
+namespace {
+const auto* const Environment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+}

@@ -1,0 +1,98 @@
+// The sample project printed into PDF files, read back with the PDF tools.
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "../platform/commandoutput.h"
+
+#include "model/cardrecords.h"
+#include "model/channelname.h"
+#include "platform/pdfprinter.h"
+#include "reports/printrun.h"
+#include "printfixture.h"
+
+namespace kvr::reports::test {
+namespace {
+
+using ::testing::HasSubstr;
+
+class PdfService : public platform::PrintService {
+public:
+    explicit PdfService(const QString& Folder) : Printer(Folder) {}
+    platform::Printer* CurrentPrinter() override { return &Printer; }
+    bool ExecuteDialog() override { return true; }
+    platform::PdfPrinter Printer;
+};
+
+TEST_F(PrintTest, SampleProjectPrintsIntoPdfFiles)
+{
+    model::TProject sample;
+    ASSERT_EQ(1, sample.LoadFromDisk(KVR_SAMPLE_PROJECT, true));
+    // An analog card with a stereo output in the first frame's first slot.
+    model::TCardRecord card;
+    card.CardType = 122;
+    model::TChannelEntry out;
+    const std::string label = "Studio Speakers";
+    std::copy(label.begin(), label.end(), out.Label.begin());
+    out.ID = static_cast<std::uint16_t>(model::MakeChannelID(0, 0, 0x80 | 0x2000));
+    card.Channels = {out};
+    sample.Device(0)->SetSetupData(0, model::EncodeCardRecord(card));
+    // A DSP card with 100 MADI channels in the second frame's DSP slot.
+    model::TCardRecord madi;
+    madi.CardType = model::kCardDSP;
+    madi.DSPBytes[1] = 2;
+    for (int i = 0; i < 100; ++i)
+        madi.Channels.push_back(Ch("MADI " + std::to_string(i + 1), model::MakeChannelID(9, i, i < 64 ? 0 : 0x80)));
+    sample.Device(1)->SetSetupData(9, model::EncodeCardRecord(madi));
+    host.FProject = &sample;
+    host.FileName = "/data/studio.kvp";
+    QTemporaryDir folder;
+    const QString pdfFolder = qEnvironmentVariableIsSet("KVR_KEEP_PDF") ? qEnvironmentVariable("KVR_KEEP_PDF")
+                                                                         : folder.path();
+    PdfService service(pdfFolder);
+    PrintRun run(host, service, DefaultPrintSections());
+    run.FormShow();
+    ASSERT_FALSE(run.Items.empty());
+    for (std::size_t i = 0; i < run.Items.size(); ++i)
+        run.SetItemChecked(i, true);
+    run.Button3Click();
+    EXPECT_TRUE(Messages().empty());
+
+    const std::vector<QString>& files = service.Printer.Files();
+    // The global logic table; the first frame's card lists and routing; the second frame's MADI
+    // list and its routing list.
+    const std::string name = sample.GetName();
+    std::vector<QString> expected;
+    for (const char* job : {" - Global information - Global Logic List", " - Frame 1 - Audio-List", " - Frame 1 - GPIO-List",
+                            " - Frame 1 - Output Routing", " - Frame 2 - MADI-List", " - Frame 2 - Output Routing"})
+        expected.push_back(QDir(pdfFolder).filePath(QString::fromStdString(name + job + ".pdf")));
+    ASSERT_EQ(expected, files);
+    const std::string info = CommandOutput("pdfinfo '" + files[0].toStdString() + "'");
+    EXPECT_THAT(info, ::testing::ContainsRegex("Pages: +3\n"));
+    EXPECT_THAT(info, ::testing::ContainsRegex("Page size: +595[.0-9]* x 84[12][.0-9]* pts \\(A4\\)"));
+    const std::string text = CommandOutput("pdftotext -layout '" + files[0].toStdString() + "' -");
+    for (const char* expected : {"Global Logic table", "Global Information", "Source Device", "Source Logic", "200"})
+        EXPECT_THAT(text, HasSubstr(expected));
+    EXPECT_THAT(text, ::testing::ContainsRegex("File: +studio\\.kvp"));
+    EXPECT_THAT(text, HasSubstr(name));
+    const std::string audio = CommandOutput("pdftotext -layout '" + files[1].toStdString() + "' -");
+    for (const char* expected : {"Audio configuration", "Card Configuration (Audio), Slots 1 ... 10", "KX730-122",
+                                 "Studio Speakers", "Stereo"})
+        EXPECT_THAT(audio, HasSubstr(expected));
+    const std::string routing = CommandOutput("pdftotext -layout '" + files[3].toStdString() + "' -");
+    EXPECT_THAT(routing, HasSubstr("Output Routing"));
+    EXPECT_THAT(routing, HasSubstr("Output Address"));
+    EXPECT_THAT(routing, HasSubstr(run.Items[0].Name));
+    EXPECT_THAT(routing, HasSubstr("Studio Speakers L"));
+    EXPECT_THAT(routing, HasSubstr("Studio Speakers R"));
+    // 100 MADI channels: 81 on the first page, the rest under a repeated header.
+    EXPECT_THAT(CommandOutput("pdfinfo '" + files[4].toStdString() + "'"), ::testing::ContainsRegex("Pages: +2\n"));
+    const std::string madiText = CommandOutput("pdftotext -layout '" + files[4].toStdString() + "' -");
+    for (const char* expected : {"MADI configuration", "Card Configuration (Audio), Slots 10 ... 10", "MADI 100", "0 dBint = 0 dbFS"})
+        EXPECT_THAT(madiText, HasSubstr(expected));
+}
+
+} // namespace
+} // namespace kvr::reports::test
