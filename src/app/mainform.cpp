@@ -330,6 +330,10 @@ void TCX4AppForm::BuildPanels()
         slotPanel->RefreshTimeChecked = [] { return OptionForm && OptionForm->RefreshTimeBox->isChecked(); };
         slotPanel->LogMessage = [this](const std::string& Text, int Level) { KVRLog.Message(Text, Level); };
         slotPanel->UpdateCaption = [this] { UpdateCaption(); };
+        slotPanel->ServiceLevel = [this] { return FServiceLevel; };
+        slotPanel->FitOptions = [this] { return static_cast<int>(FPrefs.FitOptions()); };
+        slotPanel->BuildProjectTree = [this] { BuildProjectTree(); };
+        slotPanel->UpdateResourceGauges = [this] { UpdateResourceGauges(); };
     }
     layout->addWidget(pages, 1);
     setCentralWidget(panel1);

@@ -1,6 +1,8 @@
 // The DSP frame I/O page on a real frame: picture height with "Show GPIOs", the hover cursor and
 // the wheel, which scrolls only once the table is the active control.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -75,6 +77,51 @@ private slots:
 
         // The fixture as a project file, to open in the program.
         QVERIFY(f.Project.SaveToDisk("frameio-demo.kvp", false) >= 0);
+    }
+
+    // A click opens the editor its cell names; a card chosen goes into the device; labels are
+    // typed row after row.
+    void editsInPlace()
+    {
+        FrameProject f;
+        TSlotPanel panel;
+        panel.resize(1000, 600);
+        panel.ShowSlotPanel(&f.Project, f.Device, 255);
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        panel.activateWindow();
+
+        QTest::mouseMove(panel.SlotImage, QPoint(100, 58));
+        QTest::mouseClick(panel.SlotImage, Qt::LeftButton, {}, QPoint(100, 58));
+        QVERIFY(panel.SlotTypeSelector->isVisible());
+        QCOMPARE(panel.SlotTypeSelector->currentIndex(), 0);
+        QCOMPARE(panel.SlotTypeSelector->count(), 7);
+        emit panel.SlotTypeSelector->activated(4);
+        QVERIFY(!panel.SlotTypeSelector->isVisible());
+        QCOMPARE(f.Dev().GetSetupData(0).size(), 228u);
+        QCOMPARE(panel.SlotImage->height(), 50 + 16 * (12 + 29));
+
+        QTest::mouseMove(panel.SlotImage, QPoint(400, 58));
+        QTest::mouseClick(panel.SlotImage, Qt::LeftButton, {}, QPoint(400, 58));
+        QVERIFY(panel.LabelEdit->isVisible());
+        QCOMPARE(panel.LabelEdit->geometry(), QRect(331, 52, 118, 14));
+        panel.LabelEdit->selectAll();
+        QTest::keyClicks(panel.LabelEdit, "Mic 1");
+        QTest::keyClick(panel.LabelEdit, Qt::Key_Return);
+        QCOMPARE(f.Dev().GetSetupData(0)[4], 'M');
+        QVERIFY(panel.LabelEdit->isVisible());
+        QCOMPARE(panel.LabelEdit->geometry().top(), 68);
+        const auto before = f.Dev().GetSetupData(0);
+        QTest::keyClicks(panel.LabelEdit, "zzz");
+        QTest::keyClick(panel.LabelEdit, Qt::Key_Escape);
+        QVERIFY(!panel.LabelEdit->isVisible());
+        QCOMPARE(f.Dev().GetSetupData(0), before);
+
+        const int dspTop = panel.View.SlotTop(9);
+        QTest::mouseMove(panel.SlotImage, QPoint(100, dspTop + 4));
+        QTest::mouseClick(panel.SlotImage, Qt::LeftButton, {}, QPoint(100, dspTop + 4));
+        QVERIFY(panel.DSPTypeSelector->isVisible());
+        QCOMPARE(panel.DSPTypeSelector->currentIndex(), 1);
+        QCOMPARE(panel.DSPTypeSelector->width(), 165);
     }
 };
 
