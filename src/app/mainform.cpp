@@ -36,6 +36,7 @@
 #include "app/recent.h"
 #include "app/startup.h"
 #include "client/kvrcommunicationclient.h"
+#include "console/consolehost.h"
 #include "model/modelhost.h"
 #include "platform/application.h"
 #include "platform/currentprompter.h"
@@ -107,6 +108,7 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     BuildMenus();
     BuildToolBar();
     BuildPanels();
+    BuildConsolePage();
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
@@ -666,6 +668,8 @@ void TCX4AppForm::StartTimers()
 
 void TCX4AppForm::ProjectClosed()
 {
+    HideConsolePage();
+    ConsoleProjectClosed();
     for (const char* name : {"ProjectPanel", "DevicePanel", "SlotPanel", "ConsolePanel", "LogicPanel"})
         if (auto* panel = findChild<QWidget*>(name))
             panel->hide();
@@ -689,6 +693,7 @@ void TCX4AppForm::ShowCheckList()
 
 void TCX4AppForm::DeviceRemoved()
 {
+    FModuleClipboard.ForgetDevice(nullptr);
     ProjectTree->setCurrentItem(nullptr);
     if (auto* panel = findChild<QWidget*>("DevicePanel"))
         panel->hide();
@@ -782,6 +787,7 @@ void TCX4AppForm::ProjectTreeChange()
         SetAction("RemoveDevice1", false);
         return;
     }
+    HideConsolePage();
     for (QWidget* page : PagePanels)
         page->hide();
     const PageRoute route = RouteNode(FTreeNodes, static_cast<int>(current - FTreeItems.begin()));
@@ -807,6 +813,8 @@ void TCX4AppForm::ProjectTreeChange()
     }
     if (route.CurSlot >= 0)
         FCurSlot = route.CurSlot;
+    if (route.Page == TreePage::Console)
+        ShowConsolePage();
     if (auto* panel = findChild<QWidget*>(route.Panel); panel && *route.Panel)
         panel->show();
     if (route.Page != TreePage::DummyDevice)

@@ -16,6 +16,8 @@
 #include "app/preferences.h"
 #include "app/projectaccess.h"
 #include "app/projecttree.h"
+#include "console/consoleeditorstate.h"
+#include "console/moduleclipboard.h"
 #include "diagnostics/kvrlog.h"
 
 class QAction;
@@ -28,6 +30,11 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TKVRCommunicationClient;
+
+namespace kvr::console {
+class ConsoleHost;
+class ConsolePage;
+}
 
 namespace kvr::app {
 
@@ -86,6 +93,14 @@ public:
     QTimer* TreeChangeDelay = nullptr;
     QMenu* PopupMenu1 = nullptr; // root node: Add Device
     QMenu* PopupMenu3 = nullptr; // device node: device commands
+
+    // The console editor's selection and module clipboard, kept for the whole run, and its page
+    // on "ConsolePanel" (mainformconsole.cpp).
+    console::ConsoleEditorState FConsoleState;
+    console::ModuleClipboard FModuleClipboard;
+    console::ConsolePage* ConsolePageWidget = nullptr;
+    void ShowConsolePage();
+    void HideConsolePage();
 
     // The menu item or tool button command by its field name; null when there is none.
     QAction* Action(const QString& Name) const;
@@ -172,6 +187,8 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void BuildPanels();
+    void BuildConsolePage();
+    void ConsoleProjectClosed();
     void ApplyServiceLevel();
 
     std::vector<std::string> FStartWords;
@@ -182,6 +199,7 @@ private:
     std::vector<QTreeWidgetItem*> FTreeItems;
     bool FShown = false;
     std::unique_ptr<TKVRCommunicationClient> FDCC;
+    std::unique_ptr<console::ConsoleHost> FConsoleHost;
     void WireOnlineState();
     bool Processing() const;
 };

@@ -3,6 +3,7 @@
 #include "console/consolehost.h"
 #include "console/consoleimage.h"
 #include "console/moduleclipboard.h"
+#include "console/modulepainter.h"
 #include "console/moduleplacement.h"
 #include "console/moduletypes.h"
 #include "model/device.h"
@@ -113,10 +114,19 @@ void ConsolePageController::ChangeConsole(int console)
 
 void ConsolePageController::Draw(gfx::Canvas& canvas, int width, int height)
 {
-    if (model::TDevice* device = Device()) {
+    // The gauges follow the changes, not every repaint: a repaint changes nothing to count.
+    if (model::TDevice* device = Device())
         DrawConsole(canvas, width, height, *device, state_, host_.Log());
-        host_.UpdateResourceGauges();
-    }
+}
+
+void ConsolePageController::PaintSelectedModule(gfx::Canvas& canvas, float s)
+{
+    model::TDevice* device = Device();
+    if (!device || !IsSlotPosition(state_.SelectedSlot))
+        return;
+    const std::uint8_t flags = kFaceDetailed | kFaceSelected | (state_.PageMode == pmAuthorisation ? kFaceAccessView : 0);
+    PaintModule(0, 0, canvas, flags, s, ModuleSlotID(state_.SelectedConsole, state_.SelectedSlot),
+                {*device, state_.SelectedKey, host_.Log()});
 }
 
 void ConsolePageController::PointerMove(int x, int y)

@@ -82,6 +82,9 @@ public:
     // The picture at its present size, and its geometry kept for the pointer.
     void Draw(gfx::Canvas& canvas, int width, int height);
 
+    // The selected module large, as the module panel shows it.
+    void PaintSelectedModule(gfx::Canvas& canvas, float s);
+
     void PointerMove(int x, int y);
     // A press on the picture; false when the colour warning refused it. dragAllowed tells the
     // widget whether a left press may start moving the module.

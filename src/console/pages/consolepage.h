@@ -1,0 +1,69 @@
+#pragma once
+// The console page of a device ("ConsolePanel"): page-mode tabs, the console tabs with their
+// menu, the console picture with its popup, the module palette, the selected module and the
+// module's identity. A thin view over ConsolePageController.
+
+#include "console/consolepagecontroller.h"
+
+#include <QWidget>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QScrollArea;
+class QSpinBox;
+class QTabBar;
+
+namespace kvr::console {
+
+class ConsoleImage;
+class ModuleImage;
+class ModulePaletteView;
+
+class ConsolePage : public QWidget {
+    Q_OBJECT
+public:
+    ConsolePage(ConsoleEditorState& state, ModuleClipboard& clipboard, ConsoleHost& host, QWidget* parent);
+
+    // Called by the main window's page switch.
+    void ShowConsolePage();
+    void HideConsolePage();
+    // Redraws the picture and fills the panels from the state.
+    void Refresh();
+
+    ConsolePageController& Controller() { return controller_; }
+
+    QTabBar* TabControl1 = nullptr;
+    QTabBar* TabControl2 = nullptr;
+    QGroupBox* GroupBox9 = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
+    ConsoleImage* ConsoleImg = nullptr;
+    QGroupBox* GroupBox12 = nullptr;
+    ModulePaletteView* ListView2 = nullptr;
+    QGroupBox* GroupBox13 = nullptr;
+    ModuleImage* ModuleImg = nullptr;
+    QGroupBox* GroupBox17 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QSpinBox* UpDown2 = nullptr;
+    QLineEdit* Edit7 = nullptr;
+    QLabel* Label17 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QWidget* AuthPanel = nullptr;
+    QMenu* ConsolePopup = nullptr;
+    QMenu* TabPopup = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Build();
+    void FillTabs();
+    void ShowGroups();
+    void PopupAt(const QPoint& globalPos);
+
+    ConsoleEditorState& state_;
+    ConsolePageController controller_;
+};
+
+} // namespace kvr::console
