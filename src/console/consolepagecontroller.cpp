@@ -192,6 +192,12 @@ bool ConsolePageController::PressModuleKey(int element)
     return true;
 }
 
+void ConsolePageController::ReloadSelection()
+{
+    if (const model::TDevice* device = Device())
+        state_.SelectedModule = ModuleEntryAt(*device, state_.SelectedConsole, state_.SelectedSlot);
+}
+
 ModuleIdentity ConsolePageController::Identity() const
 {
     // An empty slot shows the zeroed buffer's values.

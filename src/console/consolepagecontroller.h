@@ -91,6 +91,8 @@ public:
     bool Press(int x, int y, bool leftButton, bool& dragAllowed);
     // A press on the module panel's picture at an element (the module panel's hit test).
     bool PressModuleKey(int element);
+    // The selected slot's entry read afresh after a command changed the console.
+    void ReloadSelection();
     ModuleIdentity Identity() const;
     // The access-group spin: 1-4.
     void SetAccessGroup(int shown);

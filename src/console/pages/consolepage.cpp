@@ -225,6 +225,7 @@ void ConsolePage::HideConsolePage()
 
 void ConsolePage::Refresh()
 {
+    controller_.ReloadSelection();
     ConsoleImg->update();
     {
         const FillGuard guard(state_);

@@ -140,6 +140,7 @@ private slots:
         page.ConsolePopup->hide();
         QCOMPARE(TypeAt(host.device, 0, 6), 20);
         QCOMPARE(TypeAt(host.device, 0, 16), 28);
+        QCOMPARE(page.Edit7->text(), QString(" #F2")); // the pasted module's identity at once
 
         // The access-group spin writes the module entry.
         QTest::mousePress(&picture, Qt::LeftButton, {}, lower(6));
