@@ -192,6 +192,48 @@ bool ConsolePageController::PressModuleKey(int element)
     return true;
 }
 
+ModulePanelView ConsolePageController::Panel()
+{
+    model::TDevice* device = Device();
+    return device ? ShowModule(state_, *device) : ModulePanelView{};
+}
+
+void ConsolePageController::DisplayTextChanged(int item)
+{
+    if (model::TDevice* device = Device())
+        console::DisplayTextChanged(state_, *device, item);
+}
+
+void ConsolePageController::ZeroDbClicked(bool ticked)
+{
+    if (model::TDevice* device = Device())
+        console::ZeroDbClicked(state_, *device, ticked);
+}
+
+void ConsolePageController::InvertFaderClicked(bool ticked)
+{
+    if (model::TDevice* device = Device())
+        console::InvertFaderClicked(state_, *device, ticked);
+}
+
+void ConsolePageController::EncoderDefaultChanged(int encoder, int item)
+{
+    if (model::TDevice* device = Device())
+        console::EncoderDefaultChanged(state_, *device, encoder, item);
+}
+
+void ConsolePageController::RotarySelectorDefaultChanged(int item)
+{
+    if (model::TDevice* device = Device())
+        console::RotarySelectorDefaultChanged(state_, *device, item);
+}
+
+void ConsolePageController::IndependentKeyClicked(bool ticked)
+{
+    if (model::TDevice* device = Device())
+        console::IndependentKeyClicked(state_, *device, ticked);
+}
+
 void ConsolePageController::ReloadSelection()
 {
     if (const model::TDevice* device = Device())

@@ -5,6 +5,7 @@
 // through the platform prompter.
 
 #include "console/consoleeditorstate.h"
+#include "console/modulepanelcontroller.h"
 
 #include <array>
 #include <string>
@@ -91,6 +92,15 @@ public:
     bool Press(int x, int y, bool leftButton, bool& dragAllowed);
     // A press on the module panel's picture at an element (the module panel's hit test).
     bool PressModuleKey(int element);
+    // The module panel for the selection, and its option handlers.
+    ModulePanelView Panel();
+    void DisplayTextChanged(int item);
+    void ZeroDbClicked(bool ticked);
+    void InvertFaderClicked(bool ticked);
+    void EncoderDefaultChanged(int encoder, int item);
+    void RotarySelectorDefaultChanged(int item);
+    void IndependentKeyClicked(bool ticked);
+
     // The selected slot's entry read afresh after a command changed the console.
     void ReloadSelection();
     ModuleIdentity Identity() const;

@@ -2,6 +2,10 @@
 
 #include "console/pages/consolewidgets.h"
 
+#include "console/keyfunctioncatalogue.h"
+
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -145,9 +149,26 @@ void ConsolePage::Build()
     ModuleImg->Changed = [this] { Refresh(); };
     lower->addWidget(GroupBox13);
 
+    BuildOptions(*lower);
+    layout->addLayout(lower, 1);
+}
+
+void ConsolePage::BuildOptions(QHBoxLayout& lower)
+{
     GroupBox2 = new QGroupBox("Key Options", this);
     GroupBox2->setObjectName("GroupBox2");
-    lower->addWidget(GroupBox2, 1);
+    auto* keyLayout = new QVBoxLayout(GroupBox2);
+    DependKeyBox = new QCheckBox("Independent Key", GroupBox2);
+    DependKeyBox->setObjectName("DependKeyBox");
+    connect(DependKeyBox, &QCheckBox::clicked, this, [this](bool ticked) {
+        if (state_.Filling)
+            return;
+        controller_.IndependentKeyClicked(ticked);
+        Refresh();
+    });
+    keyLayout->addWidget(DependKeyBox);
+    keyLayout->addStretch(1);
+    lower.addWidget(GroupBox2, 1);
 
     GroupBox17 = new QGroupBox("Other Options", this);
     GroupBox17->setObjectName("GroupBox17");
@@ -175,13 +196,74 @@ void ConsolePage::Build()
     Label17 = new QLabel(GroupBox17);
     Label17->setObjectName("Label17");
     identity->addRow("Module:", Label17);
-    lower->addWidget(GroupBox17);
+    Zero_dB = new QCheckBox("0 dB at Fader max. position", GroupBox17);
+    Zero_dB->setObjectName("Zero_dB");
+    connect(Zero_dB, &QCheckBox::clicked, this, [this](bool ticked) { controller_.ZeroDbClicked(ticked); });
+    identity->addRow(Zero_dB);
+    InvertFader = new QCheckBox("Invert Fader Scale", GroupBox17);
+    InvertFader->setObjectName("InvertFader");
+    connect(InvertFader, &QCheckBox::clicked, this, [this](bool ticked) { controller_.InvertFaderClicked(ticked); });
+    identity->addRow(InvertFader);
+    panRotEncDefault = new QWidget(GroupBox17);
+    panRotEncDefault->setObjectName("panRotEncDefault");
+    auto* encoders = new QFormLayout(panRotEncDefault);
+    encoders->setContentsMargins(0, 0, 0, 0);
+    for (int n = 0; n < 5; ++n) {
+        auto* box = new QComboBox(panRotEncDefault);
+        box->setObjectName(QString("RotEnc%1Def").arg(n + 1));
+        for (const TKeyFunctionDef& row : EncoderFunctionList())
+            box->addItem(QString::fromLatin1(row.Caption.data(), static_cast<qsizetype>(row.Caption.size())));
+        connect(box, &QComboBox::activated, this, [this, n](int item) { controller_.EncoderDefaultChanged(n + 1, item); });
+        auto* label = new QLabel(QString("Rotary encoder %1 default:").arg(n + 1), panRotEncDefault);
+        encoders->addRow(label, box);
+        RotEncLabels[static_cast<std::size_t>(n)] = label;
+        RotEncDefs[static_cast<std::size_t>(n)] = box;
+    }
+    identity->addRow(panRotEncDefault);
+    Panel33 = new QLabel("Please select a module or key!", GroupBox17);
+    Panel33->setObjectName("Panel33");
+    identity->addRow(Panel33);
+    lower.addWidget(GroupBox17);
+
+    GroupBox35 = new QGroupBox("Special", this);
+    GroupBox35->setObjectName("GroupBox35");
+    auto* special = new QVBoxLayout(GroupBox35);
+    DefaultDisplayPanel = new QWidget(GroupBox35);
+    auto* display = new QVBoxLayout(DefaultDisplayPanel);
+    display->addWidget(new QLabel("Select default display text", DefaultDisplayPanel));
+    DisplayTextBox = new QComboBox(DefaultDisplayPanel);
+    DisplayTextBox->setObjectName("DisplayTextBox");
+    connect(DisplayTextBox, &QComboBox::activated, this, [this](int item) {
+        if (state_.Filling)
+            return;
+        controller_.DisplayTextChanged(item);
+        Refresh();
+    });
+    display->addWidget(DisplayTextBox);
+    special->addWidget(DefaultDisplayPanel);
+    DefaultRotSelPanel = new QWidget(GroupBox35);
+    auto* selector = new QVBoxLayout(DefaultRotSelPanel);
+    selector->addWidget(new QLabel("Rotary Monitor Selector :", DefaultRotSelPanel));
+    RotSelDefaultBox = new QComboBox(DefaultRotSelPanel);
+    RotSelDefaultBox->setObjectName("RotSelDefaultBox");
+    for (int n = 0; n <= 30; ++n)
+        RotSelDefaultBox->addItem(QString::number(n));
+    connect(RotSelDefaultBox, &QComboBox::activated, this, [this](int item) {
+        controller_.RotarySelectorDefaultChanged(item);
+        Refresh();
+    });
+    selector->addWidget(RotSelDefaultBox);
+    special->addWidget(DefaultRotSelPanel);
+    Label50 = new QLabel(GroupBox35);
+    Label50->setObjectName("Label50");
+    special->addWidget(Label50);
+    special->addStretch(1);
+    lower.addWidget(GroupBox35, 1);
 
     auto* auth = new QGroupBox("Restrict key access to user groups", this);
     AuthPanel = auth;
     AuthPanel->setObjectName("AuthPanel");
-    lower->addWidget(AuthPanel, 1);
-    layout->addLayout(lower, 1);
+    lower.addWidget(AuthPanel, 1);
 }
 
 void ConsolePage::FillTabs()
@@ -227,15 +309,51 @@ void ConsolePage::Refresh()
 {
     controller_.ReloadSelection();
     ConsoleImg->update();
-    {
-        const FillGuard guard(state_);
-        const ModuleIdentity identity = controller_.Identity();
-        Edit4->setText(Q(identity.AccessGroup));
-        UpDown2->setValue(std::stoi(identity.AccessGroup));
-        Edit7->setText(Q(identity.ModuleID));
-        Label17->setText(Q(identity.Model));
-    }
+    ShowPanel();
     ModuleImg->Fit(*GroupBox13);
+}
+
+void ConsolePage::ShowPanel()
+{
+    const ModulePanelView v = controller_.Panel();
+    const FillGuard guard(state_);
+    Label17->setText(Q(v.ModelLabel));
+    Edit7->setText(Q(v.ModuleIDText));
+    Edit4->setText(QString::number(v.AccessGroup));
+    UpDown2->setValue(v.AccessGroup);
+    for (QWidget* w : std::initializer_list<QWidget*>{Edit4, UpDown2})
+        w->setVisible(v.AccessGroupVisible);
+    GroupBox17->setVisible(v.OtherOptions);
+    GroupBox17->setEnabled(v.OtherOptionsEnabled);
+    Panel33->setVisible(v.PleaseSelect);
+    GroupBox2->setVisible(v.KeyOptions);
+    GroupBox35->setVisible(v.Special);
+    AuthPanel->setVisible(v.AuthPanel);
+    Zero_dB->setVisible(v.FaderOptions);
+    InvertFader->setVisible(v.FaderOptions);
+    Zero_dB->setChecked(v.ZeroDb);
+    InvertFader->setChecked(v.InvertFader);
+    panRotEncDefault->setVisible(v.Encoders);
+    for (std::size_t n = 0; n < 5; ++n) {
+        RotEncDefs[n]->setVisible(v.EncoderVisible[n]);
+        RotEncLabels[n]->setVisible(v.EncoderVisible[n]);
+        RotEncDefs[n]->setCurrentIndex(v.EncoderItem[n]);
+    }
+    DefaultRotSelPanel->setVisible(v.RotarySelector);
+    RotSelDefaultBox->setCurrentIndex(v.RotarySelectorItem);
+    DefaultDisplayPanel->setVisible(v.DisplayDefault);
+    if (v.DisplayDefault) {
+        const int kept = DisplayTextBox->currentIndex();
+        DisplayTextBox->clear();
+        for (const std::string& text : v.DisplayTexts)
+            DisplayTextBox->addItem(Q(text));
+        const int item = v.DisplayTextItem >= 0 ? v.DisplayTextItem : kept;
+        DisplayTextBox->setCurrentIndex(item < DisplayTextBox->count() ? item : -1);
+    }
+    Label50->setVisible(v.LampSource);
+    Label50->setText(Q(v.LampSourceLabel));
+    DependKeyBox->setVisible(v.IndependentKey);
+    DependKeyBox->setChecked(v.IndependentKeyTicked);
 }
 
 void ConsolePage::PopupAt(const QPoint& globalPos)

@@ -7,7 +7,12 @@
 
 #include <QWidget>
 
+#include <array>
+
+class QCheckBox;
+class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -48,7 +53,20 @@ public:
     QSpinBox* UpDown2 = nullptr;
     QLineEdit* Edit7 = nullptr;
     QLabel* Label17 = nullptr;
+    QCheckBox* Zero_dB = nullptr;
+    QCheckBox* InvertFader = nullptr;
+    QWidget* panRotEncDefault = nullptr;
+    std::array<QLabel*, 5> RotEncLabels{};
+    std::array<QComboBox*, 5> RotEncDefs{}; // RotEnc1Def ... RotEnc5Def
+    QLabel* Panel33 = nullptr;
     QGroupBox* GroupBox2 = nullptr;
+    QCheckBox* DependKeyBox = nullptr;
+    QGroupBox* GroupBox35 = nullptr;
+    QWidget* DefaultDisplayPanel = nullptr;
+    QComboBox* DisplayTextBox = nullptr;
+    QWidget* DefaultRotSelPanel = nullptr;
+    QComboBox* RotSelDefaultBox = nullptr;
+    QLabel* Label50 = nullptr;
     QWidget* AuthPanel = nullptr;
     QMenu* ConsolePopup = nullptr;
     QMenu* TabPopup = nullptr;
@@ -58,6 +76,8 @@ protected:
 
 private:
     void Build();
+    void BuildOptions(QHBoxLayout& lower);
+    void ShowPanel();
     void FillTabs();
     void ShowGroups();
     void PopupAt(const QPoint& globalPos);

@@ -1,6 +1,8 @@
 // The console page shown offscreen on an in-memory device: a module dropped from the palette,
 // moved on the picture, and cut and pasted through the picture's popup.
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QApplication>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -147,6 +149,34 @@ private slots:
         page.UpDown2->setValue(3);
         QCOMPARE(int(ModuleEntryAt(host.device, 0, 6)[3]), 2);
         QCOMPARE(page.Edit4->text(), QString("3"));
+
+        // A fader option ticked by the user writes the option byte.
+        QVERIFY(page.InvertFader->isVisible());
+        QTest::mouseClick(page.InvertFader, Qt::LeftButton);
+        QCOMPARE(int(ModuleEntryAt(host.device, 0, 6)[2]) & 0x40, 0x40);
+
+        // In "Keys" a click on the large module selects a key and fills the key options.
+        QTest::mouseClick(page.TabControl1, Qt::LeftButton, {}, page.TabControl1->tabRect(0).center());
+        QCOMPARE(state.PageMode, int(pmKeys));
+        QTest::mousePress(&picture, Qt::LeftButton, {}, lower(6));
+        QApplication::processEvents();
+        QVERIFY(page.ModuleImg->isVisible());
+        QVERIFY(!page.GroupBox2->isVisible());
+        const double s = page.ModuleImg->height() / 3900.0;
+        QTest::mousePress(page.ModuleImg, Qt::LeftButton, {}, QPoint(int(200 * s), int(460 * s))); // key 0
+        QCOMPARE(state.SelectedKey, 0);
+        QVERIFY(page.GroupBox2->isVisible());
+        QVERIFY(page.DependKeyBox->isVisible());
+        QVERIFY(!page.DependKeyBox->isChecked());
+
+        // The display of a Main Module shows its default display text.
+        QVERIFY(DropOn(picture, lower(8), 10));
+        QTest::mousePress(&picture, Qt::LeftButton, {}, lower(8));
+        const double m = page.ModuleImg->height() / 3900.0;
+        QTest::mousePress(page.ModuleImg, Qt::LeftButton, {}, QPoint(int(700 * m), int(750 * m))); // element 49
+        QCOMPARE(state.SelectedKey, 49);
+        QVERIFY(page.GroupBox35->isVisible());
+        QCOMPARE(page.DisplayTextBox->currentText(), QString("KX7300D"));
     }
 };
 
