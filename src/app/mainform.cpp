@@ -37,6 +37,7 @@
 #include "app/startup.h"
 #include "client/kvrcommunicationclient.h"
 #include "console/consolehost.h"
+#include "console/pages/consolepage.h"
 #include "model/modelhost.h"
 #include "platform/application.h"
 #include "platform/currentprompter.h"
@@ -150,6 +151,8 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
 
 TCX4AppForm::~TCX4AppForm()
 {
+    // The console page works on members that go before the window's children.
+    delete ConsolePageWidget;
     model::TraceCallback = nullptr;
 }
 
