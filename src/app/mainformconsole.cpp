@@ -19,9 +19,11 @@ public:
 
     model::TDevice* CurrentDevice() override
     {
-        model::TProject* project = form_.FProject ? form_.FProject->Model() : nullptr;
+        model::TProject* project = CurrentProject();
         return project && form_.FCurDevice >= 0 ? project->Device(form_.FCurDevice) : nullptr;
     }
+    model::TProject* CurrentProject() override { return form_.FProject ? form_.FProject->Model() : nullptr; }
+    int CurrentDeviceIndex() override { return form_.FCurDevice; }
     void UpdateResourceGauges() override { form_.UpdateResourceGauges(); }
     // The source windows and the print run are not built yet; their flags on the device stay set.
     void RebuildSourceWindows() override {}

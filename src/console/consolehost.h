@@ -6,6 +6,7 @@ class TKVRLog;
 
 namespace kvr::model {
 class TDevice;
+class TProject;
 }
 
 namespace kvr::console {
@@ -15,6 +16,9 @@ public:
     virtual ~ConsoleHost() = default;
     // The device selected in the project tree; null when none.
     virtual model::TDevice* CurrentDevice() = 0;
+    // The open project and the current device's index in it; null and -1 when none.
+    virtual model::TProject* CurrentProject() = 0;
+    virtual int CurrentDeviceIndex() = 0;
     virtual void UpdateResourceGauges() = 0;
     // The audio- and logic-source windows rebuild their trees.
     virtual void RebuildSourceWindows() = 0;

@@ -234,6 +234,17 @@ void ConsolePageController::IndependentKeyClicked(bool ticked)
         console::IndependentKeyClicked(state_, *device, ticked);
 }
 
+KeyOptionsView ConsolePageController::KeyOptions()
+{
+    model::TProject* project = host_.CurrentProject();
+    if (!project || host_.CurrentDeviceIndex() < 0)
+        return {};
+    KeyOptionsView view = FillKeyFunctionList(state_, *project, host_.CurrentDeviceIndex(), keyEditor_);
+    if (!view.Warning.empty())
+        platform::prompter().showMessage(Q(view.Warning));
+    return view;
+}
+
 void ConsolePageController::ReloadSelection()
 {
     if (const model::TDevice* device = Device())

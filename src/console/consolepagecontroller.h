@@ -5,6 +5,7 @@
 // through the platform prompter.
 
 #include "console/consoleeditorstate.h"
+#include "console/keyoptions.h"
 #include "console/modulepanelcontroller.h"
 
 #include <array>
@@ -101,6 +102,9 @@ public:
     void RotarySelectorDefaultChanged(int item);
     void IndependentKeyClicked(bool ticked);
 
+    // "Key Options" for the selected key; the same-colour warning goes out once per run.
+    KeyOptionsView KeyOptions();
+
     // The selected slot's entry read afresh after a command changed the console.
     void ReloadSelection();
     ModuleIdentity Identity() const;
@@ -140,6 +144,7 @@ private:
     ModuleClipboard& clipboard_;
     ConsoleHost& host_;
     std::vector<std::string> tabs_;
+    KeyEditorMemory keyEditor_;
 };
 
 } // namespace kvr::console

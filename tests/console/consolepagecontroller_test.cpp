@@ -16,6 +16,8 @@ class RecordingConsoleHost : public ConsoleHost {
 public:
     explicit RecordingConsoleHost(model::TDevice* device) : device(device) {}
     model::TDevice* CurrentDevice() override { return device; }
+    model::TProject* CurrentProject() override { return nullptr; }
+    int CurrentDeviceIndex() override { return -1; }
     void UpdateResourceGauges() override { ++gauges; }
     void RebuildSourceWindows() override { ++sourceWindows; }
     void PrintModuleLayout(int slotID) override { printed.push_back(slotID); }

@@ -1,6 +1,7 @@
 #include "console/pages/consolepage.h"
 
 #include "console/pages/consolewidgets.h"
+#include "console/pages/keyoptionspanel.h"
 
 #include "console/keyfunctioncatalogue.h"
 
@@ -167,6 +168,8 @@ void ConsolePage::BuildOptions(QHBoxLayout& lower)
         Refresh();
     });
     keyLayout->addWidget(DependKeyBox);
+    KeyOptions = new KeyOptionsPanel(GroupBox2);
+    keyLayout->addWidget(KeyOptions);
     keyLayout->addStretch(1);
     lower.addWidget(GroupBox2, 1);
 
@@ -257,6 +260,9 @@ void ConsolePage::BuildOptions(QHBoxLayout& lower)
     Label50 = new QLabel(GroupBox35);
     Label50->setObjectName("Label50");
     special->addWidget(Label50);
+    Panel23 = new QLabel(GroupBox35);
+    Panel23->setObjectName("Panel23");
+    special->addWidget(Panel23);
     special->addStretch(1);
     lower.addWidget(GroupBox35, 1);
 
@@ -354,6 +360,12 @@ void ConsolePage::ShowPanel()
     Label50->setText(Q(v.LampSourceLabel));
     DependKeyBox->setVisible(v.IndependentKey);
     DependKeyBox->setChecked(v.IndependentKeyTicked);
+    Panel23->setVisible(v.LampSource);
+    if (v.FillKeyFunctionList) {
+        const KeyOptionsView keys = controller_.KeyOptions();
+        KeyOptions->Show(keys);
+        Panel23->setText(Q(keys.LeftSourceName));
+    }
 }
 
 void ConsolePage::PopupAt(const QPoint& globalPos)

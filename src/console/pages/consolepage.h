@@ -23,6 +23,7 @@ class QTabBar;
 namespace kvr::console {
 
 class ConsoleImage;
+class KeyOptionsPanel;
 class ModuleImage;
 class ModulePaletteView;
 
@@ -61,12 +62,14 @@ public:
     QLabel* Panel33 = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QCheckBox* DependKeyBox = nullptr;
+    KeyOptionsPanel* KeyOptions = nullptr;
     QGroupBox* GroupBox35 = nullptr;
     QWidget* DefaultDisplayPanel = nullptr;
     QComboBox* DisplayTextBox = nullptr;
     QWidget* DefaultRotSelPanel = nullptr;
     QComboBox* RotSelDefaultBox = nullptr;
     QLabel* Label50 = nullptr;
+    QLabel* Panel23 = nullptr;
     QWidget* AuthPanel = nullptr;
     QMenu* ConsolePopup = nullptr;
     QMenu* TabPopup = nullptr;

@@ -19,9 +19,11 @@
 #include "console/moduleplacement.h"
 #include "console/pages/consolepage.h"
 #include "console/pages/consolewidgets.h"
+#include "console/pages/keyoptionspanel.h"
 #include "model/device.h"
 #include "model/keyfunctions.h"
 #include "model/modelhost.h"
+#include "model/project.h"
 #include "model/quiethost.h"
 #include "platform/currentprompter.h"
 
@@ -33,12 +35,15 @@ namespace {
 class DeviceHost : public ConsoleHost {
 public:
     model::TDevice* CurrentDevice() override { return &device; }
+    model::TProject* CurrentProject() override { return &project; }
+    int CurrentDeviceIndex() override { return 0; }
     void UpdateResourceGauges() override {}
     void RebuildSourceWindows() override {}
     void PrintModuleLayout(int) override {}
     void ShowModule() override {}
     TKVRLog* Log() override { return nullptr; }
-    model::TDevice device;
+    model::TProject project;
+    model::TDevice& device = *project.Device(project.AddDevice());
 };
 
 int TypeAt(model::TDevice& device, int console, int position)
@@ -168,6 +173,9 @@ private slots:
         QVERIFY(page.GroupBox2->isVisible());
         QVERIFY(page.DependKeyBox->isVisible());
         QVERIFY(!page.DependKeyBox->isChecked());
+        QCOMPARE(page.KeyOptions->ComboBox5->count(), 32);
+        QCOMPARE(page.KeyOptions->Edit9->text(), QString("#F2.KEY1"));
+        QCOMPARE(page.KeyOptions->ComboBox5->currentText(), QString("no function"));
 
         // The display of a Main Module shows its default display text.
         QVERIFY(DropOn(picture, lower(8), 10));
