@@ -5,6 +5,8 @@
 
 #include "console/keyfunctioncatalogue.h"
 
+#include "platform/text1252.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -23,9 +25,10 @@ namespace kvr::console {
 
 namespace {
 
+// Text of the device image is Windows-1252.
 QString Q(const std::string& text)
 {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return platform::fromCp1252(text);
 }
 
 QAction* ActionNamed(const QMenu& menu, const char* name)

@@ -1,5 +1,7 @@
 #include "console/pages/keyoptionspanel.h"
 
+#include "platform/text1252.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -14,9 +16,10 @@ namespace kvr::console {
 
 namespace {
 
+// Text of the device image is Windows-1252.
 QString Q(const std::string& text)
 {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return platform::fromCp1252(text);
 }
 
 void Fill(QComboBox& box, const std::vector<std::string>& items, int selected)
