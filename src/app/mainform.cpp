@@ -39,6 +39,8 @@
 #include "app/recent.h"
 #include "app/startup.h"
 #include "client/kvrcommunicationclient.h"
+#include "console/consolehost.h"
+#include "console/pages/consolepage.h"
 #include "model/modelhost.h"
 #include "platform/application.h"
 #include "platform/currentprompter.h"
@@ -111,6 +113,7 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     BuildToolBar();
     BuildPanels();
     BuildProjectPage();
+    BuildConsolePage();
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
@@ -152,6 +155,8 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
 
 TCX4AppForm::~TCX4AppForm()
 {
+    // The console page works on members that go before the window's children.
+    delete ConsolePageWidget;
     model::TraceCallback = nullptr;
 }
 
@@ -682,6 +687,8 @@ void TCX4AppForm::StartTimers()
 
 void TCX4AppForm::ProjectClosed()
 {
+    HideConsolePage();
+    ConsoleProjectClosed();
     for (const char* name : {"ProjectPanel", "DevicePanel", "SlotPanel", "ConsolePanel", "LogicPanel"})
         if (auto* panel = findChild<QWidget*>(name))
             panel->hide();
@@ -705,6 +712,7 @@ void TCX4AppForm::ShowCheckList()
 
 void TCX4AppForm::DeviceRemoved()
 {
+    FModuleClipboard.ForgetDevice(nullptr);
     ProjectTree->setCurrentItem(nullptr);
     if (auto* panel = findChild<QWidget*>("DevicePanel"))
         panel->hide();
@@ -798,6 +806,7 @@ void TCX4AppForm::ProjectTreeChange()
         SetAction("RemoveDevice1", false);
         return;
     }
+    HideConsolePage();
     for (QWidget* page : PagePanels)
         page->hide();
     const PageRoute route = RouteNode(FTreeNodes, static_cast<int>(current - FTreeItems.begin()));
@@ -825,6 +834,8 @@ void TCX4AppForm::ProjectTreeChange()
         FCurSlot = route.CurSlot;
     if (auto* slotPanel = findChild<frameio::TSlotPanel*>(); slotPanel && route.Page == TreePage::FrameIO)
         slotPanel->ShowSlotPanel(FProject->Model(), FCurDevice, FCurSlot);
+    if (route.Page == TreePage::Console)
+        ShowConsolePage();
     if (auto* panel = findChild<QWidget*>(route.Panel); panel && *route.Panel)
         panel->show();
     if (route.Page != TreePage::DummyDevice)

@@ -16,6 +16,8 @@
 #include "app/preferences.h"
 #include "app/projectaccess.h"
 #include "app/projecttree.h"
+#include "console/consoleeditorstate.h"
+#include "console/moduleclipboard.h"
 #include "diagnostics/kvrlog.h"
 #include "reports/printhost.h"
 
@@ -32,6 +34,11 @@ class TKVRCommunicationClient;
 namespace Kvrdata_ns {
 struct KVRCANBlock;
 struct TUDPMsg;
+}
+
+namespace kvr::console {
+class ConsoleHost;
+class ConsolePage;
 }
 
 namespace kvr::app {
@@ -94,6 +101,14 @@ public:
     QMenu* PopupMenu3 = nullptr; // device node: device commands
     // The project root's page, on the page panel "ProjectPanel" (mainformproject.cpp).
     ProjectPanel* PageControl1 = nullptr;
+
+    // The console editor's selection and module clipboard, kept for the whole run, and its page
+    // on "ConsolePanel" (mainformconsole.cpp).
+    console::ConsoleEditorState FConsoleState;
+    console::ModuleClipboard FModuleClipboard;
+    console::ConsolePage* ConsolePageWidget = nullptr;
+    void ShowConsolePage();
+    void HideConsolePage();
 
     // The menu item or tool button command by its field name; null when there is none.
     QAction* Action(const QString& Name) const;
@@ -196,6 +211,8 @@ private:
     void BuildToolBar();
     void BuildPanels();
     void BuildProjectPage();
+    void BuildConsolePage();
+    void ConsoleProjectClosed();
     void ApplyServiceLevel();
 
     std::vector<std::string> FStartWords;
@@ -206,6 +223,7 @@ private:
     std::vector<QTreeWidgetItem*> FTreeItems;
     bool FShown = false;
     std::unique_ptr<TKVRCommunicationClient> FDCC;
+    std::unique_ptr<console::ConsoleHost> FConsoleHost;
     void WireOnlineState();
     bool Processing() const;
 };

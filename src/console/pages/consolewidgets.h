@@ -1,0 +1,80 @@
+#pragma once
+// The drawn controls of the console page: the console picture, the module palette and the
+// selected module's picture. They forward the user's presses, moves and drags to the page
+// controller and paint through the canvas.
+
+#include <QListWidget>
+#include <QWidget>
+
+#include <functional>
+
+namespace kvr::console {
+
+class ConsolePageController;
+struct ConsoleEditorState;
+
+// Drag data of a module: the palette item's type, or -1 for a module moved on the picture.
+inline constexpr const char* kModuleMimeType = "application/x-kvr-console-module";
+
+class ConsoleImage : public QWidget {
+    Q_OBJECT
+public:
+    ConsoleImage(ConsolePageController& page, QWidget* parent);
+    QSize sizeHint() const override { return {468, 173}; }
+
+    // After every change the page redraws the picture and the panels.
+    std::function<void()> Changed;
+    // A right press opens the popup at this global point.
+    std::function<void(const QPoint&)> PopupRequested;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    ConsolePageController& page_;
+    QPoint pressAt_;
+    bool mayDrag_ = false;
+};
+
+class ModulePaletteView : public QListWidget {
+    Q_OBJECT
+public:
+    ModulePaletteView(ConsolePageController& page, QWidget* parent);
+    std::function<void()> Changed;
+
+protected:
+    void startDrag(Qt::DropActions actions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    ConsolePageController& page_;
+};
+
+// The selected module large, at the scale its group box allows.
+class ModuleImage : public QWidget {
+    Q_OBJECT
+public:
+    ModuleImage(ConsolePageController& page, ConsoleEditorState& state, QWidget* parent);
+    std::function<void()> Changed;
+    // Sizes and places the picture in its group box for the selected module's type.
+    void Fit(QWidget& groupBox);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    ConsolePageController& page_;
+    ConsoleEditorState& state_;
+    float scale_ = 0;
+};
+
+} // namespace kvr::console
