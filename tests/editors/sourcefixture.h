@@ -57,7 +57,7 @@ inline std::vector<Item> Group(const SourceNodes& nodes, const std::string& text
 }
 
 class SourceProject : public ::testing::Test {
-protected:
+public:
     SourceProject()
     {
         project.AddDevice();
