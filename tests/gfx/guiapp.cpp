@@ -1,0 +1,5 @@
+#include "guiapp.h"
+
+namespace {
+const auto* const Environment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+}
