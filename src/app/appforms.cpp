@@ -8,6 +8,8 @@
 #include "app/optionform.h"
 #include "app/plainforms.h"
 #include "app/processform.h"
+#include "editors/audioreswin.h"
+#include "editors/reswindow.h"
 
 namespace kvr::app {
 
@@ -20,9 +22,9 @@ TCFGLockForm* CFGLockForm = nullptr;
 TOptionForm* OptionForm = nullptr;
 TPlainForm* PrintForm = nullptr;
 TProcessForm* ProcessForm = nullptr;
-TPlainForm* AudioResWin = nullptr;
+editors::TAudioResWin* AudioResWin = nullptr;
 TPlainForm* DevParaForm = nullptr;
-TPlainForm* ResWindow = nullptr;
+editors::TResWindow* ResWindow = nullptr;
 TAboutForm* AboutForm = nullptr;
 TPlainForm* MtnForm = nullptr;
 TPlainForm* WatchForm = nullptr;
@@ -51,9 +53,9 @@ TCX4AppForm* CreateApplicationForms()
     OptionForm = Created(new TOptionForm(owner));
     PrintForm = Created(MakePlainForm(PrintFormSpec, owner));
     ProcessForm = Created(new TProcessForm(owner));
-    AudioResWin = Created(MakePlainForm(AudioResWinSpec, owner));
+    AudioResWin = Created(new editors::TAudioResWin(*CX4AppForm, owner));
     DevParaForm = Created(MakePlainForm(DevParaFormSpec, owner));
-    ResWindow = Created(MakePlainForm(ResWindowSpec, owner));
+    ResWindow = Created(new editors::TResWindow(*CX4AppForm, owner));
     AboutForm = Created(new TAboutForm(owner));
     MtnForm = Created(MakePlainForm(MtnFormSpec, owner));
     return CX4AppForm;
@@ -65,7 +67,9 @@ void DestroyApplicationForms()
     CX4AppForm = nullptr;
     DevSelForm = nullptr;
     ImportWin = nullptr;
-    GLProtoForm = LinkSelectForm = PrintForm = AudioResWin = DevParaForm = ResWindow = MtnForm = nullptr;
+    GLProtoForm = LinkSelectForm = PrintForm = DevParaForm = MtnForm = nullptr;
+    AudioResWin = nullptr;
+    ResWindow = nullptr;
     WatchForm = nullptr;
     CFGLockForm = nullptr;
     OptionForm = nullptr;

@@ -14,6 +14,8 @@
 #include "app/mainform.h"
 #include "app/plainforms.h"
 #include "app/processform.h"
+#include "editors/audioreswin.h"
+#include "editors/reswindow.h"
 #include "fakeproject.h"
 #include "model/modelhost.h"
 #include "model/project.h"
