@@ -103,6 +103,8 @@ void TAudioResWin::BuildSourceTree()
 void TAudioResWin::ShowTree(bool Refill)
 {
     setWindowTitle(platform::fromCp1252(FTree.Caption()));
+    if (!FillNow(Refill))
+        return;
     FFilling = true;
     if (Refill)
         TreeView1->Fill(FTree.Nodes());
@@ -156,7 +158,7 @@ void TAudioResWin::Assign()
 {
     const SourceNode* node = FTree.SelectedNode();
     model::TProject* project = FHost.Project();
-    if (node == nullptr || !Button1->isEnabled() || project == nullptr)
+    if (node == nullptr || !FTree.AssignEnabled() || project == nullptr)
         return;
     PickedSource source;
     source.Ref = FTree.ComposedRef(!Panel2->isHidden());

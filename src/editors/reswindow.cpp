@@ -74,6 +74,8 @@ void TResWindow::BuildSourceTree()
 void TResWindow::ShowTree(bool Refill)
 {
     setWindowTitle(platform::fromCp1252(FTree.Caption()));
+    if (!FillNow(Refill))
+        return;
     FFilling = true;
     if (Refill)
         TreeView1->Fill(FTree.Nodes());
@@ -114,7 +116,7 @@ void TResWindow::Assign(AssignSender Sender)
 {
     const SourceNode* node = FTree.SelectedNode();
     model::TProject* project = FHost.Project();
-    if (node == nullptr || !Button2->isEnabled() || project == nullptr)
+    if (node == nullptr || !FTree.AssignEnabled() || project == nullptr)
         return;
     const int kind = ResolveLogicKind(FTargetKind, Sender, FOwnerForm != nullptr && FOwnerForm == parentWidget(), FTargets);
     PickedSource source;

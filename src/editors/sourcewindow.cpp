@@ -28,6 +28,13 @@ SourceWindow::SourceWindow(EditorHost& Host, SourceDragKind Kind, const char* Na
     layout->addWidget(FBottom);
 }
 
+bool SourceWindow::FillNow(bool& Refill)
+{
+    Refill = Refill || FPendingFill;
+    FPendingFill = Refill && !isVisible();
+    return isVisible();
+}
+
 void SourceWindow::showEvent(QShowEvent* Event)
 {
     QDialog::showEvent(Event);

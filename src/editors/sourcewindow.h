@@ -28,9 +28,13 @@ protected:
     EditorHost& FHost;
     // Set while the window fills its tree, so that the selection it restores is no user change.
     bool FFilling = false;
+    // A hidden window fills its controls when it is shown; true when a refill waits for that.
+    // Gives whether the controls are to be filled now.
+    bool FillNow(bool& Refill);
 
 private:
     QWidget* FBottom = nullptr;
+    bool FPendingFill = false;
 };
 
 } // namespace kvr::editors
