@@ -109,6 +109,7 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     BuildMenus();
     BuildToolBar();
     BuildPanels();
+    BuildAudioSystemPage();
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
@@ -786,6 +787,8 @@ void TCX4AppForm::ProjectTreeChange()
         SetAction("RemoveDevice1", false);
         return;
     }
+    // The audio pages act on the device whose page was shown.
+    FAudioPages->HideAudioSystemPages();
     for (QWidget* page : PagePanels)
         page->hide();
     const PageRoute route = RouteNode(FTreeNodes, static_cast<int>(current - FTreeItems.begin()));
@@ -814,6 +817,8 @@ void TCX4AppForm::ProjectTreeChange()
         FCurSlot = route.CurSlot;
     if (auto* panel = findChild<QWidget*>(route.Panel); panel && *route.Panel)
         panel->show();
+    if (route.Page == TreePage::Audio)
+        FAudioPages->ShowAudioSystemPage(route.ImageIndex);
     if (route.Page != TreePage::DummyDevice) {
         UpdateCaption();
         RebuildSourceWindows();

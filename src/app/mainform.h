@@ -17,6 +17,7 @@
 #include "app/projectaccess.h"
 #include "app/projecttree.h"
 #include "diagnostics/kvrlog.h"
+#include "editors/audiopagehost.h"
 #include "editors/editorhost.h"
 
 class QAction;
@@ -24,6 +25,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QStatusBar;
+class QTabWidget;
 class QTimer;
 class QToolBar;
 class QTreeWidget;
@@ -34,7 +36,10 @@ namespace kvr::app {
 
 class TCGauge;
 
-class TCX4AppForm : public QMainWindow, public FileCommandHost, public editors::EditorHost {
+class TCX4AppForm : public QMainWindow,
+                    public FileCommandHost,
+                    public editors::EditorHost,
+                    public editors::AudioPageView {
     Q_OBJECT
 public:
     explicit TCX4AppForm(QWidget* Parent = nullptr);
@@ -144,6 +149,13 @@ public:
     // one), then, after the page is shown, both trees.
     void SourceWindowsFollowDevice();
     void RebuildSourceWindows();
+    // The Audio System pages (mainformeditors.cpp).
+    void ShowPanel(const char* Panel, bool Visible) override;
+    bool PanelVisible(const char* Panel) const override;
+    void ShowActiveAudioTab() override;
+    void ShowAudioTab(int Tab);
+    editors::AudioPageHost& AudioPages() { return *FAudioPages; }
+    QTabWidget* PageControl2 = nullptr;
 
 public slots:
     void About1Click();
@@ -187,6 +199,9 @@ private:
     void SetWidget(const char* Name, bool Enabled);
 
     void BuildMenus();
+    void BuildAudioSystemPage();
+    std::unique_ptr<editors::AudioPageHost> FAudioPages;
+    int FAudioTab = -1; // the tab whose show handler ran last
     void BuildToolBar();
     void BuildPanels();
     void ApplyServiceLevel();

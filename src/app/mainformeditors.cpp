@@ -2,6 +2,11 @@
 
 #include <QCoreApplication>
 #include <QProgressBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <optional>
 
 #include "app/appforms.h"
 #include "app/mainform.h"
@@ -73,6 +78,78 @@ void TCX4AppForm::RebuildSourceWindows()
         ResWindow->BuildSourceTree();
     if (AudioResWin)
         AudioResWin->BuildSourceTree();
+}
+
+} // namespace kvr::app
+
+namespace kvr::app {
+
+namespace {
+constexpr const char* AudioTabs[] = {"Monitor Functions", "Mixing Functions", "Input Pools", "Synchronisation",
+                                     "Potentiometer", "Mute Logics", "Selector Source Lists", "Group Logic",
+                                     "Inserts", "Global Pool"};
+constexpr int kInsertsTab = 8;
+constexpr int kGlobalPoolTab = 9;
+
+// The frame a tab holds, if any.
+std::optional<editors::AudioFrame> TabFrame(int Tab)
+{
+    if (Tab == kInsertsTab)
+        return editors::AudioFrame::Insert;
+    if (Tab == kGlobalPoolTab)
+        return editors::AudioFrame::GlobalPool;
+    return std::nullopt;
+}
+} // namespace
+
+void TCX4AppForm::BuildAudioSystemPage()
+{
+    FAudioPages = std::make_unique<editors::AudioPageHost>(*this, *this);
+    auto* panel = findChild<QWidget*>(editors::kAudioPanel);
+    if (!panel)
+        return;
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    PageControl2 = new QTabWidget(panel);
+    PageControl2->setObjectName("PageControl2");
+    for (const char* caption : AudioTabs) {
+        auto* tab = new QWidget(PageControl2);
+        PageControl2->addTab(tab, QString::fromLatin1(caption));
+    }
+    PageControl2->widget(kGlobalPoolTab)->setObjectName("GlobalPoolTab");
+    layout->addWidget(PageControl2);
+    // Choosing a tab leaves the old one (its frame goes) and shows the new one.
+    connect(PageControl2->tabBar(), &QTabBar::tabBarClicked, this, [this](int Tab) {
+        if (Tab >= 0)
+            ShowAudioTab(Tab);
+    });
+}
+
+void TCX4AppForm::ShowAudioTab(int Tab)
+{
+    if (const auto frame = TabFrame(FAudioTab))
+        FAudioPages->TabHide(*frame);
+    FAudioTab = Tab;
+    if (const auto frame = TabFrame(FAudioTab))
+        FAudioPages->TabShow(*frame);
+}
+
+void TCX4AppForm::ShowActiveAudioTab()
+{
+    if (PageControl2)
+        ShowAudioTab(PageControl2->currentIndex());
+}
+
+void TCX4AppForm::ShowPanel(const char* Panel, bool Visible)
+{
+    if (auto* panel = findChild<QWidget*>(Panel))
+        panel->setVisible(Visible);
+}
+
+bool TCX4AppForm::PanelVisible(const char* Panel) const
+{
+    const auto* panel = findChild<QWidget*>(Panel);
+    return panel && !panel->isHidden();
 }
 
 } // namespace kvr::app
