@@ -4,7 +4,7 @@
 #include <set>
 
 #include "editors/audiopagehost.h"
-#include "editors/editorhost.h"
+#include "fakehost.h"
 #include "editors/sourceassign.h"
 #include "model/superoutputs.h"
 #include "sourcefixture.h"
@@ -46,22 +46,14 @@ struct FakeAudio : AudioSourcePicker {
     void Assign() override {}
 };
 
-struct Host : EditorHost {
-    TProject* project = nullptr;
-    int device = 0;
-    FakeLogic logic;
-    FakeAudio audio;
-    TProject* Project() override { return project; }
-    int CurrentDevice() const override { return device; }
-    bool HideUnnamedSources() const override { return false; }
-    bool SelectNextRoutingAfterAssign() const override { return false; }
-    void UpdateResourceGauges() override {}
-    void ShowProgress(int, int, int) override {}
-    void HideProgress() override {}
-    void Log(const std::string&, int) override {}
-    void PumpMessages() override {}
-    LogicSourcePicker* LogicSources() override { return &logic; }
-    AudioSourcePicker* AudioSources() override { return &audio; }
+struct Host : FakeHost {
+    FakeLogic logicWindow;
+    FakeAudio audioWindow;
+    Host()
+    {
+        logic = &logicWindow;
+        audio = &audioWindow;
+    }
 };
 
 struct View : AudioPageView {
@@ -142,18 +134,18 @@ TEST_F(AudioPages, EachNodeShowsItsPanelAndSetsTheSourceWindows)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.image);
-        host.logic.kind = ltLogicDelay;
-        host.audio.kind = atTalk1;
-        host.audio.filter = 0;
+        host.logicWindow.kind = ltLogicDelay;
+        host.audioWindow.kind = atTalk1;
+        host.audioWindow.filter = 0;
         Select(0, c.image);
         EXPECT_EQ(view.shown, c.panels);
-        EXPECT_EQ(host.audio.filter, c.audioFilter);
-        EXPECT_EQ(host.audio.device, 0);
-        EXPECT_EQ(host.audio.options, c.options);
-        EXPECT_EQ(host.logic.filter, c.logicFilter);
+        EXPECT_EQ(host.audioWindow.filter, c.audioFilter);
+        EXPECT_EQ(host.audioWindow.device, 0);
+        EXPECT_EQ(host.audioWindow.options, c.options);
+        EXPECT_EQ(host.logicWindow.filter, c.logicFilter);
         // A new page starts without a pending assignment.
-        EXPECT_EQ(host.logic.kind, 0);
-        EXPECT_EQ(host.audio.kind, 0);
+        EXPECT_EQ(host.logicWindow.kind, 0);
+        EXPECT_EQ(host.audioWindow.kind, 0);
         std::vector<std::string> alive;
         for (const auto& [frame, name] : {std::pair{AudioFrame::FaderChannel, "FC"}, std::pair{AudioFrame::SOF, "SOF"}})
             if (pages.Frame(frame))
@@ -195,15 +187,15 @@ TEST_F(AudioPages, FramesLiveExactlyWhileTheirPageShows)
 TEST_F(AudioPages, LeavingCancelsOnlyAPendingWatch)
 {
     Select(0, 94);
-    host.logic.kind = ltScript;
-    host.audio.kind = atOutFktSource1;
+    host.logicWindow.kind = ltScript;
+    host.audioWindow.kind = atOutFktSource1;
     pages.HideAudioSystemPages();
-    EXPECT_EQ(host.logic.kind, ltScript);
-    EXPECT_EQ(host.audio.kind, 0);
-    EXPECT_FALSE(host.audio.options);
-    host.logic.kind = ltWatch;
+    EXPECT_EQ(host.logicWindow.kind, ltScript);
+    EXPECT_EQ(host.audioWindow.kind, 0);
+    EXPECT_FALSE(host.audioWindow.options);
+    host.logicWindow.kind = ltWatch;
     pages.HideAudioSystemPages();
-    EXPECT_EQ(host.logic.kind, 0);
+    EXPECT_EQ(host.logicWindow.kind, 0);
 }
 
 TEST_F(AudioPages, HidingRepairsGroupLogicAndWritesBackTheRoutingOfTheDeviceShown)

@@ -15,6 +15,7 @@
 #include "editors/audioreswin.h"
 #include "editors/editorhost.h"
 #include "editors/reswindow.h"
+#include "fakehost.h"
 #include "faketarget.h"
 #include "model/project.h"
 #include "platform/currentprompter.h"
@@ -25,25 +26,10 @@
 using namespace kvr::editors;
 using namespace kvr::model;
 using namespace kvr::model::test;
+using kvr::editors::test::FakeHost;
 using kvr::editors::test::FakeTarget;
 
 namespace {
-
-struct FakeHost : EditorHost {
-    TProject* project = nullptr;
-    int device = 0;
-    TProject* Project() override { return project; }
-    int CurrentDevice() const override { return device; }
-    bool HideUnnamedSources() const override { return false; }
-    bool SelectNextRoutingAfterAssign() const override { return false; }
-    void UpdateResourceGauges() override {}
-    void ShowProgress(int, int, int) override {}
-    void HideProgress() override {}
-    void Log(const std::string&, int) override {}
-    void PumpMessages() override {}
-    LogicSourcePicker* LogicSources() override { return nullptr; }
-    AudioSourcePicker* AudioSources() override { return nullptr; }
-};
 
 // A page that takes only drags of one tree.
 class DropPage : public QWidget {
