@@ -32,6 +32,10 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TKVRCommunicationClient;
 
+namespace kvr::editors {
+class TChannelAssignmentPage;
+}
+
 namespace kvr::app {
 
 class TCGauge;
@@ -153,9 +157,12 @@ public:
     void ShowPanel(const char* Panel, bool Visible) override;
     bool PanelVisible(const char* Panel) const override;
     void ShowActiveAudioTab() override;
+    void FillPage(const char* Panel) override;
+    void ScheduleFaderConfigurationHide(bool Start) override;
     void ShowAudioTab(int Tab);
     editors::AudioPageHost& AudioPages() { return *FAudioPages; }
     QTabWidget* PageControl2 = nullptr;
+    editors::TChannelAssignmentPage* AssignmentPage = nullptr;
 
 public slots:
     void About1Click();

@@ -4,15 +4,18 @@
 #include <QProgressBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <optional>
+#include <string_view>
 
 #include "app/appforms.h"
 #include "app/mainform.h"
 #include "app/processform.h"
 #include "editors/audioreswin.h"
 #include "editors/audiosourcetree.h"
+#include "editors/channelassignmentpage.h"
 #include "editors/reswindow.h"
 
 namespace kvr::app {
@@ -117,6 +120,12 @@ void TCX4AppForm::BuildAudioSystemPage()
         PageControl2->addTab(tab, QString::fromLatin1(caption));
     }
     PageControl2->widget(kGlobalPoolTab)->setObjectName("GlobalPoolTab");
+    if (auto* assi = findChild<QWidget*>(editors::kAssiPanel)) {
+        auto* assiLayout = new QVBoxLayout(assi);
+        assiLayout->setContentsMargins(0, 0, 0, 0);
+        AssignmentPage = new editors::TChannelAssignmentPage(*this, assi);
+        assiLayout->addWidget(AssignmentPage);
+    }
     layout->addWidget(PageControl2);
     // Choosing a tab leaves the old one (its frame goes) and shows the new one.
     connect(PageControl2->tabBar(), &QTabBar::tabBarClicked, this, [this](int Tab) {
@@ -138,6 +147,20 @@ void TCX4AppForm::ShowActiveAudioTab()
 {
     if (PageControl2)
         ShowAudioTab(PageControl2->currentIndex());
+}
+
+void TCX4AppForm::FillPage(const char* Panel)
+{
+    if (AssignmentPage && std::string_view(Panel) == editors::kAssiPanel)
+        AssignmentPage->FillChannelAssignment();
+}
+
+void TCX4AppForm::ScheduleFaderConfigurationHide(bool Start)
+{
+    if (Start)
+        Timer2->start();
+    else
+        Timer2->stop();
 }
 
 void TCX4AppForm::ShowPanel(const char* Panel, bool Visible)

@@ -32,6 +32,9 @@ public:
     virtual void Log(const std::string& Line, int Level) = 0;
     // Lets pending messages run.
     virtual void PumpMessages() = 0;
+    // Starts (or stops) the 50 ms timer that hides the Channel Assignment page's "Fader
+    // configuration" once no fader is selected.
+    virtual void ScheduleFaderConfigurationHide(bool /*Start*/) {}
     virtual LogicSourcePicker* LogicSources() = 0;
     virtual AudioSourcePicker* AudioSources() = 0;
 };

@@ -10,6 +10,7 @@
 #include "app/mainform.h"
 #include "app/qtmodelhost.h"
 #include "editors/audioreswin.h"
+#include "editors/channelassignmentpage.h"
 #include "editors/reswindow.h"
 #include "model/modelhost.h"
 #include "platform/currentprompter.h"
@@ -86,6 +87,11 @@ private slots:
         QCOMPARE(Shown(), QString("FixFunctionPanel"));
         QCOMPARE(AudioResWin->GroupFilter(), 1);
         QCOMPARE(AudioResWin->Tree().FDeviceIndex, 0);
+
+        Select(1, "Channel Assignment");
+        QCOMPARE(Shown(), QString("AssiPanel"));
+        QCOMPARE(AudioResWin->GroupFilter(), 0);
+        QCOMPARE(form->AssignmentPage->ListView6->topLevelItemCount(), int(form->FProject->DeviceHeader(1)[67]));
 
         // Leaving the audio system hides its pages.
         Select(0, "Logic System");
