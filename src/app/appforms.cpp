@@ -10,6 +10,8 @@
 #include "app/printform.h"
 #include "app/processform.h"
 #include "app/projectpages/glprotoform.h"
+#include "editors/audioreswin.h"
+#include "editors/reswindow.h"
 
 namespace kvr::app {
 
@@ -22,9 +24,9 @@ TCFGLockForm* CFGLockForm = nullptr;
 TOptionForm* OptionForm = nullptr;
 TPrintForm* PrintForm = nullptr;
 TProcessForm* ProcessForm = nullptr;
-TPlainForm* AudioResWin = nullptr;
+editors::TAudioResWin* AudioResWin = nullptr;
 TPlainForm* DevParaForm = nullptr;
-TPlainForm* ResWindow = nullptr;
+editors::TResWindow* ResWindow = nullptr;
 TAboutForm* AboutForm = nullptr;
 TPlainForm* MtnForm = nullptr;
 TPlainForm* WatchForm = nullptr;
@@ -53,9 +55,9 @@ TCX4AppForm* CreateApplicationForms()
     OptionForm = Created(new TOptionForm(owner));
     PrintForm = Created(new TPrintForm(*CX4AppForm, owner));
     ProcessForm = Created(new TProcessForm(owner));
-    AudioResWin = Created(MakePlainForm(AudioResWinSpec, owner));
+    AudioResWin = Created(new editors::TAudioResWin(*CX4AppForm, owner));
     DevParaForm = Created(MakePlainForm(DevParaFormSpec, owner));
-    ResWindow = Created(MakePlainForm(ResWindowSpec, owner));
+    ResWindow = Created(new editors::TResWindow(*CX4AppForm, owner));
     AboutForm = Created(new TAboutForm(owner));
     MtnForm = Created(MakePlainForm(MtnFormSpec, owner));
     return CX4AppForm;

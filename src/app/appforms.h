@@ -6,6 +6,11 @@
 
 class QDialog;
 
+namespace kvr::editors {
+class TAudioResWin;
+class TResWindow;
+}
+
 namespace kvr::app {
 
 class TCX4AppForm;
@@ -28,9 +33,9 @@ extern TCFGLockForm* CFGLockForm;
 extern TOptionForm* OptionForm;
 extern TPrintForm* PrintForm;
 extern TProcessForm* ProcessForm;
-extern TPlainForm* AudioResWin;
+extern editors::TAudioResWin* AudioResWin;
 extern TPlainForm* DevParaForm;
-extern TPlainForm* ResWindow;
+extern editors::TResWindow* ResWindow;
 extern TAboutForm* AboutForm;
 extern TPlainForm* MtnForm;
 // The global watch window: the last one opened.

@@ -41,6 +41,8 @@
 #include "client/kvrcommunicationclient.h"
 #include "console/consolehost.h"
 #include "console/pages/consolepage.h"
+#include "editors/audioreswin.h"
+#include "editors/reswindow.h"
 #include "model/modelhost.h"
 #include "platform/application.h"
 #include "platform/currentprompter.h"
@@ -114,6 +116,7 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     BuildPanels();
     BuildProjectPage();
     BuildConsolePage();
+    BuildAudioSystemPage();
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
@@ -438,6 +441,8 @@ void TCX4AppForm::ApplyServiceLevel()
 void TCX4AppForm::FormActivate()
 {
     // The logic-source window serves the main window whenever it is activated.
+    if (ResWindow)
+        ResWindow->SetOwnerForm(this);
 }
 
 bool TCX4AppForm::eventFilter(QObject* Watched, QEvent* Event)
@@ -807,6 +812,8 @@ void TCX4AppForm::ProjectTreeChange()
         return;
     }
     HideConsolePage();
+    // The audio pages act on the device whose page was shown.
+    FAudioPages->HideAudioSystemPages();
     for (QWidget* page : PagePanels)
         page->hide();
     const PageRoute route = RouteNode(FTreeNodes, static_cast<int>(current - FTreeItems.begin()));
@@ -821,6 +828,7 @@ void TCX4AppForm::ProjectTreeChange()
         SetWidget(name, device);
     if (device)
         FDevHeader = FProject->DeviceHeader(FCurDevice);
+    SourceWindowsFollowDevice();
     UpdateResourceGauges();
 
     if (route.Page == TreePage::DummyDevice) {
@@ -838,8 +846,12 @@ void TCX4AppForm::ProjectTreeChange()
         ShowConsolePage();
     if (auto* panel = findChild<QWidget*>(route.Panel); panel && *route.Panel)
         panel->show();
-    if (route.Page != TreePage::DummyDevice)
+    if (route.Page == TreePage::Audio)
+        FAudioPages->ShowAudioSystemPage(route.ImageIndex);
+    if (route.Page != TreePage::DummyDevice) {
         UpdateCaption();
+        RebuildSourceWindows();
+    }
 }
 
 QMenu* TCX4AppForm::ProjectTreeContextPopup(const QPoint& MousePos)

@@ -20,12 +20,15 @@
 #include "console/moduleclipboard.h"
 #include "diagnostics/kvrlog.h"
 #include "reports/printhost.h"
+#include "editors/audiopagehost.h"
+#include "editors/editorhost.h"
 
 class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QStatusBar;
+class QTabWidget;
 class QTimer;
 class QToolBar;
 class QTreeWidget;
@@ -41,12 +44,20 @@ class ConsoleHost;
 class ConsolePage;
 }
 
+namespace kvr::editors {
+class TChannelAssignmentPage;
+}
+
 namespace kvr::app {
 
 class TCGauge;
 class ProjectPanel;
 
 class TCX4AppForm : public QMainWindow, public FileCommandHost, public reports::PrintHost {
+class TCX4AppForm : public QMainWindow,
+                    public FileCommandHost,
+                    public editors::EditorHost,
+                    public editors::AudioPageView {
     Q_OBJECT
 public:
     explicit TCX4AppForm(QWidget* Parent = nullptr);
@@ -159,6 +170,31 @@ public:
     bool PrinterDebug() const override;
     reports::ModuleSelection ConsoleSelection() const override;
     std::string Today() const override;
+    // The editors' host (mainformeditors.cpp).
+    model::TProject* Project() override;
+    int CurrentDevice() const override { return FCurDevice; }
+    bool HideUnnamedSources() const override { return FPrefs.HideUnnamedSources(); }
+    bool SelectNextRoutingAfterAssign() const override;
+    void ShowProgress(int Minimum, int Maximum, int Position) override;
+    void HideProgress() override;
+    void Log(const std::string& Line, int Level) override { KVRLog.Message(Line, Level); }
+    void PumpMessages() override;
+    editors::LogicSourcePicker* LogicSources() override;
+    editors::AudioSourcePicker* AudioSources() override;
+    // The source windows follow a new selection of the project tree: the device (with or without
+    // one), then, after the page is shown, both trees.
+    void SourceWindowsFollowDevice();
+    void RebuildSourceWindows();
+    // The Audio System pages (mainformeditors.cpp).
+    void ShowPanel(const char* Panel, bool Visible) override;
+    bool PanelVisible(const char* Panel) const override;
+    void ShowActiveAudioTab() override;
+    void FillPage(const char* Panel) override;
+    void ScheduleFaderConfigurationHide(bool Start) override;
+    void ShowAudioTab(int Tab);
+    editors::AudioPageHost& AudioPages() { return *FAudioPages; }
+    QTabWidget* PageControl2 = nullptr;
+    editors::TChannelAssignmentPage* AssignmentPage = nullptr;
 
 public slots:
     void About1Click();
@@ -208,6 +244,9 @@ private:
     void SetWidget(const char* Name, bool Enabled);
 
     void BuildMenus();
+    void BuildAudioSystemPage();
+    std::unique_ptr<editors::AudioPageHost> FAudioPages;
+    int FAudioTab = -1; // the tab whose show handler ran last
     void BuildToolBar();
     void BuildPanels();
     void BuildProjectPage();

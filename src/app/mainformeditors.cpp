@@ -1,0 +1,178 @@
+// The main window as host of the audio and logic editors and of the two source windows.
+
+#include <QCoreApplication>
+#include <QProgressBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <optional>
+#include <string_view>
+
+#include "app/appforms.h"
+#include "app/mainform.h"
+#include "app/processform.h"
+#include "editors/audioreswin.h"
+#include "editors/audiosourcetree.h"
+#include "editors/channelassignmentpage.h"
+#include "editors/reswindow.h"
+
+namespace kvr::app {
+
+model::TProject* TCX4AppForm::Project()
+{
+    return FProject ? FProject->Model() : nullptr;
+}
+
+bool TCX4AppForm::SelectNextRoutingAfterAssign() const
+{
+    return FPrefs.SelectNextOutputRouting();
+}
+
+void TCX4AppForm::ShowProgress(int Minimum, int Maximum, int Position)
+{
+    if (!ProcessForm)
+        return;
+    ProcessForm->ProgressBar->setRange(Minimum, Maximum);
+    ProcessForm->ProgressBar->setValue(Position);
+    ProcessForm->show();
+}
+
+void TCX4AppForm::HideProgress()
+{
+    if (ProcessForm)
+        ProcessForm->hide();
+}
+
+void TCX4AppForm::PumpMessages()
+{
+    QCoreApplication::processEvents();
+}
+
+editors::LogicSourcePicker* TCX4AppForm::LogicSources()
+{
+    return ResWindow;
+}
+
+editors::AudioSourcePicker* TCX4AppForm::AudioSources()
+{
+    return AudioResWin;
+}
+
+void TCX4AppForm::SourceWindowsFollowDevice()
+{
+    if (!AudioResWin || !ResWindow)
+        return;
+    if (FCurDevice < 0) {
+        AudioResWin->SetDeviceIndex(-1);
+        return;
+    }
+    ResWindow->BuildSourceTree();
+    // Rotary monitor selectors are offered only while the key editor asks for them.
+    AudioResWin->SetGroupFilter(AudioResWin->GroupFilter() & ~editors::afRotaryMonitorSelect);
+    AudioResWin->SetDeviceIndex(FCurDevice);
+    AudioResWin->BuildSourceTree();
+}
+
+void TCX4AppForm::RebuildSourceWindows()
+{
+    if (ResWindow)
+        ResWindow->BuildSourceTree();
+    if (AudioResWin)
+        AudioResWin->BuildSourceTree();
+}
+
+} // namespace kvr::app
+
+namespace kvr::app {
+
+namespace {
+constexpr const char* AudioTabs[] = {"Monitor Functions", "Mixing Functions", "Input Pools", "Synchronisation",
+                                     "Potentiometer", "Mute Logics", "Selector Source Lists", "Group Logic",
+                                     "Inserts", "Global Pool"};
+constexpr int kInsertsTab = 8;
+constexpr int kGlobalPoolTab = 9;
+
+// The frame a tab holds, if any.
+std::optional<editors::AudioFrame> TabFrame(int Tab)
+{
+    if (Tab == kInsertsTab)
+        return editors::AudioFrame::Insert;
+    if (Tab == kGlobalPoolTab)
+        return editors::AudioFrame::GlobalPool;
+    return std::nullopt;
+}
+} // namespace
+
+void TCX4AppForm::BuildAudioSystemPage()
+{
+    FAudioPages = std::make_unique<editors::AudioPageHost>(*this, *this);
+    auto* panel = findChild<QWidget*>(editors::kAudioPanel);
+    if (!panel)
+        return;
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    PageControl2 = new QTabWidget(panel);
+    PageControl2->setObjectName("PageControl2");
+    for (const char* caption : AudioTabs) {
+        auto* tab = new QWidget(PageControl2);
+        PageControl2->addTab(tab, QString::fromLatin1(caption));
+    }
+    PageControl2->widget(kGlobalPoolTab)->setObjectName("GlobalPoolTab");
+    if (auto* assi = findChild<QWidget*>(editors::kAssiPanel)) {
+        auto* assiLayout = new QVBoxLayout(assi);
+        assiLayout->setContentsMargins(0, 0, 0, 0);
+        AssignmentPage = new editors::TChannelAssignmentPage(*this, assi);
+        assiLayout->addWidget(AssignmentPage);
+    }
+    layout->addWidget(PageControl2);
+    // Choosing a tab leaves the old one (its frame goes) and shows the new one.
+    connect(PageControl2->tabBar(), &QTabBar::tabBarClicked, this, [this](int Tab) {
+        if (Tab >= 0)
+            ShowAudioTab(Tab);
+    });
+}
+
+void TCX4AppForm::ShowAudioTab(int Tab)
+{
+    if (const auto frame = TabFrame(FAudioTab))
+        FAudioPages->TabHide(*frame);
+    FAudioTab = Tab;
+    if (const auto frame = TabFrame(FAudioTab))
+        FAudioPages->TabShow(*frame);
+}
+
+void TCX4AppForm::ShowActiveAudioTab()
+{
+    if (PageControl2)
+        ShowAudioTab(PageControl2->currentIndex());
+}
+
+void TCX4AppForm::FillPage(const char* Panel)
+{
+    if (AssignmentPage && std::string_view(Panel) == editors::kAssiPanel)
+        AssignmentPage->FillChannelAssignment();
+}
+
+void TCX4AppForm::ScheduleFaderConfigurationHide(bool Start)
+{
+    if (Start)
+        Timer2->start();
+    else
+        Timer2->stop();
+}
+
+void TCX4AppForm::ShowPanel(const char* Panel, bool Visible)
+{
+    if (auto* panel = findChild<QWidget*>(Panel))
+        panel->setVisible(Visible);
+}
+
+bool TCX4AppForm::PanelVisible(const char* Panel) const
+{
+    const auto* panel = findChild<QWidget*>(Panel);
+    return panel && !panel->isHidden();
+}
+
+} // namespace kvr::app
