@@ -1,13 +1,21 @@
 #include "app/appforms.h"
 
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
+
 #include "app/aboutform.h"
 #include "app/cfglockform.h"
+#include "app/connectdialog.h"
 #include "app/devselform.h"
 #include "app/importwin.h"
 #include "app/mainform.h"
 #include "app/optionform.h"
 #include "app/plainforms.h"
 #include "app/processform.h"
+#include "client/kvrcommunicationclient.h"
+#include "commserver/commserverproxy.h"
+#include "service/maintenance/mtnform.h"
 
 namespace kvr::app {
 
@@ -24,7 +32,7 @@ TPlainForm* AudioResWin = nullptr;
 TPlainForm* DevParaForm = nullptr;
 TPlainForm* ResWindow = nullptr;
 TAboutForm* AboutForm = nullptr;
-TPlainForm* MtnForm = nullptr;
+service::TMtnForm* MtnForm = nullptr;
 TPlainForm* WatchForm = nullptr;
 
 namespace {
@@ -55,8 +63,27 @@ TCX4AppForm* CreateApplicationForms()
     DevParaForm = Created(MakePlainForm(DevParaFormSpec, owner));
     ResWindow = Created(MakePlainForm(ResWindowSpec, owner));
     AboutForm = Created(new TAboutForm(owner));
-    MtnForm = Created(MakePlainForm(MtnFormSpec, owner));
+    MtnForm = Created(new service::TMtnForm(owner));
     return CX4AppForm;
+}
+
+void StartMaintenanceWindow()
+{
+    if (!MtnForm)
+        return;
+    auto client = std::make_unique<TKVRCommunicationClient>(nullptr, client::SystemServices());
+    TKVRCommunicationClient* kvrcc = client.get();
+    service::TMaintenanceServices services = service::SystemMaintenanceServices();
+    QWidget* parent = MtnForm;
+    services.ConnectionDialog = [kvrcc, parent](TDeviceAddr& Addr) {
+        return ConnectionDialog(*kvrcc, Addr, false, QtConnectionDialog(*kvrcc, parent));
+    };
+    services.ServerLogFile = [] {
+        const QString path = QString::fromStdString(commserver::defaultServerFolder() + "/rurez.log");
+        return QFileInfo::exists(path) ? path.toStdString() : std::string();
+    };
+    services.OpenFile = [](const std::string& Path) { QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(Path))); };
+    MtnForm->SetCommunicationClient(std::move(client), std::move(services));
 }
 
 void DestroyApplicationForms()
@@ -65,7 +92,8 @@ void DestroyApplicationForms()
     CX4AppForm = nullptr;
     DevSelForm = nullptr;
     ImportWin = nullptr;
-    GLProtoForm = LinkSelectForm = PrintForm = AudioResWin = DevParaForm = ResWindow = MtnForm = nullptr;
+    GLProtoForm = LinkSelectForm = PrintForm = AudioResWin = DevParaForm = ResWindow = nullptr;
+    MtnForm = nullptr;
     WatchForm = nullptr;
     CFGLockForm = nullptr;
     OptionForm = nullptr;

@@ -1,6 +1,8 @@
 #include "devemu/devicemodel.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <span>
 #include <utility>
 
 #include "kvrdata/byteorder.h"
@@ -150,7 +152,7 @@ std::vector<Answer> DeviceModel::handle(const DeviceFrame& in)
     case ClassStreamRead: configStreamRead(out, in); break;
     case ClassStreamWrite: configStreamWrite(out, in); break;
     case ClassSerial: answer(out, in.id, be32Bytes(identity_.serial, identity_.firmware)); break;
-    case ClassModule: answer(out, in.id, be32Bytes(0, identity_.firmware)); break;
+    case ClassModule: moduleInfo(out, static_cast<std::uint16_t>(low)); break;
     case ClassChSetupName:
     case ClassMxSetupName: setupNames(out, in); break;
     case ClassFaderName: faderNames(out, in); break;
@@ -174,6 +176,31 @@ std::vector<Answer> DeviceModel::handle(const DeviceFrame& in)
         break;
     }
     return applyKnobs(std::move(out));
+}
+
+void DeviceModel::moduleInfo(std::vector<Answer>& out, std::uint16_t module)
+{
+    const auto silent = [this](std::uint16_t number) {
+        return std::find(knobs_.silentModules.begin(), knobs_.silentModules.end(), number) != knobs_.silentModules.end();
+    };
+    const auto info = [this](const ModuleEntry& m) {
+        Bytes data = be32Bytes(0, identity_.firmware);
+        data[0] = m.type;
+        data[1] = m.index;
+        return data;
+    };
+    // The scan of all modules: one answer per listed module, under its own ID.
+    if (module == 0xFFFF) {
+        for (const ModuleEntry& m : modules_)
+            if (!silent(m.number))
+                answer(out, ClassModule << 16 | m.number, info(m));
+        return;
+    }
+    if (silent(module))
+        return;
+    const auto it = std::find_if(modules_.begin(), modules_.end(),
+                                 [module](const ModuleEntry& m) { return m.number == module; });
+    answer(out, ClassModule << 16 | module, it == modules_.end() ? be32Bytes(0, identity_.firmware) : info(*it));
 }
 
 std::vector<Answer> DeviceModel::applyKnobs(std::vector<Answer> answers)
@@ -498,11 +525,21 @@ Bytes DeviceModel::statusDatagram() const
     Bytes name(10, 0);
     putText(name, 0, identity_.name, 10);
     w.bytes(name);
-    // One module entry, the frame's controller: device lists leave out frames that report none.
-    w.be16(1);
-    w.be16(1);
-    w.u8(0);
-    w.u8(0);
+    if (modules_.empty()) {
+        // One module entry, the frame's controller: device lists leave out frames that report none.
+        w.be16(1);
+        w.be16(1);
+        w.u8(0);
+        w.u8(0);
+        return out;
+    }
+    const std::size_t count = std::min(modules_.size(), ModulesMax);
+    w.be16(static_cast<std::uint16_t>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        w.be16(modules_[i].number);
+        w.u8(modules_[i].type);
+        w.u8(modules_[i].index);
+    }
     return out;
 }
 
@@ -543,6 +580,75 @@ Bytes DeviceModel::globalLogicDatagram(std::uint16_t number, bool state) const
     w.be16(number);
     w.u8(state ? 1 : 0);
     return out;
+}
+
+namespace {
+
+bool parseField(const std::string& text, std::uint32_t max, std::uint32_t& out)
+{
+    if (text.empty())
+        return false;
+    std::size_t used = 0;
+    unsigned long v = 0;
+    try {
+        v = std::stoul(text, &used, 0);
+    } catch (const std::exception&) {
+        return false;
+    }
+    if (used != text.size() || v > max)
+        return false;
+    out = static_cast<std::uint32_t>(v);
+    return true;
+}
+
+std::string hexText(std::span<const std::uint8_t> bytes)
+{
+    static const char Digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::uint8_t b : bytes) {
+        out += Digits[b >> 4];
+        out += Digits[b & 15];
+    }
+    return out.empty() ? "-" : out;
+}
+
+} // namespace
+
+bool parseModuleList(const std::string& text, std::vector<ModuleEntry>& modules)
+{
+    std::vector<ModuleEntry> out;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find('/', start), text.size());
+        const std::string item = text.substr(start, end - start);
+        const std::size_t a = item.find(':');
+        const std::size_t b = a == std::string::npos ? a : item.find(':', a + 1);
+        std::uint32_t number = 0, type = 0, index = 0;
+        if (b == std::string::npos || !parseField(item.substr(0, a), 0xFFFF, number) ||
+            !parseField(item.substr(a + 1, b - a - 1), 0xFF, type) || !parseField(item.substr(b + 1), 0xFF, index))
+            return false;
+        out.push_back({static_cast<std::uint16_t>(number), static_cast<std::uint8_t>(type), static_cast<std::uint8_t>(index)});
+        if (out.size() > ModulesMax)
+            return false;
+        start = end + 1;
+    }
+    modules = std::move(out);
+    return true;
+}
+
+std::vector<std::string> lastReceived(const DeviceModel& model, std::size_t count)
+{
+    std::vector<std::string> lines;
+    const auto& blocks = model.received();
+    for (std::size_t i = blocks.size() - std::min(count, blocks.size()); i < blocks.size(); ++i) {
+        char head[32];
+        std::snprintf(head, sizeof head, "block 0x%08X %u ", blocks[i].id, static_cast<unsigned>(blocks[i].len));
+        lines.push_back(head + hexText(blocks[i].payload()));
+    }
+    const auto& datagrams = model.receivedDatagrams();
+    for (std::size_t i = datagrams.size() - std::min(count, datagrams.size()); i < datagrams.size(); ++i)
+        lines.push_back("datagram " + hexText(datagrams[i]));
+    return lines;
 }
 
 } // namespace kvr::devemu
