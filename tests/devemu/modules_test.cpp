@@ -79,3 +79,31 @@ TEST(Modules, LastReceived)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Modules, CardPagesOfACarrierReadAndWrite)
+{
+    DeviceModel model(DeviceIdentity{});
+    model.setModules(Three());
+    auto read = [&](std::uint8_t slot, std::uint8_t offset) {
+        return model.handle(makeDeviceFrame(0x011003EB, std::vector<std::uint8_t>{static_cast<std::uint8_t>(slot * 16), offset}));
+    };
+    auto a = read(0, 0);
+    ASSERT_EQ(a.size(), 1u);
+    EXPECT_EQ(a[0].frame.id, 0x011003EBu);
+    EXPECT_EQ(a[0].frame.data[0], 0x32) << "a card in slot index 0";
+    EXPECT_EQ(read(3, 0)[0].frame.data[0], 0) << "an empty slot";
+    EXPECT_TRUE(model.handle(makeDeviceFrame(0x011003E9, std::vector<std::uint8_t>{0, 0})).empty()) << "no carrier";
+
+    model.handle(makeDeviceFrame(0x012003EB, std::vector<std::uint8_t>{0x90, 0, 1, 0, 100}));
+    EXPECT_EQ(read(9, 0)[0].frame.data[0], 100) << "the write changed slot index 9";
+
+    // A listed module's status page ends with the end mark after its two tasks.
+    const Bytes page = model.moduleStatusPage(Three()[2]);
+    EXPECT_EQ(kvr::readBE32(page, 6), 8u);
+    EXPECT_EQ(page.back(), 0xFF);
+    EXPECT_EQ(page[41], 3) << "firmware 5.20.0.0 keeps the Ethernet overflow in byte 41, 5.20.9 moved it to 38";
+}
+
+} // namespace

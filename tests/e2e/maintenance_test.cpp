@@ -14,6 +14,7 @@
 #include "program.h"
 #include "service/maintenance/maintenanceframe.h"
 #include "service/maintenance/serviceactions.h"
+#include "service/moduleinfo/moduleinformation.h"
 
 namespace {
 
@@ -169,6 +170,35 @@ TEST_F(Maintenance, QuietDeviceLeavesOnceTheServerAgesItsBroadcast)
 
     Emulator->send("talk 1");
     EXPECT_TRUE(TreeShown()) << "it comes back with its next broadcast";
+}
+
+TEST_F(Maintenance, ModuleInformationAndCardNodes)
+{
+    ASSERT_TRUE(TreeShown());
+    ModuleInformation info(*Frame);
+    Frame->OnCardModuleFocused = [&info](TModuleNode& M) { info.ReadCardSlots(M); };
+    TModuleNode* device = Frame->Tree().Roots()[0].get();
+    TModuleNode* carrier = device->Children[2].get();
+    ASSERT_EQ(carrier->Rec.Type, 4);
+    ASSERT_TRUE(Frame->SetFocus(carrier));
+    ASSERT_TRUE(Frame->Connected());
+    ASSERT_EQ(carrier->Children.size(), 1u) << "the emulated carrier has one card";
+    EXPECT_EQ(carrier->Children[0]->Rec.Text, "Slot  1 - KX730-122   SN 11003");
+
+    info.ModuleInfoAction();
+    ASSERT_GE(info.Lines.size(), 8u);
+    EXPECT_EQ(info.Lines[2], "Module : KX730-851      PN: 1003");
+    EXPECT_EQ(info.Lines[4].substr(0, 29), "Firmware Version:  5.20.00.00");
+
+    Frame->SetFocus(carrier->Children[0].get());
+    info.ModuleInfoAction();
+    ASSERT_GE(info.Lines.size(), 4u);
+    EXPECT_EQ(info.Lines[1], "Cardtype:      KX730-122  ");
+    EXPECT_EQ(info.Lines[7], "calibrated");
+
+    info.SerialNumbersAction();
+    EXPECT_NE(std::find(info.Lines.begin(), info.Lines.end(), "\t\tSlot  9   Type KX730-851     PN  1003    Rev 0"),
+              info.Lines.end());
 }
 
 } // namespace

@@ -87,6 +87,12 @@ public:
     // controller entry.
     void setModules(std::vector<ModuleEntry> modules) { modules_ = std::move(modules); }
     const std::vector<ModuleEntry>& modules() const { return modules_; }
+    // The status page a listed module reports: firmware, kind, dates, temperature, counters, the
+    // Ethernet overflow where its firmware puts it, two tasks and the end mark.
+    Bytes moduleStatusPage(const ModuleEntry& module) const;
+    // The 128-byte information page of a card slot (index 0-9) of a carrier module (type 4):
+    // slot index 0 holds a KX730-122 with corrections and free text, the others are empty.
+    Bytes cardInfoPage(std::uint16_t module, std::uint8_t slot);
     void setKnobs(const FaultKnobs& knobs) { knobs_ = knobs; }
     const FaultKnobs& knobs() const { return knobs_; }
     const DeviceIdentity& identity() const { return identity_; }
@@ -116,6 +122,8 @@ private:
     void configStreamWrite(std::vector<Answer>& out, const DeviceFrame& in);
     void statusPages(std::vector<Answer>& out, std::uint16_t module);
     void moduleInfo(std::vector<Answer>& out, std::uint16_t module);
+    void cardPage(std::vector<Answer>& out, const DeviceFrame& in, std::uint16_t module, bool write);
+    const ModuleEntry* listedModule(std::uint16_t module) const;
     void setupNames(std::vector<Answer>& out, const DeviceFrame& in);
     void faderNames(std::vector<Answer>& out, const DeviceFrame& in);
     void setupChunk(std::vector<Answer>& out, const DeviceFrame& in);
@@ -138,6 +146,7 @@ private:
     Bytes streams_[2];
     Bytes pendingStreams_[2];
     std::map<std::uint16_t, std::vector<Bytes>> statusPages_;
+    std::map<std::pair<std::uint16_t, std::uint8_t>, Bytes> cardPages_;
     std::map<std::pair<std::uint32_t, std::uint8_t>, std::string> setupNames_;
     std::map<std::uint16_t, std::string> faderNames_;
     std::map<std::pair<std::uint8_t, std::uint8_t>, Bytes> setups_;

@@ -92,8 +92,7 @@ MaintenanceFrame::MaintenanceFrame(std::unique_ptr<TKVRCommunicationClient> Clie
     }
     FFocused = nullptr;
 
-    const platform::SettingsStore& store = S.Settings ? *S.Settings : platform::settingsStore();
-    FServiceFlag = ServiceAccessGranted(store);
+    FServiceFlag = ServiceAccessGranted(Settings());
     for (const char* name : ServiceItems)
         It(name).Visible = FServiceFlag;
 
@@ -116,6 +115,11 @@ MaintenanceFrame::~MaintenanceFrame()
     FFocused = nullptr;
     FClient->CloseConnection();
     FClient->Tag = 0;
+}
+
+platform::SettingsStore& MaintenanceFrame::Settings() const
+{
+    return S.Settings ? *S.Settings : platform::settingsStore();
 }
 
 TItemState MaintenanceFrame::Item(const std::string& Name) const

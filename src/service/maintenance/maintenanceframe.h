@@ -126,6 +126,14 @@ public:
     };
     bool Busy() const { return FBusy; }
 
+    // Tells the view to show the frame again (after changes made from outside).
+    void NotifyChanged() { Changed(); }
+    // Status panel 4 and the progress a long read shows there (Maximum 0: no bar).
+    void SetProgressText(std::string Text) { FPanels[spProgress] = std::move(Text); }
+    std::function<void(int Position, int Maximum)> OnProgress;
+    platform::SettingsStore& Settings() const;
+    std::uint32_t Tick() const { return S.Tick(); }
+
     // After a reset of the whole device: connection closed, flag cleared, no focus.
     void CloseAfterDeviceReset();
 

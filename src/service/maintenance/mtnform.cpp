@@ -16,7 +16,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "service/maintenance/memo.h"
 #include "service/maintenance/mtnactions.h"
+#include "service/moduleinfo/moduleinfoform.h"
+#include "service/moduleinfo/smallxml.h"
 
 namespace kvr::service {
 
@@ -94,13 +97,7 @@ TMtnForm::TMtnForm(QWidget* Parent) : QDialog(Parent)
     ModuleVST->setSortingEnabled(true);
     ModuleVST->sortByColumn(0, Qt::AscendingOrder);
     ModuleVST->setContextMenuPolicy(Qt::CustomContextMenu);
-    MaintenanceMemo = new QPlainTextEdit(splitter);
-    MaintenanceMemo->setObjectName("MaintenanceMemo");
-    MaintenanceMemo->setReadOnly(true);
-    MaintenanceMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QFont mono("Courier New");
-    mono.setStyleHint(QFont::Monospace);
-    MaintenanceMemo->setFont(mono);
+    MaintenanceMemo = NewCourierMemo(splitter, "MaintenanceMemo");
     splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter, 1);
 
@@ -163,8 +160,22 @@ TMtnForm::~TMtnForm()
 {
     ModulRefreshTimer->stop();
     MemoLogUpdate->stop();
+    FInfo.reset();
     FActions.reset();
     FFrame.reset();
+}
+
+TModuleInfoForm* TMtnForm::ModuleInfoForm()
+{
+    if (!FInfoForm) {
+        FInfoForm = new TModuleInfoForm(this);
+        FInfoForm->setFont(font());
+        FInfoForm->ForwardKey = [this](int Key) {
+            if (QAction* a = Action(Key == Qt::Key_F11 ? "ModuleInfoActn" : "SerialNumbersActn"); a && a->isEnabled())
+                a->trigger();
+        };
+    }
+    return FInfoForm;
 }
 
 QAction* TMtnForm::MakeAction(const std::string& Name)
@@ -268,6 +279,19 @@ void TMtnForm::Run(const std::string& Name)
         {"FilterUDPErrors", [this, &f] { f.SetFilterForeignUDP(Action("FilterUDPErrors")->isChecked()); }},
         {"ClearMemoMM", [this] { MaintenanceMemo->clear(); }},
         {"ShowFileAct", [&f] { f.ShowFile(); }},
+        {"ModuleInfoActn", [this] { FInfo->ModuleInfoAction(); }},
+        {"AllModuleInfoActn", [this] { FInfo->AllModuleInfoAction(); }},
+        {"SerialNumbersActn", [this] { FInfo->SerialNumbersAction(); }},
+        {"GetCardsActn", [this] { FInfo->GetCardsAction(); }},
+        {"XMLModuleList",
+         [this, &f] {
+             if (!f.Focused())
+                 return;
+             std::vector<std::string> lines;
+             WriteModuleListXML(lines, f.Focused()->DeviceNode()->Rec.Device, f.Connected());
+             for (const std::string& line : lines)
+                 MaintenanceMemo->appendPlainText(Text(line));
+         }},
     };
     if (const auto h = Handlers.find(Name); h != Handlers.end()) {
         h->second();
@@ -285,6 +309,21 @@ void TMtnForm::SetCommunicationClient(std::unique_ptr<TKVRCommunicationClient> C
     FActions.reset();
     FFrame = std::make_unique<MaintenanceFrame>(std::move(Client), std::move(Services));
     FActions = std::make_unique<ServiceActions>(*FFrame);
+    FInfo = std::make_unique<ModuleInformation>(*FFrame);
+    FInfo->Show = [this] {
+        ModuleInfoForm()->SetLines({});
+        ModuleInfoForm()->show();
+        ModuleInfoForm()->raise();
+    };
+    FInfo->Changed = [this] { ModuleInfoForm()->SetLines(FInfo->Lines); };
+    FFrame->OnCardModuleFocused = [this](TModuleNode& Module) { FInfo->ReadCardSlots(Module); };
+    FFrame->OnProgress = [this](int Position, int Maximum) {
+        ProgressBar->setVisible(Maximum > 0);
+        if (Maximum > 0) {
+            ProgressBar->setRange(0, Maximum);
+            ProgressBar->setValue(std::min(Position, Maximum));
+        }
+    };
     FFrame->OnChanged = [this] { ScheduleSync(); };
     FShownGeneration = ~0u;
     SyncView();

@@ -12,6 +12,7 @@
 
 #include "service/maintenance/maintenanceframe.h"
 #include "service/maintenance/serviceactions.h"
+#include "service/moduleinfo/moduleinformation.h"
 
 class QAction;
 class QLabel;
@@ -26,6 +27,7 @@ class QTreeWidgetItem;
 namespace kvr::service {
 
 struct TMtnMenuEntry;
+class TModuleInfoForm;
 
 class TMtnForm : public QDialog {
     Q_OBJECT
@@ -38,6 +40,9 @@ public:
     void SetCommunicationClient(std::unique_ptr<TKVRCommunicationClient> Client, TMaintenanceServices Services);
     MaintenanceFrame* Frame() { return FFrame.get(); }
     ServiceActions* Actions() { return FActions.get(); }
+    ModuleInformation* Information() { return FInfo.get(); }
+    // The information window, created on first use.
+    TModuleInfoForm* ModuleInfoForm();
 
     QTreeWidget* ModuleVST = nullptr;
     QPlainTextEdit* MaintenanceMemo = nullptr;
@@ -78,6 +83,8 @@ private:
 
     std::unique_ptr<MaintenanceFrame> FFrame;
     std::unique_ptr<ServiceActions> FActions;
+    std::unique_ptr<ModuleInformation> FInfo;
+    TModuleInfoForm* FInfoForm = nullptr;
     std::vector<Bound> FBound;
     std::map<std::string, QAction*> FActionsByName;
     unsigned FShownGeneration = ~0u;
