@@ -107,3 +107,32 @@ TEST(Modules, CardPagesOfACarrierReadAndWrite)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Modules, FirmwareRecordsAndBurnReports)
+{
+    DeviceModel model(DeviceIdentity{});
+    model.setModules(Three());
+    FaultKnobs knobs;
+    knobs.burnFailModules = {1002};
+    knobs.burnSilentModules = {1003};
+    knobs.burnStranger = 77;
+    model.setKnobs(knobs);
+    auto a = model.handle(makeDeviceFrame(0x19600005, std::vector<std::uint8_t>{1, 2, 3}));
+    ASSERT_EQ(a.size(), 1u);
+    EXPECT_EQ(a[0].frame.id, 0x19600005u);
+    EXPECT_EQ(a[0].frame.len, 0);
+    EXPECT_EQ(model.firmwareRecords().size(), 1u);
+
+    a = model.handle(makeDeviceFrame(0x19FFFFFC, {}));
+    ASSERT_EQ(a.size(), 3u) << "the stranger, then the listed modules that report";
+    EXPECT_EQ(a[0].frame.id, 0x0F10004Du);
+    EXPECT_EQ(a[1].frame.id, 0x0F1003E9u);
+    EXPECT_EQ(a[1].frame.data[1], 0x01);
+    EXPECT_EQ(a[2].frame.id, 0x0F1003EAu);
+    EXPECT_EQ(a[2].frame.data[1], 0x00) << "the failing module";
+    EXPECT_GT(a[2].delayMs, 0);
+}
+
+} // namespace

@@ -4,17 +4,22 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTcpServer>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include "../client/loopbackclient.h"
+#include "diagnostics/kvrinfoformat.h"
 #include "platform/settingsstore.h"
 #include "program.h"
 #include "service/maintenance/maintenanceframe.h"
 #include "service/maintenance/serviceactions.h"
+#include "service/firmware/firmwareupdate.h"
+#include "service/maintenance/mtnmessages.h"
 #include "service/moduleinfo/moduleinformation.h"
+#include "../service/updatefile.h"
 
 namespace {
 
@@ -199,6 +204,35 @@ TEST_F(Maintenance, ModuleInformationAndCardNodes)
     info.SerialNumbersAction();
     EXPECT_NE(std::find(info.Lines.begin(), info.Lines.end(), "\t\tSlot  9   Type KX730-851     PN  1003    Rev 0"),
               info.Lines.end());
+}
+
+TEST_F(Maintenance, SmallUpdateFileUpToTheRestartQuestion)
+{
+    ASSERT_TRUE(TreeShown());
+    Frame->SetFocus(Frame->Tree().Roots()[0]->Children[0].get());
+    ASSERT_TRUE(Frame->Connected());
+    const QString path = Dir.path() + "/small.upd";
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    const auto bytes = servicetest::UpdateFileBytes(5);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    out.close();
+
+    std::vector<unsigned> shown;
+    InfoFormatter->SetMessagePresenter([&](int, const std::string&, unsigned Code, const std::string&) {
+        shown.push_back(Code);
+        return Code == mmText ? static_cast<int>(mrYes) : static_cast<int>(mrNo);
+    });
+    FirmwareUpdate update(*Frame);
+    update.ChooseFile = [&] { return std::optional<std::string>(path.toStdString()); };
+    update.Execute();
+    InfoFormatter->SetMessagePresenter(nullptr);
+    EXPECT_EQ(shown, (std::vector<unsigned>{mmText, mmRestartSystem}));
+    const QStringList last = Last(2);
+    EXPECT_TRUE(last.contains("block 0x1960FFFF 8 " + QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(bytes.data()) + 85, 8).toHex().toUpper())))
+        << last.join(" | ").toStdString();
+    EXPECT_TRUE(last.contains("block 0x19FFFFFC 0 -"));
+    EXPECT_TRUE(Frame->Connected()) << "no restart asked for";
 }
 
 } // namespace

@@ -23,6 +23,9 @@ constexpr std::uint32_t ClassModule = 0x0600;
 constexpr std::uint32_t ClassCardRead = 0x0110;
 constexpr std::uint32_t ClassCardWrite = 0x0120;
 constexpr std::uint8_t CarrierType = 4;
+constexpr std::uint32_t ClassFirmware = 0x1960;
+constexpr std::uint32_t IdBurn = 0x19FFFFFC;
+constexpr std::size_t FirmwareRecordsMax = 1u << 20;
 constexpr std::uint32_t ClassChSetupName = 0x112A;
 constexpr std::uint32_t ClassMxSetupName = 0x112F;
 constexpr std::uint32_t ClassFaderName = 0x1114;
@@ -158,6 +161,11 @@ std::vector<Answer> DeviceModel::handle(const DeviceFrame& in)
     case ClassModule: moduleInfo(out, static_cast<std::uint16_t>(low)); break;
     case ClassCardRead: cardPage(out, in, static_cast<std::uint16_t>(low), false); break;
     case ClassCardWrite: cardPage(out, in, static_cast<std::uint16_t>(low), true); break;
+    case ClassFirmware:
+        if (firmware_.size() < FirmwareRecordsMax)
+            firmware_.push_back(in);
+        answer(out, in.id, {});
+        break;
     case ClassChSetupName:
     case ClassMxSetupName: setupNames(out, in); break;
     case ClassFaderName: faderNames(out, in); break;
@@ -173,6 +181,8 @@ std::vector<Answer> DeviceModel::handle(const DeviceFrame& in)
             fileData(in);
         else if (in.id == IdFileEnd)
             fileEnd(out, in);
+        else if (in.id == IdBurn)
+            burnReports(out);
         else if (in.id == IdTcpBroadcast) {
             const Bytes record = deviceRecordDatagram();
             if (record.size() <= 255)
@@ -276,6 +286,24 @@ void DeviceModel::configStreamWrite(std::vector<Answer>& out, const DeviceFrame&
         pending.resize(block * 8 + len, 0);
     std::copy_n(in.data.begin(), len, pending.begin() + static_cast<std::ptrdiff_t>(block * 8));
     answer(out, in.id, {});
+}
+
+void DeviceModel::burnReports(std::vector<Answer>& out)
+{
+    const auto in = [](const std::vector<std::uint16_t>& list, std::uint16_t m) {
+        return std::find(list.begin(), list.end(), m) != list.end();
+    };
+    std::vector<std::uint16_t> reporting;
+    for (const ModuleEntry& m : modules_)
+        if (!in(knobs_.burnSilentModules, m.number))
+            reporting.push_back(m.number);
+    if (knobs_.burnStranger)
+        reporting.insert(reporting.begin(), knobs_.burnStranger);
+    for (std::uint16_t m : reporting) {
+        const std::uint16_t code = in(knobs_.burnFailModules, m) ? 0x0300 : 0x0301;
+        out.push_back({commserver::makeDeviceFrame(0x0F100000u | m, Bytes{static_cast<std::uint8_t>(code >> 8), static_cast<std::uint8_t>(code), 0, 0, 0, 0, 0, 0}),
+                       knobs_.burnDelayMs});
+    }
 }
 
 const ModuleEntry* DeviceModel::listedModule(std::uint16_t module) const

@@ -48,6 +48,10 @@ struct FaultKnobs {
     bool flashBurn = false;     // a written file is reported as burning first, then done
     unsigned cutAfter = 0;      // the link is cut after this many received blocks
     std::vector<std::uint16_t> silentModules; // modules that answer no module information
+    std::vector<std::uint16_t> burnFailModules;   // modules that report a failed flash burn (0x0300)
+    std::vector<std::uint16_t> burnSilentModules; // modules that report nothing after the burn
+    std::uint16_t burnStranger = 0;               // a module not in the list that reports a burn too
+    int burnDelayMs = 300;                         // the reports come this much after the burn
 };
 
 struct Answer {
@@ -87,6 +91,8 @@ public:
     // controller entry.
     void setModules(std::vector<ModuleEntry> modules) { modules_ = std::move(modules); }
     const std::vector<ModuleEntry>& modules() const { return modules_; }
+    // The firmware records received (class 0x1960), in order; the burn command ends a file.
+    const std::vector<DeviceFrame>& firmwareRecords() const { return firmware_; }
     // The status page a listed module reports: firmware, kind, dates, temperature, counters, the
     // Ethernet overflow where its firmware puts it, two tasks and the end mark.
     Bytes moduleStatusPage(const ModuleEntry& module) const;
@@ -122,6 +128,7 @@ private:
     void configStreamWrite(std::vector<Answer>& out, const DeviceFrame& in);
     void statusPages(std::vector<Answer>& out, std::uint16_t module);
     void moduleInfo(std::vector<Answer>& out, std::uint16_t module);
+    void burnReports(std::vector<Answer>& out);
     void cardPage(std::vector<Answer>& out, const DeviceFrame& in, std::uint16_t module, bool write);
     const ModuleEntry* listedModule(std::uint16_t module) const;
     void setupNames(std::vector<Answer>& out, const DeviceFrame& in);
@@ -147,6 +154,7 @@ private:
     Bytes pendingStreams_[2];
     std::map<std::uint16_t, std::vector<Bytes>> statusPages_;
     std::map<std::pair<std::uint16_t, std::uint8_t>, Bytes> cardPages_;
+    std::vector<DeviceFrame> firmware_;
     std::map<std::pair<std::uint32_t, std::uint8_t>, std::string> setupNames_;
     std::map<std::uint16_t, std::string> faderNames_;
     std::map<std::pair<std::uint8_t, std::uint8_t>, Bytes> setups_;

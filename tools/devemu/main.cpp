@@ -8,7 +8,8 @@
 // status records go out every period), and the fault knobs delay=MS, drop=N, dup=N,
 // late=N:MS, cut-after=N, corrupt-crc, flash-burn; modules=NUMBER:TYPE:INDEX/... (at most 32,
 // listed in the status broadcast and answering module information), silent=NUMBER/... (modules
-// that answer no module information).
+// that answer no module information), burn-fail=NUMBER/... and burn-silent=NUMBER/... (modules
+// that report a failed burn or none), burn-stranger=NUMBER (an unlisted module that reports).
 // Once listening it prints one line "device N tcp=IP:PORT udp=PORT [pty=PATH]" per device and
 // then "devemu ready".
 // Commands on standard input, one a line (N is the device number from 1):
@@ -268,6 +269,20 @@ bool parseNumber(const std::string& text, std::uint32_t& out)
     return true;
 }
 
+// "N/N/...", each a module number.
+bool parseModuleNumbers(const std::string& text, std::vector<std::uint16_t>& out)
+{
+    std::stringstream numbers(text);
+    std::string number;
+    std::uint32_t n = 0;
+    while (std::getline(numbers, number, '/')) {
+        if (!parseNumber(number, n) || n > 0xFFFF)
+            return false;
+        out.push_back(static_cast<std::uint16_t>(n));
+    }
+    return true;
+}
+
 struct DeviceOptions {
     QHostAddress address{QStringLiteral("127.0.0.2")};
     quint16 port = 0;
@@ -312,16 +327,14 @@ bool parseDevice(const std::string& text, DeviceOptions& d, std::string& error)
                 error = "bad modules=" + value;
                 return false;
             }
-        } else if (key == "silent") {
-            std::stringstream numbers(value);
-            std::string number;
-            while (std::getline(numbers, number, '/')) {
-                if (!parseNumber(number, n) || n > 0xFFFF) {
-                    error = "bad silent=" + value;
-                    return false;
-                }
-                d.knobs.silentModules.push_back(static_cast<std::uint16_t>(n));
+        } else if (key == "burn-fail" || key == "burn-silent" || key == "silent") {
+            auto& list = key == "burn-fail" ? d.knobs.burnFailModules : key == "silent" ? d.knobs.silentModules : d.knobs.burnSilentModules;
+            if (!parseModuleNumbers(value, list)) {
+                error = "bad " + key + "=" + value;
+                return false;
             }
+        } else if (key == "burn-stranger" && parseNumber(value, n) && n > 0 && n <= 0xFFFF) {
+            d.knobs.burnStranger = static_cast<std::uint16_t>(n);
         } else if (key == "pty") {
             d.serialLine = true;
         } else if (key == "hardware") {

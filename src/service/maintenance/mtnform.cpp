@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QSplitter>
@@ -16,8 +17,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "platform/currentprompter.h"
+#include "platform/prompter.h"
 #include "service/maintenance/memo.h"
 #include "service/maintenance/mtnactions.h"
+#include "service/firmware/progressform.h"
 #include "service/moduleinfo/moduleinfoform.h"
 #include "service/moduleinfo/smallxml.h"
 
@@ -160,6 +164,7 @@ TMtnForm::~TMtnForm()
 {
     ModulRefreshTimer->stop();
     MemoLogUpdate->stop();
+    FUpdate.reset();
     FInfo.reset();
     FActions.reset();
     FFrame.reset();
@@ -283,6 +288,12 @@ void TMtnForm::Run(const std::string& Name)
         {"AllModuleInfoActn", [this] { FInfo->AllModuleInfoAction(); }},
         {"SerialNumbersActn", [this] { FInfo->SerialNumbersAction(); }},
         {"GetCardsActn", [this] { FInfo->GetCardsAction(); }},
+        {"UpdateFirmwareActn",
+         [this] {
+             FUpdate->BurnOnly = Action("BurnOnly")->isChecked();
+             FUpdate->Execute();
+         }},
+        {"BurnOnly", [this, &f] { f.MutableItem("BurnOnly").Checked = Action("BurnOnly")->isChecked(); }},
         {"XMLModuleList",
          [this, &f] {
              if (!f.Focused())
@@ -317,6 +328,39 @@ void TMtnForm::SetCommunicationClient(std::unique_ptr<TKVRCommunicationClient> C
     };
     FInfo->Changed = [this] { ModuleInfoForm()->SetLines(FInfo->Lines); };
     FFrame->OnCardModuleFocused = [this](TModuleNode& Module) { FInfo->ReadCardSlots(Module); };
+    FUpdate = std::make_unique<FirmwareUpdate>(*FFrame);
+    FUpdate->ChooseFile = []() -> std::optional<std::string> {
+        platform::FileChoice choice;
+        choice.filter = "KVR Update Files|*.upd";
+        const auto path = platform::prompter().openFileName(choice);
+        return path ? std::optional<std::string>(path->toStdString()) : std::nullopt;
+    };
+    FUpdate->EnableTree = [this](bool Enabled) { ModuleVST->setEnabled(Enabled); };
+    // One progress window per update, freed at its end.
+    auto progress = std::make_shared<QPointer<TProgressForm>>();
+    FUpdate->Progress.Show = [this, progress](int Maximum) {
+        *progress = new TProgressForm(this);
+        (*progress)->setFont(font());
+        (*progress)->ProgressBar->setRange(0, Maximum);
+        (*progress)->show();
+    };
+    FUpdate->Progress.Position = [progress](int Position) {
+        if (*progress)
+            (*progress)->ProgressBar->setValue(Position);
+    };
+    FUpdate->Progress.CancelRequested = [progress] { return *progress && (*progress)->CancelRequested; };
+    FUpdate->Progress.ClearCancel = [progress] {
+        if (*progress)
+            (*progress)->CancelRequested = false;
+    };
+    FUpdate->Progress.Hide = [progress] {
+        if (*progress) {
+            (*progress)->ProgressBar->setValue((*progress)->ProgressBar->maximum());
+            (*progress)->hide();
+            (*progress)->deleteLater();
+        }
+        *progress = nullptr;
+    };
     FFrame->OnProgress = [this](int Position, int Maximum) {
         ProgressBar->setVisible(Maximum > 0);
         if (Maximum > 0) {

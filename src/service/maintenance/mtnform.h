@@ -12,6 +12,7 @@
 
 #include "service/maintenance/maintenanceframe.h"
 #include "service/maintenance/serviceactions.h"
+#include "service/firmware/firmwareupdate.h"
 #include "service/moduleinfo/moduleinformation.h"
 
 class QAction;
@@ -41,6 +42,7 @@ public:
     MaintenanceFrame* Frame() { return FFrame.get(); }
     ServiceActions* Actions() { return FActions.get(); }
     ModuleInformation* Information() { return FInfo.get(); }
+    FirmwareUpdate* Update() { return FUpdate.get(); }
     // The information window, created on first use.
     TModuleInfoForm* ModuleInfoForm();
 
@@ -84,6 +86,7 @@ private:
     std::unique_ptr<MaintenanceFrame> FFrame;
     std::unique_ptr<ServiceActions> FActions;
     std::unique_ptr<ModuleInformation> FInfo;
+    std::unique_ptr<FirmwareUpdate> FUpdate;
     TModuleInfoForm* FInfoForm = nullptr;
     std::vector<Bound> FBound;
     std::map<std::string, QAction*> FActionsByName;
