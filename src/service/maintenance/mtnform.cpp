@@ -21,7 +21,10 @@
 #include "platform/prompter.h"
 #include "service/maintenance/memo.h"
 #include "service/maintenance/mtnactions.h"
+#include "diagnostics/kvrinfoformat.h"
+#include "service/dialogs/servicedialogforms.h"
 #include "service/firmware/progressform.h"
+#include "service/maintenance/mtnmessages.h"
 #include "service/moduleinfo/moduleinfoform.h"
 #include "service/moduleinfo/smallxml.h"
 
@@ -292,6 +295,38 @@ void TMtnForm::Run(const std::string& Name)
          [this] {
              FUpdate->BurnOnly = Action("BurnOnly")->isChecked();
              FUpdate->Execute();
+         }},
+        {"SendCANBlockActn",
+         [this, &f] {
+             if (!FSender)
+                 FSender = new TCBSendForm([&f](const KVRCANBlock& CB) { f.SendLoggedBlock(CB); }, this);
+             FSender->show();
+             FSender->raise();
+         }},
+        {"SetDeviceIPActn",
+         [this, &f] {
+             TSetIPForm form(f.KVRCC(), this);
+             form.exec();
+         }},
+        {"AdjustContrastActn",
+         [this, &f] {
+             TAdjustmentsForm form(f.KVRCC(), this);
+             form.exec();
+         }},
+        {"ShowInternalCANActn",
+         [this, &f] {
+             TModuleNode* node = f.Focused();
+             if (!node || !node->DeviceNode()->Rec.Device)
+                 return;
+             const TDeviceInfo_cza& device = *node->DeviceNode()->Rec.Device;
+             if (MonitorRefused(device)) {
+                 InfoFormatter->ShowMessage(mmInternalCANSerial, "");
+                 return;
+             }
+             auto client = std::make_unique<TKVRCommunicationClient>(nullptr, kvr::client::SystemServices());
+             auto* monitor = new TInternalCAN(std::make_unique<InternalCANMonitor>(std::move(client), device), nullptr);
+             monitor->setFont(font());
+             monitor->show();
          }},
         {"BurnOnly", [this, &f] { f.MutableItem("BurnOnly").Checked = Action("BurnOnly")->isChecked(); }},
         {"XMLModuleList",

@@ -29,6 +29,7 @@ namespace kvr::service {
 
 struct TMtnMenuEntry;
 class TModuleInfoForm;
+class TCBSendForm;
 
 class TMtnForm : public QDialog {
     Q_OBJECT
@@ -88,6 +89,7 @@ private:
     std::unique_ptr<ModuleInformation> FInfo;
     std::unique_ptr<FirmwareUpdate> FUpdate;
     TModuleInfoForm* FInfoForm = nullptr;
+    TCBSendForm* FSender = nullptr;
     std::vector<Bound> FBound;
     std::map<std::string, QAction*> FActionsByName;
     unsigned FShownGeneration = ~0u;
