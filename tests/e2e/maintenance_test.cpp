@@ -16,6 +16,7 @@
 #include "program.h"
 #include "service/maintenance/maintenanceframe.h"
 #include "service/maintenance/serviceactions.h"
+#include "service/dialogs/servicedialogs.h"
 #include "service/firmware/firmwareupdate.h"
 #include "service/maintenance/mtnmessages.h"
 #include "service/moduleinfo/moduleinformation.h"
@@ -75,6 +76,7 @@ protected:
         s.ProcessMessages = [] { QCoreApplication::processEvents(); };
         s.Sleep = [](unsigned Ms) { QThread::msleep(Ms); };
         s.Host = std::make_shared<loopback::ProxyHost>(kvr::commserver::serverSocketPath(folder.toStdString()));
+        ClientServices = s;
         TMaintenanceServices services = SystemMaintenanceServices();
         services.Settings = &Store;
         Frame = std::make_unique<MaintenanceFrame>(std::make_unique<TKVRCommunicationClient>(nullptr, s), services);
@@ -114,6 +116,7 @@ protected:
     }
 
     QTemporaryDir Dir;
+    kvr::client::TClientServices ClientServices;
     kvr::platform::MemorySettingsStore Store;
     std::unique_ptr<Program> Server;
     std::unique_ptr<Program> Emulator;
@@ -233,6 +236,39 @@ TEST_F(Maintenance, SmallUpdateFileUpToTheRestartQuestion)
         << last.join(" | ").toStdString();
     EXPECT_TRUE(last.contains("block 0x19FFFFFC 0 -"));
     EXPECT_TRUE(Frame->Connected()) << "no restart asked for";
+}
+
+TEST_F(Maintenance, MonitorBesideTheWindowSeesWhatTheDeviceSends)
+{
+    ASSERT_TRUE(TreeShown());
+    TModuleNode* device = Frame->Tree().Roots()[0].get();
+    ASSERT_TRUE(Frame->SetFocus(device));
+    ASSERT_TRUE(Frame->Connected());
+    Frame->SetProtocol(true);
+    Frame->Log().TakePending();
+
+    InternalCANMonitor monitor(std::make_unique<TKVRCommunicationClient>(nullptr, ClientServices), *device->Rec.Device,
+                               Dir.path().toStdString());
+    ASSERT_TRUE(monitor.Connected());
+    monitor.Activate = true;
+    Emulator->send("send 1 0x01020304 41");
+    ASSERT_TRUE(Emulator->waitForLine("ok send"));
+    std::vector<std::string> frameLines;
+    EXPECT_TRUE(Until(
+        [&] {
+            for (auto& l : Frame->Log().TakePending())
+                frameLines.push_back(l);
+        },
+        [&] {
+            const auto has = [](const std::vector<std::string>& L) {
+                return std::any_of(L.begin(), L.end(), [](const std::string& l) { return l.find("0x01020304") != std::string::npos; });
+            };
+            return has(frameLines) && has(monitor.Lines);
+        },
+        5000))
+        << "both connections get the block";
+    EXPECT_TRUE(Frame->Connected());
+    EXPECT_TRUE(monitor.HasLog());
 }
 
 } // namespace
