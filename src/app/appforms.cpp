@@ -1,7 +1,12 @@
 #include "app/appforms.h"
 
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
+
 #include "app/aboutform.h"
 #include "app/cfglockform.h"
+#include "app/connectdialog.h"
 #include "app/devselform.h"
 #include "app/importwin.h"
 #include "app/mainform.h"
@@ -12,6 +17,9 @@
 #include "app/projectpages/glprotoform.h"
 #include "editors/audioreswin.h"
 #include "editors/reswindow.h"
+#include "client/kvrcommunicationclient.h"
+#include "commserver/commserverproxy.h"
+#include "service/maintenance/mtnform.h"
 
 namespace kvr::app {
 
@@ -28,7 +36,7 @@ editors::TAudioResWin* AudioResWin = nullptr;
 TPlainForm* DevParaForm = nullptr;
 editors::TResWindow* ResWindow = nullptr;
 TAboutForm* AboutForm = nullptr;
-TPlainForm* MtnForm = nullptr;
+service::TMtnForm* MtnForm = nullptr;
 TPlainForm* WatchForm = nullptr;
 
 namespace {
@@ -59,8 +67,27 @@ TCX4AppForm* CreateApplicationForms()
     DevParaForm = Created(MakePlainForm(DevParaFormSpec, owner));
     ResWindow = Created(new editors::TResWindow(*CX4AppForm, owner));
     AboutForm = Created(new TAboutForm(owner));
-    MtnForm = Created(MakePlainForm(MtnFormSpec, owner));
+    MtnForm = Created(new service::TMtnForm(owner));
     return CX4AppForm;
+}
+
+void StartMaintenanceWindow()
+{
+    if (!MtnForm)
+        return;
+    auto client = std::make_unique<TKVRCommunicationClient>(nullptr, client::SystemServices());
+    TKVRCommunicationClient* kvrcc = client.get();
+    service::TMaintenanceServices services = service::SystemMaintenanceServices();
+    QWidget* parent = MtnForm;
+    services.ConnectionDialog = [kvrcc, parent](TDeviceAddr& Addr) {
+        return ConnectionDialog(*kvrcc, Addr, false, QtConnectionDialog(*kvrcc, parent));
+    };
+    services.ServerLogFile = [] {
+        const QString path = QString::fromStdString(commserver::defaultServerFolder() + "/rurez.log");
+        return QFileInfo::exists(path) ? path.toStdString() : std::string();
+    };
+    services.OpenFile = [](const std::string& Path) { QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(Path))); };
+    MtnForm->SetCommunicationClient(std::move(client), std::move(services));
 }
 
 void DestroyApplicationForms()
