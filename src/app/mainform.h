@@ -53,9 +53,9 @@ namespace kvr::app {
 class TCGauge;
 class ProjectPanel;
 
-class TCX4AppForm : public QMainWindow, public FileCommandHost, public reports::PrintHost {
 class TCX4AppForm : public QMainWindow,
                     public FileCommandHost,
+                    public reports::PrintHost,
                     public editors::EditorHost,
                     public editors::AudioPageView {
     Q_OBJECT
@@ -163,6 +163,7 @@ public:
     QWidget* VisiblePage() const;
 
     // What the printed documentation reads of the main window (mainformprint.cpp).
+    // The open project's model, or null: printed documentation and editors alike read it.
     model::TProject* Project() override;
     int CurDevice() const override { return FCurDevice; }
     void SetCurDevice(int Device) override { FCurDevice = Device; }
@@ -170,8 +171,7 @@ public:
     bool PrinterDebug() const override;
     reports::ModuleSelection ConsoleSelection() const override;
     std::string Today() const override;
-    // The editors' host (mainformeditors.cpp).
-    model::TProject* Project() override;
+    // The editors' host (mainformeditors.cpp); Project() above serves it too.
     int CurrentDevice() const override { return FCurDevice; }
     bool HideUnnamedSources() const override { return FPrefs.HideUnnamedSources(); }
     bool SelectNextRoutingAfterAssign() const override;

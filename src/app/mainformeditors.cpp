@@ -20,11 +20,6 @@
 
 namespace kvr::app {
 
-model::TProject* TCX4AppForm::Project()
-{
-    return FProject ? FProject->Model() : nullptr;
-}
-
 bool TCX4AppForm::SelectNextRoutingAfterAssign() const
 {
     return FPrefs.SelectNextOutputRouting();
