@@ -150,10 +150,20 @@ ModulePaletteView::ModulePaletteView(ConsolePageController& page, QWidget* paren
     setAcceptDrops(true);
     setDropIndicatorShown(false);
     for (const PaletteItem& item : ModulePalette) {
-        auto* entry = new QListWidgetItem(PaletteIcon(item.Type), QString::fromLatin1(item.Caption), this);
+        auto* entry = new QListWidgetItem(QString::fromLatin1(item.Caption), this);
         entry->setData(Qt::UserRole, item.Type);
         entry->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
     }
+}
+
+void ModulePaletteView::showEvent(QShowEvent* event)
+{
+    QListWidget::showEvent(event);
+    if (pictures_)
+        return;
+    pictures_ = true;
+    for (int i = 0; i < count(); ++i)
+        item(i)->setIcon(PaletteIcon(item(i)->data(Qt::UserRole).toInt()));
 }
 
 void ModulePaletteView::startDrag(Qt::DropActions)

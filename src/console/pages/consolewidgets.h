@@ -49,6 +49,8 @@ public:
     std::function<void()> Changed;
 
 protected:
+    // The face pictures are drawn when the palette is first shown, not with the main window.
+    void showEvent(QShowEvent* event) override;
     void startDrag(Qt::DropActions actions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -56,6 +58,7 @@ protected:
 
 private:
     ConsolePageController& page_;
+    bool pictures_ = false;
 };
 
 // The selected module large, at the scale its group box allows.
