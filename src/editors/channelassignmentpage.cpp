@@ -134,12 +134,24 @@ TChannelAssignmentPage::TChannelAssignmentPage(EditorHost& Host, QWidget* Parent
         RemoveFunctionClick();
     });
     connect(ListView9, &QTreeWidget::itemClicked, this, [this] { Button29->setEnabled(true); });
+    ListView9->installEventFilter(this);
     connect(ComboBox8, &QComboBox::activated, this, [this](int index) {
         if (auto rules = Rules(); rules && SelectedFader() >= 0) {
             rules->SetGlobalPot(SelectedFader(), index);
             ListView6SelectItem();
         }
     });
+}
+
+bool TChannelAssignmentPage::eventFilter(QObject* Watched, QEvent* Event)
+{
+    // The Delete key removes the selected function of the chain.
+    if (Watched == ListView9 && Event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Delete) {
+        RemoveFunctionClick();
+        return true;
+    }
+    return QWidget::eventFilter(Watched, Event);
 }
 
 std::unique_ptr<ChannelAssignment> TChannelAssignmentPage::Rules()

@@ -40,6 +40,9 @@ public:
     void AddFunctionClick();
     void RemoveFunctionClick();
 
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
 private:
     // The device's rules; null without a current device.
     std::unique_ptr<ChannelAssignment> Rules();

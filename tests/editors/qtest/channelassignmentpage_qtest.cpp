@@ -98,6 +98,11 @@ private slots:
         QVERIFY(page.Button29->isEnabled());
         page.Button29->click();
         QVERIFY(Texts(page.ListView9, 0).isEmpty());
+        page.ListView8->setCurrentItem(page.ListView8->findItems("EQ", Qt::MatchExactly)[0]);
+        page.Button28->click();
+        page.ListView9->setCurrentItem(page.ListView9->topLevelItem(0));
+        QTest::keyClick(page.ListView9, Qt::Key_Delete);
+        QVERIFY(Texts(page.ListView9, 0).isEmpty());
 
         page.ComboBox8->setCurrentIndex(3);
         emit page.ComboBox8->activated(3);
