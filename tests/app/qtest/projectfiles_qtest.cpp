@@ -39,7 +39,12 @@ class ProjectFilesTest : public QObject {
     void File(const std::string& path) { prompts->file(QString::fromStdString(path)); }
     void Trigger(const char* name) { form->Action(name)->trigger(); }
     // The change delay has run.
-    void Settle() { QTest::qWait(80); }
+    // The page switch runs 50 ms after a tree change; a loaded machine may take longer.
+    void Settle()
+    {
+        QTest::qWait(80);
+        QTRY_VERIFY_WITH_TIMEOUT(!form->TreeChangeDelay->isActive(), 5000);
+    }
     QStringList TreeTexts() const
     {
         QStringList texts;
