@@ -517,6 +517,37 @@ TEST(LoopbackServer, SerialLineToAnEmulatedDeviceFromItsDeviceFile)
     }
 }
 
+// The program starts its server without arguments: "COM n" then comes from the settings store.
+TEST(LoopbackServer, SerialPortsComeFromTheSettingsStore)
+{
+    QTemporaryDir dir;
+    Program emulator(KVR_DEVEMU_PATH, {"--device", "ip=127.0.0.4,pty"});
+    const auto line = emulator.waitForLine("device 1");
+    ASSERT_TRUE(line) << emulator.errors().toStdString();
+    const QString pty = wordValue(*line, "pty");
+    ASSERT_FALSE(pty.isEmpty());
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("KVR_CONFIG_DIR", dir.path() + "/config");
+    QDir().mkpath(dir.path() + "/config");
+    kvr::platform::IniSettingsStore((dir.path() + "/config/settings.ini").toStdString())
+        .writeString("Software\\KVR\\KX7300\\Server\\SerialPorts", "COM7", pty.toStdString());
+    const QString folder = dir.path() + "/run";
+    Program server(KVR_RUREZ_PATH, serverArgs(folder), env);
+    ASSERT_TRUE(server.waitForLine("rurez ready")) << server.errors().toStdString();
+    CommServerProxy proxy(ProxyEndpoint{serverSocketPath(folder.toStdString()), {}, 0});
+    std::int32_t result = -1;
+    ASSERT_EQ(proxy.OpenSerialConnection(H, 7, result), HrOk);
+    ASSERT_EQ(result, ResultOk);
+    ASSERT_EQ(proxy.SendBlock(H, block(0x112E0000), result), HrOk);
+    Bytes b;
+    ASSERT_EQ(proxy.ReadBlockEx2(H, 2000, b, result), HrOk);
+    EXPECT_EQ(result, ResultOk) << "the emulated device answers on its serial line";
+    ASSERT_EQ(proxy.CloseConnection(H, result), HrOk);
+    ASSERT_EQ(proxy.OpenSerialConnection(H, 200, result), HrOk);
+    EXPECT_NE(result, ResultOk) << "a port neither stored nor on the machine";
+    EXPECT_EQ(server.stopAndCheck().toStdString(), "");
+}
+
 TEST(LoopbackServer, ASerialLineThatGoesAwayIsRetriedThenLost)
 {
     QTemporaryDir dir;

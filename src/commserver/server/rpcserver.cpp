@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <deque>
 #include <set>
@@ -183,8 +184,34 @@ void RpcServer::adopt(QIODevice* socket)
     }
     auto* connection = new Connection(core_, socket, this);
     ++connections_;
-    connect(connection, &QObject::destroyed, this, [this] { --connections_; });
+    if (idleTimer_)
+        idleTimer_->stop();
+    connect(connection, &QObject::destroyed, this, [this] { connectionGone(); });
     connection->readSome();
+}
+
+void RpcServer::connectionGone()
+{
+    --connections_;
+    if (connections_ == 0 && idleTimer_)
+        idleTimer_->start();
+}
+
+void RpcServer::setIdleExit(int ms, std::function<void()> idle)
+{
+    delete idleTimer_;
+    idleTimer_ = nullptr;
+    if (ms <= 0)
+        return;
+    idleTimer_ = new QTimer(this);
+    idleTimer_->setSingleShot(true);
+    idleTimer_->setInterval(ms);
+    connect(idleTimer_, &QTimer::timeout, this, [this, idle = std::move(idle)] {
+        if (connections_ == 0)
+            idle();
+    });
+    if (connections_ == 0)
+        idleTimer_->start();
 }
 
 std::uint16_t RpcServer::remotePort() const { return remote_ ? remote_->serverPort() : 0; }
