@@ -26,7 +26,7 @@ std::optional<std::string> ChooseSave(const QString& Filter, const QString& Ext,
     choice.filter = Filter;
     choice.defaultExt = Ext;
     choice.initialDir = platform::FromNativePath(InitialDir);
-    choice.fileName = platform::FromNativePath(Proposal);
+    choice.fileName = platform::FromNativePath(SaveDialogProposal(Proposal));
     const std::optional<QString> chosen = Ask().saveFileName(choice);
     if (!chosen || chosen->isEmpty())
         return std::nullopt;
@@ -197,8 +197,9 @@ void ProjectFileCommands::Savecopyas1Click()
     F.Project->SaveCopyToDisk(*chosen);
 }
 
-bool ProjectFileCommands::OpenFile(const std::string& FileName, bool StopTimersWhileLoading)
+bool ProjectFileCommands::OpenFile(const std::string& GivenName, bool StopTimersWhileLoading)
 {
+    const std::string FileName = AbsoluteFileName(GivenName);
     if (Host.IsProcessing()) {
         Ask().showMessage("Unable to create, open or close a project while processing!");
         return false;

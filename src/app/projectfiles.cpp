@@ -80,4 +80,16 @@ std::string UnusableFileNameReason(const std::string& FileName)
     return {};
 }
 
+std::string SaveDialogProposal(const std::string& Proposal)
+{
+    return Proposal.find_first_of("*?") == std::string::npos ? Proposal : std::string();
+}
+
+std::string AbsoluteFileName(const std::string& FileName)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(FileName, error);
+    return error || FileName.empty() ? FileName : absolute.string();
+}
+
 } // namespace kvr::app

@@ -21,6 +21,14 @@ void RotateBackups(const std::string& ProjectFileName, int Levels, const std::fu
 // Save copy as: the part of the name before the first ".kv" (empty when none) + "_copy.kvp".
 std::string CopyProposal(const std::string& ProjectFileName);
 
+// The name a save dialog starts with: a proposal with a wildcard ("*.kvf") is only the dialog's
+// filter here, so the field starts empty instead of offering a file literally named "*.kvf".
+std::string SaveDialogProposal(const std::string& Proposal);
+
+// The name as the recent list and the window keep it: absolute, so that an entry made from a
+// relative name on the command line opens from any folder. Otherwise as given.
+std::string AbsoluteFileName(const std::string& FileName);
+
 // Empty when the file system can take the name (and the backup names made from it); else the
 // message telling why not.
 std::string UnusableFileNameReason(const std::string& FileName);

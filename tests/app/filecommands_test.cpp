@@ -154,6 +154,18 @@ TEST_F(CommandFixture, OpenTakesTheFileAndRecordsIt)
     EXPECT_TRUE(prompts->Texts().empty());
 }
 
+TEST_F(CommandFixture, ARelativeNameIsRecordedAbsolute)
+{
+    SavedProject("relative.kvp", {"One"});
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    const bool opened = commands.OpenRecent("relative.kvp"); // as the command line names it
+    fs::current_path(before);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(fileName, P("relative.kvp"));
+    EXPECT_EQ(Recent(), std::vector<std::string>{P("relative.kvp")});
+}
+
 TEST_F(CommandFixture, ADamagedProjectFileLeavesTheOpenProjectUntouched)
 {
     const std::string good = SavedProject("good.kvp", {"One", "Two", "Three"});

@@ -29,6 +29,14 @@ TEST(ProjectFileNames, BackupNamesAndCopyProposals)
     }
 }
 
+TEST(ProjectFileNames, SaveDialogsStartEmptyWhereTheProposalIsAFilter)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"*.kvf", ""}, {"/p/*.kvf", ""}, {"dev?.kvf", ""}, {"/p/studio_copy.kvp", "/p/studio_copy.kvp"}, {"", ""}};
+    for (const auto& [proposal, field] : cases)
+        EXPECT_EQ(SaveDialogProposal(proposal), field) << proposal;
+}
+
 TEST(ProjectFileNames, NamesTheFileSystemCannotTake)
 {
     EXPECT_EQ(UnusableFileNameReason("/tmp/studio.kvp"), "");
