@@ -575,6 +575,36 @@ TEST(LoopbackServer, ASerialLineThatGoesAwayIsRetriedThenLost)
     EXPECT_EQ(server.stopAndCheck().toStdString(), "");
 }
 
+TEST(LoopbackServer, StatusPagesGivenOnTheEmulatorsCommandLine)
+{
+    QTemporaryDir dir;
+    Program emulator(KVR_DEVEMU_PATH, {"--device", "ip=127.0.0.4,page=0x0102:1:0A0B0C,page=0x0102:0:01"});
+    const auto line = emulator.waitForLine("device 1");
+    ASSERT_TRUE(line) << emulator.errors().toStdString();
+    const QString folder = dir.path() + "/run";
+    Program server(KVR_RUREZ_PATH, serverArgs(folder));
+    ASSERT_TRUE(server.waitForLine("rurez ready")) << server.errors().toStdString();
+    CommServerProxy proxy(ProxyEndpoint{serverSocketPath(folder.toStdString()), {}, 0});
+    std::int32_t result = -1;
+    ASSERT_EQ(proxy.OpenTCPConnection(H, "127.0.0.4", wordValue(*line, "tcp").section(':', 1).toInt(), result), HrOk);
+    ASSERT_EQ(result, ResultOk);
+    ASSERT_EQ(proxy.SendBlock(H, block(0x05000102), result), HrOk);
+    std::vector<Bytes> pages;
+    for (int i = 0; i < 3; ++i) {
+        Bytes b;
+        ASSERT_EQ(proxy.ReadBlockEx2(H, 2000, b, result), HrOk);
+        ASSERT_EQ(result, ResultOk);
+        const auto frame = frameFromClientBlock(b);
+        ASSERT_TRUE(frame);
+        pages.emplace_back(frame->payload().begin(), frame->payload().end());
+        if (i == 2) {
+            EXPECT_EQ(frame->id, 0x05FF0102u) << "page 255 ends the pages";
+        }
+    }
+    EXPECT_EQ(pages[0], (Bytes{1, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(pages[1], (Bytes{0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}));
+}
+
 TEST(LoopbackServer, EmulatorRefusesAFileThatIsNoDeviceFile)
 {
     QTemporaryDir dir;

@@ -149,7 +149,10 @@ std::vector<Answer> DeviceModel::handle(const DeviceFrame& in)
     case ClassImageWrite: writeImage(out, in, low); break;
     case ClassStreamRead: configStreamRead(out, in); break;
     case ClassStreamWrite: configStreamWrite(out, in); break;
-    case ClassSerial: answer(out, in.id, be32Bytes(identity_.serial, identity_.firmware)); break;
+    case ClassSerial:
+        if (!knobs_.olderFirmware)
+            answer(out, in.id, be32Bytes(identity_.serial, identity_.firmware));
+        break;
     case ClassModule: answer(out, in.id, be32Bytes(0, identity_.firmware)); break;
     case ClassChSetupName:
     case ClassMxSetupName: setupNames(out, in); break;
@@ -186,6 +189,13 @@ std::vector<Answer> DeviceModel::applyKnobs(std::vector<Answer> answers)
         a.delayMs += knobs_.delayMs;
         if (knobs_.lateEvery && answersSent_ % knobs_.lateEvery == 0)
             a.delayMs += knobs_.lateMs;
+        if (knobs_.wrongIdEvery && answersSent_ % knobs_.wrongIdEvery == 0)
+            a.frame.id ^= 1u;
+        if (knobs_.wrongLengthEvery && answersSent_ % knobs_.wrongLengthEvery == 0)
+            a.frame.len = a.frame.len == 255 ? 254 : static_cast<std::uint8_t>(a.frame.len + 1);
+        if (knobs_.flipDataEvery && answersSent_ % knobs_.flipDataEvery == 0)
+            for (std::size_t i = 0; i < a.frame.len; ++i)
+                a.frame.data[i] = static_cast<std::uint8_t>(~a.frame.data[i]);
         out.push_back(a);
         if (knobs_.duplicateEvery && answersSent_ % knobs_.duplicateEvery == 0)
             out.push_back(a);

@@ -36,6 +36,12 @@ struct FaultKnobs {
     unsigned lateEvery = 0;     // every n-th answer comes lateMs later
     int lateMs = 0;
     bool corruptCrc = false;    // file transfers report a wrong CRC-32
+    unsigned wrongIdEvery = 0;  // every n-th answer carries another block's ID (bit 0 flipped)
+    unsigned wrongLengthEvery = 0; // every n-th answer is one byte longer (or shorter when full)
+    unsigned flipDataEvery = 0; // every n-th answer has its data bytes inverted
+    // The serial and version request goes unanswered, as older firmware does; the module
+    // request (0x0600) then tells the version.
+    bool olderFirmware = false;
     bool flashBurn = false;     // a written file is reported as burning first, then done
     unsigned cutAfter = 0;      // the link is cut after this many received blocks
 };
