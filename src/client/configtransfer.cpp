@@ -2,6 +2,8 @@
 
 #include "client/configtransfer.h"
 
+#include <vector>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -60,14 +62,23 @@ int ConfigTransfer::ReadConfig(Kvrdata_ns::TStream& Stream, bool Alternate)
         return -1;
     const unsigned Blocks = static_cast<unsigned>(Size) / StreamBlockSize;
     const unsigned Rest = static_cast<unsigned>(Size) % StreamBlockSize;
+    // Read into a buffer of our own: a failed read leaves the caller's stream as it was.
+    std::vector<std::uint8_t> Read;
+    Read.reserve(static_cast<std::size_t>(Size));
     for (unsigned i = 0; i < Blocks + (Rest ? 1 : 0); ++i) {
         KVRCANBlock Request = MakeBlock(StreamReadID(i, Alternate));
-        KVRCANBlock Answer = MakeBlock(StreamReadClass);
-        if (!Client.RequestBlockFiltered(Request, Answer, ClassMask, 0, 0, DefaultWait))
+        // Only the answer to this very block, whole: a late or repeated answer to another block
+        // carries the other block's ID and is skipped, never taken as these bytes.
+        KVRCANBlock Answer = Request;
+        Answer.Len = static_cast<std::uint8_t>(StreamBlockSize);
+        if (!Client.RequestBlockFiltered(Request, Answer, 0xFFFFFFFF, 0xFF, 0, DefaultWait))
             return -1;
-        Stream.WriteBuffer(Answer.Data.data(), static_cast<int>(i < Blocks ? StreamBlockSize : Rest));
+        const unsigned N = i < Blocks ? static_cast<unsigned>(StreamBlockSize) : Rest;
+        Read.insert(Read.end(), Answer.Data.begin(), Answer.Data.begin() + N);
         Client.SetProgress(static_cast<int>(StreamBlockSize * i), Size);
     }
+    if (!Read.empty())
+        Stream.WriteBuffer(Read.data(), static_cast<int>(Read.size()));
     return 0;
 }
 
@@ -87,8 +98,9 @@ int ConfigTransfer::SendConfig(Kvrdata_ns::TStream& Stream, bool Alternate)
         Stream.ReadBuffer(Chunk.data(), N);
         const unsigned Index = static_cast<unsigned>(At / StreamBlockSize);
         KVRCANBlock Request = MakeBlock(StreamWriteID(Index, Alternate), std::span(Chunk).first(N));
-        KVRCANBlock Answer = MakeBlock(StreamWriteClass);
-        if (!Client.RequestBlockFiltered(Request, Answer, ClassMask, 0, 0, DefaultWait))
+        // A late confirmation of an earlier block confirms nothing here.
+        KVRCANBlock Answer = MakeBlock(Request.ID);
+        if (!Client.RequestBlockFiltered(Request, Answer, 0xFFFFFFFF, 0, 0, DefaultWait))
             return -1;
         Client.SetProgress(static_cast<int>(At), static_cast<int>(Size));
     }

@@ -108,6 +108,33 @@ TEST_F(TransferEndToEnd, BothConfigurationStreams)
     EXPECT_FALSE(Client->GetTransferActive());
 }
 
+// With the emulator repeating, delaying or dropping answers, a stream read gives the device's
+// bytes or fails; it never reports other bytes as read.
+TEST_F(TransferEndToEnd, StreamReadUnderFaultyAnswersIsRightOrFails)
+{
+    std::vector<std::uint8_t> Stream(160);
+    for (std::size_t i = 0; i < Stream.size(); ++i)
+        Stream[i] = static_cast<std::uint8_t>(i * 13 + 5);
+    kvr::writeBE16(Stream, 14, static_cast<std::uint16_t>(Stream.size() - 20));
+    for (const char* Knobs : {"dup=1", "late=5:1000", "drop=3", "bad-id=4", "bad-len=4"}) {
+        loopback::LoopbackClient Faulty;
+        ASSERT_EQ(Faulty.Start(BuiltProgram("rurez", "rurez"), BuiltProgram("devemu", "devemu"), Knobs), "");
+        TMemoryStream Out(Stream);
+        const int Sent = ConfigTransfer(*Faulty.Client).SendConfig(Out, false);
+        const std::vector<std::uint8_t> Before = {7, 7, 7};
+        TMemoryStream Back(Before);
+        const int Read = ConfigTransfer(*Faulty.Client).ReadConfig(Back, false);
+        ASSERT_TRUE(Read == 0 || Read == -1) << Knobs;
+        if (Read == 0 && Sent == 0) {
+            EXPECT_EQ(Back.Bytes(), Stream) << Knobs;
+        } else if (Read == -1) {
+            EXPECT_EQ(Back.Bytes(), Before) << Knobs << ": a failed read leaves the stream as it was";
+        }
+        EXPECT_EQ(Sent, 0) << Knobs << ": the retries carry the write";
+        EXPECT_EQ(Read, 0) << Knobs << ": the retries carry the read";
+    }
+}
+
 TEST_F(TransferEndToEnd, SetupsAndNames)
 {
     Begin();
