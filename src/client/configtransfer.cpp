@@ -71,7 +71,8 @@ int ConfigTransfer::ReadConfig(Kvrdata_ns::TStream& Stream, bool Alternate)
         // carries the other block's ID and is skipped, never taken as these bytes.
         KVRCANBlock Answer = Request;
         Answer.Len = static_cast<std::uint8_t>(StreamBlockSize);
-        if (!Client.RequestBlockFiltered(Request, Answer, 0xFFFFFFFF, 0xFF, 0, DefaultWait))
+        const std::uint64_t Began = Client.Now();
+        if (!Client.RequestBlockFiltered(Request, Answer, 0xFFFFFFFF, 0xFF, 0, DefaultWait) || !AnsweredInTime(Began))
             return -1;
         const unsigned N = i < Blocks ? static_cast<unsigned>(StreamBlockSize) : Rest;
         Read.insert(Read.end(), Answer.Data.begin(), Answer.Data.begin() + N);
@@ -100,7 +101,8 @@ int ConfigTransfer::SendConfig(Kvrdata_ns::TStream& Stream, bool Alternate)
         KVRCANBlock Request = MakeBlock(StreamWriteID(Index, Alternate), std::span(Chunk).first(N));
         // A late confirmation of an earlier block confirms nothing here.
         KVRCANBlock Answer = MakeBlock(Request.ID);
-        if (!Client.RequestBlockFiltered(Request, Answer, 0xFFFFFFFF, 0, 0, DefaultWait))
+        const std::uint64_t Began = Client.Now();
+        if (!Client.RequestBlockFiltered(Request, Answer, 0xFFFFFFFF, 0, 0, DefaultWait) || !AnsweredInTime(Began))
             return -1;
         Client.SetProgress(static_cast<int>(At), static_cast<int>(Size));
     }
@@ -109,11 +111,22 @@ int ConfigTransfer::SendConfig(Kvrdata_ns::TStream& Stream, bool Alternate)
     return 0;
 }
 
+bool ConfigTransfer::AnsweredInTime(std::uint64_t Began)
+{
+    LateBlocks = Client.Now() - Began >= Client.TicksRead ? LateBlocks + 1 : 0;
+    if (LateBlocks < LateBlocksLimit)
+        return true;
+    InfoFormatter->Trace(0x8000, "%s", "Transfer ended: the device no longer answers in time");
+    return false;
+}
+
 bool ConfigTransfer::ReadImageBlock(unsigned Block, std::uint8_t* To)
 {
     KVRCANBlock Request = MakeBlock(ImageReadID(Block));
     KVRCANBlock Answer = Request;
-    if (!Client.RequestBlockFiltered(Request, Answer, ImageAnswerMask(Request.ID), 0, 0, DefaultWait))
+    const std::uint64_t Began = Client.Now();
+    if (!Client.RequestBlockFiltered(Request, Answer, ImageAnswerMask(Request.ID), 0, 0, DefaultWait) ||
+        !AnsweredInTime(Began))
         return false;
     std::copy_n(Answer.Data.begin(), ImageBlockSize, To);
     return true;
@@ -169,11 +182,14 @@ bool ConfigTransfer::LoadToTarget(const unsigned char* Image, int Size)
         if (Length == 0)
             continue;
         int Tries = ImageWriteTries;
+        const std::uint64_t Began = Client.Now();
         while (Ok) {
             KVRCANBlock Request = MakeBlock(ImageWriteID(Block), std::span(Image + Pos, static_cast<std::size_t>(Length)));
             KVRCANBlock Answer = Request;
-            if (Client.RequestBlockFiltered(Request, Answer, ImageAnswerMask(Request.ID), 0, 0, DefaultWait))
+            if (Client.RequestBlockFiltered(Request, Answer, ImageAnswerMask(Request.ID), 0, 0, DefaultWait)) {
+                Ok = AnsweredInTime(Began);
                 break;
+            }
             if (--Tries == 0)
                 Ok = false;
         }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <cstring>
 #include <map>
 #include <memory>
@@ -126,6 +128,50 @@ TEST_F(ImageTest, WriteTriesEachChunkFourTimesOfRetriesAttempts)
     EXPECT_FALSE(ConfigTransfer(Again).LoadToTarget(Source.data(), 16));
     EXPECT_EQ(SentCount(0x1B000002), 4u * 5u);
     EXPECT_EQ(SentCount(0x1B000001), 0u) << "a chunk that never answers ends the write";
+}
+
+// A device that answers each block only after its request was repeated has stopped answering in
+// time: the transfer ends after a few such blocks instead of taking hours.
+TEST_F(ImageTest, ADeviceAnsweringOnlyAfterRepeatsEndsTheTransfer)
+{
+    struct Case {
+        const char* What;
+        bool Write;
+        unsigned LateBlocks; // blocks, in the order sent, whose first request goes unanswered
+        bool Completes;
+    };
+    const Case Cases[] = {
+        {"read, every block late", false, 1000, false},
+        {"read, seven late blocks, then in time", false, ConfigTransfer::LateBlocksLimit - 1, true},
+        {"write, every block late", true, 1000, false},
+        {"write, seven late blocks, then in time", true, ConfigTransfer::LateBlocksLimit - 1, true},
+    };
+    for (const Case& C : Cases) {
+        TearDown();
+        SetUp();
+        auto& Client = Start();
+        Image = MakeImage(400);
+        ImageDevice();
+        std::set<unsigned> Seen;
+        const auto FirstTryOfALateBlock = [&](unsigned N) {
+            const bool First = Seen.insert(N).second;
+            return First && Seen.size() <= C.LateBlocks;
+        };
+        (C.Write ? DropWrite : DropRead) = FirstTryOfALateBlock;
+        const std::uint64_t Began = Clock.T;
+        bool Completed = false;
+        if (C.Write) {
+            Completed = ConfigTransfer(Client).LoadToTarget(Image.data(), 400);
+        } else {
+            std::vector<std::uint8_t> Buffer(64000);
+            Completed = ConfigTransfer(Client).LoadFromTarget(Buffer.data()) == 400;
+        }
+        EXPECT_EQ(Completed, C.Completes) << C.What;
+        if (!C.Completes) {
+            EXPECT_EQ(Seen.size(), ConfigTransfer::LateBlocksLimit) << C.What;
+            EXPECT_LE(Clock.T - Began, 8u * 2 * Client.TicksRead) << C.What;
+        }
+    }
 }
 
 TEST_F(ImageTest, LateDuplicateAnswerDoesNotConfirmTheNextBlock)

@@ -135,6 +135,18 @@ TEST_F(TransferEndToEnd, StreamReadUnderFaultyAnswersIsRightOrFails)
     }
 }
 
+// Every answer a second late: the image write ends as failed after a few blocks instead of
+// "succeeding" after minutes (hours for a whole image).
+TEST_F(TransferEndToEnd, ImageWriteToADeviceThatAnswersLateEndsSoon)
+{
+    Begin("delay=1000");
+    const auto Image = MakeImage(400);
+    const auto Began = std::chrono::steady_clock::now();
+    EXPECT_FALSE(ConfigTransfer(*Client).LoadToTarget(Image.data(), 400));
+    const auto Took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - Began);
+    EXPECT_LT(Took.count(), 20000);
+}
+
 TEST_F(TransferEndToEnd, SetupsAndNames)
 {
     Begin();
