@@ -125,8 +125,12 @@ int ProjectFileCommands::SaveProject()
     }
     if (!UsableName(F.ProjectFileName))
         return 0;
-    RotateBackups(F.ProjectFileName, std::min(F.Prefs.BackupLevels(), 9), [this](const std::string& line) { Host.Log(line); });
-    const int result = F.Project->SaveToDisk(F.ProjectFileName);
+    // The new file is on disk before the backups move, and the project file is replaced in one
+    // step: its path holds the old or the new project whenever the program is stopped.
+    const int levels = std::min(F.Prefs.BackupLevels(), 9);
+    const int result = F.Project->SaveToDisk(F.ProjectFileName, [&] {
+        RotateBackups(F.ProjectFileName, levels, [this](const std::string& line) { Host.Log(line); });
+    });
     Host.UpdateCaption();
     Host.ShowFileDate(F.Project->GetFileDate());
     RecordRecent(F.ProjectFileName);

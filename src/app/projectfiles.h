@@ -13,9 +13,11 @@ std::string BackupBase(const std::string& ProjectFileName);
 // Backup of level 1 (newest) to 9 (oldest): base + "kv" + level.
 std::string BackupName(const std::string& ProjectFileName, int Level);
 
-// Shifts the backups one level down before a save: with Levels kept, level L-1 becomes L, ...,
-// the project file becomes level 1. A level that is in the way is removed first. Failures only
-// leave a log line; the save goes on. Levels 0 keeps no backup.
+// Shifts the backups one level down before a save replaces the project file: with Levels kept,
+// level L-1 becomes L, ..., the project file becomes level 1. A level that is in the way is
+// removed first. The project file stays where it is (level 1 is linked to it, or a copy where
+// the file system has no links), so its path is never empty; the save then replaces it. Failures
+// only leave a log line; the save goes on. Levels 0 keeps no backup.
 void RotateBackups(const std::string& ProjectFileName, int Levels, const std::function<void(const std::string&)>& Log);
 
 // Save copy as: the part of the name before the first ".kv" (empty when none) + "_copy.kvp".
