@@ -147,6 +147,29 @@ TEST_F(TransferEndToEnd, ImageWriteToADeviceThatAnswersLateEndsSoon)
     EXPECT_LT(Took.count(), 20000);
 }
 
+// A link cut in the middle of an image write: the device takes a configuration only when it is
+// complete, so reading it back gives the old image, not a mix of old and new bytes.
+TEST_F(TransferEndToEnd, ImageWriteCutShortLeavesTheDevicesImage)
+{
+    Begin("cut-after=70");
+    const auto Old = MakeImage(400);
+    ASSERT_TRUE(ConfigTransfer(*Client).LoadToTarget(Old.data(), 400)); // 51 blocks and the start
+    std::vector<std::uint8_t> Before(ImageMaxSize, 0);
+    Before.assign(Old.begin(), Old.end());
+    Before.resize(ImageMaxSize, 0);
+    auto New = MakeImage(400);
+    for (std::size_t i = 200; i < New.size(); ++i)
+        New[i] ^= 0xA5;
+    EXPECT_FALSE(ConfigTransfer(*Client).LoadToTarget(New.data(), 400)) << "the link goes after 17 blocks";
+    Emulator->send("resume 1");
+    ASSERT_TRUE(Emulator->waitForLine("ok resume"));
+    Client->CloseConnection();
+    ASSERT_TRUE(Client->OpenTCPConnection());
+    std::vector<std::uint8_t> After(ImageMaxSize, 0);
+    ASSERT_EQ(ConfigTransfer(*Client).LoadFromTarget(After.data()), 400);
+    EXPECT_EQ(After, Before);
+}
+
 TEST_F(TransferEndToEnd, SetupsAndNames)
 {
     Begin();

@@ -42,6 +42,8 @@ TEST_F(Model, ImageReadAndWriteByOneBasedBlocks)
     a = send(0x1B000020, {9, 8, 7});
     ASSERT_EQ(a.size(), 1u);
     EXPECT_EQ(a[0].frame.id, 0x1B000020u);
+    EXPECT_EQ(model.image().size(), 200u) << "staged until the block that ends the write";
+    EXPECT_EQ(send(0x1B000001, {'M', 'P', 'J', '2', 0, 5, 0, 1}).size(), 1u);
     EXPECT_EQ(model.image().size(), 31u * 8 + 3);
     a = send(0x1A000020);
     EXPECT_EQ(data(a[0].frame), (Bytes{9, 8, 7, 0, 0, 0, 0, 0}));

@@ -216,15 +216,19 @@ void DeviceModel::readImage(std::vector<Answer>& out, const DeviceFrame& in, std
 
 void DeviceModel::writeImage(std::vector<Answer>& out, const DeviceFrame& in, std::uint32_t n)
 {
-    if (n == 0)
-        return; // start of a write: nothing to answer
+    if (n == 0) {
+        stagedImage_.clear(); // start of a write: nothing to answer
+        return;
+    }
     const std::size_t at = static_cast<std::size_t>(n - 1) * 8;
     const std::size_t len = std::min<std::size_t>(in.len, 8);
     if (at + len > ImageMax)
         return;
-    if (image_.size() < at + len)
-        image_.resize(at + len, 0);
-    std::copy_n(in.data.begin(), len, image_.begin() + static_cast<std::ptrdiff_t>(at));
+    if (stagedImage_.size() < at + len)
+        stagedImage_.resize(at + len, 0);
+    std::copy_n(in.data.begin(), len, stagedImage_.begin() + static_cast<std::ptrdiff_t>(at));
+    if (n == 1)
+        image_ = std::exchange(stagedImage_, {}); // the block that ends the write
     answer(out, in.id, {});
 }
 

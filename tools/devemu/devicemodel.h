@@ -65,8 +65,15 @@ public:
     static Bytes defaultConfigStream(const DeviceIdentity& identity);
 
     std::vector<Answer> handle(const DeviceFrame& in);
-    // True once the knob's count of received blocks is reached: the program cuts the link.
-    bool shouldCut() const { return knobs_.cutAfter != 0 && received_.size() >= knobs_.cutAfter; }
+    // True once the knob's count of received blocks is reached: the program cuts the link. Once:
+    // a link made again afterwards stays.
+    bool shouldCut()
+    {
+        if (knobs_.cutAfter == 0 || received_.size() < knobs_.cutAfter)
+            return false;
+        knobs_.cutAfter = 0;
+        return true;
+    }
 
     // The change time of the configuration the device runs.
     std::uint32_t configStamp() const;
@@ -125,6 +132,9 @@ private:
     DeviceIdentity identity_;
     FaultKnobs knobs_;
     Bytes image_;
+    // An image write in progress: the device takes it only with its last block (block 1, as the
+    // blocks come from the last to the first), so a write cut short leaves the old image.
+    Bytes stagedImage_;
     Bytes streams_[2];
     Bytes pendingStreams_[2];
     std::map<std::uint16_t, std::vector<Bytes>> statusPages_;
