@@ -16,10 +16,16 @@
 #include <memory>
 #include <set>
 #include <sys/stat.h>
+#include <cstring>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/un.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "commserver/commserverproxy.h"
 #include "commserver/deviceframe.h"
+#include "commserver/rpcframe.h"
 #include "commserver/serverregistration.h"
 #include "kvr/version.h"
 #include "kvrdata/byteorder.h"
@@ -603,6 +609,51 @@ TEST(LoopbackServer, StatusPagesGivenOnTheEmulatorsCommandLine)
     }
     EXPECT_EQ(pages[0], (Bytes{1, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(pages[1], (Bytes{0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}));
+}
+
+// A local client that calls without ever reading its answers: once its unread answers pass the
+// bound, its connection is closed; another client is served throughout.
+TEST(LoopbackServer, AClientThatNeverReadsIsCutOffAtTheAnswerBound)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/run";
+    Program server(KVR_RUREZ_PATH, serverArgs(folder) << "--reply-backlog-bytes" << "262144");
+    ASSERT_TRUE(server.waitForLine("rurez ready")) << server.errors().toStdString();
+    // A plain socket that is never read: what the server answers stays unread.
+    const int greedy = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(greedy, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = serverSocketPath(folder.toStdString());
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ASSERT_EQ(::connect(greedy, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::fcntl(greedy, F_SETFL, O_NONBLOCK);
+    CommServerProxy polite(ProxyEndpoint{path, {}, 0});
+    RpcFrame call;
+    call.kind = RpcKind::Call;
+    call.method = RpcMethod::GetVersion;
+    const Bytes frame = encodeRpcFrame(call);
+    Bytes calls;
+    for (int i = 0; i < 1000; ++i)
+        calls.insert(calls.end(), frame.begin(), frame.end());
+    QElapsedTimer clock;
+    clock.start();
+    int served = 0;
+    bool closed = false;
+    while (!closed && clock.elapsed() < 20000) {
+        const ssize_t n = ::send(greedy, calls.data(), calls.size(), MSG_NOSIGNAL);
+        closed = n < 0 && errno == EPIPE;
+        std::int32_t version = 0;
+        if (polite.GetVersion(version) == HrOk && version != 0)
+            ++served;
+    }
+    ::close(greedy);
+    EXPECT_TRUE(closed) << "the greedy connection was closed";
+    EXPECT_GT(served, 0);
+    std::int32_t version = 0;
+    EXPECT_EQ(polite.GetVersion(version), HrOk) << "the other client is still served";
+    EXPECT_EQ(server.stopAndCheck().toStdString(), "");
 }
 
 TEST(LoopbackServer, EmulatorRefusesAFileThatIsNoDeviceFile)

@@ -14,6 +14,7 @@
 //     --broadcast-max-age-ms N    a sender's status record leaves the collections after N ms
 //                                 without a newer one (1500)
 //     --idle-exit-ms N            end N ms after the last client has gone (5000; 0: never)
+//     --reply-backlog-bytes N     close a connection whose unread answers pass N bytes (8 MiB)
 //
 // Without --serial, "COM n" is looked up in the settings store's serial map at every open.
 
@@ -86,7 +87,7 @@ int usage()
 {
     std::fprintf(stderr, "usage: rurez [/regserver] [--dir PATH] [--remote-listen HOST:PORT] [--udp-bind HOST:PORT] "
                          "[--udp-target HOST:PORT]... [--device-port N] [--device-udp-port N] [--serial N=PATH]... "
-                         "[--connect-timeout-ms N] [--retry-ms N] [--reconnect-ms N] [--broadcast-max-age-ms N] [--idle-exit-ms N]\n");
+                         "[--connect-timeout-ms N] [--retry-ms N] [--reconnect-ms N] [--broadcast-max-age-ms N] [--idle-exit-ms N] [--reply-backlog-bytes N]\n");
     return 64;
 }
 
@@ -151,6 +152,9 @@ int main(int argc, char** argv)
             ++i;
         } else if (arg == "--idle-exit-ms" && hasValue && parseInt(argv[i + 1], n)) {
             config.idleExitMs = n;
+            ++i;
+        } else if (arg == "--reply-backlog-bytes" && hasValue && parseInt(argv[i + 1], n) && n > 0) {
+            config.replyBacklogLimit = static_cast<std::size_t>(n);
             ++i;
         } else {
             return usage();

@@ -118,6 +118,10 @@ private:
                     out.values.push_back(std::move(v));
                 const Bytes bytes = encodeRpcFrame(out);
                 self->socket_->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+                if (static_cast<std::size_t>(self->socket_->bytesToWrite()) > self->core_.config().replyBacklogLimit) {
+                    self->close();
+                    return;
+                }
                 self->busy_ = false;
                 // Replies may complete inside core_.call; go on from the event loop then.
                 QMetaObject::invokeMethod(self, [self] { if (self) self->serveNext(); }, Qt::QueuedConnection);

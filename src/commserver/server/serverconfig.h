@@ -32,6 +32,9 @@ struct ServerConfig {
     std::size_t blockQueueLimit = 10000;
     std::size_t udpQueueLimit = 1000;
     std::size_t maxClients = 256;
+    // Answers waiting for one connection that does not read them; past this the connection is
+    // closed, so a client that calls without reading cannot grow the server without end.
+    std::size_t replyBacklogLimit = 8u * 1024u * 1024u;
     // A sender's status record leaves the collections once it has sent nothing newer for this
     // long: a little more than one broadcast period, so a stopped device goes offline soon and
     // every device that still broadcasts stays listed.
