@@ -99,8 +99,11 @@ TKVRConnectionDlg::TKVRConnectionDlg(TKVRCommunicationClient& Client, Connection
         COMPortRadio->setObjectName("COMPortRadio");
         COMPortCombo = new QComboBox(gbDevice);
         COMPortCombo->setObjectName("COMPortCombo");
-        for (int i = 1; i <= 8; ++i)
-            COMPortCombo->addItem(QString("COM%1").arg(i));
+        for (const int port : List.COMPorts)
+            COMPortCombo->addItem(QString("COM%1").arg(port));
+        // A machine without serial ports offers none.
+        COMPortRadio->setEnabled(!List.COMPorts.empty());
+        COMPortCombo->setEnabled(!List.COMPorts.empty());
         dl->addWidget(COMPortRadio, 2, 0);
         dl->addWidget(COMPortCombo, 2, 1);
     }
@@ -144,6 +147,7 @@ TKVRConnectionDlg::TKVRConnectionDlg(TKVRCommunicationClient& Client, Connection
     connect(ConnectBtn, &QPushButton::clicked, this, &TKVRConnectionDlg::ConnectBtnClick);
     connect(SelectionRadio, &QRadioButton::clicked, this, [this] {
         this->List.Choice = ConnectionChoice::Selection;
+        ShowOk();
     });
     connect(FixedIPRadio, &QRadioButton::clicked, this, [this] {
         this->List.IPEditChange(IPEdit->text().toStdString());
@@ -166,6 +170,16 @@ TKVRConnectionDlg::TKVRConnectionDlg(TKVRCommunicationClient& Client, Connection
     connect(DeviceList, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* Item) {
         this->List.Select(DeviceList->indexOfTopLevelItem(Item));
         this->List.DeviceListClick();
+        ShowChoice();
+    });
+    // A row chosen with the keyboard is as chosen as a clicked one; filling the list is not.
+    connect(DeviceList, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (Filling)
+            return;
+        const QList<QTreeWidgetItem*> selected = DeviceList->selectedItems();
+        this->List.Select(selected.isEmpty() ? -1 : DeviceList->indexOfTopLevelItem(selected.front()));
+        if (!selected.isEmpty())
+            this->List.DeviceListClick();
         ShowChoice();
     });
     connect(DeviceList, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* Item) {
@@ -199,10 +213,19 @@ void TKVRConnectionDlg::ShowList()
             item->setText(static_cast<int>(c), Q(rows[i].Texts[c]));
     }
     DeviceList->clearSelection();
-    if (List.Selected() >= 0)
-        DeviceList->topLevelItem(List.Selected())->setSelected(true);
+    if (List.Selected() >= 0) {
+        QTreeWidgetItem* selected = DeviceList->topLevelItem(List.Selected());
+        selected->setSelected(true);
+        DeviceList->setCurrentItem(selected, 0, QItemSelectionModel::NoUpdate);
+    }
     DeviceList->setUpdatesEnabled(true);
     Filling = false;
+    ShowOk();
+}
+
+void TKVRConnectionDlg::ShowOk()
+{
+    OkBtn->setEnabled(List.CanConnect());
 }
 
 void TKVRConnectionDlg::ShowChoice()
@@ -225,6 +248,7 @@ void TKVRConnectionDlg::ShowChoice()
     case ConnectionChoice::None:
         break;
     }
+    ShowOk();
 }
 
 void TKVRConnectionDlg::showEvent(QShowEvent* Event)

@@ -45,6 +45,8 @@ protected:
 private:
     void ShowList();
     void ShowChoice();
+    // OK only while the choice names something to connect to.
+    void ShowOk();
     void ConnectBtnClick();
 
     TKVRCommunicationClient& Client;

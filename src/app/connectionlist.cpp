@@ -1,6 +1,9 @@
 #include "app/connectionlist.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "commserver/serialports/serialportmap.h"
 
 #include "kvrdata/byteorder.h"
 #include "kvrdata/kvrstruct.h"
@@ -189,12 +192,14 @@ bool ConnectionList::SetAddress(const TDeviceAddr& Addr)
         Choice = ConnectionChoice::FixedIP;
         IPText = DottedIP(Addr.IP);
         return true;
-    case Kvrdata_ns::dckCOMPort:
+    case Kvrdata_ns::dckCOMPort: {
         if (Newer())
             return false;
         Choice = ConnectionChoice::COMPort;
-        COMPortIndex = Addr.GetCOMPort() - 1;
+        const auto port = std::find(COMPorts.begin(), COMPorts.end(), Addr.GetCOMPort());
+        COMPortIndex = port == COMPorts.end() ? -1 : static_cast<int>(port - COMPorts.begin());
         return true;
+    }
     default:
         return false;
     }
@@ -224,14 +229,33 @@ bool ConnectionList::GetAddress(TDeviceAddr& Addr) const
         Kvrdata_ns::StrToIP(Addr.IP, IPText);
         return true;
     case ConnectionChoice::COMPort:
-        if (Newer())
+        if (Newer() || COMPortIndex < 0 || COMPortIndex >= static_cast<int>(COMPorts.size()))
             return false;
         Addr.CK = Kvrdata_ns::dckCOMPort;
-        Addr.SetCOMPort(static_cast<std::uint8_t>(COMPortIndex + 1));
+        Addr.SetCOMPort(static_cast<std::uint8_t>(COMPorts[static_cast<std::size_t>(COMPortIndex)]));
         return true;
     default:
         return false;
     }
+}
+
+bool ConnectionList::CanConnect() const
+{
+    if (Choice == ConnectionChoice::FixedIP) {
+        unsigned ip = 0;
+        return Kvrdata_ns::StrToIP(ip, IPText) && ip != 0;
+    }
+    TDeviceAddr probe;
+    return GetAddress(probe);
+}
+
+std::vector<int> ExistingCOMPorts()
+{
+    std::vector<int> ports;
+    for (const auto& [number, path] : kvr::commserver::serialPortMap())
+        if (kvr::commserver::serialDeviceExists(path))
+            ports.push_back(number);
+    return ports;
 }
 
 int ConnectionDialog(TKVRCommunicationClient& Client, TDeviceAddr& Addr, bool UseLast, const ShowConnectionDialogFn& Show)
@@ -239,6 +263,7 @@ int ConnectionDialog(TKVRCommunicationClient& Client, TDeviceAddr& Addr, bool Us
     if (Client.GetStatus() == dcsServerInitFailed)
         return ConnectResultFailed;
     ConnectionList list(Client.DeviceGeneration);
+    list.COMPorts = ExistingCOMPorts();
     list.RefreshFrom(Client);
     if (!list.SetAddress(Addr) && UseLast)
         list.SetAddress(Client.LastDeviceAddr);

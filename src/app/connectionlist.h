@@ -53,10 +53,15 @@ public:
     bool SetAddress(const TDeviceAddr& Addr);
     // Writes the choice into Addr; false (Addr untouched) without a complete choice.
     bool GetAddress(TDeviceAddr& Addr) const;
+    // The choice names something to connect to: a listed row, an IP address, a listed port. The
+    // dialog's OK is enabled only then.
+    bool CanConnect() const;
 
     ConnectionChoice Choice = ConnectionChoice::Selection;
     std::string IPText;
-    int COMPortIndex = 0; // 0 is "COM1"
+    // The serial ports the dialog offers, by number ("COM n"); the dialog lists those that exist.
+    std::vector<int> COMPorts = {1, 2, 3, 4, 5, 6, 7, 8};
+    int COMPortIndex = 0; // into COMPorts; -1 for none
 
 private:
     void KeepSelection(unsigned Key, bool HadSelection);
@@ -65,6 +70,9 @@ private:
     std::vector<ConnectionRow> FRows;
     int FSelected = -1;
 };
+
+// The numbers of the serial ports of this machine, as the server maps "COM n" to devices.
+std::vector<int> ExistingCOMPorts();
 
 // Shows the dialog over List modally and returns its modal result (1 OK, 2 Cancel).
 using ShowConnectionDialogFn = std::function<int(ConnectionList& List)>;

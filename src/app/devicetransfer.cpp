@@ -98,8 +98,8 @@ TransferOutcome DeviceTransfer::Connect(model::TProject& Project, int CurDevice,
     if (!ShowTransferConnectionDialog(&Project, addr))
         return TransferOutcome::Cancelled;
     if (!OpenTransferConnection(addr)) {
-        if (ToDevice)
-            PlainMessage("Could not connect to device!");
+        // Both directions say so: a read that ends without a word looks like nothing happened.
+        PlainMessage("Could not connect to device!");
         return TransferOutcome::NoConnection;
     }
     PID = 0;

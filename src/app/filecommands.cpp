@@ -26,7 +26,7 @@ std::optional<std::string> ChooseSave(const QString& Filter, const QString& Ext,
     choice.filter = Filter;
     choice.defaultExt = Ext;
     choice.initialDir = platform::FromNativePath(InitialDir);
-    choice.fileName = platform::FromNativePath(Proposal);
+    choice.fileName = platform::FromNativePath(SaveDialogProposal(Proposal));
     const std::optional<QString> chosen = Ask().saveFileName(choice);
     if (!chosen || chosen->isEmpty())
         return std::nullopt;
@@ -125,8 +125,12 @@ int ProjectFileCommands::SaveProject()
     }
     if (!UsableName(F.ProjectFileName))
         return 0;
-    RotateBackups(F.ProjectFileName, std::min(F.Prefs.BackupLevels(), 9), [this](const std::string& line) { Host.Log(line); });
-    const int result = F.Project->SaveToDisk(F.ProjectFileName);
+    // The new file is on disk before the backups move, and the project file is replaced in one
+    // step: its path holds the old or the new project whenever the program is stopped.
+    const int levels = std::min(F.Prefs.BackupLevels(), 9);
+    const int result = F.Project->SaveToDisk(F.ProjectFileName, [&] {
+        RotateBackups(F.ProjectFileName, levels, [this](const std::string& line) { Host.Log(line); });
+    });
     Host.UpdateCaption();
     Host.ShowFileDate(F.Project->GetFileDate());
     RecordRecent(F.ProjectFileName);
@@ -197,8 +201,9 @@ void ProjectFileCommands::Savecopyas1Click()
     F.Project->SaveCopyToDisk(*chosen);
 }
 
-bool ProjectFileCommands::OpenFile(const std::string& FileName, bool StopTimersWhileLoading)
+bool ProjectFileCommands::OpenFile(const std::string& GivenName, bool StopTimersWhileLoading)
 {
+    const std::string FileName = AbsoluteFileName(GivenName);
     if (Host.IsProcessing()) {
         Ask().showMessage("Unable to create, open or close a project while processing!");
         return false;

@@ -1,13 +1,17 @@
 // Program entry: the application object, the numbered-message dialog and the diagnostic
 // switches, then the windows in their fixed order and the message loop.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <QTimer>
+#include <QWidget>
+#include <QWindow>
 
 #include "app/appforms.h"
 #include "app/mainform.h"
@@ -28,7 +32,11 @@ namespace {
 //   KVR_MESSAGE_LOG   a file that takes the numbered messages and the message boxes in place of
 //                     their dialogs ("-" for standard error), each answered with its default or
 //                     first button; choices of files, folders and texts are cancelled;
-//   KVR_EXIT_AFTER_START   ends the program as soon as its main window has started.
+//   KVR_EXIT_AFTER_START   ends the program as soon as its main window has started;
+//   KVR_START_REPORT   the start is measured: the program prints "kvrconfig shown after N ms"
+//                     once the main window is on screen and "kvrconfig server connected after
+//                     N ms" once its client has the server (N counted from the time, in
+//                     nanoseconds since 1970, that the variable holds), then ends.
 TMessagePresenter MessagePresenter()
 {
     const char* log = std::getenv("KVR_MESSAGE_LOG");
@@ -44,6 +52,28 @@ TMessagePresenter MessagePresenter()
         out << code << ' ' << Kind << " [" << Buttons << "] " << Text << '\n';
         return DefaultModalResult(Buttons);
     };
+}
+
+double MsSince(long long StartNs)
+{
+    const auto now =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    return static_cast<double>(now - StartNs) / 1e6;
+}
+
+// Runs Then once the window is on screen.
+void WhenShown(QWidget& Window, std::function<void()> Then)
+{
+    auto* poll = new QTimer(&Window);
+    poll->setInterval(1);
+    QObject::connect(poll, &QTimer::timeout, &Window, [&Window, poll, Then = std::move(Then)] {
+        if (!Window.windowHandle() || !Window.windowHandle()->isExposed())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        Then();
+    });
+    poll->start();
 }
 
 } // namespace
@@ -73,14 +103,27 @@ int main(int argc, char** argv)
         kvr::app::TCX4AppForm* main = kvr::app::CreateApplicationForms();
         main->SetStartWords(std::vector<std::string>(words.begin() + (words.empty() ? 0 : 1), words.end()));
         const char* exitAfterStart = std::getenv("KVR_EXIT_AFTER_START");
-        // A start that ends at once talks to no device: no server is started for it.
-        if (!exitAfterStart || !*exitAfterStart) {
-            main->SetCommunicationClient(std::make_unique<TKVRCommunicationClient>(nullptr, kvr::client::SystemServices()));
-            kvr::app::StartMaintenanceWindow();
-        }
+        const char* report = std::getenv("KVR_START_REPORT");
+        const long long startNs = report && *report ? std::strtoll(report, nullptr, 10) : 0;
         main->show();
-        if (exitAfterStart && *exitAfterStart)
+        // The window comes first; the client, which may install and start the server, right
+        // after it is on screen. A start that ends at once talks to no device: no server then.
+        if (exitAfterStart && *exitAfterStart) {
             QTimer::singleShot(0, &app, &QCoreApplication::quit);
+        } else {
+            WhenShown(*main, [main, startNs] {
+                if (startNs != 0)
+                    std::printf("kvrconfig shown after %.1f ms\n", MsSince(startNs));
+                main->SetCommunicationClient(std::make_unique<TKVRCommunicationClient>(nullptr, kvr::client::SystemServices()));
+                if (startNs != 0) {
+                    std::printf("kvrconfig server %s after %.1f ms\n",
+                                main->DCC()->GetStatus() == dcsServerInitFailed ? "failed" : "connected", MsSince(startNs));
+                    std::fflush(stdout);
+                    QCoreApplication::quit();
+                }
+                kvr::app::StartMaintenanceWindow();
+            });
+        }
         result = app.exec();
     } catch (const std::exception& e) {
         kvr::platform::TKVRApplication::ShowException(QString::fromLocal8Bit(e.what()));

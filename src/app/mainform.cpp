@@ -32,6 +32,7 @@
 #include "app/frameio/slotpanel.h"
 #include "app/mainactions.h"
 #include "app/optionform.h"
+#include "app/qtmodelhost.h"
 #include "app/plainforms.h"
 #include "app/printform.h"
 #include "app/processform.h"
@@ -630,7 +631,7 @@ void TCX4AppForm::Fittingreport1Click()
         return;
     const std::string report = FProject->WriteFittingReport(FCurDevice);
     if (!report.empty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(platform::FromNativePath(report)));
+        ShowReportFile(report, [](const QUrl& Url) { return QDesktopServices::openUrl(Url); });
 }
 
 void TCX4AppForm::Info1Click()

@@ -98,10 +98,8 @@ DeviceTransfer MakeTransfer(TCX4AppForm& Form, TransferLink& Link)
     TransferHost host;
     host.Processing = [] { return ProcessForm && ProcessForm->isVisible(); };
     host.Terminating = [&Form] { return Form.FTerminating; };
-    host.ShowCheckList = [] {
-        if (CFGLockForm)
-            CFGLockForm->exec();
-    };
+    // The window's own check list, which fills its rows from the project at every showing.
+    host.ShowCheckList = [&Form] { static_cast<FileCommandHost&>(Form).ShowCheckList(); };
     host.RebuildTree = [&Form] { Form.BuildProjectTree(); };
     host.TransferEnded = [] {
         if (ProcessForm)

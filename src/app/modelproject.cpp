@@ -67,7 +67,10 @@ public:
     int CopyDevice(int Device) override { return Project.CopyDevice(Device); }
     void DeleteDevice(int Device) override { Project.DeleteDevice(static_cast<unsigned>(Device)); }
     void SetDeviceTreeNode(int Device, void* Node) override { At(Device).FTreeNode = Node; }
-    int SaveToDisk(const std::string& FileName) override { return Project.SaveToDisk(FileName, true); }
+    int SaveToDisk(const std::string& FileName, const std::function<void()>& BeforeReplace) override
+    {
+        return Project.SaveToDisk(FileName, true, BeforeReplace);
+    }
 
     int SaveCopyToDisk(const std::string& FileName) override
     {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,8 @@ public:
     // The device's node in the project tree, for the data model's renames.
     virtual void SetDeviceTreeNode(int /*Device*/, void* /*Node*/) {}
     // Writes the project file (stamping user and version); clears the changed state on success.
-    virtual int SaveToDisk(const std::string& /*FileName*/) { return 0; }
+    // BeforeReplace runs once the new file is on disk, before it replaces the old one.
+    virtual int SaveToDisk(const std::string& /*FileName*/, const std::function<void()>& /*BeforeReplace*/ = {}) { return 0; }
     // Writes a copy of the project; the project and its devices keep their changed state, since
     // the project's own file still lacks the edits.
     virtual int SaveCopyToDisk(const std::string& /*FileName*/) { return 0; }

@@ -45,7 +45,16 @@ void RotateBackups(const std::string& ProjectFileName, int Levels, const std::fu
             fs::remove(fs::path(to), ec);
         }
         Log("Renaming:" + from + " to " + to);
-        fs::rename(fs::path(from), fs::path(to), ec);
+        if (i == 0) {
+            // The project file itself stays in place until the new one replaces it.
+            fs::create_hard_link(fs::path(from), fs::path(to), ec);
+            if (ec) {
+                ec.clear();
+                fs::copy_file(fs::path(from), fs::path(to), fs::copy_options::overwrite_existing, ec);
+            }
+        } else {
+            fs::rename(fs::path(from), fs::path(to), ec);
+        }
         if (ec)
             Log("Renaming failed!");
     }
@@ -78,6 +87,18 @@ std::string UnusableFileNameReason(const std::string& FileName)
         start = end + 1;
     }
     return {};
+}
+
+std::string SaveDialogProposal(const std::string& Proposal)
+{
+    return Proposal.find_first_of("*?") == std::string::npos ? Proposal : std::string();
+}
+
+std::string AbsoluteFileName(const std::string& FileName)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(FileName, error);
+    return error || FileName.empty() ? FileName : absolute.string();
 }
 
 } // namespace kvr::app

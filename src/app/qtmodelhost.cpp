@@ -60,15 +60,18 @@ std::string QtModelHost::UserName()
 
 std::string QtModelHost::ReportFolder()
 {
-    // The program's folder, as always; an installed program's folder takes no files, so the
-    // reports then go to the user's data folder.
-    const std::string programFolder = platform::ProgramFolder();
-    if (QFileInfo(platform::FromNativePath(programFolder)).isWritable())
-        return programFolder;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     if (data.isEmpty() || !QDir().mkpath(data))
         return {};
     return platform::ToNativePath(data + '/');
+}
+
+void ShowReportFile(const std::string& File, const std::function<bool(const QUrl&)>& Open)
+{
+    const QString path = platform::FromNativePath(File);
+    if (Open(QUrl::fromLocalFile(path)))
+        return;
+    platform::prompter().showMessage("No program to show the report was found. The report was written to\n" + path);
 }
 
 void QtModelHost::SetTreeNodeText(void* node, const std::string& text)

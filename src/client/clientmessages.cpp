@@ -18,9 +18,9 @@ const TInfoMessage ClientMessages[ClientMessageCount] = {
      "not possible."},
     {msgOldServerRunning,
      "On your system a KVR Communication Server is running, \nwhich is older than expected by this application. "
-     "\n\nConnections to audio devices are not possible.\n\nPlease close all KVR programs and the server in the system "
-     "tray bar. \nThen start this application again in order to install\nthe latest KVR Communication Server "
-     "version."},
+     "\n\nConnections to audio devices are not possible.\n\nPlease close all KVR programs. The server ends by itself a "
+     "few seconds after the last one;\nif it does not, end the process \"rurez\" of your user. \nThen start this "
+     "application again in order to install\nthe latest KVR Communication Server version."},
     {msgUpdateNoInterface, "Server update failed. COM interface could not be initialized."},
     {msgUpdateFailed,
      "On your system a KVR Communication Server is installed,\nwhich is older than expected by this application. "

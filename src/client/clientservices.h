@@ -38,9 +38,11 @@ public:
     // Writes the server program that the program carries to Path (create or replace); false
     // when the file cannot be created or written.
     virtual bool WriteServerImage(const std::string& Path) = 0;
-    // Runs Path with "/regserver" in the background; the outcome is not examined.
+    // Runs Path with "/regserver" and waits, within a deadline, for it to end; the outcome is
+    // not examined.
     virtual void RunRegistration(const std::string& Path) = 0;
-    // True when a server instance of this user is running.
+    // Asks a running server of this user to end and waits, within a deadline, for its socket to
+    // close; true when one is still running.
     virtual bool ServerRunning() = 0;
     // The debugger output of the installation steps.
     virtual void DebugOutput(const std::string& Line) = 0;

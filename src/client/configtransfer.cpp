@@ -2,6 +2,8 @@
 
 #include "client/configtransfer.h"
 
+#include <vector>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -60,14 +62,24 @@ int ConfigTransfer::ReadConfig(Kvrdata_ns::TStream& Stream, bool Alternate)
         return -1;
     const unsigned Blocks = static_cast<unsigned>(Size) / StreamBlockSize;
     const unsigned Rest = static_cast<unsigned>(Size) % StreamBlockSize;
+    // Read into a buffer of our own: a failed read leaves the caller's stream as it was.
+    std::vector<std::uint8_t> Read;
+    Read.reserve(static_cast<std::size_t>(Size));
     for (unsigned i = 0; i < Blocks + (Rest ? 1 : 0); ++i) {
         KVRCANBlock Request = MakeBlock(StreamReadID(i, Alternate));
-        KVRCANBlock Answer = MakeBlock(StreamReadClass);
-        if (!Client.RequestBlockFiltered(Request, Answer, ClassMask, 0, 0, DefaultWait))
+        // Only the answer to this very block, whole: a late or repeated answer to another block
+        // carries the other block's ID and is skipped, never taken as these bytes.
+        KVRCANBlock Answer = Request;
+        Answer.Len = static_cast<std::uint8_t>(StreamBlockSize);
+        const std::uint64_t Began = Client.Now();
+        if (!Client.RequestBlockFiltered(Request, Answer, 0xFFFFFFFF, 0xFF, 0, DefaultWait) || !AnsweredInTime(Began))
             return -1;
-        Stream.WriteBuffer(Answer.Data.data(), static_cast<int>(i < Blocks ? StreamBlockSize : Rest));
+        const unsigned N = i < Blocks ? static_cast<unsigned>(StreamBlockSize) : Rest;
+        Read.insert(Read.end(), Answer.Data.begin(), Answer.Data.begin() + N);
         Client.SetProgress(static_cast<int>(StreamBlockSize * i), Size);
     }
+    if (!Read.empty())
+        Stream.WriteBuffer(Read.data(), static_cast<int>(Read.size()));
     return 0;
 }
 
@@ -87,8 +99,10 @@ int ConfigTransfer::SendConfig(Kvrdata_ns::TStream& Stream, bool Alternate)
         Stream.ReadBuffer(Chunk.data(), N);
         const unsigned Index = static_cast<unsigned>(At / StreamBlockSize);
         KVRCANBlock Request = MakeBlock(StreamWriteID(Index, Alternate), std::span(Chunk).first(N));
-        KVRCANBlock Answer = MakeBlock(StreamWriteClass);
-        if (!Client.RequestBlockFiltered(Request, Answer, ClassMask, 0, 0, DefaultWait))
+        // A late confirmation of an earlier block confirms nothing here.
+        KVRCANBlock Answer = MakeBlock(Request.ID);
+        const std::uint64_t Began = Client.Now();
+        if (!Client.RequestBlockFiltered(Request, Answer, 0xFFFFFFFF, 0, 0, DefaultWait) || !AnsweredInTime(Began))
             return -1;
         Client.SetProgress(static_cast<int>(At), static_cast<int>(Size));
     }
@@ -97,11 +111,22 @@ int ConfigTransfer::SendConfig(Kvrdata_ns::TStream& Stream, bool Alternate)
     return 0;
 }
 
+bool ConfigTransfer::AnsweredInTime(std::uint64_t Began)
+{
+    LateBlocks = Client.Now() - Began >= Client.TicksRead ? LateBlocks + 1 : 0;
+    if (LateBlocks < LateBlocksLimit)
+        return true;
+    InfoFormatter->Trace(0x8000, "%s", "Transfer ended: the device no longer answers in time");
+    return false;
+}
+
 bool ConfigTransfer::ReadImageBlock(unsigned Block, std::uint8_t* To)
 {
     KVRCANBlock Request = MakeBlock(ImageReadID(Block));
     KVRCANBlock Answer = Request;
-    if (!Client.RequestBlockFiltered(Request, Answer, ImageAnswerMask(Request.ID), 0, 0, DefaultWait))
+    const std::uint64_t Began = Client.Now();
+    if (!Client.RequestBlockFiltered(Request, Answer, ImageAnswerMask(Request.ID), 0, 0, DefaultWait) ||
+        !AnsweredInTime(Began))
         return false;
     std::copy_n(Answer.Data.begin(), ImageBlockSize, To);
     return true;
@@ -157,11 +182,14 @@ bool ConfigTransfer::LoadToTarget(const unsigned char* Image, int Size)
         if (Length == 0)
             continue;
         int Tries = ImageWriteTries;
+        const std::uint64_t Began = Client.Now();
         while (Ok) {
             KVRCANBlock Request = MakeBlock(ImageWriteID(Block), std::span(Image + Pos, static_cast<std::size_t>(Length)));
             KVRCANBlock Answer = Request;
-            if (Client.RequestBlockFiltered(Request, Answer, ImageAnswerMask(Request.ID), 0, 0, DefaultWait))
+            if (Client.RequestBlockFiltered(Request, Answer, ImageAnswerMask(Request.ID), 0, 0, DefaultWait)) {
+                Ok = AnsweredInTime(Began);
                 break;
+            }
             if (--Tries == 0)
                 Ok = false;
         }

@@ -59,10 +59,19 @@ public:
     // The configuration stamp of a device from the collected broadcasts; 0 when none is present.
     unsigned GetConfigTimeUDP(unsigned PID, unsigned DID);
 
+    // A device that still answers, but only after requests had to be repeated, this many blocks
+    // in a row, has stopped answering in time: the transfer ends there as failed, instead of
+    // going on for as long as the slow answers take (hours for a whole image).
+    static constexpr unsigned LateBlocksLimit = 8;
+
 private:
     bool ReadImageBlock(unsigned Block, std::uint8_t* To);
+    // Times one block's exchange; false once LateBlocksLimit blocks in a row took longer than
+    // the first wait for their answer.
+    bool AnsweredInTime(std::uint64_t Began);
 
     TKVRCommunicationClient& Client;
+    unsigned LateBlocks = 0;
 };
 
 } // namespace kvr::client

@@ -17,11 +17,12 @@ class FileTransfer {
 public:
     explicit FileTransfer(TKVRCommunicationClient& Client)
         : Client(Client)
+        , ErrorMsg(Client.FErrorMsg)
     {
     }
 
     // Both return 0 or an error code: the client's own (0xA101000B to 0xA101000F) or the
-    // device's; ErrorMsg then holds the matching text. A remote file name of 244 characters or
+    // device's; the client's ErrorMsg then holds the matching text. A remote file name of 244 characters or
     // more fails the assertion before anything is sent.
     int ReadFile(Kvrdata_ns::TStream& Stream, const std::string& RemoteFileName);
     int SendFile(Kvrdata_ns::TStream& Stream, const std::string& RemoteFileName);
@@ -35,7 +36,8 @@ private:
              transfer::TCBFileTransferHeader& Header);
 
     TKVRCommunicationClient& Client;
-    std::string ErrorMsg;
+    std::string& ErrorMsg; // the client's: it outlives the transfer
+
 };
 
 } // namespace kvr::client

@@ -66,8 +66,8 @@ bool TKVRCommunicationClient::ServerAttempt(const std::string& Path, const char*
     DebugLine(WithPath(LineFormat, Path));
     if (!Services.Host->WriteServerImage(Path))
         throw EServerAttemptFailed();
+    // The host waits for the registration itself, not a fixed second.
     Services.Host->RunRegistration(Path);
-    Services.Sleep(1000);
     return true;
 }
 
@@ -92,8 +92,8 @@ bool TKVRCommunicationClient::InstallServer()
 
 bool TKVRCommunicationClient::UpdateServer()
 {
+    // The old server was asked to end and its socket has closed (ServerRunning).
     Server.reset();
-    Services.Sleep(250);
     // The registered command line cut back to the folder of the server file.
     std::string Path = Services.Host->RegisteredCommandLine();
     const auto Pos = Path.find(ServerFileName);
@@ -120,7 +120,6 @@ bool TKVRCommunicationClient::UpdateServer()
 
 bool TKVRCommunicationClient::ServerRunning()
 {
-    Services.Sleep(1000);
     return Services.Host->ServerRunning();
 }
 

@@ -48,6 +48,9 @@ inline constexpr TKVRClientOptions OptionSet(TKVRClientOption Option) { return s
 
 namespace kvr::client {
 
+class FileTransfer;
+class ConfigTransfer;
+
 // The match rule of filtered reads: R matches the pattern under the masks. DataMask's most
 // significant byte applies to Data[0]; the pattern's Len limits the data compared to
 // min(Len, 8) bytes.
@@ -233,6 +236,10 @@ public:
     TDeviceAddr LastDeviceAddr;
 
 private:
+    // The file transfers keep their text in ErrorMsg; the transfers time their answers.
+    friend class kvr::client::FileTransfer;
+    friend class kvr::client::ConfigTransfer;
+
     std::uint64_t Now() const { return Services.Now(); }
     std::uint32_t GetTickCount() const { return static_cast<std::uint32_t>(Services.Now()); }
     void ProcessMessages() { Services.ProcessMessages(); }

@@ -3,12 +3,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
 
 #include <csignal>
+#include <functional>
 #include <cstdlib>
 
 #include <sys/stat.h>
@@ -51,6 +54,38 @@ std::shared_ptr<kvr::commserver::CommServerProxy> Connect(const std::string& Fol
     return Proxy->connectToServer() ? Proxy : nullptr;
 }
 
+// How long a server may take to open its socket, to end, or to register itself. The waits end
+// as soon as what they wait for has happened; the server is ready within milliseconds.
+constexpr int ServerDeadlineMs = 5000;
+constexpr int PollMs = 2;
+
+// Polls Done until it is true or the deadline has passed.
+bool WaitFor(const std::function<bool()>& Done, int DeadlineMs = ServerDeadlineMs)
+{
+    QElapsedTimer Clock;
+    Clock.start();
+    while (!Done()) {
+        if (Clock.elapsed() >= DeadlineMs)
+            return false;
+        QThread::msleep(PollMs);
+    }
+    return true;
+}
+
+// The server of this user holds its lock with its process id in it; 0 when none holds it.
+qint64 LockHolder(const std::string& Folder)
+{
+    QLockFile Lock(QString::fromStdString(kvr::commserver::serverLockPath(Folder)));
+    Lock.setStaleLockTime(0);
+    if (Lock.tryLock(0)) {
+        Lock.unlock();
+        return 0;
+    }
+    qint64 Pid = 0;
+    QString Host, App;
+    return Lock.getLockInfo(&Pid, &Host, &App) && Pid > 0 ? Pid : 0;
+}
+
 } // namespace
 
 HResult TLocalServerHost::CreateLocal(std::shared_ptr<ICommServer>& Server)
@@ -70,14 +105,11 @@ HResult TLocalServerHost::CreateLocal(std::shared_ptr<ICommServer>& Server)
     if (!QProcess::startDetached(QString::fromStdString(Path), {}, QString(), &Pid))
         return HrServerExecFailure;
     StartedPid = Pid;
-    for (int i = 0; i < 50; ++i) {
-        QThread::msleep(100);
-        if (auto Proxy = Connect(Folder)) {
-            Server = Proxy;
-            return 0;
-        }
-    }
-    return HrServerExecFailure;
+    std::shared_ptr<kvr::commserver::CommServerProxy> Proxy;
+    if (!WaitFor([&] { return (Proxy = Connect(Folder)) != nullptr; }))
+        return HrServerExecFailure;
+    Server = Proxy;
+    return 0;
 }
 
 HResult TLocalServerHost::CreateRemote(const std::string& Machine, std::shared_ptr<ICommServer>& Server)
@@ -131,18 +163,28 @@ std::string TLocalServerHost::CarriedServerPath()
 bool TLocalServerHost::WriteServerImage(const std::string& Path)
 {
     QFile Source(QString::fromStdString(CarriedServerPath()));
-    if (!Source.open(QIODevice::ReadOnly))
+    if (!Source.open(QIODevice::ReadOnly) || Source.size() == 0)
         return false;
-    const QByteArray Image = Source.readAll();
-    if (Image.isEmpty())
-        return false;
-    // Written beside and renamed over, so a running old copy is never truncated under itself.
+    // Written beside and renamed over, so a running old copy is never truncated under itself;
+    // copied in pieces, not read into memory whole.
     const QString Target = QString::fromStdString(Path);
     const QString Temporary = Target + ".new";
     QFile Out(Temporary);
     if (!Out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const bool Written = Out.write(Image) == Image.size() && Out.flush();
+    bool Written = true;
+    QByteArray Piece(256 * 1024, Qt::Uninitialized);
+    qint64 Copied = 0;
+    while (Written) {
+        const qint64 N = Source.read(Piece.data(), Piece.size());
+        if (N <= 0) {
+            Written = N == 0 && Copied == Source.size();
+            break;
+        }
+        Written = Out.write(Piece.constData(), N) == N;
+        Copied += N;
+    }
+    Written = Written && Out.flush();
     Out.close();
     if (!Written || !Out.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
         QFile::remove(Temporary);
@@ -157,24 +199,30 @@ bool TLocalServerHost::WriteServerImage(const std::string& Path)
 
 void TLocalServerHost::RunRegistration(const std::string& Path)
 {
-    QProcess::startDetached(QString::fromStdString(Path), {QStringLiteral("/regserver")});
-}
-
-void TLocalServerHost::EndStartedServer()
-{
-    if (StartedPid <= 0)
-        return;
-    ::kill(static_cast<pid_t>(StartedPid), SIGTERM);
-    StartedPid = 0;
-    const std::string Folder = kvr::commserver::defaultServerFolder();
-    for (int i = 0; i < 40 && Connect(Folder); ++i)
-        QThread::msleep(50);
+    QProcess Registration;
+    Registration.setProgram(QString::fromStdString(Path));
+    Registration.setArguments({QStringLiteral("/regserver")});
+    Registration.setProcessChannelMode(QProcess::ForwardedChannels);
+    Registration.start();
+    if (Registration.waitForStarted(ServerDeadlineMs) && !Registration.waitForFinished(ServerDeadlineMs)) {
+        Registration.kill();
+        Registration.waitForFinished(1000);
+    }
 }
 
 bool TLocalServerHost::ServerRunning()
 {
-    EndStartedServer();
-    return Connect(kvr::commserver::defaultServerFolder()) != nullptr;
+    // An older server is asked to end (it ends on SIGTERM as on its idle time); its lock names
+    // it, and the lock lies in this user's own folder.
+    const std::string Folder = kvr::commserver::defaultServerFolder();
+    qint64 Pid = LockHolder(Folder);
+    if (Pid <= 0)
+        Pid = StartedPid;
+    StartedPid = 0;
+    if (Pid > 0)
+        ::kill(static_cast<pid_t>(Pid), SIGTERM);
+    // Its socket closes when it ends.
+    return !WaitFor([&] { return Connect(Folder) == nullptr; });
 }
 
 void TLocalServerHost::DebugOutput(const std::string& Line)

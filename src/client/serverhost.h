@@ -6,9 +6,9 @@
 // The carried server is the file KVR_SERVER_IMAGE names, else "rurez" in the program's folder.
 // It is installed into KVR_SERVER_INSTALL_DIR, else <user data folder>/kvr/.
 //
-// A server this host started only to be asked its version ends when the client lets it go, as a
-// local server does when its last client releases it; otherwise an older server, once started,
-// could never be replaced.
+// An older server found running is asked to end (its lock names its process), and the host
+// waits for its socket to close before the update writes the new one; a server ends by itself a
+// few seconds after its last client has gone.
 
 #include <string>
 
@@ -36,9 +36,7 @@ public:
     static std::string CarriedServerPath();
 
 private:
-    void EndStartedServer();
-
-    std::int64_t StartedPid = 0; // the server this host started, until it ends it
+    std::int64_t StartedPid = 0; // the server this host started, until it asks it to end
 };
 
 } // namespace kvr::client

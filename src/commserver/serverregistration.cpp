@@ -56,4 +56,16 @@ ServerRegistration readServerRegistration()
     return r;
 }
 
+std::map<std::string, std::string> readStoredValues(const std::string& key)
+{
+    QSettings store(QString::fromStdString(settingsFileName()), QSettings::IniFormat);
+    QString group = valuePath(key, "x");
+    group.chop(2); // the key's path without a value name
+    store.beginGroup(group);
+    std::map<std::string, std::string> values;
+    for (const QString& name : store.childKeys())
+        values[name.toStdString()] = store.value(name).toString().toStdString();
+    return values;
+}
+
 } // namespace kvr::commserver

@@ -5,6 +5,7 @@
 // $KVR_CONFIG_DIR/settings.ini, else kvrconfig/settings.ini in the user's config folder; key
 // parts and value names lower case and joined by '/', the default value named "(default)".
 
+#include <map>
 #include <string>
 
 namespace kvr::commserver {
@@ -20,5 +21,7 @@ struct ServerRegistration {
 bool registerServer(const ServerRegistration& registration);
 ServerRegistration readServerRegistration();
 std::string settingsFileName();
+// Every value under a key of the store, by value name (lower case, as the store keeps them).
+std::map<std::string, std::string> readStoredValues(const std::string& key);
 
 } // namespace kvr::commserver

@@ -1,22 +1,66 @@
 #include "model/atomicfile.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace kvr::model {
 
+namespace {
+
+constexpr char kTempSuffix[] = ".tmpXXXXXX";
+constexpr std::size_t kTempSuffixSize = sizeof kTempSuffix - 1;
+
+std::string FolderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// A rename is on disk only once its folder is.
+void SyncFolder(const std::string& path)
+{
+    const int fd = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+} // namespace
+
 AtomicFileWriter::AtomicFileWriter(std::string target) : target_(std::move(target)) {}
 
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 
+void AtomicFileWriter::RemoveStaleTemporaries() const
+{
+    const std::string folder = FolderOf(target_);
+    const auto slash = target_.rfind('/');
+    const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    // Names of our own temporaries of this target: the target's name, ".tmp" and six characters.
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() == base.size() + kTempSuffixSize && name.compare(0, base.size(), base) == 0 &&
+            name.compare(base.size(), 4, ".tmp") == 0)
+            unlink((folder + "/" + name).c_str());
+    }
+    closedir(dir);
+}
+
 bool AtomicFileWriter::Open()
 {
     Discard();
+    RemoveStaleTemporaries();
     std::vector<char> name(target_.begin(), target_.end());
-    const char suffix[] = ".tmpXXXXXX";
-    name.insert(name.end(), suffix, suffix + sizeof suffix);
+    name.insert(name.end(), kTempSuffix, kTempSuffix + sizeof kTempSuffix);
     const int fd = mkstemp(name.data());
     if (fd < 0)
         return false;
@@ -46,15 +90,18 @@ bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes)
     return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
 }
 
-bool AtomicFileWriter::Commit()
+bool AtomicFileWriter::Commit(const std::function<void()>& beforeReplace)
 {
     if (file_ == nullptr)
         return false;
     bool ok = std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
+    if (ok && beforeReplace)
+        beforeReplace();
     if (ok && std::rename(temp_.c_str(), target_.c_str()) == 0) {
         temp_.clear();
+        SyncFolder(target_);
         return true;
     }
     Discard();

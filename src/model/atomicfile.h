@@ -1,9 +1,12 @@
 #pragma once
 // Writes a file through a temporary file in the same folder that replaces the target only once
-// it is completely written, so a failed save never leaves a half-written file.
+// it is completely written and on disk, so the target's path always holds either the old or the
+// new file, whenever the program is stopped. Temporary files that earlier, interrupted writes of
+// the same target left behind are removed by the next one.
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -20,11 +23,14 @@ public:
     bool Open();
     // False when fewer bytes were written.
     bool Write(std::span<const std::uint8_t> bytes);
-    // Flushes, closes and renames over the target; false when any of that fails.
-    bool Commit();
+    // Flushes and syncs the file, runs beforeReplace (the backups of the old file are made
+    // there: the old file is still in place), renames over the target and syncs the folder;
+    // false when any of that fails.
+    bool Commit(const std::function<void()>& beforeReplace = {});
 
 private:
     void Discard();
+    void RemoveStaleTemporaries() const;
 
     std::string target_;
     std::string temp_;

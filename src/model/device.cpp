@@ -383,6 +383,13 @@ bool TDevice::SetAllData(std::span<const std::uint8_t> image)
         return false;
     }
     const std::size_t total = HeaderSize + readBE16(image, dh::SetupSize) + readBE16(image, dh::StructSize);
+    // Repairs of an image being read are no edit: the image keeps the change time it was saved or
+    // sent with, so a device running it is not shown modified after every open.
+    struct NoStampScope {
+        int& count;
+        explicit NoStampScope(int& c) : count(c) { ++count; }
+        ~NoStampScope() { --count; }
+    } noStamp(FNoStamp);
     std::copy_n(image.begin(), total, FImage.begin());
     std::fill(FImage.begin() + static_cast<std::ptrdiff_t>(total), FImage.end(), 0);
     ClearCache();
@@ -425,6 +432,8 @@ void TDevice::SetName(std::string_view name)
 std::uint32_t TDevice::GetDeviceID() const { return readBE32(FImage, dh::DeviceID); }
 
 void TDevice::WriteDeviceID(std::uint32_t id) { writeBE32(FImage, dh::DeviceID, id); }
+
+void TDevice::SetRepairMarks(std::uint8_t bits) { FImage[dh::RepairMarks] |= bits; }
 
 void TDevice::WriteHeaderCount(std::size_t offset, std::uint8_t value)
 {

@@ -136,6 +136,8 @@ public:
     std::uint32_t GetDeviceID() const;
     // Writes the device ID straight into the header, without a change stamp.
     void WriteDeviceID(std::uint32_t id);
+    // Sets bits of the repair marks (header byte 120) directly: no stamp, no fitting.
+    void SetRepairMarks(std::uint8_t bits);
     // Writes one count byte of the header (such as 67 and 68) and stamps the change; unlike
     // SetHeader it does not rerun the fitting. Nothing for a dummy device or an area-size byte.
     void WriteHeaderCount(std::size_t offset, std::uint8_t value);
@@ -209,7 +211,8 @@ private:
 
     std::vector<std::uint8_t> FImage;
     bool FChanged = false;
-    // While non-zero SetChanged does nothing (the project save writes the device).
+    // While non-zero SetChanged does nothing: the project save writes the device, or the repairs
+    // of an image being read run (the device keeps the stamp it was saved or sent with).
     int FNoStamp = 0;
     // One-entry read cache of area B: type (-1 empty), payload offset and length.
     mutable int FCacheType = -1;

@@ -104,10 +104,15 @@ void ClearFaderChannelResources(TDevice& dev, const std::function<bool(int)>& ma
 }
 
 // Global-resource keys whose resource byte matches get 0.
-void ClearResourceKeys(TDevice& dev, const std::function<bool(int)>& matches)
+// Deleting a resource walks the module types with their own key records; clearing a replaced
+// image's references walks every module type without a shared key table.
+enum class KeyWalk { OwnKeyTypes, Unshared };
+
+void ClearResourceKeys(TDevice& dev, KeyWalk walk, const std::function<bool(int)>& matches)
 {
     ForEachModuleSlot([&](std::uint8_t slot) {
-        UpdateOwnKeyRecords(dev, slot, [&](std::span<std::uint8_t> record) {
+        const auto update = walk == KeyWalk::OwnKeyTypes ? UpdateOwnKeyRecords : UpdateUnsharedKeyRecords;
+        update(dev, slot, [&](std::span<std::uint8_t> record) {
             if (record[kr::Kind] != kr::KindGlobalResource || !matches(record[kr::Params]))
                 return false;
             record[kr::Params] = 0;
@@ -393,7 +398,7 @@ int DeleteGlobalResource(TProject& project, int id)
         if (existed)
             for (std::size_t k = 0; k < r.Count; ++k)
                 AdaptLogics(dev, r.Subscribers[k].LogicID, 0, amDelete);
-        ClearResourceKeys(dev, [id](int resource) { return resource == id; });
+        ClearResourceKeys(dev, KeyWalk::OwnKeyTypes, [id](int resource) { return resource == id; });
     }
     MarkProjectModified(project);
     return result;
@@ -407,7 +412,7 @@ void ClearGlobalResourceRefs(TProject& project, int deviceIndex)
     if (dev.IsDummy())
         return;
     ClearFaderChannelResources(dev, [](int resource) { return resource != 0; });
-    ClearResourceKeys(dev, [](int resource) { return resource != 0; });
+    ClearResourceKeys(dev, KeyWalk::Unshared, [](int resource) { return resource != 0; });
     for (const TGlobalResource& r : ReadAll(dev.GetData(stGlobalRes)))
         for (std::size_t k = 0; k < r.Count; ++k)
             AdaptLogics(dev, r.Subscribers[k].LogicID, 0, amDelete);

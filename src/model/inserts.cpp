@@ -395,7 +395,7 @@ void ClearPoolSourceRefs(TDevice& dev)
             SetSourceList(dev, l, list);
     }
     ForEachModuleSlot([&dev](std::uint8_t slot) {
-        UpdateOwnKeyRecords(dev, slot, [](std::span<std::uint8_t> key) {
+        UpdateUnsharedKeyRecords(dev, slot, [](std::span<std::uint8_t> key) {
             if (key[1] == 0 || key[kr::Kind] != 1 || ((readBE16(key, 38) | readBE16(key, 40)) & 0x8000) == 0)
                 return false;
             writeBE16(key, 38, 0);

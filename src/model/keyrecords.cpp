@@ -2,6 +2,7 @@
 
 #include "kvrdata/byteorder.h"
 #include "model/device.h"
+#include "model/keyfunctions.h"
 
 #include <vector>
 
@@ -25,12 +26,15 @@ bool HasOwnKeyRecords(int moduleType)
     }
 }
 
-void UpdateOwnKeyRecords(TDevice& device, std::uint8_t slotId, const std::function<bool(std::span<std::uint8_t>)>& change)
+namespace {
+
+void UpdateKeyRecords(TDevice& device, std::uint8_t slotId, bool (*takes)(int),
+                      const std::function<bool(std::span<std::uint8_t>)>& change)
 {
     std::vector<std::uint8_t> entry;
     if (!device.GetSetupData(slotId, entry) || entry.size() < kr::FirstRecord)
         return;
-    if (!HasOwnKeyRecords(readLE16(entry, kr::ModuleType)))
+    if (!takes(readLE16(entry, kr::ModuleType)))
         return;
     bool changed = false;
     const std::size_t count = entry[kr::RecordCount];
@@ -42,6 +46,20 @@ void UpdateOwnKeyRecords(TDevice& device, std::uint8_t slotId, const std::functi
     }
     if (changed)
         device.SetSetupData(slotId, entry);
+}
+
+bool HasNoSharedTable(int moduleType) { return !SharedKeyTableOf(moduleType).has_value(); }
+
+} // namespace
+
+void UpdateOwnKeyRecords(TDevice& device, std::uint8_t slotId, const std::function<bool(std::span<std::uint8_t>)>& change)
+{
+    UpdateKeyRecords(device, slotId, HasOwnKeyRecords, change);
+}
+
+void UpdateUnsharedKeyRecords(TDevice& device, std::uint8_t slotId, const std::function<bool(std::span<std::uint8_t>)>& change)
+{
+    UpdateKeyRecords(device, slotId, HasNoSharedTable, change);
 }
 
 } // namespace kvr::model

@@ -35,5 +35,8 @@ bool HasOwnKeyRecords(int moduleType);
 // Hands each own key record of the module in the slot to change; the entry is written back when
 // change reported a change for any record.
 void UpdateOwnKeyRecords(TDevice& device, std::uint8_t slotId, const std::function<bool(std::span<std::uint8_t>)>& change);
+// The same for every module type that has no shared key table (all but 20, 21, 23, 28 and 29):
+// the clean-ups of references that a replaced image or a changed pool leaves behind.
+void UpdateUnsharedKeyRecords(TDevice& device, std::uint8_t slotId, const std::function<bool(std::span<std::uint8_t>)>& change);
 
 } // namespace kvr::model

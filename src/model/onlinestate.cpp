@@ -2,6 +2,8 @@
 #include "model/modelhost.h"
 #include "model/modelutil.h"
 #include "model/project.h"
+#include "model/repairchain.h"
+#include "model/superoutputs.h"
 
 namespace kvr::model {
 
@@ -68,7 +70,9 @@ int TDevice::CheckOnlineTimeout()
 
 void TDevice::PrepareLoadToDevice()
 {
+    FixFaderChannelSources(*this);
     CheckSize(0);
+    FixGroupLogic(*this);
     // The image sent carries a fresh stamp, which the device's broadcasts then repeat.
     SetChanged(202);
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -93,7 +94,9 @@ public:
     void SetFitOptions(int options);
 
     // Files.
-    int SaveToDisk(const std::string& fileName, bool prepare);
+    // beforeReplace runs once the new file is completely written and on disk, just before it
+    // replaces the file at fileName (the backups of the old file are made there).
+    int SaveToDisk(const std::string& fileName, bool prepare, const std::function<void()>& beforeReplace = {});
     int LoadFromDisk(const std::string& fileName, bool quiet);
 
     // Online state of the devices.

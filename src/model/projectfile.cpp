@@ -44,7 +44,7 @@ void normaliseConsoleModules(TDevice& device)
 
 } // namespace
 
-int TProject::SaveToDisk(const std::string& fileName, bool prepare)
+int TProject::SaveToDisk(const std::string& fileName, bool prepare, const std::function<void()>& beforeReplace)
 {
     TKVRFI trace("TProject::SaveToDisk");
     if (prepare) {
@@ -103,7 +103,7 @@ int TProject::SaveToDisk(const std::string& fileName, bool prepare)
         }
     }
 
-    if (!file.Commit()) {
+    if (!file.Commit(beforeReplace)) {
         saveError("Unable to write file! Disk full? (" + fileName + ")");
         return 0;
     }

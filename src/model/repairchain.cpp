@@ -125,8 +125,7 @@ void FixDSPCardChannelCount(TDevice& dev)
 
 int FixFaderChannelTimers(TDevice& dev)
 {
-    auto header = dev.GetHeader();
-    if (header[dh::RepairMarks] & 0x01)
+    if (dev.Header()[dh::RepairMarks] & 0x01)
         return 0;
     int changed = 0;
     if (!dev.IsDummy()) {
@@ -143,11 +142,9 @@ int FixFaderChannelTimers(TDevice& dev)
             if (changed > 0)
                 dev.SetData(stFCH, payload);
         }
-        header = dev.GetHeader();
     }
-    // The mark goes in without a stamp, so the timer repair never runs twice on an image.
-    header[dh::RepairMarks] |= 0x01;
-    dev.SetHeader(header, false);
+    // The mark goes in directly, without a stamp, so the timer repair never runs twice on an image.
+    dev.SetRepairMarks(0x01);
     return changed;
 }
 

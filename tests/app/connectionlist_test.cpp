@@ -187,6 +187,40 @@ TEST(ConnectionListTest, GetAddressByChoice)
     EXPECT_EQ(list.Selected(), -1);
 }
 
+TEST(ConnectionListTest, OkOnlyWhenTheChoiceNamesSomethingToConnectTo)
+{
+    ConnectionList list(dgKX7300);
+    list.COMPorts = {1, 5}; // the ports this machine has
+    list.Refresh({Status(0x0A000001, 0x1001, 5, PidABCD, "DEV")});
+    EXPECT_FALSE(list.CanConnect()); // "Select:" without a row
+    list.Select(0);
+    EXPECT_TRUE(list.CanConnect());
+    list.Refresh({Status(0x0A000002, 0x1002, 6, PidABCD, "OTHER")});
+    EXPECT_FALSE(list.CanConnect()); // the chosen device is gone
+
+    const struct {
+        const char* text;
+        bool ok;
+    } ips[] = {{"10.0.0.5", true}, {"not an address", false}, {"", false}, {"0.0.0.0", false}};
+    for (const auto& c : ips) {
+        list.IPEditChange(c.text);
+        EXPECT_EQ(list.CanConnect(), c.ok) << c.text;
+    }
+
+    // The combo lists the existing ports; an address on a port the machine lacks selects none.
+    list.COMPortComboClick(1);
+    TDeviceAddr addr;
+    ASSERT_TRUE(list.GetAddress(addr));
+    EXPECT_EQ(addr.GetCOMPort(), 5);
+    addr.SetCOMPort(3);
+    EXPECT_TRUE(list.SetAddress(addr));
+    EXPECT_EQ(list.COMPortIndex, -1);
+    EXPECT_FALSE(list.CanConnect());
+    list.COMPorts.clear();
+    list.COMPortComboClick(0);
+    EXPECT_FALSE(list.CanConnect());
+}
+
 namespace {
 
 class ConnectionDialogTest : public clienttest::ClientTest {

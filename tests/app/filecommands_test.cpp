@@ -3,6 +3,11 @@
 
 #include "app/projectfiles.h"
 
+#include <csignal>
+#include <random>
+#include <set>
+#include <sys/wait.h>
+
 using namespace kvr::app;
 using apptest::CommandFixture;
 using kvr::platform::Answer;
@@ -154,6 +159,18 @@ TEST_F(CommandFixture, OpenTakesTheFileAndRecordsIt)
     EXPECT_TRUE(prompts->Texts().empty());
 }
 
+TEST_F(CommandFixture, ARelativeNameIsRecordedAbsolute)
+{
+    SavedProject("relative.kvp", {"One"});
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    const bool opened = commands.OpenRecent("relative.kvp"); // as the command line names it
+    fs::current_path(before);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(fileName, P("relative.kvp"));
+    EXPECT_EQ(Recent(), std::vector<std::string>{P("relative.kvp")});
+}
+
 TEST_F(CommandFixture, ADamagedProjectFileLeavesTheOpenProjectUntouched)
 {
     const std::string good = SavedProject("good.kvp", {"One", "Two", "Three"});
@@ -283,4 +300,47 @@ TEST_F(CommandFixture, ExtractAndReplaceRoundTripADevice)
     EXPECT_TRUE(prompts->Texts().back().contains("CX4AppForm->Import Device: An error occured. Unable to import data!"));
     EXPECT_EQ(window.calls, std::vector<std::string>{"BuildProjectTree"});
     EXPECT_EQ(project->DeviceName(1), "Source");
+}
+
+namespace {
+std::size_t TemporaryFiles(const fs::path& Dir)
+{
+    std::size_t n = 0;
+    for (const auto& entry : fs::directory_iterator(Dir))
+        n += entry.path().filename().string().find(".kvp.tmp") != std::string::npos ? 1 : 0;
+    return n;
+}
+} // namespace
+
+// The save killed at random moments, 200 times: the project's path always holds the old or the
+// new project, and the temporary files the killed saves left are gone after the next save.
+TEST_F(CommandFixture, KilledSavesLeaveTheOldOrTheNewProject)
+{
+    ASSERT_TRUE(commands.NewProject());
+    commands.AddDevice();
+    fileName = P("kill.kvp");
+    Model().SetName("Alpha");
+    ASSERT_EQ(commands.SaveProject(), 1);
+    std::mt19937 random(4711);
+    const std::set<std::string> names = {"Alpha", "Beta"};
+    int holdingTheFile = 0;
+    for (int kill = 0; kill < 200; ++kill) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (bool beta = true;; beta = !beta) {
+                Model().SetName(beta ? "Beta" : "Alpha");
+                commands.SaveProject();
+            }
+        }
+        ::usleep(std::uniform_int_distribution<int>(0, 15000)(random));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        kvr::model::TProject reread;
+        if (fs::exists(fileName) && reread.LoadFromDisk(fileName, true) == 1 && names.count(reread.GetName()) == 1)
+            ++holdingTheFile;
+    }
+    EXPECT_EQ(holdingTheFile, 200);
+    ASSERT_EQ(commands.SaveProject(), 1);
+    EXPECT_EQ(TemporaryFiles(dir), 0u);
 }

@@ -29,6 +29,14 @@ TEST(ProjectFileNames, BackupNamesAndCopyProposals)
     }
 }
 
+TEST(ProjectFileNames, SaveDialogsStartEmptyWhereTheProposalIsAFilter)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"*.kvf", ""}, {"/p/*.kvf", ""}, {"dev?.kvf", ""}, {"/p/studio_copy.kvp", "/p/studio_copy.kvp"}, {"", ""}};
+    for (const auto& [proposal, field] : cases)
+        EXPECT_EQ(SaveDialogProposal(proposal), field) << proposal;
+}
+
 TEST(ProjectFileNames, NamesTheFileSystemCannotTake)
 {
     EXPECT_EQ(UnusableFileNameReason("/tmp/studio.kvp"), "");
@@ -75,7 +83,7 @@ TEST_F(BackupRotation, ThreeLevelsShiftEveryFileDownAndLogInOrder)
     Write("studio.kv2", "two");
     Write("studio.kv3", "three");
     Rotate("studio.kvp", 3);
-    EXPECT_FALSE(fs::exists(P("studio.kvp")));
+    EXPECT_EQ(Read("studio.kvp"), "now") << "the project file stays until the save replaces it";
     EXPECT_EQ(Read("studio.kv1"), "now");
     EXPECT_EQ(Read("studio.kv2"), "one");
     EXPECT_EQ(Read("studio.kv3"), "two");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <cstring>
 #include <map>
 #include <memory>
@@ -126,6 +128,50 @@ TEST_F(ImageTest, WriteTriesEachChunkFourTimesOfRetriesAttempts)
     EXPECT_FALSE(ConfigTransfer(Again).LoadToTarget(Source.data(), 16));
     EXPECT_EQ(SentCount(0x1B000002), 4u * 5u);
     EXPECT_EQ(SentCount(0x1B000001), 0u) << "a chunk that never answers ends the write";
+}
+
+// A device that answers each block only after its request was repeated has stopped answering in
+// time: the transfer ends after a few such blocks instead of taking hours.
+TEST_F(ImageTest, ADeviceAnsweringOnlyAfterRepeatsEndsTheTransfer)
+{
+    struct Case {
+        const char* What;
+        bool Write;
+        unsigned LateBlocks; // blocks, in the order sent, whose first request goes unanswered
+        bool Completes;
+    };
+    const Case Cases[] = {
+        {"read, every block late", false, 1000, false},
+        {"read, seven late blocks, then in time", false, ConfigTransfer::LateBlocksLimit - 1, true},
+        {"write, every block late", true, 1000, false},
+        {"write, seven late blocks, then in time", true, ConfigTransfer::LateBlocksLimit - 1, true},
+    };
+    for (const Case& C : Cases) {
+        TearDown();
+        SetUp();
+        auto& Client = Start();
+        Image = MakeImage(400);
+        ImageDevice();
+        std::set<unsigned> Seen;
+        const auto FirstTryOfALateBlock = [&](unsigned N) {
+            const bool First = Seen.insert(N).second;
+            return First && Seen.size() <= C.LateBlocks;
+        };
+        (C.Write ? DropWrite : DropRead) = FirstTryOfALateBlock;
+        const std::uint64_t Began = Clock.T;
+        bool Completed = false;
+        if (C.Write) {
+            Completed = ConfigTransfer(Client).LoadToTarget(Image.data(), 400);
+        } else {
+            std::vector<std::uint8_t> Buffer(64000);
+            Completed = ConfigTransfer(Client).LoadFromTarget(Buffer.data()) == 400;
+        }
+        EXPECT_EQ(Completed, C.Completes) << C.What;
+        if (!C.Completes) {
+            EXPECT_EQ(Seen.size(), ConfigTransfer::LateBlocksLimit) << C.What;
+            EXPECT_LE(Clock.T - Began, 8u * 2 * Client.TicksRead) << C.What;
+        }
+    }
 }
 
 TEST_F(ImageTest, LateDuplicateAnswerDoesNotConfirmTheNextBlock)
@@ -342,11 +388,71 @@ TEST_F(StreamTest, ReadTakesTheSizeWordAndAPartialLastBlock)
         << "transfer flag set and poll stopped while reading";
     EXPECT_FALSE(Client.GetTransferActive());
 
-    // A silent device: -1, what arrived stays in the stream.
+    // A silent device: -1.
     Device = nullptr;
     TMemoryStream Silent;
     EXPECT_EQ(ConfigTransfer(Client).ReadConfig(Silent, false), -1);
     EXPECT_EQ(ConfigTransfer(Client).ReadConfigSize(false), -1);
+}
+
+// Answers that come twice, late or for another block are matched to the block they answer: the
+// read gives the device's bytes or fails, never other bytes, and a failed read leaves the
+// caller's stream as it was.
+TEST_F(StreamTest, ReadTakesEachBlockOnlyFromItsOwnAnswer)
+{
+    struct Case {
+        const char* What;
+        // The answers of the device to a read of block I, given its honest answer A and the
+        // answer it gave before.
+        std::function<Answers(unsigned I, const KVRCANBlock& A, const KVRCANBlock& Before)> Device;
+        bool Completes;
+    };
+    const Case Cases[] = {
+        {"every answer twice", [](unsigned, const KVRCANBlock& A, const KVRCANBlock&) { return Answers{A, A}; }, true},
+        {"the previous answer again first",
+         [](unsigned, const KVRCANBlock& A, const KVRCANBlock& Before) { return Answers{Before, A}; }, true},
+        {"a block one byte longer first",
+         [](unsigned, const KVRCANBlock& A, const KVRCANBlock&) {
+             KVRCANBlock Longer = A;
+             Longer.Len = 9;
+             Longer.Data[0] ^= 0xFF;
+             return Answers{Longer, A};
+         },
+         true},
+        {"only stale answers from block 3 on",
+         [](unsigned I, const KVRCANBlock& A, const KVRCANBlock& Before) { return I >= 3 ? Answers{Before} : Answers{A}; },
+         false},
+    };
+    for (const Case& C : Cases) {
+        TearDown();
+        SetUp();
+        auto& Client = Start();
+        StreamDevice();
+        Streams[0].resize(60);
+        for (std::size_t i = 0; i < Streams[0].size(); ++i)
+            Streams[0][i] = static_cast<std::uint8_t>(i * 7 + 3);
+        kvr::writeBE16(Streams[0], 14, 40); // 60 bytes
+        auto Honest = Device;
+        bool SizeRead = false;
+        Device = [&, Honest](const KVRCANBlock& CB) -> Answers {
+            const Answers A = Honest(CB);
+            if ((CB.ID >> 16) != 0x1E21 || A.empty() || !std::exchange(SizeRead, true))
+                return A;
+            const unsigned I = CB.ID & 0x7FFF;
+            KVRCANBlock Previous = CB;
+            Previous.ID = CB.ID - (I > 0 ? 1 : 0);
+            return C.Device(I, A.front(), Honest(Previous).front());
+        };
+        TMemoryStream S(std::vector<std::uint8_t>{9, 9, 9});
+        const int Result = ConfigTransfer(Client).ReadConfig(S, false);
+        if (C.Completes) {
+            EXPECT_EQ(Result, 0) << C.What;
+            EXPECT_EQ(S.Bytes(), Streams[0]) << C.What;
+        } else {
+            EXPECT_EQ(Result, -1) << C.What;
+            EXPECT_EQ(S.Bytes(), (std::vector<std::uint8_t>{9, 9, 9})) << C.What;
+        }
+    }
 }
 
 TEST_F(TransferTest, StatusPagesByNumberUntilPage255)

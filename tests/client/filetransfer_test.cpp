@@ -85,6 +85,7 @@ TEST_F(SendFileTest, DataBlocksThenEndWithTheChecksum)
     FileTransfer F(Client);
     EXPECT_EQ(F.SendFile(S, "setup/fx.bin"), 0);
     EXPECT_EQ(F.GetErrorMsg(), "");
+        EXPECT_EQ(Client.GetErrorMsg(), ""); // the client keeps it too
     const auto Blocks = Sent();
     ASSERT_EQ(Blocks.size(), 5u);
     EXPECT_EQ(Blocks[0].ID, FileHeaderID);
@@ -157,6 +158,7 @@ TEST_F(SendFileTest, DeviceRefusalsCarryTheirTextWithinTheBlock)
                                          ? InfoFormatter->GetMessageText(static_cast<unsigned>(C.Result))
                                          : C.Text;
         EXPECT_EQ(F.GetErrorMsg(), Expected) << C.Name;
+        EXPECT_EQ(Client.GetErrorMsg(), Expected) << C.Name; // the client keeps it too
         EXPECT_EQ(Sent().size(), C.Sent) << C.Name;
         EXPECT_FALSE(Client.GetTransferActive());
     }
@@ -202,6 +204,7 @@ TEST_F(SendFileTest, FlashBurnWaitsAboutLimitSeconds)
         const std::string Expected =
             C.Result == static_cast<int>(0xA101000F) ? InfoFormatter->GetMessageText(0xA101000F) : C.Text;
         EXPECT_EQ(F.GetErrorMsg(), Expected) << C.Name;
+        EXPECT_EQ(Client.GetErrorMsg(), Expected) << C.Name; // the client keeps it too
         ASSERT_NE(Start, 0u) << C.Name;
         if (C.Result == static_cast<int>(0xA101000F)) {
             // 600 bytes: limit 3, thirty steps of 100 ms.
@@ -332,6 +335,7 @@ TEST_F(ReadFileTest, Failures)
         FileTransfer F(Client);
         EXPECT_EQ(F.ReadFile(S, "x"), static_cast<int>(C.Code)) << C.Name;
         EXPECT_EQ(F.GetErrorMsg(), InfoFormatter->GetMessageText(C.Code)) << C.Name;
+        EXPECT_EQ(Client.GetErrorMsg(), InfoFormatter->GetMessageText(C.Code)) << C.Name; // the client keeps it too
         EXPECT_EQ(S.GetSize(), static_cast<std::int64_t>(C.Kept)) << C.Name;
         if (C.Code == 0xA101000E) {
             EXPECT_EQ(kvr::readBE32(Sent().back().Data, 0), 0xA101000Eu) << "the device hears the verdict";
@@ -352,6 +356,7 @@ TEST_F(ReadFileTest, EmptyFileAndRefusal)
     FileTransfer F(Client);
     EXPECT_EQ(F.ReadFile(S, "none"), 2);
     EXPECT_EQ(F.GetErrorMsg(), "Not found");
+    EXPECT_EQ(Client.GetErrorMsg(), "Not found"); // the client keeps it too
 }
 
 } // namespace

@@ -108,6 +108,68 @@ TEST_F(TransferEndToEnd, BothConfigurationStreams)
     EXPECT_FALSE(Client->GetTransferActive());
 }
 
+// With the emulator repeating, delaying or dropping answers, a stream read gives the device's
+// bytes or fails; it never reports other bytes as read.
+TEST_F(TransferEndToEnd, StreamReadUnderFaultyAnswersIsRightOrFails)
+{
+    std::vector<std::uint8_t> Stream(160);
+    for (std::size_t i = 0; i < Stream.size(); ++i)
+        Stream[i] = static_cast<std::uint8_t>(i * 13 + 5);
+    kvr::writeBE16(Stream, 14, static_cast<std::uint16_t>(Stream.size() - 20));
+    for (const char* Knobs : {"dup=1", "late=5:1000", "drop=3", "bad-id=4", "bad-len=4"}) {
+        loopback::LoopbackClient Faulty;
+        ASSERT_EQ(Faulty.Start(BuiltProgram("rurez", "rurez"), BuiltProgram("devemu", "devemu"), Knobs), "");
+        TMemoryStream Out(Stream);
+        const int Sent = ConfigTransfer(*Faulty.Client).SendConfig(Out, false);
+        const std::vector<std::uint8_t> Before = {7, 7, 7};
+        TMemoryStream Back(Before);
+        const int Read = ConfigTransfer(*Faulty.Client).ReadConfig(Back, false);
+        ASSERT_TRUE(Read == 0 || Read == -1) << Knobs;
+        if (Read == 0 && Sent == 0) {
+            EXPECT_EQ(Back.Bytes(), Stream) << Knobs;
+        } else if (Read == -1) {
+            EXPECT_EQ(Back.Bytes(), Before) << Knobs << ": a failed read leaves the stream as it was";
+        }
+        EXPECT_EQ(Sent, 0) << Knobs << ": the retries carry the write";
+        EXPECT_EQ(Read, 0) << Knobs << ": the retries carry the read";
+    }
+}
+
+// Every answer a second late: the image write ends as failed after a few blocks instead of
+// "succeeding" after minutes (hours for a whole image).
+TEST_F(TransferEndToEnd, ImageWriteToADeviceThatAnswersLateEndsSoon)
+{
+    Begin("delay=1000");
+    const auto Image = MakeImage(400);
+    const auto Began = std::chrono::steady_clock::now();
+    EXPECT_FALSE(ConfigTransfer(*Client).LoadToTarget(Image.data(), 400));
+    const auto Took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - Began);
+    EXPECT_LT(Took.count(), 20000);
+}
+
+// A link cut in the middle of an image write: the device takes a configuration only when it is
+// complete, so reading it back gives the old image, not a mix of old and new bytes.
+TEST_F(TransferEndToEnd, ImageWriteCutShortLeavesTheDevicesImage)
+{
+    Begin("cut-after=70");
+    const auto Old = MakeImage(400);
+    ASSERT_TRUE(ConfigTransfer(*Client).LoadToTarget(Old.data(), 400)); // 51 blocks and the start
+    std::vector<std::uint8_t> Before(ImageMaxSize, 0);
+    Before.assign(Old.begin(), Old.end());
+    Before.resize(ImageMaxSize, 0);
+    auto New = MakeImage(400);
+    for (std::size_t i = 200; i < New.size(); ++i)
+        New[i] ^= 0xA5;
+    EXPECT_FALSE(ConfigTransfer(*Client).LoadToTarget(New.data(), 400)) << "the link goes after 17 blocks";
+    Emulator->send("resume 1");
+    ASSERT_TRUE(Emulator->waitForLine("ok resume"));
+    Client->CloseConnection();
+    ASSERT_TRUE(Client->OpenTCPConnection());
+    std::vector<std::uint8_t> After(ImageMaxSize, 0);
+    ASSERT_EQ(ConfigTransfer(*Client).LoadFromTarget(After.data()), 400);
+    EXPECT_EQ(After, Before);
+}
+
 TEST_F(TransferEndToEnd, SetupsAndNames)
 {
     Begin();

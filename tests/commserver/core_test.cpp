@@ -207,6 +207,20 @@ TEST_F(CoreWithDevice, GarbageFromTheDeviceReconnectsTheLink)
     EXPECT_EQ(result, ResultNothingQueued);
 }
 
+// A device status broadcast from sender to the core's UDP port.
+void sendStatus(QUdpSocket& sender, std::uint16_t port, std::uint32_t stamp)
+{
+    Bytes d;
+    kvr::ByteWriter w(d);
+    w.be32(StatusMagic);
+    w.be32(0x001234);
+    w.be32(7);
+    w.be32(0x41424344);
+    w.be32(stamp);
+    w.zeros(12);
+    sender.writeDatagram(reinterpret_cast<const char*>(d.data()), static_cast<qint64>(d.size()), QHostAddress::LocalHost, port);
+}
+
 TEST_F(CoreWithDevice, UdpDatagramsReachEveryClientAndTheCollectionKeepsTheNewest)
 {
     ServerConfig config;
@@ -218,17 +232,7 @@ TEST_F(CoreWithDevice, UdpDatagramsReachEveryClientAndTheCollectionKeepsTheNewes
 
     QUdpSocket sender;
     ASSERT_TRUE(sender.bind(QHostAddress("127.0.0.5"), 0));
-    auto status = [&](std::uint32_t stamp) {
-        Bytes d;
-        kvr::ByteWriter w(d);
-        w.be32(StatusMagic);
-        w.be32(0x001234);
-        w.be32(7);
-        w.be32(0x41424344);
-        w.be32(stamp);
-        w.zeros(12);
-        sender.writeDatagram(reinterpret_cast<const char*>(d.data()), static_cast<qint64>(d.size()), QHostAddress::LocalHost, core_->udpPort());
-    };
+    auto status = [&](std::uint32_t stamp) { sendStatus(sender, core_->udpPort(), stamp); };
     status(1);
     status(2);
     spin(200);
@@ -247,6 +251,41 @@ TEST_F(CoreWithDevice, UdpDatagramsReachEveryClientAndTheCollectionKeepsTheNewes
     spin(400);
     ASSERT_EQ(server_->ReadUDPBroadCasts(0, collection, result), HrOk);
     EXPECT_EQ(collection.size(), 4u) << "old records leave the collection";
+}
+
+// With the shipped defaults: a device broadcasting once a second is listed at every read (the
+// connection dialog and the name cache rebuild from the collection every time), and one that
+// stopped leaves the collection within two seconds, so it goes offline within the online ticks.
+TEST_F(CoreWithDevice, CollectionKeepsBroadcastingDevicesAndDropsStoppedOnesSoon)
+{
+    start(ServerConfig{});
+    QUdpSocket sender;
+    ASSERT_TRUE(sender.bind(QHostAddress("127.0.0.5"), 0));
+    const auto listed = [&] {
+        Bytes collection;
+        std::int32_t result = -1;
+        EXPECT_EQ(server_->ReadUDPBroadCasts(0, collection, result), HrOk);
+        return collection.size() > 4;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    qint64 nextBroadcast = 0;
+    int reads = 0;
+    while (clock.elapsed() < 3500) {
+        if (clock.elapsed() >= nextBroadcast) {
+            sendStatus(sender, core_->udpPort(), 1);
+            nextBroadcast += 1000;
+        }
+        spin(50);
+        if (clock.elapsed() > 100) {
+            ++reads;
+            ASSERT_TRUE(listed()) << "read " << reads << " at " << clock.elapsed() << " ms";
+        }
+    }
+    const qint64 stopped = nextBroadcast - 1000; // the last broadcast went out then
+    while (listed() && clock.elapsed() - stopped < 5000)
+        spin(20);
+    EXPECT_LE(clock.elapsed() - stopped, 2000) << "a stopped device leaves the collection";
 }
 
 TEST(CoreUdp, MessagesFromClientsGoToTheirAddressOrEveryTarget)

@@ -42,6 +42,8 @@ TEST_F(Model, ImageReadAndWriteByOneBasedBlocks)
     a = send(0x1B000020, {9, 8, 7});
     ASSERT_EQ(a.size(), 1u);
     EXPECT_EQ(a[0].frame.id, 0x1B000020u);
+    EXPECT_EQ(model.image().size(), 200u) << "staged until the block that ends the write";
+    EXPECT_EQ(send(0x1B000001, {'M', 'P', 'J', '2', 0, 5, 0, 1}).size(), 1u);
     EXPECT_EQ(model.image().size(), 31u * 8 + 3);
     a = send(0x1A000020);
     EXPECT_EQ(data(a[0].frame), (Bytes{9, 8, 7, 0, 0, 0, 0, 0}));
@@ -253,6 +255,50 @@ TEST_F(Model, KnobsDropDelayDuplicateAndCut)
     }
     EXPECT_EQ(counts, (std::vector<std::size_t>{1, 2, 0, 2, 1, 0}));
     EXPECT_EQ(delays, (std::vector<int>{10, 10, -1, 10, 1010, -1}));
+}
+
+TEST_F(Model, KnobsCorruptAnswers)
+{
+    const Bytes image = data(send(0x1A000001)[0].frame);
+    struct Case {
+        const char* what;
+        FaultKnobs knobs;
+        std::uint32_t id;
+        Bytes payload;
+    };
+    FaultKnobs badId, badLength, flipped;
+    badId.wrongIdEvery = 1;
+    badLength.wrongLengthEvery = 1;
+    flipped.flipDataEvery = 1;
+    Bytes longer = image;
+    longer.push_back(0);
+    Bytes inverted = image;
+    for (auto& b : inverted)
+        b = static_cast<std::uint8_t>(~b);
+    const Case cases[] = {
+        {"another block's ID", badId, 0x1A000000, image},
+        {"one byte longer", badLength, 0x1A000001, longer},
+        {"data inverted", flipped, 0x1A000001, inverted},
+    };
+    for (const Case& c : cases) {
+        model.setKnobs(c.knobs);
+        const auto a = send(0x1A000001);
+        ASSERT_EQ(a.size(), 1u) << c.what;
+        EXPECT_EQ(a[0].frame.id, c.id) << c.what;
+        EXPECT_EQ(data(a[0].frame), c.payload) << c.what;
+    }
+}
+
+TEST_F(Model, OlderFirmwareAnswersOnlyTheModuleRequest)
+{
+    FaultKnobs knobs;
+    knobs.olderFirmware = true;
+    model.setKnobs(knobs);
+    EXPECT_TRUE(send(0x112E0000).empty());
+    const auto a = send(0x06000000);
+    ASSERT_EQ(a.size(), 1u);
+    EXPECT_EQ(a[0].frame.len, 8);
+    EXPECT_EQ(kvr::readBE32(a[0].frame.payload(), 4), 0x05140000u);
 }
 
 TEST_F(Model, BroadcastsAndReportsOnTheWire)

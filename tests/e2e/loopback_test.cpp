@@ -16,10 +16,16 @@
 #include <memory>
 #include <set>
 #include <sys/stat.h>
+#include <cstring>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/un.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "commserver/commserverproxy.h"
 #include "commserver/deviceframe.h"
+#include "commserver/rpcframe.h"
 #include "commserver/serverregistration.h"
 #include "kvr/version.h"
 #include "kvrdata/byteorder.h"
@@ -517,6 +523,37 @@ TEST(LoopbackServer, SerialLineToAnEmulatedDeviceFromItsDeviceFile)
     }
 }
 
+// The program starts its server without arguments: "COM n" then comes from the settings store.
+TEST(LoopbackServer, SerialPortsComeFromTheSettingsStore)
+{
+    QTemporaryDir dir;
+    Program emulator(KVR_DEVEMU_PATH, {"--device", "ip=127.0.0.4,pty"});
+    const auto line = emulator.waitForLine("device 1");
+    ASSERT_TRUE(line) << emulator.errors().toStdString();
+    const QString pty = wordValue(*line, "pty");
+    ASSERT_FALSE(pty.isEmpty());
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("KVR_CONFIG_DIR", dir.path() + "/config");
+    QDir().mkpath(dir.path() + "/config");
+    kvr::platform::IniSettingsStore((dir.path() + "/config/settings.ini").toStdString())
+        .writeString("Software\\KVR\\KX7300\\Server\\SerialPorts", "COM7", pty.toStdString());
+    const QString folder = dir.path() + "/run";
+    Program server(KVR_RUREZ_PATH, serverArgs(folder), env);
+    ASSERT_TRUE(server.waitForLine("rurez ready")) << server.errors().toStdString();
+    CommServerProxy proxy(ProxyEndpoint{serverSocketPath(folder.toStdString()), {}, 0});
+    std::int32_t result = -1;
+    ASSERT_EQ(proxy.OpenSerialConnection(H, 7, result), HrOk);
+    ASSERT_EQ(result, ResultOk);
+    ASSERT_EQ(proxy.SendBlock(H, block(0x112E0000), result), HrOk);
+    Bytes b;
+    ASSERT_EQ(proxy.ReadBlockEx2(H, 2000, b, result), HrOk);
+    EXPECT_EQ(result, ResultOk) << "the emulated device answers on its serial line";
+    ASSERT_EQ(proxy.CloseConnection(H, result), HrOk);
+    ASSERT_EQ(proxy.OpenSerialConnection(H, 200, result), HrOk);
+    EXPECT_NE(result, ResultOk) << "a port neither stored nor on the machine";
+    EXPECT_EQ(server.stopAndCheck().toStdString(), "");
+}
+
 TEST(LoopbackServer, ASerialLineThatGoesAwayIsRetriedThenLost)
 {
     QTemporaryDir dir;
@@ -541,6 +578,81 @@ TEST(LoopbackServer, ASerialLineThatGoesAwayIsRetriedThenLost)
     EXPECT_TRUE(readResultBecomes(proxy, ResultConnectionLost, 5000));
     ASSERT_EQ(proxy.SendBlock(H, block(0x1A000001), result), HrOk);
     EXPECT_EQ(result, ResultNoConnection);
+    EXPECT_EQ(server.stopAndCheck().toStdString(), "");
+}
+
+TEST(LoopbackServer, StatusPagesGivenOnTheEmulatorsCommandLine)
+{
+    QTemporaryDir dir;
+    Program emulator(KVR_DEVEMU_PATH, {"--device", "ip=127.0.0.4,page=0x0102:1:0A0B0C,page=0x0102:0:01"});
+    const auto line = emulator.waitForLine("device 1");
+    ASSERT_TRUE(line) << emulator.errors().toStdString();
+    const QString folder = dir.path() + "/run";
+    Program server(KVR_RUREZ_PATH, serverArgs(folder));
+    ASSERT_TRUE(server.waitForLine("rurez ready")) << server.errors().toStdString();
+    CommServerProxy proxy(ProxyEndpoint{serverSocketPath(folder.toStdString()), {}, 0});
+    std::int32_t result = -1;
+    ASSERT_EQ(proxy.OpenTCPConnection(H, "127.0.0.4", wordValue(*line, "tcp").section(':', 1).toInt(), result), HrOk);
+    ASSERT_EQ(result, ResultOk);
+    ASSERT_EQ(proxy.SendBlock(H, block(0x05000102), result), HrOk);
+    std::vector<Bytes> pages;
+    for (int i = 0; i < 3; ++i) {
+        Bytes b;
+        ASSERT_EQ(proxy.ReadBlockEx2(H, 2000, b, result), HrOk);
+        ASSERT_EQ(result, ResultOk);
+        const auto frame = frameFromClientBlock(b);
+        ASSERT_TRUE(frame);
+        pages.emplace_back(frame->payload().begin(), frame->payload().end());
+        if (i == 2) {
+            EXPECT_EQ(frame->id, 0x05FF0102u) << "page 255 ends the pages";
+        }
+    }
+    EXPECT_EQ(pages[0], (Bytes{1, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(pages[1], (Bytes{0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}));
+}
+
+// A local client that calls without ever reading its answers: once its unread answers pass the
+// bound, its connection is closed; another client is served throughout.
+TEST(LoopbackServer, AClientThatNeverReadsIsCutOffAtTheAnswerBound)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/run";
+    Program server(KVR_RUREZ_PATH, serverArgs(folder) << "--reply-backlog-bytes" << "262144");
+    ASSERT_TRUE(server.waitForLine("rurez ready")) << server.errors().toStdString();
+    // A plain socket that is never read: what the server answers stays unread.
+    const int greedy = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(greedy, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = serverSocketPath(folder.toStdString());
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ASSERT_EQ(::connect(greedy, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::fcntl(greedy, F_SETFL, O_NONBLOCK);
+    CommServerProxy polite(ProxyEndpoint{path, {}, 0});
+    RpcFrame call;
+    call.kind = RpcKind::Call;
+    call.method = RpcMethod::GetVersion;
+    const Bytes frame = encodeRpcFrame(call);
+    Bytes calls;
+    for (int i = 0; i < 1000; ++i)
+        calls.insert(calls.end(), frame.begin(), frame.end());
+    QElapsedTimer clock;
+    clock.start();
+    int served = 0;
+    bool closed = false;
+    while (!closed && clock.elapsed() < 20000) {
+        const ssize_t n = ::send(greedy, calls.data(), calls.size(), MSG_NOSIGNAL);
+        closed = n < 0 && errno == EPIPE;
+        std::int32_t version = 0;
+        if (polite.GetVersion(version) == HrOk && version != 0)
+            ++served;
+    }
+    ::close(greedy);
+    EXPECT_TRUE(closed) << "the greedy connection was closed";
+    EXPECT_GT(served, 0);
+    std::int32_t version = 0;
+    EXPECT_EQ(polite.GetVersion(version), HrOk) << "the other client is still served";
     EXPECT_EQ(server.stopAndCheck().toStdString(), "");
 }
 

@@ -160,10 +160,10 @@ TEST_F(GlobalResources, DeleteResourceReleasesChannelsAndSubscriberLogics)
 }
 
 // A module of type 10 with global-resource keys naming the given resources.
-Bytes ResourceKeys(std::vector<std::uint8_t> resources)
+Bytes ResourceKeys(std::vector<std::uint8_t> resources, std::uint16_t moduleType = 10)
 {
     Bytes module(6, 0);
-    writeLE16(module, 0, 10);
+    writeLE16(module, 0, moduleType);
     module[5] = static_cast<std::uint8_t>(resources.size());
     for (const std::uint8_t r : resources) {
         Bytes key(42, 0);
@@ -210,6 +210,19 @@ TEST_F(GlobalResources, ClearRefsOfAReplacedImage)
     EXPECT_EQ(adapt.calls, std::vector<std::string>{"logic 1836 0 1"});
     // Other devices keep theirs.
     EXPECT_EQ(Dev(2).GetSetupData(100)[6 + 32], 7);
+}
+
+TEST_F(GlobalResources, ClearRefsWalksEveryModuleTypeWithoutASharedTable)
+{
+    const struct {
+        std::uint16_t type;
+        std::uint8_t left;
+    } cases[] = {{10, 0}, {26, 0}, {40, 0}, {43, 0}, {20, 7}, {29, 7}};
+    for (const auto& c : cases) {
+        Dev(1).SetSetupData(101, ResourceKeys({7}, c.type));
+        ClearGlobalResourceRefs(project, 1);
+        EXPECT_EQ(Dev(1).GetSetupData(101)[6 + 32], c.left) << "module type " << c.type;
+    }
 }
 
 TEST_F(GlobalResources, LargerLayoutIsRewritten)

@@ -186,6 +186,30 @@ TEST_F(Inserts, ChangingThePoolSourceReleasesPoolFedChannels)
     EXPECT_EQ(list.Entries[1].Left, 0x0302);
 }
 
+TEST_F(Inserts, ReleasingThePoolClearsPoolKeysOfEveryModuleTypeWithoutASharedTable)
+{
+    const struct {
+        std::uint16_t type;
+        bool cleared;
+    } cases[] = {{10, true}, {13, true}, {40, true}, {42, true}, {20, false}, {23, false}};
+    for (const auto& c : cases) {
+        Bytes module(6, 0);
+        writeLE16(module, 0, c.type);
+        module[5] = 1;
+        Bytes key(42, 0);
+        key[1] = 'K';
+        key[31] = 1;
+        key[34] = 1;
+        writeBE16(key, 38, 0x8302);
+        module.insert(module.end(), key.begin(), key.end());
+        dev.SetSetupData(100, module);
+        ClearPoolSourceRefs(dev);
+        const Bytes after = dev.GetSetupData(100);
+        EXPECT_EQ(readBE16(after, 6 + 38), c.cleared ? 0 : 0x8302) << "module type " << c.type;
+        EXPECT_EQ(after[6 + 34], c.cleared ? 0 : 1) << "module type " << c.type;
+    }
+}
+
 TEST_F(Inserts, OlderPoolLayoutIsConverted)
 {
     const Bytes old = {6, 4, 2, 0, 0, 0, 0x03, 0x01, 0x05, 0x11, 0x03, 0x02, 0x05, 0x12, 0x03, 0x13};

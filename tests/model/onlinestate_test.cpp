@@ -1,4 +1,7 @@
+#include "kvrdata/byteorder.h"
+#include "model/faderaccess.h"
 #include "model/project.h"
+#include "model/superoutputs.h"
 #include "recordinghost.h"
 
 #include <gtest/gtest.h>
@@ -91,12 +94,26 @@ TEST_F(OnlineTest, DummyDevicesAndUnknownIdsAreIgnored)
     EXPECT_EQ(-1, project.IndexOfDevice(99));
 }
 
-TEST_F(OnlineTest, PrepareLoadToDeviceStampsTheImage)
+TEST_F(OnlineTest, PrepareLoadToDeviceRepairsAndStampsTheImage)
 {
+    // A stereo channel fed from an odd source, and a half-set group.
+    AddFaderChannel(*device);
+    TFaderChannel channel;
+    GetFaderChannel(*device, 1, channel);
+    channel.PoolFlags |= 0x20; // stereo
+    channel.Source = 0x0103;
+    SetFaderChannel(*device, 1, channel);
+    const std::array<std::uint8_t, 8> groups = {3, 0, 2, 1, 0, 0, 0, 0};
+    SetGroupLogic(*device, groups);
+
     host.now = 99999;
     device->PrepareLoadToDevice();
     EXPECT_EQ(99999u, device->GetChangeTime());
     EXPECT_TRUE(device->IsChanged());
+    GetFaderChannel(*device, 1, channel);
+    EXPECT_EQ(0x0102, channel.Source);
+    EXPECT_EQ((std::vector<std::uint8_t>{0, 0, 2, 1, 0, 0, 0, 0}), device->GetData(stGroupLogic));
+    EXPECT_EQ(device->GetAllData().size(), kvr::readBE16(device->Header(), dh::TotalSize));
 }
 
 } // namespace

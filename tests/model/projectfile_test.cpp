@@ -161,6 +161,51 @@ TEST_F(FileTest, ProjectRoundTripKeepsBlockAndImages)
     EXPECT_EQ(expected, read(file).size());
 }
 
+// Fresh devices lack what the load repairs add (fader-channel labels, group logic, user groups,
+// reserved keys). Reading the file must not stamp them: a device running the saved image would
+// show "Modified" after every open.
+TEST_F(FileTest, OpeningASavedProjectKeepsEveryDevicesStamp)
+{
+    TProject project;
+    project.AddDevice();
+    project.AddDevice();
+    host.now = 1800000100;
+    project.Device(1)->SetName("Edited");
+    host.now = 1800000200;
+    const std::string file = path("stamps.kvp");
+    ASSERT_EQ(1, project.SaveToDisk(file, true));
+    const std::uint32_t saved[2] = {project.Device(0)->GetChangeTime(), project.Device(1)->GetChangeTime()};
+
+    const auto openAt = [&](std::uint32_t now, TProject& into) {
+        host.now = now;
+        ASSERT_EQ(1, into.LoadFromDisk(file, false));
+        EXPECT_FALSE(into.IsChanged());
+        for (int d = 0; d < 2; ++d) {
+            EXPECT_EQ(saved[d], into.Device(d)->GetChangeTime()) << "device " << d << " opened at " << now;
+            // A device running the saved image reports that stamp: online, not modified.
+            TDeviceOnlineRecord r;
+            r.ProjectID = static_cast<std::uint32_t>(into.GetProjectID());
+            r.DeviceID = into.Device(d)->GetDeviceID();
+            r.Stamp = saved[d];
+            into.UpdateOnlineState(r);
+            EXPECT_EQ(1u, into.Device(d)->FOnline);
+            EXPECT_EQ(0u, into.Device(d)->FOnlineModified) << "device " << d;
+        }
+    };
+    TProject first;
+    openAt(1800000300, first);
+    TProject second;
+    openAt(1800000400, second);
+    for (int d = 0; d < 2; ++d)
+        EXPECT_EQ(first.Device(d)->GetAllData(), second.Device(d)->GetAllData());
+
+    // Saved again unchanged and reopened: still the same stamps.
+    host.now = 1800000500;
+    ASSERT_EQ(1, second.SaveToDisk(file, true));
+    TProject third;
+    openAt(1800000600, third);
+}
+
 struct LayoutCase {
     const char* what;
     FileSpec spec;

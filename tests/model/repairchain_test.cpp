@@ -47,6 +47,17 @@ TEST_F(RepairPasses, FaderChannelTimersRunOncePerImage)
     EXPECT_EQ(0, readBE16(dev.GetData(stFCH), 26));
 }
 
+TEST_F(RepairPasses, TimerMarkIsWrittenWithoutAStampOrAFitting)
+{
+    dev.SetChangedFlag(false);
+    const std::uint32_t stamp = dev.GetChangeTime();
+    host.now += 100;
+    EXPECT_EQ(0, FixFaderChannelTimers(dev));
+    EXPECT_EQ(1, dev.Header()[dh::RepairMarks] & 1);
+    EXPECT_FALSE(dev.IsChanged());
+    EXPECT_EQ(stamp, dev.GetChangeTime());
+}
+
 TEST_F(RepairPasses, PotiAssignKeepsOnlyInputs2And6)
 {
     dev.SetData(stPotiAssign, Bytes{1, 0, 3, 2, 2, 0, 3, 3, 3, 0, 4, 6, 9});

@@ -157,7 +157,10 @@ std::vector<Answer> DeviceModel::handle(const DeviceFrame& in)
     case ClassImageWrite: writeImage(out, in, low); break;
     case ClassStreamRead: configStreamRead(out, in); break;
     case ClassStreamWrite: configStreamWrite(out, in); break;
-    case ClassSerial: answer(out, in.id, be32Bytes(identity_.serial, identity_.firmware)); break;
+    case ClassSerial:
+        if (!knobs_.olderFirmware)
+            answer(out, in.id, be32Bytes(identity_.serial, identity_.firmware));
+        break;
     case ClassModule: moduleInfo(out, static_cast<std::uint16_t>(low)); break;
     case ClassCardRead: cardPage(out, in, static_cast<std::uint16_t>(low), false); break;
     case ClassCardWrite: cardPage(out, in, static_cast<std::uint16_t>(low), true); break;
@@ -228,6 +231,13 @@ std::vector<Answer> DeviceModel::applyKnobs(std::vector<Answer> answers)
         a.delayMs += knobs_.delayMs;
         if (knobs_.lateEvery && answersSent_ % knobs_.lateEvery == 0)
             a.delayMs += knobs_.lateMs;
+        if (knobs_.wrongIdEvery && answersSent_ % knobs_.wrongIdEvery == 0)
+            a.frame.id ^= 1u;
+        if (knobs_.wrongLengthEvery && answersSent_ % knobs_.wrongLengthEvery == 0)
+            a.frame.len = a.frame.len == 255 ? 254 : static_cast<std::uint8_t>(a.frame.len + 1);
+        if (knobs_.flipDataEvery && answersSent_ % knobs_.flipDataEvery == 0)
+            for (std::size_t i = 0; i < a.frame.len; ++i)
+                a.frame.data[i] = static_cast<std::uint8_t>(~a.frame.data[i]);
         out.push_back(a);
         if (knobs_.duplicateEvery && answersSent_ % knobs_.duplicateEvery == 0)
             out.push_back(a);
@@ -248,15 +258,19 @@ void DeviceModel::readImage(std::vector<Answer>& out, const DeviceFrame& in, std
 
 void DeviceModel::writeImage(std::vector<Answer>& out, const DeviceFrame& in, std::uint32_t n)
 {
-    if (n == 0)
-        return; // start of a write: nothing to answer
+    if (n == 0) {
+        stagedImage_.clear(); // start of a write: nothing to answer
+        return;
+    }
     const std::size_t at = static_cast<std::size_t>(n - 1) * 8;
     const std::size_t len = std::min<std::size_t>(in.len, 8);
     if (at + len > ImageMax)
         return;
-    if (image_.size() < at + len)
-        image_.resize(at + len, 0);
-    std::copy_n(in.data.begin(), len, image_.begin() + static_cast<std::ptrdiff_t>(at));
+    if (stagedImage_.size() < at + len)
+        stagedImage_.resize(at + len, 0);
+    std::copy_n(in.data.begin(), len, stagedImage_.begin() + static_cast<std::ptrdiff_t>(at));
+    if (n == 1)
+        image_ = std::exchange(stagedImage_, {}); // the block that ends the write
     answer(out, in.id, {});
 }
 

@@ -45,6 +45,12 @@ struct FaultKnobs {
     unsigned lateEvery = 0;     // every n-th answer comes lateMs later
     int lateMs = 0;
     bool corruptCrc = false;    // file transfers report a wrong CRC-32
+    unsigned wrongIdEvery = 0;  // every n-th answer carries another block's ID (bit 0 flipped)
+    unsigned wrongLengthEvery = 0; // every n-th answer is one byte longer (or shorter when full)
+    unsigned flipDataEvery = 0; // every n-th answer has its data bytes inverted
+    // The serial and version request goes unanswered, as older firmware does; the module
+    // request (0x0600) then tells the version.
+    bool olderFirmware = false;
     bool flashBurn = false;     // a written file is reported as burning first, then done
     unsigned cutAfter = 0;      // the link is cut after this many received blocks
     std::vector<std::uint16_t> silentModules; // modules that answer no module information
@@ -73,8 +79,15 @@ public:
     static Bytes defaultConfigStream(const DeviceIdentity& identity);
 
     std::vector<Answer> handle(const DeviceFrame& in);
-    // True once the knob's count of received blocks is reached: the program cuts the link.
-    bool shouldCut() const { return knobs_.cutAfter != 0 && received_.size() >= knobs_.cutAfter; }
+    // True once the knob's count of received blocks is reached: the program cuts the link. Once:
+    // a link made again afterwards stays.
+    bool shouldCut()
+    {
+        if (knobs_.cutAfter == 0 || received_.size() < knobs_.cutAfter)
+            return false;
+        knobs_.cutAfter = 0;
+        return true;
+    }
 
     // The change time of the configuration the device runs.
     std::uint32_t configStamp() const;
@@ -150,6 +163,9 @@ private:
     std::vector<ModuleEntry> modules_;
     FaultKnobs knobs_;
     Bytes image_;
+    // An image write in progress: the device takes it only with its last block (block 1, as the
+    // blocks come from the last to the first), so a write cut short leaves the old image.
+    Bytes stagedImage_;
     Bytes streams_[2];
     Bytes pendingStreams_[2];
     std::map<std::uint16_t, std::vector<Bytes>> statusPages_;

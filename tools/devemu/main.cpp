@@ -5,11 +5,15 @@
 // Device keys: ip (127.0.0.2), port (0: any free one), serial, firmware, pid (four letters),
 // did, name, hardware, stamp, image (a device file .kvf), pty (serve a pseudo-terminal too,
 // SLIP-framed), pages (status pages per module, 4), broadcasts (older, newer or both: which
-// status records go out every period), and the fault knobs delay=MS, drop=N, dup=N,
-// late=N:MS, cut-after=N, corrupt-crc, flash-burn; modules=NUMBER:TYPE:INDEX/... (at most 32,
+// status records go out every period), page=MODULE:PAGE:HEX (one status page of a module,
+// 8 data bytes; repeatable), older-firmware (the serial and version request goes unanswered,
+// the module request 0x0600 tells the version), modules=NUMBER:TYPE:INDEX/... (at most 32,
 // listed in the status broadcast and answering module information), silent=NUMBER/... (modules
 // that answer no module information), burn-fail=NUMBER/... and burn-silent=NUMBER/... (modules
-// that report a failed burn or none), burn-stranger=NUMBER (an unlisted module that reports).
+// that report a failed burn or none), burn-stranger=NUMBER (an unlisted module that reports),
+// and the fault knobs delay=MS, drop=N, dup=N, late=N:MS, cut-after=N, corrupt-crc, flash-burn,
+// and bad-id=N, bad-len=N, flip=N (every n-th answer with another block's ID, one byte longer,
+// or its data bytes inverted).
 // Once listening it prints one line "device N tcp=IP:PORT udp=PORT [pty=PATH]" per device and
 // then "devemu ready".
 // Commands on standard input, one a line (N is the device number from 1):
@@ -37,6 +41,7 @@
 #include <QUdpSocket>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -289,6 +294,7 @@ struct DeviceOptions {
     DeviceIdentity identity;
     FaultKnobs knobs;
     std::vector<kvr::devemu::ModuleEntry> modules;
+    std::map<std::uint16_t, std::vector<kvr::commserver::Bytes>> pages;
     kvr::commserver::Bytes image;
     int generation = 0;
     bool serialLine = false;
@@ -373,6 +379,31 @@ bool parseDevice(const std::string& text, DeviceOptions& d, std::string& error)
             d.knobs.cutAfter = n;
         } else if (key == "corrupt-crc") {
             d.knobs.corruptCrc = true;
+        } else if (key == "bad-id" && parseNumber(value, n)) {
+            d.knobs.wrongIdEvery = n;
+        } else if (key == "bad-len" && parseNumber(value, n)) {
+            d.knobs.wrongLengthEvery = n;
+        } else if (key == "flip" && parseNumber(value, n)) {
+            d.knobs.flipDataEvery = n;
+        } else if (key == "older-firmware") {
+            d.knobs.olderFirmware = true;
+        } else if (key == "page") {
+            // MODULE:PAGE:HEX
+            const QStringList parts = QString::fromStdString(value).split(':');
+            std::uint32_t module = 0;
+            std::uint32_t page = 0;
+            const QByteArray data = parts.size() == 3 ? QByteArray::fromHex(parts[2].toLatin1()) : QByteArray();
+            if (parts.size() != 3 || !parseNumber(parts[0].toStdString(), module) || module > 0xFFFF ||
+                !parseNumber(parts[1].toStdString(), page) || page > 254 || data.size() > 8 ||
+                data.size() * 2 != parts[2].size()) {
+                error = "bad page=" + value;
+                return false;
+            }
+            auto& pages = d.pages[static_cast<std::uint16_t>(module)];
+            if (pages.size() <= page)
+                pages.resize(page + 1, kvr::commserver::Bytes(8, 0));
+            pages[page].assign(data.begin(), data.end());
+            pages[page].resize(8, 0);
         } else if (key == "flash-burn") {
             d.knobs.flashBurn = true;
         } else {
@@ -428,6 +459,8 @@ int main(int argc, char** argv)
         DeviceModel model(devicesWanted[i].identity, devicesWanted[i].image);
         model.setKnobs(devicesWanted[i].knobs);
         model.setModules(devicesWanted[i].modules);
+        for (auto& [module, pages] : devicesWanted[i].pages)
+            model.setStatusPages(module, pages);
         auto device = std::make_unique<EmulatedDevice>(devicesWanted[i].address, devicesWanted[i].port, std::move(model), targets);
         device->setGeneration(devicesWanted[i].generation);
         if (!device->listen())

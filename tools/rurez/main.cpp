@@ -11,7 +11,12 @@
 //     --device-udp-port N         UDP port of a single device (2009)
 //     --serial N=PATH             "COM N" is the serial device PATH; repeatable
 //     --connect-timeout-ms, --retry-ms, --reconnect-ms   link timings
-//     --broadcast-max-age-ms N    status records older than this leave the collections
+//     --broadcast-max-age-ms N    a sender's status record leaves the collections after N ms
+//                                 without a newer one (1500)
+//     --idle-exit-ms N            end N ms after the last client has gone (5000; 0: never)
+//     --reply-backlog-bytes N     close a connection whose unread answers pass N bytes (8 MiB)
+//
+// Without --serial, "COM n" is looked up in the settings store's serial map at every open.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,6 +34,7 @@
 #include "commserver/quitonsignal.h"
 #include "commserver/server/commservercore.h"
 #include "commserver/server/rpcserver.h"
+#include "commserver/serialports/serialportmap.h"
 #include "commserver/serverregistration.h"
 #include "kvr/version.h"
 
@@ -81,7 +87,7 @@ int usage()
 {
     std::fprintf(stderr, "usage: rurez [/regserver] [--dir PATH] [--remote-listen HOST:PORT] [--udp-bind HOST:PORT] "
                          "[--udp-target HOST:PORT]... [--device-port N] [--device-udp-port N] [--serial N=PATH]... "
-                         "[--connect-timeout-ms N] [--retry-ms N] [--reconnect-ms N] [--broadcast-max-age-ms N]\n");
+                         "[--connect-timeout-ms N] [--retry-ms N] [--reconnect-ms N] [--broadcast-max-age-ms N] [--idle-exit-ms N] [--reply-backlog-bytes N]\n");
     return 64;
 }
 
@@ -144,10 +150,18 @@ int main(int argc, char** argv)
         } else if (arg == "--broadcast-max-age-ms" && hasValue && parseInt(argv[i + 1], n)) {
             config.broadcastMaxAgeMs = n;
             ++i;
+        } else if (arg == "--idle-exit-ms" && hasValue && parseInt(argv[i + 1], n)) {
+            config.idleExitMs = n;
+            ++i;
+        } else if (arg == "--reply-backlog-bytes" && hasValue && parseInt(argv[i + 1], n) && n > 0) {
+            config.replyBacklogLimit = static_cast<std::size_t>(n);
+            ++i;
         } else {
             return usage();
         }
     }
+    if (config.serialPorts.empty())
+        config.serialPortSource = serialPortMap;
     // Tests stand in for a foreign user by naming another owner.
     if (const char* owner = std::getenv("KVR_RUREZ_OWNER_UID"); owner && *owner)
         config.ownerUid = static_cast<std::uint32_t>(std::strtoul(owner, nullptr, 10));
@@ -174,6 +188,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "rurez: %s\n", error.c_str());
         return 1;
     }
+    server.setIdleExit(config.idleExitMs, [] { QCoreApplication::quit(); });
     quitEventLoopOnSignals();
     std::printf("rurez ready socket=%s udp=%u remote=%u\n", serverSocketPath(config.folder).c_str(),
                 static_cast<unsigned>(core.udpPort()), static_cast<unsigned>(server.remotePort()));

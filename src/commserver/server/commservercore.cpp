@@ -353,8 +353,9 @@ void CommServerCore::openTcp(std::int32_t H, std::uint32_t ip, Done done)
 
 void CommServerCore::openSerial(std::int32_t H, int port, Done done)
 {
-    const auto it = config_.serialPorts.find(port);
-    if (it == config_.serialPorts.end()) {
+    const std::map<int, std::string> ports = config_.serialPortSource ? config_.serialPortSource() : config_.serialPorts;
+    const auto it = ports.find(port);
+    if (it == ports.end()) {
         done(reply(ResultNoConnection));
         return;
     }

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <deque>
 #include <set>
@@ -117,6 +118,10 @@ private:
                     out.values.push_back(std::move(v));
                 const Bytes bytes = encodeRpcFrame(out);
                 self->socket_->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+                if (static_cast<std::size_t>(self->socket_->bytesToWrite()) > self->core_.config().replyBacklogLimit) {
+                    self->close();
+                    return;
+                }
                 self->busy_ = false;
                 // Replies may complete inside core_.call; go on from the event loop then.
                 QMetaObject::invokeMethod(self, [self] { if (self) self->serveNext(); }, Qt::QueuedConnection);
@@ -183,8 +188,34 @@ void RpcServer::adopt(QIODevice* socket)
     }
     auto* connection = new Connection(core_, socket, this);
     ++connections_;
-    connect(connection, &QObject::destroyed, this, [this] { --connections_; });
+    if (idleTimer_)
+        idleTimer_->stop();
+    connect(connection, &QObject::destroyed, this, [this] { connectionGone(); });
     connection->readSome();
+}
+
+void RpcServer::connectionGone()
+{
+    --connections_;
+    if (connections_ == 0 && idleTimer_)
+        idleTimer_->start();
+}
+
+void RpcServer::setIdleExit(int ms, std::function<void()> idle)
+{
+    delete idleTimer_;
+    idleTimer_ = nullptr;
+    if (ms <= 0)
+        return;
+    idleTimer_ = new QTimer(this);
+    idleTimer_->setSingleShot(true);
+    idleTimer_->setInterval(ms);
+    connect(idleTimer_, &QTimer::timeout, this, [this, idle = std::move(idle)] {
+        if (connections_ == 0)
+            idle();
+    });
+    if (connections_ == 0)
+        idleTimer_->start();
 }
 
 std::uint16_t RpcServer::remotePort() const { return remote_ ? remote_->serverPort() : 0; }

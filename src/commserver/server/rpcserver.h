@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "commserver/server/commservercore.h"
@@ -13,6 +14,7 @@
 class QLocalServer;
 class QTcpServer;
 class QIODevice;
+class QTimer;
 
 namespace kvr::commserver {
 
@@ -27,16 +29,21 @@ public:
     std::uint16_t remotePort() const;
     std::size_t connectionCount() const;
     std::size_t refusedPeers() const { return refused_; }
+    // Calls idle once no client has been connected for ms (from now, or from when the last one
+    // goes); a client connecting meanwhile stops the count. 0 never calls it.
+    void setIdleExit(int ms, std::function<void()> idle);
 
 private:
     class Connection;
     void adopt(QIODevice* socket);
+    void connectionGone();
 
     CommServerCore& core_;
     QLocalServer* local_ = nullptr;
     QTcpServer* remote_ = nullptr;
     std::size_t refused_ = 0;
     std::size_t connections_ = 0;
+    QTimer* idleTimer_ = nullptr;
 };
 
 // The user id of the process at the other end of a local socket; false when unknown.

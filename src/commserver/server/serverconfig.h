@@ -2,6 +2,7 @@
 // Everything the server program can be told; tests use ephemeral ports on 127.0.0.N.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,11 +25,23 @@ struct ServerConfig {
     std::uint16_t devicePort = 2008;    // device TCP port for connections by address and Ping
     std::uint16_t deviceUdpPort = 2009; // where a message to one device's address goes
     std::map<int, std::string> serialPorts; // "COM n" -> device path
+    // When set, asked at every serial open instead of serialPorts (the settings store's map,
+    // so that an adapter plugged in later is found).
+    std::function<std::map<int, std::string>()> serialPortSource;
     LinkTimings link;
     std::size_t blockQueueLimit = 10000;
     std::size_t udpQueueLimit = 1000;
     std::size_t maxClients = 256;
-    int broadcastMaxAgeMs = 10000;      // older status records leave the collections
+    // Answers waiting for one connection that does not read them; past this the connection is
+    // closed, so a client that calls without reading cannot grow the server without end.
+    std::size_t replyBacklogLimit = 8u * 1024u * 1024u;
+    // A sender's status record leaves the collections once it has sent nothing newer for this
+    // long: a little more than one broadcast period, so a stopped device goes offline soon and
+    // every device that still broadcasts stays listed.
+    int broadcastMaxAgeMs = 1500;
+    // The server ends this long after its last client has gone (0: never), so that an update
+    // never finds an old server left running.
+    int idleExitMs = 5000;
     std::uint32_t ownerUid = 0;         // peers of the local socket must be this user
 };
 

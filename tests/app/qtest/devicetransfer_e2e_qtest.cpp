@@ -20,6 +20,7 @@
 
 #include "../../e2e/program.h"
 #include "app/appforms.h"
+#include "app/cfglockform.h"
 #include "app/connectdialog.h"
 #include "app/mainform.h"
 #include "app/processform.h"
@@ -133,7 +134,18 @@ class DeviceTransferE2E : public QObject {
         for (std::size_t i = 0; i < nodes.size(); ++i)
             if (nodes[i].Level == 1 && nodes[i].Device == device)
                 form->ProjectTree->setCurrentItem(form->TreeItem(static_cast<int>(i)));
+        // The page switch follows a tree change after a short delay; a loaded machine is slower.
         QTRY_COMPARE_WITH_TIMEOUT(form->FCurDevice, device, 5000);
+    }
+
+    // Runs the main window's broadcast reads until the device is online; its node text then.
+    QString OnlineNodeText(int device)
+    {
+        const bool online = RunUntil([&] {
+            form->ReadUDPTimer();
+            return Device(device).FOnline != 0;
+        });
+        return online ? DeviceNodeText(device) : QString();
     }
 
     QString DeviceNodeText(int device)
@@ -150,10 +162,9 @@ private slots:
         qputenv("KVR_RUREZ_DIR", folder.toLocal8Bit());
         port = FreeDevicePort();
         QVERIFY(port != 0);
-        server = std::make_unique<Program>(
-            KVR_RUREZ_PATH, QStringList{"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000",
-                                        "--retry-ms", "200", "--reconnect-ms", "1500", "--broadcast-max-age-ms",
-                                        "1500", "--device-port", QString::number(port)});
+        // The server's shipped defaults but for its ports, which the test must not share.
+        server = std::make_unique<Program>(KVR_RUREZ_PATH, QStringList{"--dir", folder, "--udp-bind", "127.0.0.1:0",
+                                                                       "--device-port", QString::number(port)});
         const auto ready = server->waitForLine("rurez ready");
         QVERIFY2(ready, qPrintable(server->errors()));
         udp = wordValue(*ready, "udp");
@@ -166,7 +177,16 @@ private slots:
         fixture.SetHeader(header);
         fixture.Device(fixture.AddDevice())->SetName("North");
         fixture.Device(fixture.AddDevice())->SetName("South");
+        // Saved long ago: a stamp of the moment the test opens the file would differ.
+        for (int i = 0; i < 2; ++i) {
+            auto h = fixture.Device(i)->GetHeader();
+            kvr::writeBE32(h, 62, 1600000000u + static_cast<unsigned>(i));
+            fixture.Device(i)->SetHeader(h, false);
+        }
         fixture.SaveToDisk(P("studio.kvp"), true);
+        // South's device runs the configuration the file holds, as saved by an earlier program
+        // version: the load repairs still have to add to it.
+        QCOMPARE(fixture.Device(1)->Save(P("south.kvf")), 1);
 
         auto settings = std::make_unique<kvr::platform::MemorySettingsStore>();
         kvr::platform::setSettingsStore(std::move(settings));
@@ -186,8 +206,8 @@ private slots:
         form->SetCommunicationClient(NewClient());
         QCOMPARE(int(form->DCC()->GetStatus()), int(dcsNotConnected));
 
-        // 127.0.0.2 is device "North", 127.0.0.3 claims to be "South" and drops its link after
-        // 20 blocks.
+        // 127.0.0.2 is device "North", 127.0.0.3 is "South" running the file's configuration and
+        // drops its link after 20 blocks.
         emulator = std::make_unique<Program>(
             KVR_DEVEMU_PATH,
             QStringList{"--device",
@@ -195,9 +215,10 @@ private slots:
                             .arg(port)
                             .arg(did0),
                         "--device",
-                        QString("ip=127.0.0.3,port=%1,serial=0x5678,name=EMU2,pid=ABCD,did=%2,cut-after=20")
+                        QString("ip=127.0.0.3,port=%1,serial=0x5678,name=EMU2,pid=ABCD,did=%2,cut-after=20,image=%3")
                             .arg(port)
-                            .arg(did1),
+                            .arg(did1)
+                            .arg(QString::fromStdString(P("south.kvf"))),
                         "--udp-target", "127.0.0.1:" + udp, "--broadcast-ms", "200"});
         for (int i = 0; i < 2; ++i)
             QVERIFY2(emulator->waitForLine("device"), qPrintable(emulator->errors()));
@@ -306,6 +327,85 @@ private slots:
         QCOMPARE(int(form->DCC()->GetStatus()), int(dcsNotConnected));
     }
 
+    // The walk-through of the README: a configuration loaded to the device, the project saved and
+    // opened again; the device runs what the project holds, so it is not shown modified.
+    void reopenedProjectIsNotModifiedAgainstItsDevice()
+    {
+        form->Action("Save1")->trigger();
+        QVERIFY(prompts->records().empty());
+        QVERIFY(form->FileCommands().OpenRecent(P("studio.kvp")));
+        form->OnlineTimer->stop();
+        QCOMPARE(OnlineNodeText(0), QString("North, Online"));
+        QCOMPARE(OnlineNodeText(1), QString("South, Online"));
+        // Opened once more: still the same.
+        QVERIFY(form->FileCommands().OpenRecent(P("studio.kvp")));
+        form->OnlineTimer->stop();
+        QCOMPARE(OnlineNodeText(0), QString("North, Online"));
+        QCOMPARE(OnlineNodeText(1), QString("South, Online"));
+    }
+
+    // A device over its limits: Load to Device shows the check list with the device's violations.
+    void overLimitLoadToDeviceListsTheViolations()
+    {
+        SelectDevice(1);
+        Device(1).FLimitExceeded = 1; // too many summing buses
+        int rows = -1;
+        auto* timer = new QTimer(this);
+        timer->setInterval(20);
+        connect(timer, &QTimer::timeout, this, [timer, &rows] {
+            auto* list = qobject_cast<TCFGLockForm*>(QApplication::activeModalWidget());
+            if (!list)
+                return;
+            timer->stop();
+            timer->deleteLater();
+            rows = list->List->topLevelItemCount();
+            list->Button1->click();
+        });
+        timer->start();
+        form->Action("LoadtoDevice1")->trigger();
+        Device(1).FLimitExceeded = 0;
+        QCOMPARE(rows, 1);
+    }
+
+    // A row chosen with the keyboard stays chosen across the refreshes; OK only with a choice.
+    void keyboardChoiceSurvivesTheRefresh()
+    {
+        auto client = NewClient();
+        ConnectionList list(dgKX7300);
+        TKVRConnectionDlg dialog(*client, list);
+        dialog.show();
+        const auto emuRow = [&] {
+            for (int i = 0; i < dialog.DeviceList->topLevelItemCount(); ++i)
+                if (dialog.DeviceList->topLevelItem(i)->text(2) == "EMU1")
+                    return i;
+            return -1;
+        };
+        QVERIFY(RunUntil([&] {
+            dialog.RefreshDeviceList();
+            return emuRow() >= 0;
+        }));
+        QVERIFY(!dialog.OkBtn->isEnabled());
+        dialog.DeviceList->setFocus();
+        QTest::keyClick(dialog.DeviceList, Qt::Key_Home);
+        for (int i = 0; i < emuRow(); ++i)
+            QTest::keyClick(dialog.DeviceList, Qt::Key_Down);
+        QCOMPARE(list.Selected(), emuRow());
+        QVERIFY(dialog.OkBtn->isEnabled());
+        QTest::qWait(1200); // the dialog's own refresh runs
+        dialog.RefreshDeviceList();
+        QCOMPARE(dialog.DeviceList->selectedItems().size(), qsizetype(1));
+        QCOMPARE(dialog.DeviceList->selectedItems().front()->text(2), QString("EMU1"));
+        QVERIFY(dialog.OkBtn->isEnabled());
+        TDeviceAddr addr;
+        QVERIFY(list.GetAddress(addr));
+        QCOMPARE(int(addr.CK), int(Kvrdata_ns::dckBroadcast));
+        // Typing an address that is none: OK is off again.
+        dialog.FixedIPRadio->click();
+        dialog.IPEdit->setText("10.0.0");
+        emit dialog.IPEdit->textEdited("10.0.0");
+        QVERIFY(!dialog.OkBtn->isEnabled());
+    }
+
     void loadFromDeviceReadsItBack()
     {
         const std::vector<std::uint8_t> onDevice = EmulatorImage("127.0.0.2");
@@ -374,19 +474,23 @@ private slots:
         // North was read back after its transfer, which gave it a change time of its own; whether
         // that falls in the second of the transfer decides "Modified", so only Online is certain.
         QVERIFY(DeviceNodeText(0).startsWith("North, Online"));
-        // South's emulator still runs a configuration of its own.
-        QCOMPARE(DeviceNodeText(1), QString("South, Online, Modified"));
+        // South's device still runs what the project holds for it.
+        QCOMPARE(DeviceNodeText(1), QString("South, Online"));
 
+        // The window's own timers from here: with the server's shipped defaults a stopped device
+        // goes offline on about the fifth online tick after its last broadcast.
+        form->ReadUDP->start();
+        form->OnlineTimer->start();
+        QTest::qWait(1500);
+        QVERIFY(Device(0).FOnline != 0);
+        QElapsedTimer sinceStop;
         emulator.reset(); // the broadcasts stop
-        QTest::qWait(1800); // the server lets the last ones age out
-        form->ReadUDPTimer();
-        for (int tick = 1; tick <= 4; ++tick) {
-            form->OnlineTimerTimer();
-            QCOMPARE(Device(0).FOnline, 1u);
-        }
-        form->OnlineTimerTimer();
-        QCOMPARE(Device(0).FOnline, 0u);
-        QCOMPARE(Device(1).FOnline, 0u);
+        sinceStop.start();
+        QVERIFY(RunUntil([&] { return Device(0).FOnline == 0 && Device(1).FOnline == 0; }, 15000));
+        const qint64 offlineAfter = sinceStop.elapsed();
+        form->ReadUDP->stop();
+        form->OnlineTimer->stop();
+        QVERIFY2(offlineAfter >= 3000 && offlineAfter <= 7500, qPrintable(QString("offline after %1 ms").arg(offlineAfter)));
         QCOMPARE(DeviceNodeText(0), QString("North"));
     }
 

@@ -132,6 +132,29 @@ TEST_F(ClientLoopback, TCPConnectionIdentifiesADeviceFromItsImage)
     EXPECT_TRUE(Client->CloseConnection());
 }
 
+// A device of older firmware leaves the serial and version request unanswered: the client falls
+// back to the module request and identifies the device from its image.
+TEST_F(ClientLoopback, OlderFirmwareIsIdentifiedThroughTheModuleRequest)
+{
+    Program Older(KVR_DEVEMU_PATH, {"--device", QString("ip=127.0.0.4,port=0,older-firmware,firmware=0x05100000,name=OLD,pid=ABCD,did=9")});
+    const auto Line = Older.waitForLine("device 1");
+    ASSERT_TRUE(Line) << Older.errors().toStdString();
+    Client->SetHostname("127.0.0.4");
+    Client->TCPPort = wordValue(*Line, "tcp").section(':', 1).toInt();
+    ASSERT_TRUE(Client->OpenTCPConnection());
+    unsigned Serial = 1, Version = 0;
+    ASSERT_TRUE(Client->GetSerialVersion(Serial, Version));
+    EXPECT_EQ(Serial, 0u);
+    EXPECT_EQ(Version, 0x05100000u);
+    std::string PIDText, Name;
+    unsigned PID = 0, DID = 0;
+    ASSERT_TRUE(Client->GetDeviceInfos(PIDText, Name, PID, DID));
+    EXPECT_EQ(PIDText, "ABCD");
+    EXPECT_EQ(Name, "OLD");
+    EXPECT_EQ(DID, 9u);
+    EXPECT_TRUE(Client->CloseConnection());
+}
+
 TEST_F(ClientLoopback, ConnectionByAddressIdentifiesADeviceFromItsPages)
 {
     // The address comes from the device's status broadcast.

@@ -85,9 +85,9 @@ TEST_F(ServerInstall, MissingServerIsInstalledRegisteredAndStarted)
     InfoFormatter->SetMessagePresenter(nullptr);
 }
 
-// An older server that the client started only to ask its version must end when the client lets
-// it go, or it could never be replaced; a server started by someone else is left alone.
-TEST_F(ServerInstall, HostEndsOnlyTheServerItStarted)
+// An older server found running, whoever started it, is asked to end before the update writes
+// the new one: the host waits for its socket to close.
+TEST_F(ServerInstall, RunningServerIsAskedToEndBeforeAnUpdate)
 {
     ASSERT_TRUE(kvr::commserver::registerServer({KVR_RUREZ_PATH, "5.1.9.409"}));
     {
@@ -105,8 +105,33 @@ TEST_F(ServerInstall, HostEndsOnlyTheServerItStarted)
     std::shared_ptr<kvr::commserver::ICommServer> Server;
     ASSERT_EQ(Host.CreateLocal(Server), 0);
     Server.reset();
-    EXPECT_TRUE(Host.ServerRunning());
-    EXPECT_TRUE(Host.ServerRunning());
+    EXPECT_FALSE(Host.ServerRunning());
+    EXPECT_TRUE(Other.waitForExit(2000).has_value()) << "the other server ended";
+}
+
+// The server ends a while after its last client has gone, and not while one is connected.
+TEST_F(ServerInstall, ServerEndsAfterItsLastClientHasGone)
+{
+    Program Server(KVR_RUREZ_PATH, {"--dir", Run, "--udp-bind", "127.0.0.1:0", "--idle-exit-ms", "300"});
+    ASSERT_TRUE(Server.waitForLine("rurez ready")) << Server.errors().toStdString();
+    {
+        kvr::commserver::CommServerProxy Client(
+            kvr::commserver::ProxyEndpoint{kvr::commserver::serverSocketPath(Run.toStdString()), {}, 0});
+        ASSERT_TRUE(Client.connectToServer());
+        EXPECT_FALSE(Server.waitForExit(800).has_value()) << "a connected client keeps it";
+        std::int32_t Version = 0;
+        EXPECT_EQ(Client.GetVersion(Version), 0);
+    }
+    EXPECT_TRUE(Server.waitForExit(3000).has_value());
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(kvr::commserver::serverSocketPath(Run.toStdString()))));
+}
+
+// With the shipped defaults too: a server nobody uses does not stay.
+TEST_F(ServerInstall, UnusedServerEndsByItself)
+{
+    Program Server(KVR_RUREZ_PATH, {"--dir", Run, "--udp-bind", "127.0.0.1:0"});
+    ASSERT_TRUE(Server.waitForLine("rurez ready")) << Server.errors().toStdString();
+    EXPECT_TRUE(Server.waitForExit(15000).has_value());
 }
 
 } // namespace
