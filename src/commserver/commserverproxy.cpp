@@ -1,39 +1,84 @@
 #include "commserver/commserverproxy.h"
 
-#include <QElapsedTimer>
-#include <QLocalSocket>
-#include <QTcpSocket>
-
 #include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace kvr::commserver {
 
 namespace {
 
-bool waitConnected(QIODevice& socket, int ms)
+using Clock = std::chrono::steady_clock;
+
+int msLeft(Clock::time_point deadline)
 {
-    if (auto* local = qobject_cast<QLocalSocket*>(&socket))
-        return local->waitForConnected(ms);
-    return static_cast<QTcpSocket&>(socket).waitForConnected(ms);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, INT32_MAX));
 }
 
-bool socketUsable(const QIODevice& socket)
+// Waits until fd is ready for events or the deadline passes; false on time-out or error.
+bool waitReady(int fd, short events, Clock::time_point deadline)
 {
-    if (const auto* local = qobject_cast<const QLocalSocket*>(&socket))
-        return local->state() == QLocalSocket::ConnectedState;
-    return static_cast<const QTcpSocket&>(socket).state() == QAbstractSocket::ConnectedState;
-}
-
-bool waitWritten(QIODevice& socket, int ms)
-{
-    if (auto* local = qobject_cast<QLocalSocket*>(&socket)) {
-        // A local socket may already have handed everything to the kernel.
-        return local->bytesToWrite() == 0 || local->waitForBytesWritten(ms);
+    pollfd p{fd, events, 0};
+    while (true) {
+        const int n = ::poll(&p, 1, msLeft(deadline));
+        if (n > 0)
+            return true;
+        if (n == 0 || errno != EINTR)
+            return false;
     }
-    auto& tcp = static_cast<QTcpSocket&>(socket);
-    return tcp.bytesToWrite() == 0 || tcp.waitForBytesWritten(ms);
+}
+
+void closeFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+// Connects a non-blocking socket within the deadline.
+bool connectWithin(int fd, const sockaddr* address, socklen_t length, Clock::time_point deadline)
+{
+    if (::connect(fd, address, length) == 0)
+        return true;
+    if (errno != EINPROGRESS && errno != EAGAIN && errno != EINTR)
+        return false;
+    if (!waitReady(fd, POLLOUT, deadline))
+        return false;
+    int error = 0;
+    socklen_t size = sizeof(error);
+    return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+}
+
+// Writes all of data within the deadline; a closed peer is an error, never a signal.
+bool writeAll(int fd, const std::uint8_t* data, std::size_t size, Clock::time_point deadline)
+{
+    while (size > 0) {
+        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitReady(fd, POLLOUT, deadline))
+            continue;
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -55,36 +100,66 @@ CommServerProxy::CommServerProxy(ProxyEndpoint endpoint, ProxyTimeouts timeouts)
 {
 }
 
-CommServerProxy::~CommServerProxy() = default;
+CommServerProxy::~CommServerProxy() { closeFd(fd_); }
 
-bool CommServerProxy::isConnected() const { return socket_ && socketUsable(*socket_); }
+bool CommServerProxy::isConnected() const
+{
+    if (fd_ < 0)
+        return false;
+    // A hang-up or an error shows without reading; a reply never waits here between calls.
+    pollfd p{fd_, POLLIN, 0};
+    return ::poll(&p, 1, 0) == 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
+}
 
-void CommServerProxy::disconnectFromServer() { socket_.reset(); }
+void CommServerProxy::disconnectFromServer() { closeFd(fd_); }
+
+int CommServerProxy::connectSocket() const
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeouts_.connectMs);
+    if (endpoint_.host.empty()) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (endpoint_.localSocket.empty() || endpoint_.localSocket.size() >= sizeof(address.sun_path))
+            return -1;
+        std::memcpy(address.sun_path, endpoint_.localSocket.data(), endpoint_.localSocket.size());
+        int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd >= 0 && !connectWithin(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address), deadline))
+            closeFd(fd);
+        return fd;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(endpoint_.host.c_str(), std::to_string(endpoint_.port).c_str(), &hints, &found) != 0)
+        return -1;
+    int fd = -1;
+    for (const addrinfo* a = found; a && fd < 0 && msLeft(deadline) > 0; a = a->ai_next) {
+        fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
+        if (fd >= 0 && !connectWithin(fd, a->ai_addr, a->ai_addrlen, deadline))
+            closeFd(fd);
+    }
+    ::freeaddrinfo(found);
+    if (fd >= 0) {
+        // Every call is a small frame waiting for its reply: no coalescing delay.
+        const int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof(one));
+    }
+    return fd;
+}
 
 bool CommServerProxy::connectToServer()
 {
     if (isConnected())
         return true;
-    socket_.reset();
-    if (endpoint_.host.empty()) {
-        auto local = std::make_unique<QLocalSocket>();
-        local->connectToServer(QString::fromStdString(endpoint_.localSocket));
-        socket_ = std::move(local);
-    } else {
-        auto tcp = std::make_unique<QTcpSocket>();
-        tcp->connectToHost(QString::fromStdString(endpoint_.host), endpoint_.port);
-        socket_ = std::move(tcp);
-    }
-    if (!socketUsable(*socket_) && !waitConnected(*socket_, timeouts_.connectMs)) {
-        socket_.reset();
-        return false;
-    }
-    return true;
+    closeFd(fd_);
+    fd_ = connectSocket();
+    return fd_ >= 0;
 }
 
 RpcReply CommServerProxy::failAndDrop(HResult hresult)
 {
-    socket_.reset();
+    closeFd(fd_);
     return RpcReply{hresult, {}};
 }
 
@@ -99,21 +174,29 @@ RpcReply CommServerProxy::transact(RpcMethod method, RpcValues inputs, std::int3
     call.callNumber = nextCall_++;
     call.values = std::move(inputs);
     const Bytes frame = encodeRpcFrame(call);
-    if (socket_->write(reinterpret_cast<const char*>(frame.data()), static_cast<qint64>(frame.size())) != static_cast<qint64>(frame.size()))
-        return failAndDrop(HrServerUnavailable);
-    if (!waitWritten(*socket_, timeouts_.callMs))
+    const auto start = Clock::now();
+    if (!writeAll(fd_, frame.data(), frame.size(), start + std::chrono::milliseconds(timeouts_.callMs)))
         return failAndDrop(HrServerUnavailable);
 
     // The server answers a waiting call within its longest wait, so a longer time-out asked for
-    // adds nothing; unbounded, it would also overflow the socket's int wait below (and wait for ever).
-    const qint64 budget = static_cast<qint64>(timeouts_.callMs) + std::clamp(waitHintMs, 0, timeouts_.longestWaitMs);
-    QElapsedTimer clock;
-    clock.start();
+    // adds nothing; unbounded, it would also wait for ever on a silent server.
+    const auto deadline = start + std::chrono::milliseconds(timeouts_.callMs) +
+                          std::chrono::milliseconds(std::clamp(waitHintMs, 0, timeouts_.longestWaitMs));
     RpcFrameReader reader;
+    std::array<std::uint8_t, 16384> chunk;
     while (true) {
-        const QByteArray chunk = socket_->readAll();
-        if (!chunk.isEmpty())
-            reader.append({reinterpret_cast<const std::uint8_t*>(chunk.constData()), static_cast<std::size_t>(chunk.size())});
+        // A reply is never there at once: wait first, then read what came.
+        if (!waitReady(fd_, POLLIN, deadline))
+            return failAndDrop(msLeft(deadline) == 0 ? HrServerTimeout : HrServerUnavailable);
+        const ssize_t n = ::recv(fd_, chunk.data(), chunk.size(), 0);
+        if (n == 0)
+            return failAndDrop(HrServerUnavailable);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
+                continue;
+            return failAndDrop(HrServerUnavailable);
+        }
+        reader.append({chunk.data(), static_cast<std::size_t>(n)});
         RpcFrame reply;
         const auto status = reader.next(reply);
         if (status == RpcFrameReader::Status::Failed)
@@ -128,12 +211,6 @@ RpcReply CommServerProxy::transact(RpcMethod method, RpcValues inputs, std::int3
             result.outputs.assign(std::make_move_iterator(reply.values.begin() + 1), std::make_move_iterator(reply.values.end()));
             return result;
         }
-        const qint64 left = budget - clock.elapsed();
-        if (left <= 0)
-            return failAndDrop(HrServerTimeout);
-        if (!socketUsable(*socket_) && socket_->bytesAvailable() == 0)
-            return failAndDrop(HrServerUnavailable);
-        socket_->waitForReadyRead(static_cast<int>(left));
     }
 }
 

@@ -4,12 +4,9 @@
 // bounded waits; a server that is gone, silent or garbled gives a negative HRESULT and the
 // connection is dropped, to be made anew by the next call.
 
-#include <memory>
 #include <string>
 
 #include "commserver/rpcclient.h"
-
-class QIODevice;
 
 namespace kvr::commserver {
 
@@ -43,10 +40,13 @@ protected:
 
 private:
     RpcReply failAndDrop(HResult hresult);
+    int connectSocket() const;
 
     ProxyEndpoint endpoint_;
     ProxyTimeouts timeouts_;
-    std::unique_ptr<QIODevice> socket_;
+    // A plain socket, written and read with bounded blocking waits: a call costs one write and
+    // the reads of its reply, with no event loop in between.
+    int fd_ = -1;
     std::uint32_t nextCall_ = 1;
 };
 

@@ -144,6 +144,30 @@ TEST_F(CoreWithDevice, WaitingReadTakesABlockThatArrivesMeanwhileAndTimesOutOthe
     EXPECT_GE(clock.elapsed(), 140);
 }
 
+// Waiting reads share one timer: each still ends at its own deadline, whatever order they came in.
+TEST_F(CoreWithDevice, WaitingReadsEndEachAtItsOwnDeadline)
+{
+    start({});
+    open();
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<std::pair<int, qint64>> ended;
+    for (const int ms : {300, 100, 200})
+        core_->call(RpcMethod::ReadBlockEx2, {std::int32_t{1}, std::int32_t{ms}},
+                    [&ended, &clock, ms](RpcReply reply) {
+                        EXPECT_EQ(rpcInt(reply.outputs, 1), ResultNothingQueued);
+                        ended.emplace_back(ms, clock.elapsed());
+                    });
+    for (int i = 0; i < 100 && ended.size() < 3; ++i)
+        spin(10);
+    ASSERT_EQ(ended.size(), 3u);
+    for (std::size_t i = 0; i < ended.size(); ++i) {
+        EXPECT_EQ(ended[i].first, 100 * static_cast<int>(i + 1));
+        EXPECT_GE(ended[i].second, ended[i].first - 5);
+        EXPECT_LT(ended[i].second, ended[i].first + 250);
+    }
+}
+
 TEST_F(CoreWithDevice, QueuedBlocksAreDeliveredBeforeTheLossIsReported)
 {
     start({});

@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <vector>
 
 #include "commserver/server/pinger.h"
 #include "commserver/server/udphub.h"
@@ -38,7 +40,7 @@ void pushBounded(std::deque<T>& queue, T value, std::size_t limit)
 struct CommServerCore::Waiter {
     std::int32_t handle = 0;
     Done done;
-    QTimer* timer = nullptr;
+    std::chrono::steady_clock::time_point deadline;
 };
 
 struct CommServerCore::Client {
@@ -53,7 +55,15 @@ struct CommServerCore::Client {
     std::deque<std::uint64_t> waiters;
 };
 
-CommServerCore::CommServerCore(ServerConfig config, QObject* parent) : QObject(parent), config_(std::move(config)) {}
+CommServerCore::CommServerCore(ServerConfig config, QObject* parent)
+    : QObject(parent), config_(std::move(config)), waitTimer_(new QTimer(this))
+{
+    // One timer for every waiting read, armed for the earliest deadline: a read that waits costs
+    // no timer of its own.
+    waitTimer_->setSingleShot(true);
+    waitTimer_->setTimerType(Qt::PreciseTimer);
+    connect(waitTimer_, &QTimer::timeout, this, [this] { expireWaiters(); });
+}
 
 CommServerCore::~CommServerCore()
 {
@@ -104,7 +114,6 @@ void CommServerCore::closeClient(std::int32_t H)
             continue;
         std::unique_ptr<Waiter> waiter = std::move(w->second);
         waiters_.erase(w);
-        delete waiter->timer;
         if (waiter->done)
             waiter->done(replyBytes({}, ResultNotConnected));
     }
@@ -158,7 +167,6 @@ void CommServerCore::frameFromDevice(std::int32_t H, const DeviceFrame& frame)
         if (w != waiters_.end()) {
             std::unique_ptr<Waiter> waiter = std::move(w->second);
             waiters_.erase(w);
-            delete waiter->timer;
             if (waiter->done) {
                 waiter->done(replyBytes(clientBlockFromFrame(frame), ResultOk));
                 return;
@@ -205,12 +213,38 @@ void CommServerCore::readBlock(std::int32_t H, std::int32_t timeoutMs, Done done
     auto waiter = std::make_unique<Waiter>();
     waiter->handle = H;
     waiter->done = std::move(done);
-    waiter->timer = new QTimer(this);
-    waiter->timer->setSingleShot(true);
-    connect(waiter->timer, &QTimer::timeout, this, [this, id] { finishWaiter(id); });
-    waiter->timer->start(timeoutMs);
+    waiter->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    armWaitTimer(waiter->deadline);
     waiters_.emplace(id, std::move(waiter));
     c->waiters.push_back(id);
+}
+
+void CommServerCore::armWaitTimer(std::chrono::steady_clock::time_point deadline)
+{
+    // An armed timer that fires earlier finds this waiter at its own time and re-arms for it.
+    if (waitTimer_->isActive() && waitTimerDue_ <= deadline)
+        return;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    waitTimerDue_ = deadline;
+    waitTimer_->start(static_cast<int>(std::clamp<long long>(left, 0, INT32_MAX)));
+}
+
+void CommServerCore::expireWaiters()
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::vector<std::uint64_t> expired;
+    auto next = std::chrono::steady_clock::time_point::max();
+    for (const auto& [id, waiter] : waiters_) {
+        if (waiter->deadline <= now)
+            expired.push_back(id);
+        else
+            next = std::min(next, waiter->deadline);
+    }
+    // Answers may add waiters of their own; they arm the timer themselves.
+    for (const std::uint64_t id : expired)
+        finishWaiter(id);
+    if (next != std::chrono::steady_clock::time_point::max())
+        armWaitTimer(next);
 }
 
 void CommServerCore::finishWaiter(std::uint64_t id)
@@ -220,7 +254,6 @@ void CommServerCore::finishWaiter(std::uint64_t id)
         return;
     std::unique_ptr<Waiter> waiter = std::move(w->second);
     waiters_.erase(w);
-    waiter->timer->deleteLater();
     Client* c = client(waiter->handle, false);
     if (c)
         std::erase(c->waiters, id);

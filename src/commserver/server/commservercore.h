@@ -6,6 +6,8 @@
 
 #include <QObject>
 
+class QTimer;
+
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -49,6 +51,8 @@ private:
     void frameFromDevice(std::int32_t H, const DeviceFrame& frame);
     void readBlock(std::int32_t H, std::int32_t timeoutMs, Done done);
     void finishWaiter(std::uint64_t id);
+    void armWaitTimer(std::chrono::steady_clock::time_point deadline);
+    void expireWaiters();
     void sendBlock(std::int32_t H, const Bytes& block, Done done);
     void ping(const std::string& host, std::int32_t timeoutMs, Done done);
     void log(std::int32_t H, const std::string& line);
@@ -59,6 +63,8 @@ private:
     std::map<std::int32_t, std::unique_ptr<Client>> clients_;
     std::map<std::uint64_t, std::unique_ptr<Waiter>> waiters_;
     std::uint64_t nextWaiter_ = 1;
+    QTimer* waitTimer_ = nullptr;
+    std::chrono::steady_clock::time_point waitTimerDue_;
     std::vector<Bytes> knownDevices_;
     struct Collected {
         std::chrono::steady_clock::time_point at;

@@ -152,7 +152,10 @@ bool TcpDeviceLink::writeBytes(const Bytes& bytes)
 {
     if (!impl_->socket)
         return false;
-    return impl_->socket->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+    const bool queued = impl_->socket->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+    // Out now rather than on the next pass of the event loop: the client is waiting for the answer.
+    impl_->socket->flush();
+    return queued;
 }
 
 void TcpDeviceLink::consume(std::span<const std::uint8_t> bytes)

@@ -70,6 +70,15 @@ public:
         deleteLater();
     }
 
+    // Hands a reply to the kernel at once instead of on the next pass of the event loop.
+    void flush()
+    {
+        if (auto* local = qobject_cast<QLocalSocket*>(socket_))
+            local->flush();
+        else if (auto* tcp = qobject_cast<QTcpSocket*>(socket_))
+            tcp->flush();
+    }
+
     void readSome()
     {
         if (closing_)
@@ -118,13 +127,16 @@ private:
                     out.values.push_back(std::move(v));
                 const Bytes bytes = encodeRpcFrame(out);
                 self->socket_->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+                self->flush();
                 if (static_cast<std::size_t>(self->socket_->bytesToWrite()) > self->core_.config().replyBacklogLimit) {
                     self->close();
                     return;
                 }
                 self->busy_ = false;
-                // Replies may complete inside core_.call; go on from the event loop then.
-                QMetaObject::invokeMethod(self, [self] { if (self) self->serveNext(); }, Qt::QueuedConnection);
+                // A client waits for each reply, so usually nothing more is buffered. When a call
+                // is there, go on from the event loop: replies may complete inside core_.call.
+                if (self->reader_.buffered() > 0)
+                    QMetaObject::invokeMethod(self, [self] { if (self) self->serveNext(); }, Qt::QueuedConnection);
             });
         }
     }
