@@ -9,6 +9,8 @@
 #include "app/plainforms.h"
 #include "app/processform.h"
 #include "app/projectpages/glprotoform.h"
+#include "editors/audioreswin.h"
+#include "editors/reswindow.h"
 
 namespace kvr::app {
 
@@ -21,9 +23,9 @@ TCFGLockForm* CFGLockForm = nullptr;
 TOptionForm* OptionForm = nullptr;
 TPlainForm* PrintForm = nullptr;
 TProcessForm* ProcessForm = nullptr;
-TPlainForm* AudioResWin = nullptr;
+editors::TAudioResWin* AudioResWin = nullptr;
 TPlainForm* DevParaForm = nullptr;
-TPlainForm* ResWindow = nullptr;
+editors::TResWindow* ResWindow = nullptr;
 TAboutForm* AboutForm = nullptr;
 TPlainForm* MtnForm = nullptr;
 TPlainForm* WatchForm = nullptr;
@@ -52,9 +54,9 @@ TCX4AppForm* CreateApplicationForms()
     OptionForm = Created(new TOptionForm(owner));
     PrintForm = Created(MakePlainForm(PrintFormSpec, owner));
     ProcessForm = Created(new TProcessForm(owner));
-    AudioResWin = Created(MakePlainForm(AudioResWinSpec, owner));
+    AudioResWin = Created(new editors::TAudioResWin(*CX4AppForm, owner));
     DevParaForm = Created(MakePlainForm(DevParaFormSpec, owner));
-    ResWindow = Created(MakePlainForm(ResWindowSpec, owner));
+    ResWindow = Created(new editors::TResWindow(*CX4AppForm, owner));
     AboutForm = Created(new TAboutForm(owner));
     MtnForm = Created(MakePlainForm(MtnFormSpec, owner));
     return CX4AppForm;
@@ -67,7 +69,9 @@ void DestroyApplicationForms()
     DevSelForm = nullptr;
     ImportWin = nullptr;
     GLProtoForm = nullptr;
-    LinkSelectForm = PrintForm = AudioResWin = DevParaForm = ResWindow = MtnForm = nullptr;
+    LinkSelectForm = PrintForm = DevParaForm = MtnForm = nullptr;
+    AudioResWin = nullptr;
+    ResWindow = nullptr;
     WatchForm = nullptr;
     CFGLockForm = nullptr;
     OptionForm = nullptr;

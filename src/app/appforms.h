@@ -6,6 +6,11 @@
 
 class QDialog;
 
+namespace kvr::editors {
+class TAudioResWin;
+class TResWindow;
+}
+
 namespace kvr::app {
 
 class TCX4AppForm;
@@ -27,9 +32,9 @@ extern TCFGLockForm* CFGLockForm;
 extern TOptionForm* OptionForm;
 extern TPlainForm* PrintForm;
 extern TProcessForm* ProcessForm;
-extern TPlainForm* AudioResWin;
+extern editors::TAudioResWin* AudioResWin;
 extern TPlainForm* DevParaForm;
-extern TPlainForm* ResWindow;
+extern editors::TResWindow* ResWindow;
 extern TAboutForm* AboutForm;
 extern TPlainForm* MtnForm;
 // The global watch window: the last one opened.

@@ -36,6 +36,8 @@
 #include "app/recent.h"
 #include "app/startup.h"
 #include "client/kvrcommunicationclient.h"
+#include "editors/audioreswin.h"
+#include "editors/reswindow.h"
 #include "model/modelhost.h"
 #include "platform/application.h"
 #include "platform/currentprompter.h"
@@ -420,6 +422,8 @@ void TCX4AppForm::ApplyServiceLevel()
 void TCX4AppForm::FormActivate()
 {
     // The logic-source window serves the main window whenever it is activated.
+    if (ResWindow)
+        ResWindow->SetOwnerForm(this);
 }
 
 bool TCX4AppForm::eventFilter(QObject* Watched, QEvent* Event)
@@ -797,6 +801,7 @@ void TCX4AppForm::ProjectTreeChange()
         SetWidget(name, device);
     if (device)
         FDevHeader = FProject->DeviceHeader(FCurDevice);
+    SourceWindowsFollowDevice();
     UpdateResourceGauges();
 
     if (route.Page == TreePage::DummyDevice) {
@@ -810,8 +815,10 @@ void TCX4AppForm::ProjectTreeChange()
         FCurSlot = route.CurSlot;
     if (auto* panel = findChild<QWidget*>(route.Panel); panel && *route.Panel)
         panel->show();
-    if (route.Page != TreePage::DummyDevice)
+    if (route.Page != TreePage::DummyDevice) {
         UpdateCaption();
+        RebuildSourceWindows();
+    }
 }
 
 QMenu* TCX4AppForm::ProjectTreeContextPopup(const QPoint& MousePos)

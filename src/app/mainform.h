@@ -17,6 +17,7 @@
 #include "app/projectaccess.h"
 #include "app/projecttree.h"
 #include "diagnostics/kvrlog.h"
+#include "editors/editorhost.h"
 
 class QAction;
 class QLabel;
@@ -38,7 +39,7 @@ namespace kvr::app {
 class TCGauge;
 class ProjectPanel;
 
-class TCX4AppForm : public QMainWindow, public FileCommandHost {
+class TCX4AppForm : public QMainWindow, public FileCommandHost, public editors::EditorHost {
     Q_OBJECT
 public:
     explicit TCX4AppForm(QWidget* Parent = nullptr);
@@ -134,6 +135,22 @@ public:
     QTreeWidgetItem* TreeItem(int AbsoluteIndex) const;
     // The page panel shown now; null when none.
     QWidget* VisiblePage() const;
+
+    // The editors' host (mainformeditors.cpp).
+    model::TProject* Project() override;
+    int CurrentDevice() const override { return FCurDevice; }
+    bool HideUnnamedSources() const override { return FPrefs.HideUnnamedSources(); }
+    bool SelectNextRoutingAfterAssign() const override;
+    void ShowProgress(int Minimum, int Maximum, int Position) override;
+    void HideProgress() override;
+    void Log(const std::string& Line, int Level) override { KVRLog.Message(Line, Level); }
+    void PumpMessages() override;
+    editors::LogicSourcePicker* LogicSources() override;
+    editors::AudioSourcePicker* AudioSources() override;
+    // The source windows follow a new selection of the project tree: the device (with or without
+    // one), then, after the page is shown, both trees.
+    void SourceWindowsFollowDevice();
+    void RebuildSourceWindows();
 
 public slots:
     void About1Click();

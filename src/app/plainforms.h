@@ -25,9 +25,7 @@ struct PlainFormSpec {
 inline constexpr PlainFormSpec GLProtoFormSpec{"TGLProtoForm", "Global Logic Monitor"};
 inline constexpr PlainFormSpec LinkSelectFormSpec{"TLinkSelectForm", "Create device link"};
 inline constexpr PlainFormSpec PrintFormSpec{"TPrintForm", "Print"};
-inline constexpr PlainFormSpec AudioResWinSpec{"TAudioResWin", "Audio Sources"};
 inline constexpr PlainFormSpec DevParaFormSpec{"TDevParaForm", "Device Configuration"};
-inline constexpr PlainFormSpec ResWindowSpec{"TResWindow", "Logic Sources"};
 inline constexpr PlainFormSpec MtnFormSpec{"TMtnForm", "KVR Maintenance Window"};
 inline constexpr PlainFormSpec WatchFormSpec{"TWatchForm", "Watches"};
 inline constexpr PlainFormSpec IBFormSpec{"TIBForm", "Create project summary"};

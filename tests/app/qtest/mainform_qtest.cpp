@@ -14,6 +14,8 @@
 #include "app/mainform.h"
 #include "app/plainforms.h"
 #include "app/processform.h"
+#include "editors/audioreswin.h"
+#include "editors/reswindow.h"
 #include "fakeproject.h"
 #include "model/modelhost.h"
 #include "model/project.h"
@@ -211,6 +213,27 @@ private slots:
         ResWindow->show();
         QCOMPARE(ResWindow->geometry(), QRect(300, 200, 250, 400));
         QVERIFY(!AudioResWin->isVisible());
+    }
+
+    void viewMenuOpensTheSourceWindowsWhichKeepTheirPlace()
+    {
+        Start({});
+        CX4AppForm->Action("AudioTree1")->trigger();
+        CX4AppForm->Action("ResourceWindow1")->trigger();
+        QVERIFY(AudioResWin->isVisible());
+        QVERIFY(ResWindow->isVisible());
+        QCOMPARE(AudioResWin->windowTitle(), QString("Audio Sources"));
+        AudioResWin->setGeometry(320, 150, 234, 500);
+        QTest::keyClick(AudioResWin, Qt::Key_Escape);
+        QVERIFY(!AudioResWin->isVisible());
+        QTest::keyClick(ResWindow, Qt::Key_Escape);
+        QVERIFY(!ResWindow->isVisible());
+        QVERIFY(CX4AppForm->close());
+        DestroyApplicationForms();
+
+        Start({});
+        CX4AppForm->Action("AudioTree1")->trigger();
+        QCOMPARE(AudioResWin->geometry(), QRect(320, 150, 234, 500));
     }
 
     void unusablePreferencesLeaveThemUnloaded()

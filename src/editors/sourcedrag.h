@@ -1,0 +1,58 @@
+#pragma once
+// Dragging sources from the two source trees onto pages. A drag carries only which tree it
+// comes from; the drop handler sets the window's target kind and calls its Assign, which reads
+// the tree's selected node. Pages accept a drag by its kind ("only from the logic-source tree").
+
+#include <QTreeWidget>
+
+#include <functional>
+
+#include "editors/sourcenode.h"
+
+class QMimeData;
+
+namespace kvr::editors {
+
+enum class SourceDragKind { Logic, Audio };
+
+// A drag starts after the mouse moved this far with the button down.
+inline constexpr int kDragStartDistance = 5;
+
+QMimeData* MakeSourceDrag(SourceDragKind Kind);
+bool IsSourceDrag(const QMimeData* Data, SourceDragKind Kind);
+
+// The column of a list or tree under a point of its viewport, -1 right of the last column.
+int ColumnAt(const QTreeView* View, const QPoint& ViewportPos);
+
+// A read-only source tree that is a drag source for its kind and takes no drop.
+class SourceTreeWidget : public QTreeWidget {
+public:
+    SourceTreeWidget(SourceDragKind Kind, QWidget* Parent = nullptr);
+    // Decides on a press, after the press selected its node, whether a drag may start.
+    std::function<bool(Qt::MouseButtons)> CanDrag;
+    // Cancels a drag that is armed but not yet started (a double click).
+    void CancelDrag() { FArmed = false; }
+
+    // Replaces the items by the nodes; each item knows its node index.
+    void Fill(const SourceNodes& Nodes);
+    void SelectNode(int Node);
+    // Node index of an item, -1 for none.
+    static int NodeOf(const QTreeWidgetItem* Item);
+    QTreeWidgetItem* ItemOf(int Node) const;
+
+protected:
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dragMoveEvent(QDragMoveEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
+
+private:
+    SourceDragKind FKind;
+    bool FArmed = false;
+    QPoint FPressPos;
+    std::vector<QTreeWidgetItem*> FItems;
+};
+
+} // namespace kvr::editors

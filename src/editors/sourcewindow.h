@@ -1,0 +1,36 @@
+#pragma once
+// What the two source windows share: a stay-on-top tool window of fixed width around a source
+// tree, rebuilt when shown, kept on the screen, closed by Escape.
+
+#include <QDialog>
+
+#include "editors/sourcedrag.h"
+
+namespace kvr::editors {
+
+class EditorHost;
+
+class SourceWindow : public QDialog {
+public:
+    SourceWindow(EditorHost& Host, SourceDragKind Kind, const char* Name, const char* Caption, int Width, QWidget* Parent);
+
+    SourceTreeWidget* TreeView1 = nullptr;
+
+protected:
+    // Rebuilds what the window shows (on show and whenever a page asks).
+    virtual void Rebuild() = 0;
+    // The bottom panel the window fills with its controls.
+    QWidget* BottomPanel() const { return FBottom; }
+
+    void showEvent(QShowEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+
+    EditorHost& FHost;
+    // Set while the window fills its tree, so that the selection it restores is no user change.
+    bool FFilling = false;
+
+private:
+    QWidget* FBottom = nullptr;
+};
+
+} // namespace kvr::editors
