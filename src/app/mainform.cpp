@@ -152,6 +152,8 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
 TCX4AppForm::~TCX4AppForm()
 {
     model::TraceCallback = nullptr;
+    // The pages hidden while the children go must not call back into this window.
+    ReleasePages();
 }
 
 void TCX4AppForm::MainTraceHook(std::string Text)

@@ -18,6 +18,7 @@
 #include "app/projecttree.h"
 #include "diagnostics/kvrlog.h"
 #include "editors/editorhost.h"
+#include "editors/sourcepicker.h"
 
 class QAction;
 class QLabel;
@@ -201,6 +202,9 @@ private:
     void BuildToolBar();
     void BuildPanels();
     void BuildProjectPage();
+    void ReleasePages();
+    // The logic-source window with the Global Logics tab registered as its kind-13 target.
+    editors::LogicSourcePicker* GlobalLogicPicker();
     void ApplyServiceLevel();
 
     std::vector<std::string> FStartWords;
@@ -211,6 +215,7 @@ private:
     std::vector<QTreeWidgetItem*> FTreeItems;
     bool FShown = false;
     std::unique_ptr<TKVRCommunicationClient> FDCC;
+    std::unique_ptr<editors::SourceTarget> FGlobalLogicTarget;
     void WireOnlineState();
     bool Processing() const;
 };
