@@ -110,6 +110,7 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     BuildToolBar();
     BuildPanels();
     BuildProjectPage();
+    BuildLogicPage();
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
@@ -405,6 +406,7 @@ void TCX4AppForm::FormShow()
     KVRLog.Destination = TKVRLogDestinations{0};
     ApplyServiceLevel();
     UpdateResourceGauges();
+    HideLogicPage();
 }
 
 void TCX4AppForm::ApplyServiceLevel()
@@ -542,6 +544,7 @@ bool TCX4AppForm::FormCloseQuery()
 
 void TCX4AppForm::FormClose()
 {
+    HideLogicPage();
     OnlineTimer->stop();
     FTerminating = true; // broadcasts that still arrive change nothing
 }
@@ -676,6 +679,7 @@ void TCX4AppForm::ProjectClosed()
     for (const char* name : {"ProjectPanel", "DevicePanel", "SlotPanel", "ConsolePanel", "LogicPanel"})
         if (auto* panel = findChild<QWidget*>(name))
             panel->hide();
+    HideLogicPage();
     // The nodes stand for devices of the project that is gone.
     TreeChangeDelay->stop();
     const QSignalBlocker blocker(ProjectTree);
@@ -791,6 +795,7 @@ void TCX4AppForm::ProjectTreeChange()
     }
     for (QWidget* page : PagePanels)
         page->hide();
+    HideLogicPage();
     const PageRoute route = RouteNode(FTreeNodes, static_cast<int>(current - FTreeItems.begin()));
     FCurDevice = route.CurDevice;
     const bool device = FCurDevice >= 0;
@@ -817,6 +822,8 @@ void TCX4AppForm::ProjectTreeChange()
         FCurSlot = route.CurSlot;
     if (auto* panel = findChild<QWidget*>(route.Panel); panel && *route.Panel)
         panel->show();
+    if (route.Page == TreePage::Logic)
+        ShowLogicPage(route.ImageIndex);
     if (route.Page != TreePage::DummyDevice) {
         UpdateCaption();
         RebuildSourceWindows();

@@ -35,6 +35,10 @@ struct KVRCANBlock;
 struct TUDPMsg;
 }
 
+namespace kvr::editors {
+class LogicPageWidget;
+}
+
 namespace kvr::app {
 
 class TCGauge;
@@ -95,6 +99,10 @@ public:
     QMenu* PopupMenu3 = nullptr; // device node: device commands
     // The project root's page, on the page panel "ProjectPanel" (mainformproject.cpp).
     ProjectPanel* PageControl1 = nullptr;
+    // The Logic System page, on the page panel "LogicPanel" (mainformlogic.cpp).
+    editors::LogicPageWidget* LogicPage = nullptr;
+    void ShowLogicPage(int Kind);
+    void HideLogicPage();
 
     // The menu item or tool button command by its field name; null when there is none.
     QAction* Action(const QString& Name) const;
@@ -203,6 +211,8 @@ private:
     void BuildPanels();
     void BuildProjectPage();
     void ReleasePages();
+    void BuildLogicPage();
+    void DestroyLogicPage();
     // The logic-source window with the Global Logics tab registered as its kind-13 target.
     editors::LogicSourcePicker* GlobalLogicPicker();
     void ApplyServiceLevel();

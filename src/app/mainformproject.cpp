@@ -93,6 +93,7 @@ void TCX4AppForm::BuildProjectPage()
 
 void TCX4AppForm::ReleasePages()
 {
+    DestroyLogicPage();
     if (PageControl1)
         PageControl1->Picker = {};
     if (ResWindow)
