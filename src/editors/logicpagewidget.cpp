@@ -122,7 +122,14 @@ void LogicPageWidget::BuildList()
     buttons->addWidget(Button10);
     buttons->addWidget(Button11);
     layout->addLayout(buttons);
+    for (QPushButton* button : {Button10, Button11}) {
+        auto* item = new QAction(button->text(), ListView3);
+        ListView3->addAction(item);
+        connect(item, &QAction::triggered, button, &QPushButton::click);
+    }
     connect(ListView3, &QTreeWidget::currentItemChanged, this, [this] { SelectedRowChanged(); });
+    ListView3->installEventFilter(this);
+    ListView3->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(Button10, &QPushButton::clicked, this, [this] {
         FPage.Add();
         FillLogicList();
@@ -166,6 +173,7 @@ void LogicPageWidget::BuildFunctionPanel()
     ListView4->setRootIsDecorated(false);
     ListView4->setAcceptDrops(true);
     ListView4->viewport()->installEventFilter(this);
+    ListView4->installEventFilter(this);
     grid->addWidget(ListView4, 3, 0, 1, 4);
     Button13 = Named(new QPushButton("Add Source ...", FunctionPanel), "Button13");
     Button14 = Named(new QPushButton("Remove Source", FunctionPanel), "Button14");
@@ -565,7 +573,14 @@ void LogicPageWidget::Written(int Kind)
         ShowGPORow(FGPOs.Selected());
         return;
     }
+    // The memo's unapplied lines survive a new source.
+    const std::vector<std::string> lines = FScript.Lines;
     RefreshLogicEditor();
+    if (Kind == ltScript && FPage.Kind() == lkScripts) {
+        FScript.Lines = lines;
+        FScript.MemoChange();
+        ShowScript();
+    }
 }
 
 void LogicPageWidget::PickLogicSource(int Kind, std::uint16_t Current)
@@ -597,6 +612,14 @@ bool LogicPageWidget::eventFilter(QObject* Watched, QEvent* Event)
             emit edit->textEdited(edit->text());
             return true;
         }
+    }
+    // Delete removes the selected element or source, Insert adds a source.
+    if ((Watched == ListView3 || Watched == ListView4) && Event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(Event)->key();
+        if (key == Qt::Key_Delete)
+            (Watched == ListView3 ? Button11 : Button14)->click();
+        else if (key == Qt::Key_Insert && Watched == ListView4)
+            Button13->click();
     }
     if (!ownRows && !audio && !logic)
         return QWidget::eventFilter(Watched, Event);

@@ -154,6 +154,10 @@ private slots:
         QCOMPARE(page->Memo1->toPlainText(), QString("00001234, 2, 05, FF\n0000BEEF, 0"));
         QCOMPARE(page->Label75->text(), QString("Overall commands used: 2/1000"));
         Picture("script");
+        // Delete in the list removes the selected element.
+        QTest::keyClick(page->ListView3, Qt::Key_Delete);
+        QCOMPARE(page->ListView3->topLevelItemCount(), 0);
+        QVERIFY(!page->ScriptPanel->isVisible());
         SelectNode("North");
         QVERIFY(!page->isVisible());
     }
