@@ -204,6 +204,7 @@ void LogicPageWidget::BuildFunctionPanel()
     connect(Button13, &QPushButton::clicked, this, [this] {
         if (LogicSourcePicker* picker = FHost.LogicSources()) {
             picker->BuildSourceTree();
+            picker->SetConditionIndex(0); // "ON"
             picker->SetTargetKind(ltLogicFunction);
             picker->ShowPicker();
         }

@@ -184,6 +184,13 @@ private slots:
         QCOMPARE(page->ListView4->topLevelItemCount(), 1);
         QVERIFY(page->ListView4->topLevelItem(0)->text(0).contains("[off v]"));
         Picture("functions");
+        // "Add Source ..." opens the window for this function with the condition "ON".
+        page->Button13->click();
+        QVERIFY(ResWindow->isVisible());
+        QCOMPARE(ResWindow->TargetKind(), 2);
+        QCOMPARE(ResWindow->Tree().ConditionIndex(), 0);
+        QVERIFY(ResWindow->RadioGroup1->isVisibleTo(ResWindow)); // the full layout
+        ResWindow->hide();
 
         // The second function dragged onto row 1: it goes first, the reference follows.
         QVERIFY(page->Page().Select(1));
