@@ -119,6 +119,7 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     BuildProjectPage();
     BuildConsolePage();
     BuildAudioSystemPage();
+    BuildLogicPage();
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
@@ -163,6 +164,8 @@ TCX4AppForm::~TCX4AppForm()
     // The console page works on members that go before the window's children.
     delete ConsolePageWidget;
     model::TraceCallback = nullptr;
+    // The pages hidden while the children go must not call back into this window.
+    ReleasePages();
 }
 
 void TCX4AppForm::MainTraceHook(std::string Text)
@@ -424,6 +427,7 @@ void TCX4AppForm::FormShow()
     KVRLog.Destination = TKVRLogDestinations{0};
     ApplyServiceLevel();
     UpdateResourceGauges();
+    HideLogicPage();
 }
 
 void TCX4AppForm::ApplyServiceLevel()
@@ -561,6 +565,7 @@ bool TCX4AppForm::FormCloseQuery()
 
 void TCX4AppForm::FormClose()
 {
+    HideLogicPage();
     OnlineTimer->stop();
     FTerminating = true; // broadcasts that still arrive change nothing
 }
@@ -699,6 +704,7 @@ void TCX4AppForm::ProjectClosed()
     for (const char* name : {"ProjectPanel", "DevicePanel", "SlotPanel", "ConsolePanel", "LogicPanel"})
         if (auto* panel = findChild<QWidget*>(name))
             panel->hide();
+    HideLogicPage();
     // The nodes stand for devices of the project that is gone.
     TreeChangeDelay->stop();
     const QSignalBlocker blocker(ProjectTree);
@@ -818,6 +824,7 @@ void TCX4AppForm::ProjectTreeChange()
     FAudioPages->HideAudioSystemPages();
     for (QWidget* page : PagePanels)
         page->hide();
+    HideLogicPage();
     const PageRoute route = RouteNode(FTreeNodes, static_cast<int>(current - FTreeItems.begin()));
     FCurDevice = route.CurDevice;
     const bool device = FCurDevice >= 0;
@@ -850,6 +857,8 @@ void TCX4AppForm::ProjectTreeChange()
         panel->show();
     if (route.Page == TreePage::Audio)
         FAudioPages->ShowAudioSystemPage(route.ImageIndex);
+    if (route.Page == TreePage::Logic)
+        ShowLogicPage(route.ImageIndex);
     if (route.Page != TreePage::DummyDevice) {
         UpdateCaption();
         RebuildSourceWindows();

@@ -22,6 +22,7 @@
 #include "reports/printhost.h"
 #include "editors/audiopagehost.h"
 #include "editors/editorhost.h"
+#include "editors/sourcepicker.h"
 
 class QAction;
 class QLabel;
@@ -46,6 +47,7 @@ class ConsolePage;
 
 namespace kvr::editors {
 class TChannelAssignmentPage;
+class LogicPageWidget;
 }
 
 namespace kvr::app {
@@ -112,6 +114,10 @@ public:
     QMenu* PopupMenu3 = nullptr; // device node: device commands
     // The project root's page, on the page panel "ProjectPanel" (mainformproject.cpp).
     ProjectPanel* PageControl1 = nullptr;
+    // The Logic System page, on the page panel "LogicPanel" (mainformlogic.cpp).
+    editors::LogicPageWidget* LogicPage = nullptr;
+    void ShowLogicPage(int Kind);
+    void HideLogicPage();
 
     // The console editor's selection and module clipboard, kept for the whole run, and its page
     // on "ConsolePanel" (mainformconsole.cpp).
@@ -252,6 +258,11 @@ private:
     void BuildProjectPage();
     void BuildConsolePage();
     void ConsoleProjectClosed();
+    void ReleasePages();
+    void BuildLogicPage();
+    void DestroyLogicPage();
+    // The logic-source window with the Global Logics tab registered as its kind-13 target.
+    editors::LogicSourcePicker* GlobalLogicPicker();
     void ApplyServiceLevel();
 
     std::vector<std::string> FStartWords;
@@ -263,6 +274,7 @@ private:
     bool FShown = false;
     std::unique_ptr<TKVRCommunicationClient> FDCC;
     std::unique_ptr<console::ConsoleHost> FConsoleHost;
+    std::unique_ptr<editors::SourceTarget> FGlobalLogicTarget;
     void WireOnlineState();
     bool Processing() const;
 };

@@ -10,8 +10,38 @@
 #include "app/projectpages/glprotoform.h"
 #include "app/projectpages/projectpanel.h"
 #include "client/kvrcommunicationclient.h"
+#include "editors/sourceassign.h"
+#include "editors/reswindow.h"
+#include "editors/sourcedrag.h"
 
 namespace kvr::app {
+
+namespace {
+
+// The Global Logics tab as the logic-source window's kind-13 target: the window writes the
+// sender of the selected row itself, then the tab shows that row again.
+class GlobalLogicTarget : public editors::SourceTarget {
+public:
+    explicit GlobalLogicTarget(ProjectPanel& Page) : FPage(Page) {}
+    editors::TargetSelection Selection(int) override
+    {
+        return {FPage.Logics() ? FPage.Logics()->Selected() : -1};
+    }
+    void Refresh(int, const editors::PickedSource&) override { FPage.RefreshGlobalLogicRow(); }
+
+private:
+    ProjectPanel& FPage;
+};
+
+} // namespace
+
+editors::LogicSourcePicker* TCX4AppForm::GlobalLogicPicker()
+{
+    editors::LogicSourcePicker* picker = LogicSources();
+    if (picker && FGlobalLogicTarget)
+        picker->SetTarget(editors::ltGlobalLogic, FGlobalLogicTarget.get());
+    return picker;
+}
 
 void TCX4AppForm::BuildProjectPage()
 {
@@ -27,12 +57,47 @@ void TCX4AppForm::BuildProjectPage()
         UpdateCaption();
     };
     host.Log = [this](const std::string& Text, int Level) { KVRLog.Message(Text, Level); };
+    host.IsLogicSourceDrag = [](const QMimeData* Data) {
+        return editors::IsSourceDrag(Data, editors::SourceDragKind::Logic);
+    };
     PageControl1 = new ProjectPanel(std::move(host), page);
+    FGlobalLogicTarget = std::make_unique<GlobalLogicTarget>(*PageControl1);
+    // The logic-source window is created after the main window: it is looked up at each use.
+    PageControl1->Picker.Rebuild = [this](int GroupFilter) {
+        if (editors::LogicSourcePicker* picker = GlobalLogicPicker()) {
+            picker->SetGroupFilter(GroupFilter);
+            picker->BuildSourceTree();
+        }
+    };
+    PageControl1->Picker.PickSender = [this](std::uint16_t Source, int Device) {
+        if (editors::LogicSourcePicker* picker = GlobalLogicPicker()) {
+            picker->ShowPicker();
+            picker->SetTargetKind(editors::ltGlobalLogic);
+            picker->SetGroupFilter(SourceFilterAllDevices);
+            picker->BuildSourceTree();
+            picker->SelectLogicSourceAt(Source, Device);
+        }
+    };
+    PageControl1->Picker.AssignDropped = [this] {
+        if (editors::LogicSourcePicker* picker = GlobalLogicPicker()) {
+            picker->SetTargetKind(editors::ltGlobalLogic);
+            picker->Assign(editors::AssignSender::Page);
+        }
+    };
     auto* layout = new QGridLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(PageControl1, 0, 0);
     if (QAction* action = Action("GlobalLogicStates1"))
         connect(action, &QAction::triggered, this, &TCX4AppForm::GlobalLogicStates1Click);
+}
+
+void TCX4AppForm::ReleasePages()
+{
+    DestroyLogicPage();
+    if (PageControl1)
+        PageControl1->Picker = {};
+    if (ResWindow)
+        ResWindow->SetTarget(editors::ltGlobalLogic, nullptr);
 }
 
 void TCX4AppForm::GlobalLogicStates1Click()

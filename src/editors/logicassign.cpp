@@ -60,8 +60,8 @@ void WriteHeaderWord(TDevice& dev, std::size_t at, std::uint16_t value)
 
 class LogicWriter {
 public:
-    LogicWriter(TProject& project, TDevice& dev, int kind, const PickedSource& source, SourceTarget& target)
-        : FProject(project), FDev(dev), FKind(kind), FSource(source), FTarget(target),
+    LogicWriter(TDevice& dev, int kind, const PickedSource& source, SourceTarget& target)
+        : FDev(dev), FKind(kind), FSource(source), FTarget(target),
           FID(static_cast<std::uint16_t>(source.Ref & LogicIDMask))
     {
     }
@@ -120,7 +120,6 @@ public:
             return Done(true);
         }
         case ltTalkCondition1: case ltTalkCondition2: return Done(TalkCondition());
-        case ltGlobalLogic: return Done(GlobalLogic());
         case ltSlot10Logic: case ltSlot20Logic: case ltSlot30Logic:
             WriteHeaderWord(FDev, dh::DSPCardLogics + 2 * static_cast<std::size_t>(FKind - ltSlot10Logic), FID);
             return Done(true);
@@ -215,30 +214,33 @@ private:
         return true;
     }
 
-    bool GlobalLogic()
-    {
-        const int logic = FTarget.Selection(FKind).Element;
-        if (logic < 0 || logic >= kGlobalLogicCount)
-            return false;
-        // A global logic has one sender in the whole project.
-        for (int d = 0; d < FProject.DeviceCount(); ++d)
-            SetGLSource(*FProject.Device(d), logic, 0);
-        TDevice* sender = FProject.Device(FSource.DeviceIndex);
-        if (sender == nullptr)
-            return true;
-        SetGLSource(*sender, logic, FID);
-        if (GetGlobalLogicName(FProject, logic).rfind("GL ", 0) == 0)
-            SetGlobalLogicName(FProject, logic, FSource.Text);
-        return true;
-    }
-
-    TProject& FProject;
     TDevice& FDev;
     int FKind;
     const PickedSource& FSource;
     SourceTarget& FTarget;
     std::uint16_t FID;
 };
+
+// A global logic has one sender in the whole project. It needs no current device (the project
+// page assigns it), and a fixed-model device cannot send: the old sender then stays.
+AssignOutcome AssignGlobalLogic(TProject& project, const PickedSource& source, SourceTarget& target)
+{
+    const int logic = target.Selection(ltGlobalLogic).Element;
+    TDevice* sender = project.Device(source.DeviceIndex);
+    if (logic < 0 || logic >= kGlobalLogicCount || (sender != nullptr && sender->IsDummy()))
+        return {};
+    PickedSource shown = source;
+    shown.Ref = static_cast<std::uint16_t>(source.Ref & LogicIDMask);
+    for (int d = 0; d < project.DeviceCount(); ++d)
+        SetGLSource(*project.Device(d), logic, 0);
+    if (sender != nullptr) {
+        SetGLSource(*sender, logic, shown.Ref);
+        if (GetGlobalLogicName(project, logic).rfind("GL ", 0) == 0)
+            SetGlobalLogicName(project, logic, source.Text);
+    }
+    target.Refresh(ltGlobalLogic, shown);
+    return {true, {}};
+}
 
 } // namespace
 
@@ -265,11 +267,13 @@ AssignOutcome AssignLogicSource(TProject& Project, int Device, int Kind, const P
         return {};
     if (Kind == ltWatch)
         return LogicWriter::Watch(Kind, Source, *target, TreeDeviceID);
+    if (Kind == ltGlobalLogic)
+        return AssignGlobalLogic(Project, Source, *target);
     TDevice* dev = Project.Device(Device);
     // A fixed-model device is read-only.
     if (dev == nullptr || dev->IsDummy())
         return {};
-    return LogicWriter(Project, *dev, Kind, Source, *target).Run();
+    return LogicWriter(*dev, Kind, Source, *target).Run();
 }
 
 } // namespace kvr::editors

@@ -64,6 +64,14 @@ void TResWindow::SetConditionVisible(bool Visible)
     BottomPanel()->setFixedHeight(Visible ? 84 : 30);
 }
 
+void TResWindow::SetConditionIndex(int Index)
+{
+    if (Index < 0 || Index >= static_cast<int>(Conditions.size()))
+        return;
+    FTree.SetConditionIndex(Index);
+    Conditions[static_cast<std::size_t>(Index)]->setChecked(true);
+}
+
 void TResWindow::BuildSourceTree()
 {
     const bool refill = FTree.BuildSourceTree(FHost.Project(), FHost.CurrentDevice(), FHost.HideUnnamedSources(),

@@ -27,6 +27,7 @@ public:
     void SetGroupFilter(int Filter) override { FTree.FGroupFilter = Filter; }
     int GroupFilter() const override { return FTree.FGroupFilter; }
     void SetConditionVisible(bool Visible) override;
+    void SetConditionIndex(int Index) override;
     void BuildSourceTree() override;
     void SelectLogicSource(std::uint32_t Ref) override;
     void SelectLogicSourceAt(std::uint32_t Ref, int DeviceIndex) override;

@@ -68,6 +68,9 @@ public:
     virtual int GroupFilter() const = 0;
     // Full layout (condition group shown) or compact.
     virtual void SetConditionVisible(bool Visible) = 0;
+    // Checks a condition of the condition group by index ("ON", "OFF", "Pulse on activate",
+    // "Pulse on deactivate").
+    virtual void SetConditionIndex(int /*Index*/) {}
     virtual void BuildSourceTree() = 0;
     virtual void SelectLogicSource(std::uint32_t Ref) = 0;
     virtual void SelectLogicSourceAt(std::uint32_t Ref, int DeviceIndex) = 0;

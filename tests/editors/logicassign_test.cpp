@@ -227,6 +227,33 @@ TEST_F(LogicAssign, GlobalLogicHasOneSenderInTheProject)
     EXPECT_EQ(GetGLSource(*project.Device(1), 4), 0);
 }
 
+// The project page assigns with the project root selected (no current device); a fixed-model
+// device cannot send, and the sender it would have replaced stays.
+TEST_F(LogicAssign, GlobalLogicNeedsNoCurrentDeviceAndRefusesAFixedModelSender)
+{
+    project.AddDevice();
+    FillStudio(*project.Device(1), "Fixed");
+    auto header = project.Device(1)->GetHeader();
+    header[dh::DummyDevModel] = 27;
+    project.Device(1)->SetHeader(header, false);
+    SetGLSource(*dev, 4, 931);
+    targets.Set(ltGlobalLogic, &target);
+    target.sel = {4};
+    PickedSource source;
+    source.Ref = 0xC000 | 1285;
+    source.DeviceIndex = 1;
+    source.Text = "Fixed node";
+    EXPECT_FALSE(AssignLogicSource(project, -1, ltGlobalLogic, source, targets, -1).Written);
+    EXPECT_EQ(GetGLSource(*dev, 4), 931);
+    EXPECT_TRUE(target.refreshed.empty());
+
+    source.DeviceIndex = 0;
+    EXPECT_TRUE(AssignLogicSource(project, -1, ltGlobalLogic, source, targets, -1).Written);
+    EXPECT_EQ(GetGLSource(*dev, 4), 1285);
+    ASSERT_EQ(target.refreshed.size(), 1u);
+    EXPECT_EQ(target.refreshed[0].source.Ref, 1285);
+}
+
 TEST_F(LogicAssign, FramesAndTheWatchWindowTakeTheSourceThemselves)
 {
     target.sel = {2, 1};

@@ -21,6 +21,8 @@
 #include "app/projectpages/projectpanel.h"
 #include "../studioproject.h"
 #include "app/qtmodelhost.h"
+#include "editors/reswindow.h"
+#include "editors/sourcedrag.h"
 #include "kvrdata/byteorder.h"
 #include "model/device.h"
 #include "model/globalresources.h"
@@ -252,6 +254,62 @@ private slots:
         QCOMPARE(panel.Panel37->text(), QString("Pulse 1"));
         QCOMPARE(kvr::model::GetGLSource(*Project().Device(1), 3), std::uint16_t(1282));
         QCOMPARE(kvr::model::GetGlobalLogicName(Project(), 3), std::string("Pulse 1"));
+    }
+
+    // "Select ..." opens the logic-source window on the row's sender; its Assign button and a drag
+    // from its tree make the picked node the sender of the selected row.
+    void globalLogicSenderIsPickedInTheLogicSourceWindow()
+    {
+        SelectNode(0);
+        page->setCurrentWidget(page->TabSheet12);
+        page->ListView21->setCurrentItem(page->ListView21->topLevelItem(6));
+        page->Button57->click();
+        QVERIFY(ResWindow->isVisible());
+        QCOMPARE(ResWindow->TargetKind(), 13);
+        QCOMPARE(ResWindow->GroupFilter(), 8);
+
+        // The first source the tree offers of each device.
+        const auto firstSource = [](int Device) -> const kvr::editors::SourceNode* {
+            for (const kvr::editors::SourceNode& node : ResWindow->Tree().Nodes())
+                if (node.Device == Device && node.ID > 0)
+                    return &node;
+            return nullptr;
+        };
+        const kvr::editors::SourceNode* south = firstSource(1);
+        QVERIFY(south);
+        const auto southID = static_cast<std::uint16_t>(south->ID);
+        const QString southText = QString::fromStdString(south->Text);
+        ResWindow->SelectLogicSourceAt(southID, 1);
+        QVERIFY(ResWindow->Button2->isEnabled());
+        ResWindow->Button2->click();
+        QCOMPARE(kvr::model::GetGLSource(*Project().Device(1), 6), southID);
+        QCOMPARE(page->ListView21->topLevelItem(6)->text(2), QString("South"));
+        QCOMPARE(page->Panel37->text(), southText.left(8));
+
+        // A drag of the window's tree lands on the row under the drop; an audio drag does not.
+        ResWindow->SetTargetKind(0);
+        const kvr::editors::SourceNode* north = firstSource(0);
+        QVERIFY(north);
+        const auto northID = static_cast<std::uint16_t>(north->ID);
+        ResWindow->SelectLogicSourceAt(northID, 0);
+        QWidget* viewport = page->ListView21->viewport();
+        page->ListView21->scrollToItem(page->ListView21->topLevelItem(7));
+        const QPoint row7 = page->ListView21->visualItemRect(page->ListView21->topLevelItem(7)).center();
+        const auto drop = [&](kvr::editors::SourceDragKind Kind) {
+            std::unique_ptr<QMimeData> data(kvr::editors::MakeSourceDrag(Kind));
+            QDragEnterEvent enter(row7, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(viewport, &enter);
+            QDropEvent event(QPointF(row7), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(viewport, &event);
+            return enter.isAccepted();
+        };
+        QVERIFY(!drop(kvr::editors::SourceDragKind::Audio));
+        QCOMPARE(kvr::model::GetGLSource(*Project().Device(0), 7), std::uint16_t(0));
+        QVERIFY(drop(kvr::editors::SourceDragKind::Logic));
+        QCOMPARE(ResWindow->TargetKind(), 13);
+        QCOMPARE(kvr::model::GetGLSource(*Project().Device(0), 7), northID);
+        QCOMPARE(page->ListView21->topLevelItem(7)->text(2), QString("North"));
+        ResWindow->hide();
     }
 
     void monitorShowsStatesAndSetsThem()
