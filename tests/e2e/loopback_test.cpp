@@ -656,6 +656,23 @@ TEST(LoopbackServer, AClientThatNeverReadsIsCutOffAtTheAnswerBound)
     EXPECT_EQ(server.stopAndCheck().toStdString(), "");
 }
 
+// A handle belongs to the connection that opened it: another connection that only names it
+// does not close its device link when it goes.
+TEST_F(Loopback, AHandleBelongsToTheConnectionThatOpenedIt)
+{
+    open();
+    {
+        CommServerProxy other(ProxyEndpoint{serverSocketPath(folder_.toStdString()), {}, 0});
+        std::int32_t result = -1;
+        ASSERT_EQ(other.SetFilter(H, 0, 0, result), HrOk);
+    }
+    QThread::msleep(300); // the other connection's end reaches the server
+    ASSERT_EQ(send(block(0x112E0000)), ResultOk);
+    const auto answer = read(2000);
+    ASSERT_TRUE(answer) << "the link of the opening connection still stands";
+    EXPECT_EQ(answer->id, 0x112E0000u);
+}
+
 TEST(LoopbackServer, EmulatorRefusesAFileThatIsNoDeviceFile)
 {
     QTemporaryDir dir;
