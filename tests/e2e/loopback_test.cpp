@@ -202,6 +202,9 @@ TEST_F(Loopback, ImageWriteIsReadBack)
     const auto ack = read(2000);
     ASSERT_TRUE(ack);
     EXPECT_EQ(ack->id, 0x1B000003u);
+    // Block 1 ends a write (the blocks go from the last to the first); the device takes it then.
+    EXPECT_EQ(send(block(0x1B000001, {'M', 'P', 'J', '2', 0, 5, 0, 1})), ResultOk);
+    ASSERT_TRUE(read(2000));
     EXPECT_EQ(send(block(0x1A000003)), ResultOk);
     const auto back = read(2000);
     ASSERT_TRUE(back);
