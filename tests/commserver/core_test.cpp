@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "commserver/deviceframe.h"
 #include "commserver/server/commservercore.h"
 #include "commserver/server/localcommserver.h"
@@ -310,6 +312,31 @@ TEST_F(CoreWithDevice, CollectionKeepsBroadcastingDevicesAndDropsStoppedOnesSoon
     while (listed() && clock.elapsed() - stopped < 5000)
         spin(20);
     EXPECT_LE(clock.elapsed() - stopped, 2000) << "a stopped device leaves the collection";
+}
+
+// A full collection takes a new sender in place of the one heard from longest ago: a flood of
+// made-up senders cannot keep a real device out.
+TEST_F(CoreWithDevice, AFullCollectionMakesRoomForANewSender)
+{
+    ServerConfig config;
+    config.collectionLimit = 3;
+    start(config);
+    std::vector<std::unique_ptr<QUdpSocket>> senders;
+    for (const char* ip : {"127.0.0.11", "127.0.0.12", "127.0.0.13", "127.0.0.14"}) {
+        senders.push_back(std::make_unique<QUdpSocket>());
+        ASSERT_TRUE(senders.back()->bind(QHostAddress(ip), 0));
+        sendStatus(*senders.back(), core_->udpPort(), 1);
+        spin(30);
+    }
+    spin(100);
+    Bytes collection;
+    std::int32_t result = -1;
+    ASSERT_EQ(server_->ReadUDPBroadCasts(0, collection, result), HrOk);
+    ASSERT_EQ(collection.size(), 4u + 3u * 177u);
+    std::set<std::uint32_t> senderIps;
+    for (std::size_t at = 4; at + 177 <= collection.size(); at += 177)
+        senderIps.insert(kvr::readLE32(collection, at));
+    EXPECT_EQ(senderIps, (std::set<std::uint32_t>{0x7F00000C, 0x7F00000D, 0x7F00000E})) << "the first sender made room";
 }
 
 TEST(CoreUdp, MessagesFromClientsGoToTheirAddressOrEveryTarget)

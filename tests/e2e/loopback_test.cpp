@@ -202,6 +202,9 @@ TEST_F(Loopback, ImageWriteIsReadBack)
     const auto ack = read(2000);
     ASSERT_TRUE(ack);
     EXPECT_EQ(ack->id, 0x1B000003u);
+    // Block 1 ends a write (the blocks go from the last to the first); the device takes it then.
+    EXPECT_EQ(send(block(0x1B000001, {'M', 'P', 'J', '2', 0, 5, 0, 1})), ResultOk);
+    ASSERT_TRUE(read(2000));
     EXPECT_EQ(send(block(0x1A000003)), ResultOk);
     const auto back = read(2000);
     ASSERT_TRUE(back);
@@ -654,6 +657,23 @@ TEST(LoopbackServer, AClientThatNeverReadsIsCutOffAtTheAnswerBound)
     std::int32_t version = 0;
     EXPECT_EQ(polite.GetVersion(version), HrOk) << "the other client is still served";
     EXPECT_EQ(server.stopAndCheck().toStdString(), "");
+}
+
+// A handle belongs to the connection that opened it: another connection that only names it
+// does not close its device link when it goes.
+TEST_F(Loopback, AHandleBelongsToTheConnectionThatOpenedIt)
+{
+    open();
+    {
+        CommServerProxy other(ProxyEndpoint{serverSocketPath(folder_.toStdString()), {}, 0});
+        std::int32_t result = -1;
+        ASSERT_EQ(other.SetFilter(H, 0, 0, result), HrOk);
+    }
+    QThread::msleep(300); // the other connection's end reaches the server
+    ASSERT_EQ(send(block(0x112E0000)), ResultOk);
+    const auto answer = read(2000);
+    ASSERT_TRUE(answer) << "the link of the opening connection still stands";
+    EXPECT_EQ(answer->id, 0x112E0000u);
 }
 
 TEST(LoopbackServer, EmulatorRefusesAFileThatIsNoDeviceFile)

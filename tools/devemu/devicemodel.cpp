@@ -258,9 +258,12 @@ void DeviceModel::readImage(std::vector<Answer>& out, const DeviceFrame& in, std
 
 void DeviceModel::writeImage(std::vector<Answer>& out, const DeviceFrame& in, std::uint32_t n)
 {
-    if (n == 0) {
-        stagedImage_.clear(); // start of a write: nothing to answer
-        return;
+    if (n == 0 || !writing_) {
+        // A write starts from the image the device holds; blocks it does not send stay as they are.
+        stagedImage_ = image_;
+        writing_ = true;
+        if (n == 0)
+            return; // the start of a write: nothing to answer
     }
     const std::size_t at = static_cast<std::size_t>(n - 1) * 8;
     const std::size_t len = std::min<std::size_t>(in.len, 8);
@@ -269,8 +272,10 @@ void DeviceModel::writeImage(std::vector<Answer>& out, const DeviceFrame& in, st
     if (stagedImage_.size() < at + len)
         stagedImage_.resize(at + len, 0);
     std::copy_n(in.data.begin(), len, stagedImage_.begin() + static_cast<std::ptrdiff_t>(at));
-    if (n == 1)
+    if (n == 1) {
         image_ = std::exchange(stagedImage_, {}); // the block that ends the write
+        writing_ = false;
+    }
     answer(out, in.id, {});
 }
 

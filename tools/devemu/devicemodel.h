@@ -166,6 +166,7 @@ private:
     // An image write in progress: the device takes it only with its last block (block 1, as the
     // blocks come from the last to the first), so a write cut short leaves the old image.
     Bytes stagedImage_;
+    bool writing_ = false;
     Bytes streams_[2];
     Bytes pendingStreams_[2];
     std::map<std::uint16_t, std::vector<Bytes>> statusPages_;

@@ -1,5 +1,6 @@
 #include "commserver/server/commservercore.h"
 
+#include <cstdint>
 #include <utility>
 #include <QFile>
 #include <QTimer>
@@ -307,7 +308,31 @@ void CommServerCore::log(std::int32_t H, const std::string& line)
 
 namespace {
 
-constexpr std::size_t CollectionMax = 1024;
+// A device record is a few hundred bytes; a bigger datagram is no device's. The records of the
+// newer collection together stay well below what its encoding can hold (64 KiB).
+constexpr std::size_t DeviceRecordMax = 2048;
+constexpr std::size_t DeviceRecordsBytesMax = 48 * 1024;
+
+// Keeps the newest record of a sender; a new sender that finds the collection full, by count or
+// by bytes, takes the place of the senders heard from longest ago.
+template <typename Map, typename Entry>
+void storeNewest(Map& records, std::uint32_t key, Entry entry, std::size_t maxCount, std::size_t maxBytes)
+{
+    records.erase(key);
+    std::size_t bytes = entry.record.size();
+    for (const auto& [k, e] : records)
+        bytes += e.record.size();
+    while (!records.empty() && (records.size() >= maxCount || bytes > maxBytes)) {
+        auto oldest = records.begin();
+        for (auto it = records.begin(); it != records.end(); ++it)
+            if (it->second.at < oldest->second.at)
+                oldest = it;
+        bytes -= oldest->second.record.size();
+        records.erase(oldest);
+    }
+    if (maxCount > 0)
+        records.emplace(key, std::move(entry));
+}
 
 void fillMessage(Kvrdata_ns::TUDPMsgV6& msg, std::uint32_t fromIp, std::uint16_t fromPort, const Bytes& datagram)
 {
@@ -344,13 +369,14 @@ void CommServerCore::udpReceived(std::uint32_t fromIp, std::uint16_t fromPort, c
     // A device on a serial line has no address; its serial number tells it apart.
     if (datagram.size() >= 8 && readBE32(datagram, 0) == StatusMagic) {
         const std::uint32_t key = fromIp != 0 ? fromIp : readBE32(datagram, 4) & 0xFFFFFF;
-        if (statusRecords_.size() < CollectionMax || statusRecords_.count(key))
-            statusRecords_[key] = Collected{now, older, fromIp, fromPort};
+        storeNewest(statusRecords_, key, Collected{now, older, fromIp, fromPort}, config_.collectionLimit, SIZE_MAX);
     }
+    if (datagram.size() > DeviceRecordMax)
+        return;
     if (const Kvrdata_ns::TBCDevice* device = msg.GetDevice()) {
         const std::uint32_t key = fromIp != 0 ? fromIp : device->MAC & 0xFFFFFF;
-        if (deviceRecords_.size() < CollectionMax || deviceRecords_.count(key))
-            deviceRecords_[key] = Collected{now, datagram, fromIp, fromPort};
+        storeNewest(deviceRecords_, key, Collected{now, datagram, fromIp, fromPort}, config_.collectionLimit,
+                    DeviceRecordsBytesMax);
     }
 }
 

@@ -46,7 +46,7 @@ bool localPeerUid(qintptr socketDescriptor, std::uint32_t& uid)
 
 class RpcServer::Connection : public QObject {
 public:
-    Connection(CommServerCore& core, QIODevice* socket, QObject* parent) : QObject(parent), core_(core), socket_(socket)
+    Connection(CommServerCore& core, QIODevice* socket, RpcServer* server) : QObject(server), core_(core), server_(*server), socket_(socket)
     {
         socket_->setParent(this);
         connect(socket_, &QIODevice::readyRead, this, [this] { readSome(); });
@@ -56,7 +56,7 @@ public:
             connect(tcp, &QTcpSocket::disconnected, this, [this] { close(); });
     }
 
-    ~Connection() override { core_.releaseHandles(handles_); }
+    ~Connection() override { core_.releaseHandles(server_.releaseOwned(this)); }
 
     void close()
     {
@@ -107,7 +107,7 @@ private:
             }
             const RpcMethodInfo* info = rpcMethodInfo(static_cast<std::uint8_t>(frame.method));
             if (info->inputs[0] == 'i' && frame.method != RpcMethod::GetVersion)
-                handles_.insert(rpcInt(frame.values, 0));
+                server_.claim(rpcInt(frame.values, 0), this);
             busy_ = true;
             QPointer<Connection> self(this);
             const RpcMethod method = frame.method;
@@ -142,16 +142,22 @@ private:
     }
 
     CommServerCore& core_;
+    RpcServer& server_;
     QIODevice* socket_;
     RpcFrameReader reader_;
-    std::set<std::int32_t> handles_;
     bool busy_ = false;
     bool closing_ = false;
 };
 
 RpcServer::RpcServer(CommServerCore& core, QObject* parent) : QObject(parent), core_(core) {}
 
-RpcServer::~RpcServer() = default;
+RpcServer::~RpcServer()
+{
+    // The connections release their handles through this server: they go while it is whole.
+    const QObjectList all = children();
+    for (QObject* child : all)
+        delete dynamic_cast<Connection*>(child);
+}
 
 bool RpcServer::listen(const std::string& localSocketPath, std::string* error)
 {
@@ -204,6 +210,25 @@ void RpcServer::adopt(QIODevice* socket)
         idleTimer_->stop();
     connect(connection, &QObject::destroyed, this, [this] { connectionGone(); });
     connection->readSome();
+}
+
+void RpcServer::claim(std::int32_t handle, const Connection* connection)
+{
+    owners_.emplace(handle, connection);
+}
+
+std::set<std::int32_t> RpcServer::releaseOwned(const Connection* connection)
+{
+    std::set<std::int32_t> owned;
+    for (auto it = owners_.begin(); it != owners_.end();) {
+        if (it->second == connection) {
+            owned.insert(it->first);
+            it = owners_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return owned;
 }
 
 void RpcServer::connectionGone()

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 
 #include "commserver/server/commservercore.h"
@@ -37,6 +39,9 @@ private:
     class Connection;
     void adopt(QIODevice* socket);
     void connectionGone();
+    // A handle belongs to the connection that named it first; only its owner's end releases it.
+    void claim(std::int32_t handle, const Connection* connection);
+    std::set<std::int32_t> releaseOwned(const Connection* connection);
 
     CommServerCore& core_;
     QLocalServer* local_ = nullptr;
@@ -44,6 +49,7 @@ private:
     std::size_t refused_ = 0;
     std::size_t connections_ = 0;
     QTimer* idleTimer_ = nullptr;
+    std::map<std::int32_t, const Connection*> owners_;
 };
 
 // The user id of the process at the other end of a local socket; false when unknown.

@@ -32,6 +32,9 @@ struct ServerConfig {
     std::size_t blockQueueLimit = 10000;
     std::size_t udpQueueLimit = 1000;
     std::size_t maxClients = 256;
+    // Senders a broadcast collection holds; when full, the sender heard from longest ago makes
+    // room, so a flood of made-up senders cannot keep a real device out for good.
+    std::size_t collectionLimit = 1024;
     // Answers waiting for one connection that does not read them; past this the connection is
     // closed, so a client that calls without reading cannot grow the server without end.
     std::size_t replyBacklogLimit = 8u * 1024u * 1024u;
