@@ -314,6 +314,37 @@ TEST_F(CoreWithDevice, CollectionKeepsBroadcastingDevicesAndDropsStoppedOnesSoon
     EXPECT_LE(clock.elapsed() - stopped, 2000) << "a stopped device leaves the collection";
 }
 
+// Queues of datagrams are bounded in bytes too: big datagrams cannot pile up a thousand deep.
+TEST_F(CoreWithDevice, DatagramQueuesAreBoundedInBytes)
+{
+    ServerConfig config;
+    config.udpQueueBytesLimit = 2000;
+    start(config);
+    std::int32_t result = -1;
+    ASSERT_EQ(server_->SetFilter(1, 0, 0, result), HrOk);
+    QUdpSocket sender;
+    ASSERT_TRUE(sender.bind(QHostAddress("127.0.0.5"), 0));
+    const QByteArray big(600, 'x');
+    for (int i = 0; i < 10; ++i)
+        sender.writeDatagram(big, QHostAddress::LocalHost, core_->udpPort());
+    spin(200);
+    const auto drain = [&](auto read) {
+        std::size_t count = 0, bytes = 0;
+        for (Bytes msg; (server_.get()->*read)(1, msg, result) == HrOk && result == ResultOk; msg.clear()) {
+            ++count;
+            bytes += msg.size();
+        }
+        return std::pair{count, bytes};
+    };
+    const auto [newerCount, newerBytes] = drain(&LocalCommServer::ReadUDPBlockV6);
+    EXPECT_LE(newerBytes, 2000u);
+    EXPECT_GE(newerCount, 1u) << "the newest stay";
+    EXPECT_LT(newerCount, 10u);
+    const auto [olderCount, olderBytes] = drain(&LocalCommServer::ReadUDPBlock);
+    EXPECT_EQ(olderCount, 10u) << "ten records of 177 bytes fit";
+    EXPECT_LE(olderBytes, 2000u);
+}
+
 // A full collection takes a new sender in place of the one heard from longest ago: a flood of
 // made-up senders cannot keep a real device out.
 TEST_F(CoreWithDevice, AFullCollectionMakesRoomForANewSender)

@@ -36,6 +36,29 @@ void pushBounded(std::deque<T>& queue, T value, std::size_t limit)
     queue.push_back(std::move(value));
 }
 
+// A queue of datagrams bounded by count and by bytes: the oldest go when either is reached.
+struct DatagramQueue {
+    std::deque<Bytes> items;
+    std::size_t bytes = 0;
+
+    void push(Bytes value, std::size_t countLimit, std::size_t byteLimit)
+    {
+        if (countLimit == 0 || value.size() > byteLimit)
+            return;
+        while (!items.empty() && (items.size() >= countLimit || bytes + value.size() > byteLimit))
+            pop();
+        bytes += value.size();
+        items.push_back(std::move(value));
+    }
+    Bytes pop()
+    {
+        Bytes front = std::move(items.front());
+        items.pop_front();
+        bytes -= front.size();
+        return front;
+    }
+};
+
 } // namespace
 
 struct CommServerCore::Waiter {
@@ -50,8 +73,8 @@ struct CommServerCore::Client {
     std::uint32_t filter = 0;
     std::uint32_t mask = 0;
     std::deque<Bytes> blocks;
-    std::deque<Bytes> udp;
-    std::deque<Bytes> udpV6;
+    DatagramQueue udp;
+    DatagramQueue udpV6;
     std::int32_t logTypes = 0;
     std::deque<std::uint64_t> waiters;
 };
@@ -361,9 +384,9 @@ void CommServerCore::udpReceived(std::uint32_t fromIp, std::uint16_t fromPort, c
     Bytes newer;
     msg.ToVariant(newer);
     for (auto& [H, c] : clients_) {
-        pushBounded(c->udp, older, config_.udpQueueLimit);
+        c->udp.push(older, config_.udpQueueLimit, config_.udpQueueBytesLimit);
         if (!newer.empty())
-            pushBounded(c->udpV6, newer, config_.udpQueueLimit);
+            c->udpV6.push(newer, config_.udpQueueLimit, config_.udpQueueBytesLimit);
     }
 
     // A device on a serial line has no address; its serial number tells it apart.
@@ -494,13 +517,11 @@ void CommServerCore::popQueue(std::int32_t H, bool older, Done done)
         return;
     }
     auto& queue = older ? c->udp : c->udpV6;
-    if (queue.empty()) {
+    if (queue.items.empty()) {
         done(replyBytes({}, ResultNothingQueued));
         return;
     }
-    Bytes msg = std::move(queue.front());
-    queue.pop_front();
-    done(replyBytes(std::move(msg), ResultOk));
+    done(replyBytes(queue.pop(), ResultOk));
 }
 
 void CommServerCore::call(RpcMethod method, const RpcValues& in, Done done)

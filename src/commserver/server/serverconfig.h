@@ -31,6 +31,7 @@ struct ServerConfig {
     LinkTimings link;
     std::size_t blockQueueLimit = 10000;
     std::size_t udpQueueLimit = 1000;
+    std::size_t udpQueueBytesLimit = 1024 * 1024; // per queue of a handle, whatever the count
     std::size_t maxClients = 256;
     // Senders a broadcast collection holds; when full, the sender heard from longest ago makes
     // room, so a flood of made-up senders cannot keep a real device out for good.
