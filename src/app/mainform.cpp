@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -28,6 +29,7 @@
 #include "app/appforms.h"
 #include "app/cfglockform.h"
 #include "app/cgauge.h"
+#include "app/frameio/slotpanel.h"
 #include "app/mainactions.h"
 #include "app/optionform.h"
 #include "app/plainforms.h"
@@ -321,11 +323,20 @@ void TCX4AppForm::BuildPanels()
     auto* pageLayout = new QGridLayout(pages);
     pageLayout->setContentsMargins(0, 0, 0, 0);
     for (const char* name : PagePanelNames) {
-        auto* page = new QWidget(pages);
+        QWidget* page = std::string_view(name) == "SlotPanel" ? new frameio::TSlotPanel(pages) : new QWidget(pages);
         page->setObjectName(name);
         page->setVisible(false);
         pageLayout->addWidget(page, 0, 0); // all over each other, filling the client area
         PagePanels.push_back(page);
+    }
+    if (auto* slotPanel = pages->findChild<frameio::TSlotPanel*>()) {
+        slotPanel->RefreshTimeChecked = [] { return OptionForm && OptionForm->RefreshTimeBox->isChecked(); };
+        slotPanel->LogMessage = [this](const std::string& Text, int Level) { KVRLog.Message(Text, Level); };
+        slotPanel->UpdateCaption = [this] { UpdateCaption(); };
+        slotPanel->ServiceLevel = [this] { return FServiceLevel; };
+        slotPanel->FitOptions = [this] { return static_cast<int>(FPrefs.FitOptions()); };
+        slotPanel->BuildProjectTree = [this] { BuildProjectTree(); };
+        slotPanel->UpdateResourceGauges = [this] { UpdateResourceGauges(); };
     }
     layout->addWidget(pages, 1);
     setCentralWidget(panel1);
@@ -812,6 +823,8 @@ void TCX4AppForm::ProjectTreeChange()
     }
     if (route.CurSlot >= 0)
         FCurSlot = route.CurSlot;
+    if (auto* slotPanel = findChild<frameio::TSlotPanel*>(); slotPanel && route.Page == TreePage::FrameIO)
+        slotPanel->ShowSlotPanel(FProject->Model(), FCurDevice, FCurSlot);
     if (auto* panel = findChild<QWidget*>(route.Panel); panel && *route.Panel)
         panel->show();
     if (route.Page != TreePage::DummyDevice)

@@ -144,7 +144,7 @@ int FrameIOView::RowAtPointer(int Slot, int Y, int* Port) const
     return kRowNone;
 }
 
-RowCells FrameIOView::CellsAt(int Slot, int Row, int Port) const
+RowCells FrameIOView::CellsAt(int Slot, int Row, int Port, bool WithTitle) const
 {
     const SlotRecord& r = Record(Slot);
     RowCells cells;
@@ -161,7 +161,7 @@ RowCells FrameIOView::CellsAt(int Slot, int Row, int Port) const
             add({RowKind::SlotTitle});
         break;
     case CardKind::IO: {
-        if (Row == 0)
+        if (Row == 0 && WithTitle)
             add({RowKind::SlotTitle});
         if (Row >= 0 && Row < r.ChannelByte())
             add({RowKind::IOChannel, r.CardType(), (r.EntryID(Row) & 0x80) != 0});
@@ -170,7 +170,7 @@ RowCells FrameIOView::CellsAt(int Slot, int Row, int Port) const
         break;
     }
     case CardKind::GPIO:
-        if (Row == 0)
+        if (Row == 0 && WithTitle)
             add({RowKind::SlotTitle});
         if (Row >= 0)
             add({Row % 4 == 0 ? RowKind::GPI : RowKind::GPO, r.CardType()});

@@ -72,8 +72,8 @@ public:
     int SlotAtPointer(int Y) const;
     int RowAtPointer(int Slot, int Y, int* Port) const;
 
-    // The cells of a slot's row (the slot's title cell included on its first row).
-    RowCells CellsAt(int Slot, int Row, int Port) const;
+    // The cells of a slot's row, with the slot's title cell on its first row unless left out.
+    RowCells CellsAt(int Slot, int Row, int Port, bool WithTitle = true) const;
 
     // The hover: records the pointer cell.
     void PointerMove(int X, int Y);

@@ -119,6 +119,7 @@ struct FrameProject {
         l.SDev = 5;
         l.SPort = 0x0101;
         l.TDev = static_cast<std::uint8_t>(Device);
+        l.TSlot = static_cast<std::uint8_t>(((word >> 8) & 0x1F) - 1);
         l.TPort = static_cast<std::uint16_t>(word);
         l.Type = static_cast<std::uint8_t>(type);
         model::AddDeviceLink(Project, l);
