@@ -208,6 +208,11 @@ bool AdaptChannels(model::TProject& project, model::TDeviceLink& link, int w, co
     } else {
         CopyChannel(source, At(se, s), target, At(te, t), true);
         SplitStereoEntry(target, t);
+        // The link keeps naming the even channel of the now mono pair, so later edits find it.
+        if ((link.TPort & kStereo) != 0) {
+            link.TPort = static_cast<std::uint16_t>(link.TPort & ~kStereo);
+            model::SetDeviceLink(project, link.ID, link);
+        }
     }
     model::TDevice* dev = project.Device(link.TDev);
     target.resize(static_cast<std::size_t>(std::max(0, model::CalcCardRecordSize(target))));
