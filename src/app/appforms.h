@@ -8,6 +8,10 @@ class QDialog;
 
 namespace kvr::app {
 
+namespace frameio {
+class TLinkSelectForm;
+}
+
 class TCX4AppForm;
 class TDevSelForm;
 class TCFGLockForm;
@@ -23,7 +27,7 @@ extern TCX4AppForm* CX4AppForm;
 extern TDevSelForm* DevSelForm;
 extern TGLProtoForm* GLProtoForm;
 extern TImportWin* ImportWin;
-extern TPlainForm* LinkSelectForm;
+extern frameio::TLinkSelectForm* LinkSelectForm;
 extern TCFGLockForm* CFGLockForm;
 extern TOptionForm* OptionForm;
 extern TPrintForm* PrintForm;
