@@ -8,6 +8,7 @@
 #include "app/cfglockform.h"
 #include "app/connectdialog.h"
 #include "app/devselform.h"
+#include "app/frameio/linkselectform.h"
 #include "app/importwin.h"
 #include "app/mainform.h"
 #include "app/optionform.h"
@@ -27,7 +28,7 @@ TCX4AppForm* CX4AppForm = nullptr;
 TDevSelForm* DevSelForm = nullptr;
 TGLProtoForm* GLProtoForm = nullptr;
 TImportWin* ImportWin = nullptr;
-TPlainForm* LinkSelectForm = nullptr;
+frameio::TLinkSelectForm* LinkSelectForm = nullptr;
 TCFGLockForm* CFGLockForm = nullptr;
 TOptionForm* OptionForm = nullptr;
 TPrintForm* PrintForm = nullptr;
@@ -58,7 +59,7 @@ TCX4AppForm* CreateApplicationForms()
     DevSelForm = Created(new TDevSelForm(owner));
     GLProtoForm = Created(new TGLProtoForm(owner));
     ImportWin = Created(new TImportWin(owner));
-    LinkSelectForm = Created(MakePlainForm(LinkSelectFormSpec, owner));
+    LinkSelectForm = Created(new frameio::TLinkSelectForm(owner));
     CFGLockForm = Created(new TCFGLockForm(owner));
     OptionForm = Created(new TOptionForm(owner));
     PrintForm = Created(new TPrintForm(*CX4AppForm, owner));

@@ -13,6 +13,10 @@ class TResWindow;
 
 namespace kvr::app {
 
+namespace frameio {
+class TLinkSelectForm;
+}
+
 class TCX4AppForm;
 class TDevSelForm;
 class TCFGLockForm;
@@ -35,7 +39,7 @@ extern TCX4AppForm* CX4AppForm;
 extern TDevSelForm* DevSelForm;
 extern TGLProtoForm* GLProtoForm;
 extern TImportWin* ImportWin;
-extern TPlainForm* LinkSelectForm;
+extern frameio::TLinkSelectForm* LinkSelectForm;
 extern TCFGLockForm* CFGLockForm;
 extern TOptionForm* OptionForm;
 extern TPrintForm* PrintForm;

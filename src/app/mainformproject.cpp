@@ -3,9 +3,15 @@
 // receives. The rules live in projectpages/.
 #include <QAction>
 #include <QGridLayout>
+#include <QProgressBar>
 #include <QTreeWidgetItem>
 
 #include "app/appforms.h"
+#include "app/frameio/linkadapt.h"
+#include "app/frameio/linkselectform.h"
+#include "app/frameio/linksheet.h"
+#include "app/frameio/slotpanel.h"
+#include "app/processform.h"
 #include "app/mainform.h"
 #include "app/projectpages/glprotoform.h"
 #include "app/projectpages/projectpanel.h"
@@ -33,7 +39,30 @@ private:
     ProjectPanel& FPage;
 };
 
+// AdaptLink's stereo-user progress on the progress window.
+struct ProcessFormProgress : frameio::LinkProgress {
+    void Start(int Maximum) override
+    {
+        if (!ProcessForm)
+            return;
+        ProcessForm->ProgressBar->setRange(0, Maximum);
+        ProcessForm->ProgressBar->setValue(0);
+        ProcessForm->show();
+    }
+    void Step() override
+    {
+        if (ProcessForm)
+            ProcessForm->ProgressBar->setValue(ProcessForm->ProgressBar->value() + 1);
+    }
+    void Finish() override
+    {
+        if (ProcessForm)
+            ProcessForm->hide();
+    }
+};
+ProcessFormProgress LinkProgressWindow;
 } // namespace
+
 
 editors::LogicSourcePicker* TCX4AppForm::GlobalLogicPicker()
 {
@@ -87,6 +116,18 @@ void TCX4AppForm::BuildProjectPage()
     auto* layout = new QGridLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(PageControl1, 0, 0);
+    auto* links = new frameio::TLinkSheet(PageControl1->LinkSheet);
+    (new QGridLayout(PageControl1->LinkSheet))->addWidget(links, 0, 0);
+    links->Project = [this] { return FProject ? FProject->Model() : nullptr; };
+    links->Dialog = [this]() -> frameio::LinkDialog* {
+        if (LinkSelectForm)
+            LinkSelectForm->Project = FProject ? FProject->Model() : nullptr;
+        return LinkSelectForm;
+    };
+    links->Progress = &LinkProgressWindow;
+    PageControl1->LinkSheetShow = [links] { links->LinkSheetShow(); };
+    if (auto* slotPanel = findChild<frameio::TSlotPanel*>())
+        slotPanel->LinkProgressSink = &LinkProgressWindow;
     if (QAction* action = Action("GlobalLogicStates1"))
         connect(action, &QAction::triggered, this, &TCX4AppForm::GlobalLogicStates1Click);
 }

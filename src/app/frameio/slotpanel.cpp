@@ -1,5 +1,7 @@
 #include "app/frameio/slotpanel.h"
 
+#include "app/frameio/linkadapt.h"
+
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -157,6 +159,11 @@ void TSlotPanel::ShowSlotPanel(model::TProject* Project, int Device, int CurSlot
     }
     if (FEditor) {
         FEditor->AdaptLink = AdaptLink;
+        if (!FEditor->AdaptLink && Project != nullptr)
+            FEditor->AdaptLink = [Project, this](const model::TDeviceLink& Link, int Word, int Flag) {
+                model::TDeviceLink l = Link;
+                frameio::AdaptLink(*Project, l, Word, Flag != 0, LinkProgressSink);
+            };
         FEditor->Sources = Sources;
     }
     FProject = Project;

@@ -25,6 +25,7 @@ class TProject;
 namespace kvr::app::frameio {
 
 class TSlotPanel;
+struct LinkProgress;
 
 // The table's picture; it reports the pointer to the panel.
 class TSlotImage : public QWidget {
@@ -65,8 +66,10 @@ public:
     std::function<int()> FitOptions;
     std::function<void()> BuildProjectTree;
     std::function<void()> UpdateResourceGauges;
-    // The link adaptation and the source windows; none: nothing follows.
+    // The link adaptation (none: the project's own AdaptLink, reporting stereo users to the
+    // progress sink when one is set) and the source windows.
     std::function<void(const model::TDeviceLink&, int, int)> AdaptLink;
+    LinkProgress* LinkProgressSink = nullptr;
     SourceWindows* Sources = nullptr;
 
     // Draws the device's frame (CurSlot 255) or one DSP slot's MADI channels and shows the page.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frameio/frameeditor.h"
+#include "app/frameio/linkadapt.h"
 #include "app/frameio/sourcewindows.h"
 #include "framefixture.h"
 #include "platform/prompter.h"
@@ -295,6 +296,30 @@ TEST(LabelEditor, EnterWalksDownEscapeKeepsAndLinksFollow)
         f.ClickAt(400, 58);
         EXPECT_EQ(f.Editor.LabelEditEnter(f.View, "x", 0, 0).Text, "M1-2");
     }
+}
+
+TEST(LabelEditor, LinkedTargetTakesTheNewLabel)
+{
+    // The editor's follow-up runs the real link adaptation: the other frame's input follows.
+    Editing f;
+    const int target = f.Project.AddDevice();
+    f.Project.Device(target)->SetSetupData(1, IOCard(122, 1, 6, 0));
+    TDeviceLink link;
+    link.SDev = static_cast<std::uint8_t>(f.Device);
+    link.SPort = static_cast<std::uint16_t>(MakeChannelID(0, 0, 0));
+    link.TDev = static_cast<std::uint8_t>(target);
+    link.TSlot = 1;
+    link.TPort = static_cast<std::uint16_t>(MakeChannelID(1, 2, 0));
+    AddDeviceLink(f.Project, link);
+    f.Editor.AdaptLink = [&f](const TDeviceLink& l, int word, int flag) {
+        TDeviceLink copy = l;
+        EXPECT_TRUE(AdaptLink(f.Project, copy, word, flag != 0));
+    };
+    f.ClickAt(400, 58);
+    ASSERT_TRUE(f.Editor.LabelEditExit(f.View, "Fed"));
+    const Bytes after = f.Project.Device(target)->GetSetupData(1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(after.data() + 4 + 24 * 2), 3), "Fed");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(after.data() + 4 + 24 * 3), 3), "Ch4");
 }
 
 } // namespace

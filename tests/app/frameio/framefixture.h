@@ -94,6 +94,20 @@ inline std::vector<Channel> MadiEntries(int slot, int perPort, int level1, int l
     return out;
 }
 
+// `n` stereo channels 0, 2, ... of a slot, port and direction, labelled "<prefix><channel>".
+inline std::vector<Channel> Stereo(int slot, int n, int flags, const std::string& prefix, int level = -3)
+{
+    std::vector<Channel> out;
+    for (int c = 0; c < 2 * n; c += 2)
+        out.push_back({prefix + std::to_string(c), model::MakeChannelID(slot, c, flags | 0x2000), 0, level});
+    return out;
+}
+inline std::vector<Channel> operator+(std::vector<Channel> a, const std::vector<Channel>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 inline void SetFrameType(model::TDevice& dev, int type)
 {
     auto h = dev.GetHeader();
