@@ -1,7 +1,12 @@
 #include "app/appforms.h"
 
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
+
 #include "app/aboutform.h"
 #include "app/cfglockform.h"
+#include "app/connectdialog.h"
 #include "app/devselform.h"
 #include "app/importwin.h"
 #include "app/mainform.h"
@@ -11,6 +16,9 @@
 #include "app/projectpages/glprotoform.h"
 #include "editors/audioreswin.h"
 #include "editors/reswindow.h"
+#include "client/kvrcommunicationclient.h"
+#include "commserver/commserverproxy.h"
+#include "service/maintenance/mtnform.h"
 
 namespace kvr::app {
 
@@ -27,7 +35,7 @@ editors::TAudioResWin* AudioResWin = nullptr;
 TPlainForm* DevParaForm = nullptr;
 editors::TResWindow* ResWindow = nullptr;
 TAboutForm* AboutForm = nullptr;
-TPlainForm* MtnForm = nullptr;
+service::TMtnForm* MtnForm = nullptr;
 TPlainForm* WatchForm = nullptr;
 
 namespace {
@@ -58,8 +66,27 @@ TCX4AppForm* CreateApplicationForms()
     DevParaForm = Created(MakePlainForm(DevParaFormSpec, owner));
     ResWindow = Created(new editors::TResWindow(*CX4AppForm, owner));
     AboutForm = Created(new TAboutForm(owner));
-    MtnForm = Created(MakePlainForm(MtnFormSpec, owner));
+    MtnForm = Created(new service::TMtnForm(owner));
     return CX4AppForm;
+}
+
+void StartMaintenanceWindow()
+{
+    if (!MtnForm)
+        return;
+    auto client = std::make_unique<TKVRCommunicationClient>(nullptr, client::SystemServices());
+    TKVRCommunicationClient* kvrcc = client.get();
+    service::TMaintenanceServices services = service::SystemMaintenanceServices();
+    QWidget* parent = MtnForm;
+    services.ConnectionDialog = [kvrcc, parent](TDeviceAddr& Addr) {
+        return ConnectionDialog(*kvrcc, Addr, false, QtConnectionDialog(*kvrcc, parent));
+    };
+    services.ServerLogFile = [] {
+        const QString path = QString::fromStdString(commserver::defaultServerFolder() + "/rurez.log");
+        return QFileInfo::exists(path) ? path.toStdString() : std::string();
+    };
+    services.OpenFile = [](const std::string& Path) { QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(Path))); };
+    MtnForm->SetCommunicationClient(std::move(client), std::move(services));
 }
 
 void DestroyApplicationForms()
@@ -69,9 +96,10 @@ void DestroyApplicationForms()
     DevSelForm = nullptr;
     ImportWin = nullptr;
     GLProtoForm = nullptr;
-    LinkSelectForm = PrintForm = DevParaForm = MtnForm = nullptr;
+    LinkSelectForm = PrintForm = DevParaForm = nullptr;
     AudioResWin = nullptr;
     ResWindow = nullptr;
+    MtnForm = nullptr;
     WatchForm = nullptr;
     CFGLockForm = nullptr;
     OptionForm = nullptr;

@@ -22,6 +22,13 @@ class TAboutForm;
 class TPlainForm;
 class TImportWin;
 class TGLProtoForm;
+} // namespace kvr::app
+
+namespace kvr::service {
+class TMtnForm;
+} // namespace kvr::service
+
+namespace kvr::app {
 
 extern TCX4AppForm* CX4AppForm;
 extern TDevSelForm* DevSelForm;
@@ -36,12 +43,14 @@ extern editors::TAudioResWin* AudioResWin;
 extern TPlainForm* DevParaForm;
 extern editors::TResWindow* ResWindow;
 extern TAboutForm* AboutForm;
-extern TPlainForm* MtnForm;
+extern service::TMtnForm* MtnForm;
 // The global watch window: the last one opened.
 extern TPlainForm* WatchForm;
 
 // Creates every window in the start-up order; returns the main window.
 TCX4AppForm* CreateApplicationForms();
+// Gives the maintenance window its own client, so it collects device broadcasts from now on.
+void StartMaintenanceWindow();
 // Destroys them (the main window takes the others with it) and clears the globals.
 void DestroyApplicationForms();
 // The object names of the start-up windows in the order they were created.

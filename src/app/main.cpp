@@ -74,8 +74,10 @@ int main(int argc, char** argv)
         main->SetStartWords(std::vector<std::string>(words.begin() + (words.empty() ? 0 : 1), words.end()));
         const char* exitAfterStart = std::getenv("KVR_EXIT_AFTER_START");
         // A start that ends at once talks to no device: no server is started for it.
-        if (!exitAfterStart || !*exitAfterStart)
+        if (!exitAfterStart || !*exitAfterStart) {
             main->SetCommunicationClient(std::make_unique<TKVRCommunicationClient>(nullptr, kvr::client::SystemServices()));
+            kvr::app::StartMaintenanceWindow();
+        }
         main->show();
         if (exitAfterStart && *exitAfterStart)
             QTimer::singleShot(0, &app, &QCoreApplication::quit);

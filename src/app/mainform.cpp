@@ -43,6 +43,7 @@
 #include "platform/currentprompter.h"
 #include "platform/settingsstore.h"
 #include "platform/text1252.h"
+#include "service/maintenance/mtnform.h"
 
 namespace kvr::app {
 

@@ -26,7 +26,6 @@ inline constexpr PlainFormSpec GLProtoFormSpec{"TGLProtoForm", "Global Logic Mon
 inline constexpr PlainFormSpec LinkSelectFormSpec{"TLinkSelectForm", "Create device link"};
 inline constexpr PlainFormSpec PrintFormSpec{"TPrintForm", "Print"};
 inline constexpr PlainFormSpec DevParaFormSpec{"TDevParaForm", "Device Configuration"};
-inline constexpr PlainFormSpec MtnFormSpec{"TMtnForm", "KVR Maintenance Window"};
 inline constexpr PlainFormSpec WatchFormSpec{"TWatchForm", "Watches"};
 inline constexpr PlainFormSpec IBFormSpec{"TIBForm", "Create project summary"};
 

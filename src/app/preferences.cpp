@@ -4,13 +4,13 @@
 
 #include "kvrdata/byteorder.h"
 #include "platform/settingsstore.h"
+#include "service/maintenance/accesscode.h"
 
 namespace kvr::app {
 
 namespace {
 
 constexpr const char* PreferencesValue = "Preferences";
-constexpr const char* ServiceValue = "KOLM";
 
 } // namespace
 
@@ -102,8 +102,7 @@ bool WritePreferences(platform::SettingsStore& Store, const TPreferences& Prefs)
 
 int ReadServiceLevel(const platform::SettingsStore& Store)
 {
-    const auto text = Store.readString(platform::DefinitionKey, ServiceValue);
-    return text && *text == ServiceValue ? 1 : 0;
+    return service::ServiceAccessGranted(Store) ? 1 : 0;
 }
 
 void StoreMainWindow(TPreferences& Prefs, TWindowState State, const TRect& NormalBounds)

@@ -1,6 +1,8 @@
 #include "devemu/devicemodel.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <span>
 #include <utility>
 
 #include "kvrdata/byteorder.h"
@@ -18,6 +20,9 @@ constexpr std::uint32_t ClassStreamWrite = 0x1E11;
 constexpr std::uint32_t ClassStatusPages = 0x0500;
 constexpr std::uint32_t ClassSerial = 0x112E;
 constexpr std::uint32_t ClassModule = 0x0600;
+constexpr std::uint32_t ClassCardRead = 0x0110;
+constexpr std::uint32_t ClassCardWrite = 0x0120;
+constexpr std::uint8_t CarrierType = 4;
 constexpr std::uint32_t ClassChSetupName = 0x112A;
 constexpr std::uint32_t ClassMxSetupName = 0x112F;
 constexpr std::uint32_t ClassFaderName = 0x1114;
@@ -150,7 +155,9 @@ std::vector<Answer> DeviceModel::handle(const DeviceFrame& in)
     case ClassStreamRead: configStreamRead(out, in); break;
     case ClassStreamWrite: configStreamWrite(out, in); break;
     case ClassSerial: answer(out, in.id, be32Bytes(identity_.serial, identity_.firmware)); break;
-    case ClassModule: answer(out, in.id, be32Bytes(0, identity_.firmware)); break;
+    case ClassModule: moduleInfo(out, static_cast<std::uint16_t>(low)); break;
+    case ClassCardRead: cardPage(out, in, static_cast<std::uint16_t>(low), false); break;
+    case ClassCardWrite: cardPage(out, in, static_cast<std::uint16_t>(low), true); break;
     case ClassChSetupName:
     case ClassMxSetupName: setupNames(out, in); break;
     case ClassFaderName: faderNames(out, in); break;
@@ -174,6 +181,31 @@ std::vector<Answer> DeviceModel::handle(const DeviceFrame& in)
         break;
     }
     return applyKnobs(std::move(out));
+}
+
+void DeviceModel::moduleInfo(std::vector<Answer>& out, std::uint16_t module)
+{
+    const auto silent = [this](std::uint16_t number) {
+        return std::find(knobs_.silentModules.begin(), knobs_.silentModules.end(), number) != knobs_.silentModules.end();
+    };
+    const auto info = [this](const ModuleEntry& m) {
+        Bytes data = be32Bytes(0, identity_.firmware);
+        data[0] = m.type;
+        data[1] = m.index;
+        return data;
+    };
+    // The scan of all modules: one answer per listed module, under its own ID.
+    if (module == 0xFFFF) {
+        for (const ModuleEntry& m : modules_)
+            if (!silent(m.number))
+                answer(out, ClassModule << 16 | m.number, info(m));
+        return;
+    }
+    if (silent(module))
+        return;
+    const auto it = std::find_if(modules_.begin(), modules_.end(),
+                                 [module](const ModuleEntry& m) { return m.number == module; });
+    answer(out, ClassModule << 16 | module, it == modules_.end() ? be32Bytes(0, identity_.firmware) : info(*it));
 }
 
 std::vector<Answer> DeviceModel::applyKnobs(std::vector<Answer> answers)
@@ -246,9 +278,111 @@ void DeviceModel::configStreamWrite(std::vector<Answer>& out, const DeviceFrame&
     answer(out, in.id, {});
 }
 
+const ModuleEntry* DeviceModel::listedModule(std::uint16_t module) const
+{
+    const auto it = std::find_if(modules_.begin(), modules_.end(), [module](const ModuleEntry& m) { return m.number == module; });
+    return it == modules_.end() ? nullptr : &*it;
+}
+
+Bytes DeviceModel::moduleStatusPage(const ModuleEntry& module) const
+{
+    static const std::map<std::uint8_t, std::uint32_t> Kinds = {
+        {2, 2},     {3, 4},      {4, 8},       {5, 16},      {6, 32},          {7, 64},          {8, 128},
+        {9, 256},   {10, 512},   {11, 1024},   {13, 4096},   {14, 8192},       {30, 0x20000000}, {31, 0x40000000},
+        {32, 0x80000000}};
+    Bytes page(114 + 2 * 27 + 1, 0);
+    writeBE32(page, 2, identity_.firmware);
+    const auto kind = Kinds.find(module.type);
+    writeBE32(page, 6, kind == Kinds.end() ? 0x00010000 : kind->second);
+    writeBE32(page, 10, 1700000000);
+    writeBE32(page, 14, identity_.configStamp);
+    writeBE16(page, 20, 2150); // 21.50 degrees
+    writeBE32(page, 24, 3723);
+    writeBE16(page, 28, 1234);
+    writeBE16(page, 30, 24000);
+    page[32] = 1;
+    page[34] = 2;
+    page[36] = 1;
+    page[37] = 0;
+    // The Ethernet overflow count moved from byte 41 to byte 38 with firmware 5.20.9.
+    page[identity_.firmware >= 0x05140900 ? 38 : 41] = 3;
+    writeBE32(page, 64, 48000);
+    writeBE16(page, 80, 3300);
+    writeBE16(page, 82, 3280);
+    page[88] = static_cast<std::uint8_t>(identity_.serial >> 16);
+    page[89] = static_cast<std::uint8_t>(identity_.serial >> 8);
+    page[90] = static_cast<std::uint8_t>(identity_.serial);
+    const char* names[] = {"Main", "Control"};
+    for (std::size_t t = 0; t < 2; ++t) {
+        const std::size_t at = 114 + 27 * t;
+        putText(page, at, names[t], 15);
+        page[at + 15] = static_cast<std::uint8_t>(10 * (t + 1));
+        page[at + 16] = static_cast<std::uint8_t>(t);
+        writeBE16(page, at + 19, 200);
+        writeBE16(page, at + 21, 1024);
+        writeBE16(page, at + 23, static_cast<std::uint16_t>(100 + t));
+        writeBE16(page, at + 25, static_cast<std::uint16_t>(50 * (t + 1)));
+    }
+    page.back() = 0xFF;
+    return page;
+}
+
+Bytes DeviceModel::cardInfoPage(std::uint16_t module, std::uint8_t slot)
+{
+    auto it = cardPages_.find({module, slot});
+    if (it == cardPages_.end()) {
+        Bytes page(128, 0);
+        if (slot == 0) {
+            page[0] = 0x32;
+            page[1] = 2;
+            writeBE16(page, 2, 4711);
+            writeBE32(page, 4, 10000u + module);
+            writeBE32(page, 8, 1600000000);
+            writeBE16(page, 20, 321);
+            for (std::size_t i = 23; i < 71; ++i)
+                page[i] = static_cast<std::uint8_t>(i % 7);
+            page[22] = 96;
+            putText(page, 96, "calibrated\n", 12);
+        }
+        it = cardPages_.emplace(std::pair{module, slot}, std::move(page)).first;
+    }
+    return it->second;
+}
+
+void DeviceModel::cardPage(std::vector<Answer>& out, const DeviceFrame& in, std::uint16_t module, bool write)
+{
+    const ModuleEntry* m = listedModule(module);
+    if (!m || m->type != CarrierType || in.len < 2 || in.data[0] / 16 > 9 || in.data[1] >= 128)
+        return;
+    const auto slot = static_cast<std::uint8_t>(in.data[0] / 16);
+    Bytes page = cardInfoPage(module, slot);
+    const std::uint8_t offset = in.data[1];
+    if (write) {
+        // Data 2 is the count; the bytes follow from data 4.
+        for (std::size_t i = 0; i < in.data[2] && 4u + i < in.len && offset + i < page.size(); ++i)
+            page[offset + i] = in.data[4 + i];
+        cardPages_[{module, slot}] = page;
+        return;
+    }
+    Bytes chunk(8, 0);
+    for (std::size_t i = 0; i < 8 && offset + i < page.size(); ++i)
+        chunk[i] = page[offset + i];
+    answer(out, in.id, chunk);
+}
+
 void DeviceModel::statusPages(std::vector<Answer>& out, std::uint16_t module)
 {
-    const auto it = statusPages_.find(module);
+    auto it = statusPages_.find(module);
+    if (it == statusPages_.end()) {
+        if (const ModuleEntry* m = listedModule(module)) {
+            const Bytes page = moduleStatusPage(*m);
+            std::vector<Bytes> chunks;
+            for (std::size_t at = 0; at < page.size(); at += 8)
+                chunks.emplace_back(page.begin() + static_cast<std::ptrdiff_t>(at),
+                                    page.begin() + static_cast<std::ptrdiff_t>(std::min(at + 8, page.size())));
+            it = statusPages_.emplace(module, std::move(chunks)).first;
+        }
+    }
     if (it != statusPages_.end()) {
         for (std::size_t page = 0; page < it->second.size() && page < 255; ++page) {
             Bytes data = it->second[page];
@@ -498,11 +632,21 @@ Bytes DeviceModel::statusDatagram() const
     Bytes name(10, 0);
     putText(name, 0, identity_.name, 10);
     w.bytes(name);
-    // One module entry, the frame's controller: device lists leave out frames that report none.
-    w.be16(1);
-    w.be16(1);
-    w.u8(0);
-    w.u8(0);
+    if (modules_.empty()) {
+        // One module entry, the frame's controller: device lists leave out frames that report none.
+        w.be16(1);
+        w.be16(1);
+        w.u8(0);
+        w.u8(0);
+        return out;
+    }
+    const std::size_t count = std::min(modules_.size(), ModulesMax);
+    w.be16(static_cast<std::uint16_t>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        w.be16(modules_[i].number);
+        w.u8(modules_[i].type);
+        w.u8(modules_[i].index);
+    }
     return out;
 }
 
@@ -543,6 +687,75 @@ Bytes DeviceModel::globalLogicDatagram(std::uint16_t number, bool state) const
     w.be16(number);
     w.u8(state ? 1 : 0);
     return out;
+}
+
+namespace {
+
+bool parseField(const std::string& text, std::uint32_t max, std::uint32_t& out)
+{
+    if (text.empty())
+        return false;
+    std::size_t used = 0;
+    unsigned long v = 0;
+    try {
+        v = std::stoul(text, &used, 0);
+    } catch (const std::exception&) {
+        return false;
+    }
+    if (used != text.size() || v > max)
+        return false;
+    out = static_cast<std::uint32_t>(v);
+    return true;
+}
+
+std::string hexText(std::span<const std::uint8_t> bytes)
+{
+    static const char Digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::uint8_t b : bytes) {
+        out += Digits[b >> 4];
+        out += Digits[b & 15];
+    }
+    return out.empty() ? "-" : out;
+}
+
+} // namespace
+
+bool parseModuleList(const std::string& text, std::vector<ModuleEntry>& modules)
+{
+    std::vector<ModuleEntry> out;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find('/', start), text.size());
+        const std::string item = text.substr(start, end - start);
+        const std::size_t a = item.find(':');
+        const std::size_t b = a == std::string::npos ? a : item.find(':', a + 1);
+        std::uint32_t number = 0, type = 0, index = 0;
+        if (b == std::string::npos || !parseField(item.substr(0, a), 0xFFFF, number) ||
+            !parseField(item.substr(a + 1, b - a - 1), 0xFF, type) || !parseField(item.substr(b + 1), 0xFF, index))
+            return false;
+        out.push_back({static_cast<std::uint16_t>(number), static_cast<std::uint8_t>(type), static_cast<std::uint8_t>(index)});
+        if (out.size() > ModulesMax)
+            return false;
+        start = end + 1;
+    }
+    modules = std::move(out);
+    return true;
+}
+
+std::vector<std::string> lastReceived(const DeviceModel& model, std::size_t count)
+{
+    std::vector<std::string> lines;
+    const auto& blocks = model.received();
+    for (std::size_t i = blocks.size() - std::min(count, blocks.size()); i < blocks.size(); ++i) {
+        char head[32];
+        std::snprintf(head, sizeof head, "block 0x%08X %u ", blocks[i].id, static_cast<unsigned>(blocks[i].len));
+        lines.push_back(head + hexText(blocks[i].payload()));
+    }
+    const auto& datagrams = model.receivedDatagrams();
+    for (std::size_t i = datagrams.size() - std::min(count, datagrams.size()); i < datagrams.size(); ++i)
+        lines.push_back("datagram " + hexText(datagrams[i]));
+    return lines;
 }
 
 } // namespace kvr::devemu

@@ -17,6 +17,15 @@ namespace kvr::devemu {
 using commserver::Bytes;
 using commserver::DeviceFrame;
 
+// One control module of the device as its status broadcast lists it.
+struct ModuleEntry {
+    std::uint16_t number = 0; // addresses the module in block IDs; its serial number too
+    std::uint8_t type = 0;
+    std::uint8_t index = 0;
+    bool operator==(const ModuleEntry&) const = default;
+};
+inline constexpr std::size_t ModulesMax = 32;
+
 struct DeviceIdentity {
     std::uint32_t serial = 0x012345;
     std::uint32_t firmware = 0x05140000;
@@ -38,6 +47,7 @@ struct FaultKnobs {
     bool corruptCrc = false;    // file transfers report a wrong CRC-32
     bool flashBurn = false;     // a written file is reported as burning first, then done
     unsigned cutAfter = 0;      // the link is cut after this many received blocks
+    std::vector<std::uint16_t> silentModules; // modules that answer no module information
 };
 
 struct Answer {
@@ -73,6 +83,16 @@ public:
     // A global logic state datagram (0x20081996) as it goes on the wire.
     Bytes globalLogicDatagram(std::uint16_t number, bool state) const;
 
+    // The modules the status broadcast lists (at most 32 are sent); none: one made-up
+    // controller entry.
+    void setModules(std::vector<ModuleEntry> modules) { modules_ = std::move(modules); }
+    const std::vector<ModuleEntry>& modules() const { return modules_; }
+    // The status page a listed module reports: firmware, kind, dates, temperature, counters, the
+    // Ethernet overflow where its firmware puts it, two tasks and the end mark.
+    Bytes moduleStatusPage(const ModuleEntry& module) const;
+    // The 128-byte information page of a card slot (index 0-9) of a carrier module (type 4):
+    // slot index 0 holds a KX730-122 with corrections and free text, the others are empty.
+    Bytes cardInfoPage(std::uint16_t module, std::uint8_t slot);
     void setKnobs(const FaultKnobs& knobs) { knobs_ = knobs; }
     const FaultKnobs& knobs() const { return knobs_; }
     const DeviceIdentity& identity() const { return identity_; }
@@ -101,6 +121,9 @@ private:
     void configStreamRead(std::vector<Answer>& out, const DeviceFrame& in);
     void configStreamWrite(std::vector<Answer>& out, const DeviceFrame& in);
     void statusPages(std::vector<Answer>& out, std::uint16_t module);
+    void moduleInfo(std::vector<Answer>& out, std::uint16_t module);
+    void cardPage(std::vector<Answer>& out, const DeviceFrame& in, std::uint16_t module, bool write);
+    const ModuleEntry* listedModule(std::uint16_t module) const;
     void setupNames(std::vector<Answer>& out, const DeviceFrame& in);
     void faderNames(std::vector<Answer>& out, const DeviceFrame& in);
     void setupChunk(std::vector<Answer>& out, const DeviceFrame& in);
@@ -117,11 +140,13 @@ private:
     };
 
     DeviceIdentity identity_;
+    std::vector<ModuleEntry> modules_;
     FaultKnobs knobs_;
     Bytes image_;
     Bytes streams_[2];
     Bytes pendingStreams_[2];
     std::map<std::uint16_t, std::vector<Bytes>> statusPages_;
+    std::map<std::pair<std::uint16_t, std::uint8_t>, Bytes> cardPages_;
     std::map<std::pair<std::uint32_t, std::uint8_t>, std::string> setupNames_;
     std::map<std::uint16_t, std::string> faderNames_;
     std::map<std::pair<std::uint8_t, std::uint8_t>, Bytes> setups_;
@@ -133,5 +158,12 @@ private:
     std::deque<Bytes> datagrams_;
     unsigned answersSent_ = 0;
 };
+
+// "NUMBER:TYPE:INDEX/..." (numbers decimal or 0x...), at most 32 modules; false on bad text.
+bool parseModuleList(const std::string& text, std::vector<ModuleEntry>& modules);
+
+// The last count blocks and datagrams the device received, oldest first, as the "last" command
+// prints them: "block 0xID LEN HEX" and "datagram HEX" ("-" for no bytes).
+std::vector<std::string> lastReceived(const DeviceModel& model, std::size_t count);
 
 } // namespace kvr::devemu

@@ -6,7 +6,9 @@
 // did, name, hardware, stamp, image (a device file .kvf), pty (serve a pseudo-terminal too,
 // SLIP-framed), pages (status pages per module, 4), broadcasts (older, newer or both: which
 // status records go out every period), and the fault knobs delay=MS, drop=N, dup=N,
-// late=N:MS, cut-after=N, corrupt-crc, flash-burn.
+// late=N:MS, cut-after=N, corrupt-crc, flash-burn; modules=NUMBER:TYPE:INDEX/... (at most 32,
+// listed in the status broadcast and answering module information), silent=NUMBER/... (modules
+// that answer no module information).
 // Once listening it prints one line "device N tcp=IP:PORT udp=PORT [pty=PATH]" per device and
 // then "devemu ready".
 // Commands on standard input, one a line (N is the device number from 1):
@@ -16,6 +18,10 @@
 //   resume N                    listen again on the same port
 //   received N                  print "received N blocks=COUNT datagrams=COUNT"
 //   send N ID HEX               send a control block to the connected clients (sendcommand.h)
+//   quiet N                     stop the device's status broadcasts
+//   talk N                      send them again
+//   last N K                    print the last K blocks and datagrams the device received, one
+//                               "last N block 0xID LEN HEX" or "last N datagram HEX" a line
 //   quit
 
 #include <QCoreApplication>
@@ -150,11 +156,15 @@ public:
 
     void broadcastStatus()
     {
+        if (quiet_)
+            return;
         if (generation_ != 2)
             sendDatagram(model_.statusDatagram());
         if (generation_ != 1)
             sendDatagram(model_.deviceRecordDatagram());
     }
+
+    void setQuiet(bool quiet) { quiet_ = quiet; }
 
     // 1: older status records only, 2: newer device records only, 0: both.
     void setGeneration(int generation) { generation_ = generation; }
@@ -242,6 +252,7 @@ private:
     QUdpSocket* udp_ = nullptr;
     std::vector<QTcpSocket*> clients_;
     int generation_ = 0;
+    bool quiet_ = false;
     int master_ = -1;
     int slave_ = -1;
     kvr::commserver::SlipDecoder slip_;
@@ -262,6 +273,7 @@ struct DeviceOptions {
     quint16 port = 0;
     DeviceIdentity identity;
     FaultKnobs knobs;
+    std::vector<kvr::devemu::ModuleEntry> modules;
     kvr::commserver::Bytes image;
     int generation = 0;
     bool serialLine = false;
@@ -295,6 +307,21 @@ bool parseDevice(const std::string& text, DeviceOptions& d, std::string& error)
             d.generation = value == "older" ? 1 : value == "newer" ? 2 : 0;
         } else if (key == "pages" && parseNumber(value, n) && n < 255) {
             d.identity.statusPages = n;
+        } else if (key == "modules") {
+            if (!kvr::devemu::parseModuleList(value, d.modules)) {
+                error = "bad modules=" + value;
+                return false;
+            }
+        } else if (key == "silent") {
+            std::stringstream numbers(value);
+            std::string number;
+            while (std::getline(numbers, number, '/')) {
+                if (!parseNumber(number, n) || n > 0xFFFF) {
+                    error = "bad silent=" + value;
+                    return false;
+                }
+                d.knobs.silentModules.push_back(static_cast<std::uint16_t>(n));
+            }
         } else if (key == "pty") {
             d.serialLine = true;
         } else if (key == "hardware") {
@@ -387,6 +414,7 @@ int main(int argc, char** argv)
     for (std::size_t i = 0; i < devicesWanted.size(); ++i) {
         DeviceModel model(devicesWanted[i].identity, devicesWanted[i].image);
         model.setKnobs(devicesWanted[i].knobs);
+        model.setModules(devicesWanted[i].modules);
         auto device = std::make_unique<EmulatedDevice>(devicesWanted[i].address, devicesWanted[i].port, std::move(model), targets);
         device->setGeneration(devicesWanted[i].generation);
         if (!device->listen())
@@ -453,6 +481,13 @@ int main(int argc, char** argv)
             } else if (cmd == "send") {
                 if (const auto frame = kvr::devemu::parseSendCommand(line))
                     d.sendToClients(*frame);
+            } else if (cmd == "quiet" || cmd == "talk") {
+                d.setQuiet(cmd == "quiet");
+            } else if (cmd == "last") {
+                std::size_t count = 0;
+                line >> count;
+                for (const std::string& l : kvr::devemu::lastReceived(d.model(), count))
+                    std::printf("last %zu %s\n", index, l.c_str());
             } else if (cmd == "received") {
                 std::printf("received %zu blocks=%zu datagrams=%zu\n", index, d.model().received().size(),
                             d.model().receivedDatagrams().size());

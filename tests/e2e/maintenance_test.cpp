@@ -1,0 +1,204 @@
+// The maintenance window's frame against the server program and an emulated device with three
+// modules: the tree, connecting by focus, the protocol lines, a device reset, and a device that
+// falls silent.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include "../client/loopbackclient.h"
+#include "platform/settingsstore.h"
+#include "program.h"
+#include "service/maintenance/maintenanceframe.h"
+#include "service/maintenance/serviceactions.h"
+#include "service/moduleinfo/moduleinformation.h"
+
+namespace {
+
+using namespace kvr::service;
+
+int FreePort(const char* Address)
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress(Address), 0) ? probe.serverPort() : 0;
+}
+
+// Runs Step and lets messages through until Done holds; bounded.
+template <class Step, class Done>
+bool Until(Step step, Done done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        step();
+        if (done())
+            return true;
+        QCoreApplication::processEvents();
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+class Maintenance : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        const QString folder = Dir.path() + "/run";
+        const int port = FreePort("127.0.0.2");
+        ASSERT_NE(port, 0);
+        Server = std::make_unique<Program>(KVR_RUREZ_PATH,
+            QStringList{"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000", "--retry-ms", "200",
+                        "--reconnect-ms", "1500", "--broadcast-max-age-ms", "1500", "--device-port", QString::number(port)});
+        const auto ready = Server->waitForLine("rurez ready");
+        ASSERT_TRUE(ready) << Server->errors().toStdString();
+        Emulator = std::make_unique<Program>(KVR_DEVEMU_PATH,
+            QStringList{"--device",
+                        QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1,modules=1001:2:0/1002:3:1/1003:4:0")
+                            .arg(port),
+                        "--udp-target", "127.0.0.1:" + wordValue(*ready, "udp"), "--broadcast-ms", "200"});
+        ASSERT_TRUE(Emulator->waitForLine("devemu ready")) << Emulator->errors().toStdString();
+
+        kvr::client::TClientServices s;
+        s.Now = [] {
+            return static_cast<std::uint64_t>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
+        };
+        s.ProcessMessages = [] { QCoreApplication::processEvents(); };
+        s.Sleep = [](unsigned Ms) { QThread::msleep(Ms); };
+        s.Host = std::make_shared<loopback::ProxyHost>(kvr::commserver::serverSocketPath(folder.toStdString()));
+        TMaintenanceServices services = SystemMaintenanceServices();
+        services.Settings = &Store;
+        Frame = std::make_unique<MaintenanceFrame>(std::make_unique<TKVRCommunicationClient>(nullptr, s), services);
+        Actions = std::make_unique<ServiceActions>(*Frame);
+    }
+
+    void TearDown() override
+    {
+        Actions.reset();
+        Frame.reset();
+        if (Emulator) {
+            EXPECT_EQ(Emulator->stopAndCheck().toStdString(), "");
+        }
+        if (Server) {
+            EXPECT_EQ(Server->stopAndCheck().toStdString(), "");
+        }
+    }
+
+    // The lines of the "last" command of device 1.
+    QStringList Last(int Count)
+    {
+        Emulator->send(QString("last 1 %1").arg(Count));
+        QStringList lines;
+        while (const auto line = Emulator->waitForLine("", 3000)) {
+            if (line->startsWith("ok last"))
+                break;
+            if (line->startsWith("last 1 "))
+                lines << line->mid(7);
+        }
+        return lines;
+    }
+
+    bool TreeShown()
+    {
+        return Until([this] { Frame->RefreshDeviceList(); },
+                     [this] { return Frame->Tree().Roots().size() == 1 && Frame->Tree().Roots()[0]->Children.size() == 3; }, 5000);
+    }
+
+    QTemporaryDir Dir;
+    kvr::platform::MemorySettingsStore Store;
+    std::unique_ptr<Program> Server;
+    std::unique_ptr<Program> Emulator;
+    std::unique_ptr<MaintenanceFrame> Frame;
+    std::unique_ptr<ServiceActions> Actions;
+};
+
+TEST_F(Maintenance, TreeFocusProtocolAndDeviceReset)
+{
+    ASSERT_TRUE(TreeShown());
+    TModuleNode* device = Frame->Tree().Roots()[0].get();
+    EXPECT_EQ(Frame->NodeText(*device), "ABCD - EMU1 - 001234");
+    const auto modules = ModuleTree::Sorted(device->Children, Frame->Tree());
+    EXPECT_EQ(Frame->NodeText(*modules[0]), "KX730-010  #C2  PN: 1002");
+    EXPECT_EQ(Frame->NodeText(*modules[1]), "KX730-020  #F1  PN: 1001");
+    EXPECT_EQ(Frame->NodeText(*modules[2]), "KX730-851  #B1  PN: 1003");
+
+    ASSERT_TRUE(Frame->SetFocus(modules[0]));
+    ASSERT_TRUE(Frame->Connected());
+    EXPECT_EQ(Frame->StatusPanels()[spConnection], "Connected");
+    EXPECT_EQ(Frame->CurrentDevice(), "EMU1");
+
+    Frame->SetProtocol(true);
+    Frame->Log().TakePending();
+    Actions->LampTest(true);
+    KVRCANBlock info;
+    info.ID = 0x060003EA;
+    KVRCANBlock reply = info;
+    ASSERT_TRUE(Frame->RequestLoggedBlock(info, reply, 0xFFFFFFFF, 0, 0));
+    EXPECT_EQ(reply.Data[0], 3);
+    const auto lines = Frame->Log().TakePending();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[0].find(" SNT TCP EMU1            0x01F203EA   1 01 "), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find(" SNT TCP EMU1            0x060003EA   0 "), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find(" RCV TCP EMU1            0x060003EA   8 03 01 00 00 "), std::string::npos) << lines[2];
+    EXPECT_TRUE(Last(2).contains("block 0x01F203EA 1 01"));
+
+    // A reset of the whole device ends the connection; the device stays in the tree.
+    Frame->SetFocus(device);
+    Actions->ResetDevice();
+    EXPECT_FALSE(Frame->Connected());
+    EXPECT_EQ(Frame->Focused(), nullptr);
+    EXPECT_EQ(Frame->Tree().Roots().size(), 1u);
+    EXPECT_EQ(Last(1).value(0), "block 0x0103FFFF 0 -");
+}
+
+TEST_F(Maintenance, QuietDeviceLeavesOnceTheServerAgesItsBroadcast)
+{
+    ASSERT_TRUE(TreeShown());
+    Frame->SetFocus(Frame->Tree().Roots()[0].get());
+    Emulator->send("quiet 1");
+    ASSERT_TRUE(Emulator->waitForLine("ok quiet"));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(Until([this] { Frame->RefreshDeviceList(); }, [this] { return Frame->Tree().Roots().empty(); }, 12000));
+    EXPECT_GE(clock.elapsed(), 5000) << "not before 5000 ms of silence";
+    EXPECT_EQ(Frame->Focused(), nullptr);
+    EXPECT_TRUE(Frame->Devices().Entries().empty());
+
+    Emulator->send("talk 1");
+    EXPECT_TRUE(TreeShown()) << "it comes back with its next broadcast";
+}
+
+TEST_F(Maintenance, ModuleInformationAndCardNodes)
+{
+    ASSERT_TRUE(TreeShown());
+    ModuleInformation info(*Frame);
+    Frame->OnCardModuleFocused = [&info](TModuleNode& M) { info.ReadCardSlots(M); };
+    TModuleNode* device = Frame->Tree().Roots()[0].get();
+    TModuleNode* carrier = device->Children[2].get();
+    ASSERT_EQ(carrier->Rec.Type, 4);
+    ASSERT_TRUE(Frame->SetFocus(carrier));
+    ASSERT_TRUE(Frame->Connected());
+    ASSERT_EQ(carrier->Children.size(), 1u) << "the emulated carrier has one card";
+    EXPECT_EQ(carrier->Children[0]->Rec.Text, "Slot  1 - KX730-122   SN 11003");
+
+    info.ModuleInfoAction();
+    ASSERT_GE(info.Lines.size(), 8u);
+    EXPECT_EQ(info.Lines[2], "Module : KX730-851      PN: 1003");
+    EXPECT_EQ(info.Lines[4].substr(0, 29), "Firmware Version:  5.20.00.00");
+
+    Frame->SetFocus(carrier->Children[0].get());
+    info.ModuleInfoAction();
+    ASSERT_GE(info.Lines.size(), 4u);
+    EXPECT_EQ(info.Lines[1], "Cardtype:      KX730-122  ");
+    EXPECT_EQ(info.Lines[7], "calibrated");
+
+    info.SerialNumbersAction();
+    EXPECT_NE(std::find(info.Lines.begin(), info.Lines.end(), "\t\tSlot  9   Type KX730-851     PN  1003    Rev 0"),
+              info.Lines.end());
+}
+
+} // namespace

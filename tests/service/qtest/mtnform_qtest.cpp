@@ -1,0 +1,128 @@
+// The maintenance window over a frame on the fake server: the tree as the frame has it, a click
+// that connects, the popup's states, the message lines and Escape. Renders the window to
+// mtnform.png in the build tree, to be looked at.
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "commserver/fakecommserver.h"
+#include "platform/settingsstore.h"
+#include "service/maintenance/mtnform.h"
+#include "service/statusmsg.h"
+
+using namespace kvr::service;
+
+namespace {
+
+class Host : public kvr::client::IServerHost {
+public:
+    explicit Host(std::shared_ptr<kvr::commserver::FakeCommServer> S) : S(std::move(S)) {}
+    kvr::client::HResult CreateLocal(std::shared_ptr<kvr::commserver::ICommServer>& Out) override
+    {
+        Out = S;
+        return 0;
+    }
+    kvr::client::HResult CreateRemote(const std::string&, std::shared_ptr<kvr::commserver::ICommServer>&) override
+    {
+        return kvr::client::HrClassNotRegistered;
+    }
+    std::string RegisteredCommandLine() override { return "/opt/kvr/rurez"; }
+    std::string InstallFolder() override { return "/tmp/"; }
+    std::string TempFolder() override { return "/tmp/"; }
+    bool WriteServerImage(const std::string&) override { return false; }
+    void RunRegistration(const std::string&) override {}
+    bool ServerRunning() override { return true; }
+    void DebugOutput(const std::string&) override {}
+    void Terminate() override {}
+    std::shared_ptr<kvr::commserver::FakeCommServer> S;
+};
+
+} // namespace
+
+class MtnFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheDevicesAndConnectsOnAClick()
+    {
+        auto server = std::make_shared<kvr::commserver::FakeCommServer>();
+        servicetest::Status a;
+        a.Modules = {{1001, 2, 0}, {1002, 3, 1}, {1003, 31, 0}};
+        servicetest::Status b;
+        b.Serial = 3;
+        b.Name = "STUDIO B";
+        b.Pid = "KVR1";
+        b.Modules = {{7, 4, 0}};
+        server->setBroadcasts(servicetest::Collection({servicetest::StatusMsg(a), servicetest::StatusMsg(b)}));
+
+        auto clock = std::make_shared<std::uint64_t>(1000);
+        kvr::client::TClientServices cs;
+        cs.Now = [clock] { return *clock += 25; }; // waits for answers end quickly
+        cs.ProcessMessages = [] {};
+        cs.Sleep = [clock](unsigned Ms) { *clock += Ms; };
+        cs.Host = std::make_shared<Host>(server);
+
+        kvr::platform::MemorySettingsStore store;
+        TMaintenanceServices services;
+        services.LogStamp = [] { return std::string("2026-01-02 03:04:05.678"); };
+        services.DateTimeText = [] { return std::string("02.01.2026 03:04"); };
+        services.Settings = &store;
+
+        TMtnForm form;
+        form.SetCommunicationClient(std::make_unique<TKVRCommunicationClient>(nullptr, cs), services);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.windowTitle(), QString("KVR Maintenance Window"));
+        QCOMPARE(form.ModuleVST->topLevelItemCount(), 2);
+        QCOMPARE(form.ModuleVST->topLevelItem(0)->text(0), QString("ABCD - EMU1 - 001234"));
+        QCOMPARE(form.ModuleVST->topLevelItem(1)->text(0), QString("COM3: KVR1 - STUDIO B"));
+        QTreeWidgetItem* device = form.ModuleVST->topLevelItem(0);
+        QCOMPARE(device->childCount(), 3);
+        QCOMPARE(device->child(0)->text(0), QString("KX730-010  #C2  PN: 1002"));
+        QVERIFY(!form.Action("ResetDeviceActn")->isEnabled());
+        form.ModuleVST->setFocus();
+        QApplication::processEvents();
+        QVERIFY2(!form.Frame()->Focused(), "taking the keyboard focus makes no node current");
+
+        device->setExpanded(true);
+        QTreeWidgetItem* module = device->child(1);
+        const QRect r = form.ModuleVST->visualItemRect(module);
+        QTest::mouseClick(form.ModuleVST->viewport(), Qt::LeftButton, {}, r.center());
+        QTRY_VERIFY(form.Frame()->Connected());
+        QCOMPARE(form.Frame()->Focused(), form.Frame()->Tree().Roots()[0]->Children[0].get());
+        QTRY_COMPARE(form.StatusPanels[spConnection]->text(), QString("Connected"));
+        QVERIFY(form.Action("ResetDeviceActn")->isEnabled());
+        QVERIFY(form.Action("ResetDeviceActn")->isVisible());
+
+        // Protocol on, a testmode block: its line arrives with the next batch.
+        form.Action("ShowProtocolMM")->trigger();
+        QVERIFY(form.Frame()->Log().Protocol);
+        QAction* on = form.Action("LampTestOn");
+        QVERIFY(on);
+        on->trigger();
+        QTRY_VERIFY(form.MaintenanceMemo->toPlainText().contains("0x01F203E9   1 01"));
+        QVERIFY2(form.MaintenanceMemo->toPlainText().endsWith("{.}"), qPrintable(form.MaintenanceMemo->toPlainText()));
+        QVERIFY(form.Frame()->Focused()->Rec.TestMode == 1);
+
+        form.ModuleVST->setCurrentItem(device);
+        QTRY_COMPARE(form.StatusPanels[spNode]->text(), QString("ABCD - EMU1 - 001234"));
+        const auto popupInfo = form.findChild<QAction*>("InformationPopUp");
+        QVERIFY(popupInfo);
+        QTRY_VERIFY(!popupInfo->isEnabled());
+
+        form.ModuleVST->setCurrentItem(module);
+        QApplication::processEvents();
+        const QImage shot = form.grab().toImage();
+        QVERIFY(shot.save(QDir::current().filePath("mtnform.png")));
+
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QVERIFY(!form.isVisible());
+    }
+};
+
+QTEST_MAIN(MtnFormTest)
+#include "mtnform_qtest.moc"
