@@ -71,3 +71,14 @@ TEST(WatchListFile, DamagedFilesAreRefusedAndCountZeroOrBelowEmpties) {
         if (r) EXPECT_TRUE(r->empty()) << c.name;
     }
 }
+
+TEST(WatchListFile, DeviceNamesStayInTheirFolder) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"3-Studio A", "3-Studio A.tdv"},
+        {"3-../../etc/x", "3-.._.._etc_x.tdv"},
+        {"3-a\\b\nc", "3-a_b_c.tdv"},
+        {"..", "_...tdv"},
+        {"", "_.tdv"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(WatchListFile::FileName(in), out) << in;
+}

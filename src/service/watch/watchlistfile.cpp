@@ -56,4 +56,15 @@ std::optional<std::vector<WatchRecord>> Decode(const std::vector<uint8_t>& bytes
     return list;
 }
 
+std::string FileName(const std::string& deviceName) {
+    std::string name = deviceName;
+    for (char& ch : name) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (ch == '/' || ch == '\\' || u < 0x20 || u == 0x7F) ch = '_';
+    }
+    // A name of dots alone would still point at a folder.
+    if (name.find_first_not_of('.') == std::string::npos) name.insert(0, "_");
+    return name + ".tdv";
+}
+
 }  // namespace kvr::service::WatchListFile
