@@ -52,6 +52,7 @@ namespace kvr::app {
 
 class TCGauge;
 class ProjectPanel;
+class DevicePanel;
 
 class TCX4AppForm : public QMainWindow,
                     public FileCommandHost,
@@ -112,6 +113,7 @@ public:
     QMenu* PopupMenu3 = nullptr; // device node: device commands
     // The project root's page, on the page panel "ProjectPanel" (mainformproject.cpp).
     ProjectPanel* PageControl1 = nullptr;
+    DevicePanel* FDevicePage = nullptr;
 
     // The console editor's selection and module clipboard, kept for the whole run, and its page
     // on "ConsolePanel" (mainformconsole.cpp).
@@ -250,6 +252,10 @@ private:
     void BuildToolBar();
     void BuildPanels();
     void BuildProjectPage();
+    // The device page, the fixed-model notice and the device popup's service entries.
+    void BuildDevicePage();
+    void FillDevicePage();
+    void ApplyDeviceServiceLevel();
     void BuildConsolePage();
     void ConsoleProjectClosed();
     void ApplyServiceLevel();
