@@ -68,23 +68,18 @@ DevicePanel::DevicePanel(DevicePanelHost Host, QWidget* Parent) : QWidget(Parent
 
 DevicePanel::~DevicePanel() = default;
 
-std::unique_ptr<DevicePage> DevicePanel::Page()
+template <typename Controller> std::unique_ptr<Controller> DevicePanel::For()
 {
     model::TProject* project = FHost.Project ? FHost.Project() : nullptr;
     const int device = FHost.CurDevice ? FHost.CurDevice() : -1;
     if (!project || device < 0 || device >= project->DeviceCount())
         return nullptr;
-    return std::make_unique<DevicePage>(*project, device);
+    return std::make_unique<Controller>(*project, device);
 }
 
-std::unique_ptr<UserGroups> DevicePanel::Groups()
-{
-    model::TProject* project = FHost.Project ? FHost.Project() : nullptr;
-    const int device = FHost.CurDevice ? FHost.CurDevice() : -1;
-    if (!project || device < 0 || device >= project->DeviceCount())
-        return nullptr;
-    return std::make_unique<UserGroups>(*project, device);
-}
+std::unique_ptr<DevicePage> DevicePanel::Page() { return For<DevicePage>(); }
+
+std::unique_ptr<UserGroups> DevicePanel::Groups() { return For<UserGroups>(); }
 
 QWidget* DevicePanel::BuildOptions()
 {

@@ -53,6 +53,8 @@ public:
     QTabWidget* PageControl3 = nullptr;
 
 private:
+    // A controller on the selected device; none without one.
+    template <typename Controller> std::unique_ptr<Controller> For();
     std::unique_ptr<DevicePage> Page();
     std::unique_ptr<UserGroups> Groups();
     QWidget* BuildOptions();
