@@ -117,6 +117,7 @@ TCX4AppForm::TCX4AppForm(QWidget* Parent) : QMainWindow(Parent)
     BuildToolBar();
     BuildPanels();
     BuildProjectPage();
+    BuildDevicePage();
     BuildConsolePage();
     BuildAudioSystemPage();
     BuildLogicPage();
@@ -442,6 +443,7 @@ void TCX4AppForm::ApplyServiceLevel()
         if (QAction* action = Action(Q(item.Name)))
             action->setVisible(ItemVisibleAt(item.Visibility, FServiceLevel));
     }
+    ApplyDeviceServiceLevel();
 }
 
 void TCX4AppForm::FormActivate()
@@ -853,6 +855,8 @@ void TCX4AppForm::ProjectTreeChange()
         slotPanel->ShowSlotPanel(FProject->Model(), FCurDevice, FCurSlot);
     if (route.Page == TreePage::Console)
         ShowConsolePage();
+    if (route.Page == TreePage::Device)
+        FillDevicePage();
     if (auto* panel = findChild<QWidget*>(route.Panel); panel && *route.Panel)
         panel->show();
     if (route.Page == TreePage::Audio)

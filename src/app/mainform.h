@@ -54,6 +54,7 @@ namespace kvr::app {
 
 class TCGauge;
 class ProjectPanel;
+class DevicePanel;
 
 class TCX4AppForm : public QMainWindow,
                     public FileCommandHost,
@@ -118,6 +119,7 @@ public:
     editors::LogicPageWidget* LogicPage = nullptr;
     void ShowLogicPage(int Kind);
     void HideLogicPage();
+    DevicePanel* FDevicePage = nullptr;
 
     // The console editor's selection and module clipboard, kept for the whole run, and its page
     // on "ConsolePanel" (mainformconsole.cpp).
@@ -256,6 +258,10 @@ private:
     void BuildToolBar();
     void BuildPanels();
     void BuildProjectPage();
+    // The device page, the fixed-model notice and the device popup's service entries.
+    void BuildDevicePage();
+    void FillDevicePage();
+    void ApplyDeviceServiceLevel();
     void BuildConsolePage();
     void ConsoleProjectClosed();
     void ReleasePages();

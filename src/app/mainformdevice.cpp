@@ -1,0 +1,54 @@
+// The main window's side of the device page: the page on its panel, the notice of a fixed-model
+// device and the device popup's two service entries. The rules live in devicepages/.
+#include <QAction>
+#include <QGridLayout>
+#include <QMenu>
+
+#include "app/devicepages/devicepanel.h"
+#include "app/mainform.h"
+
+namespace kvr::app {
+
+void TCX4AppForm::BuildDevicePage()
+{
+    BuildDummyDevPanel(findChild<QWidget*>("DummyDevPanel"));
+    auto* page = findChild<QWidget*>("DevicePanel");
+    if (!page)
+        return;
+    DevicePanelHost host;
+    host.Project = [this] { return FProject ? FProject->Model() : nullptr; };
+    host.CurDevice = [this] { return FCurDevice; };
+    host.ServiceLevel = [this] { return FServiceLevel; };
+    host.FitOptions = [this] { return FPrefs.FitOptions(); };
+    host.TreeChanged = [this] { BuildProjectTree(); };
+    FDevicePage = new DevicePanel(std::move(host), page);
+    auto* layout = new QGridLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(FDevicePage, 0, 0);
+    if (!PopupMenu3)
+        return;
+    QAction* show = PopupMenu3->addAction("Show DeviceID");
+    show->setObjectName("ShowDeviceID1");
+    connect(show, &QAction::triggered, FDevicePage, &DevicePanel::ShowDeviceID1Click);
+    QAction* create = PopupMenu3->addAction("Create DeviceID");
+    create->setObjectName("CreateDeviceID1");
+    connect(create, &QAction::triggered, FDevicePage, &DevicePanel::CreateDeviceID1Click);
+    ApplyDeviceServiceLevel();
+}
+
+void TCX4AppForm::FillDevicePage()
+{
+    if (FDevicePage)
+        FDevicePage->FillDevicePage();
+}
+
+void TCX4AppForm::ApplyDeviceServiceLevel()
+{
+    if (FDevicePage)
+        FDevicePage->ApplyServiceLevel(FServiceLevel);
+    for (const char* name : {"ShowDeviceID1", "CreateDeviceID1"})
+        if (auto* action = findChild<QAction*>(name))
+            action->setVisible(FServiceLevel >= 2);
+}
+
+} // namespace kvr::app
