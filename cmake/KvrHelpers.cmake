@@ -28,11 +28,11 @@ function(kvr_add_gtest name)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KVR_CONFIG_DIR=${CMAKE_BINARY_DIR}/test-config")
 endfunction()
 
-# kvr_add_fuzz(<name> SOURCE <file> [DEPS <targets...>])
+# kvr_add_fuzz(<name> SOURCE <files...> [DEPS <targets...>])
 # With clang and KVR_FUZZ a libFuzzer program; under any compiler a replay program that runs
 # every file of fuzz/corpus/<name> once, registered as a CTest test.
 function(kvr_add_fuzz name)
-  cmake_parse_arguments(ARG "" "SOURCE" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCE;DEPS" ${ARGN})
   set(corpus ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
   if(KVR_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     add_executable(fuzz_${name} ${ARG_SOURCE})

@@ -91,6 +91,8 @@ qint64 LockHolder(const std::string& Folder)
 HResult TLocalServerHost::CreateLocal(std::shared_ptr<ICommServer>& Server)
 {
     const std::string Folder = kvr::commserver::defaultServerFolder();
+    if (const std::string Notice = kvr::commserver::serverFolderNotice(); !Notice.empty())
+        DebugOutput(Notice);
     if (FolderRefused(Folder))
         return HrAccessDenied;
     if (auto Proxy = Connect(Folder)) {

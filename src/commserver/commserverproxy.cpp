@@ -12,6 +12,8 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -83,13 +85,54 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size, Clock::time_po
 
 } // namespace
 
+namespace {
+
+std::string sharedTempFolder()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp && *tmp ? tmp : "/tmp") + "/kvr-" + std::to_string(::getuid());
+}
+
+// A name in the shared temporary folder that someone else may hold: a link, a file, or another
+// user's folder. A folder of ours is closed to others by the server that uses it.
+bool takenByOthers(const std::string& folder)
+{
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0)
+        return false; // free: the server creates it as its own
+    return !S_ISDIR(st.st_mode) || st.st_uid != ::getuid();
+}
+
+std::string privateFolder()
+{
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h && *h)
+        home = h;
+    else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        home = pw->pw_dir;
+    return home + "/.cache/kvr-rurez";
+}
+
+} // namespace
+
 std::string defaultServerFolder()
 {
     if (const char* dir = std::getenv("KVR_RUREZ_DIR"); dir && *dir)
         return dir;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
         return std::string(runtime) + "/kvr";
-    return "/tmp/kvr-" + std::to_string(::getuid());
+    const std::string shared = sharedTempFolder();
+    return takenByOthers(shared) ? privateFolder() : shared;
+}
+
+std::string serverFolderNotice()
+{
+    const std::string folder = defaultServerFolder();
+    const std::string shared = sharedTempFolder();
+    if (folder != privateFolder() || !takenByOthers(shared))
+        return {};
+    return "The folder " + shared + " is not a private folder of this user; the communication server uses " + folder +
+           " instead.";
 }
 
 std::string serverSocketPath(const std::string& folder) { return folder + "/rurez.sock"; }
@@ -106,9 +149,10 @@ bool CommServerProxy::isConnected() const
 {
     if (fd_ < 0)
         return false;
-    // A hang-up or an error shows without reading; a reply never waits here between calls.
+    // Between calls nothing is due from the server: anything to read is its end of the
+    // connection (a TCP peer's close shows only as readable) or garbage, so connect anew.
     pollfd p{fd_, POLLIN, 0};
-    return ::poll(&p, 1, 0) == 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
+    return ::poll(&p, 1, 0) == 0;
 }
 
 void CommServerProxy::disconnectFromServer() { closeFd(fd_); }

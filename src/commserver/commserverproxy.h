@@ -51,8 +51,11 @@ private:
 };
 
 // The local socket of the server of the current user: <folder>/rurez.sock, where the folder is
-// KVR_RUREZ_DIR, else $XDG_RUNTIME_DIR/kvr, else /tmp/kvr-<uid>.
+// KVR_RUREZ_DIR, else $XDG_RUNTIME_DIR/kvr, else $TMPDIR/kvr-<uid> (/tmp without TMPDIR).
+// Anyone may create that last name first; when it is not a folder of this user, the folder is $HOME/.cache/kvr-rurez instead, which nobody else can take.
 std::string defaultServerFolder();
+// Why the folder is not the usual one: a line for the user, empty when it is.
+std::string serverFolderNotice();
 std::string serverSocketPath(const std::string& folder);
 std::string serverLockPath(const std::string& folder);
 

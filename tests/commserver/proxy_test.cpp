@@ -8,7 +8,13 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -138,3 +144,88 @@ TEST(CommServerProxy, NoServerAtAllAnswersAtOnce)
 }
 
 } // namespace
+
+namespace {
+
+// Sets environment variables for a scope and puts the old values back.
+class ScopedEnv {
+public:
+    void set(const char* name, const std::string& value)
+    {
+        remember(name);
+        ::setenv(name, value.c_str(), 1);
+    }
+    void unset(const char* name)
+    {
+        remember(name);
+        ::unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                ::setenv(name.c_str(), value->c_str(), 1);
+            else
+                ::unsetenv(name.c_str());
+        }
+    }
+
+private:
+    void remember(const char* name)
+    {
+        const char* now = std::getenv(name);
+        saved_.emplace_back(name, now ? std::optional<std::string>(now) : std::nullopt);
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+} // namespace
+
+// Anyone can create the server's name in the shared temporary folder before the user's server
+// does; then the server and the program meet in a private folder instead, and say why.
+TEST(ServerFolder, ANameTakenInTheSharedFolderMovesToAPrivateOne)
+{
+    QTemporaryDir tmp;
+    QTemporaryDir home;
+    ScopedEnv env;
+    env.unset("KVR_RUREZ_DIR");
+    env.unset("XDG_RUNTIME_DIR");
+    env.set("TMPDIR", tmp.path().toStdString());
+    env.set("HOME", home.path().toStdString());
+    const std::string shared = tmp.path().toStdString() + "/kvr-" + std::to_string(::getuid());
+    const std::string fallback = home.path().toStdString() + "/.cache/kvr-rurez";
+
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"nothing there yet", [] {}, false},
+        {"our own folder", [&] { ASSERT_EQ(::mkdir(shared.c_str(), 0700), 0); }, false},
+        {"a link to elsewhere", [&] { ASSERT_EQ(::symlink(home.path().toUtf8().constData(), shared.c_str()), 0); }, true},
+        {"a file", [&] { ::close(::open(shared.c_str(), O_CREAT | O_WRONLY, 0600)); }, true},
+        {"another user's folder",
+         [&] {
+             ASSERT_EQ(::mkdir(shared.c_str(), 0777), 0);
+             if (::chown(shared.c_str(), ::getuid() + 1, static_cast<gid_t>(-1)) != 0)
+                 GTEST_SKIP() << "only root can hand a folder to another user";
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        ::rmdir(shared.c_str());
+        ::unlink(shared.c_str());
+        c.make();
+        if (::testing::Test::IsSkipped())
+            return;
+        EXPECT_EQ(defaultServerFolder(), c.taken ? fallback : shared) << c.what;
+        EXPECT_EQ(serverFolderNotice().empty(), !c.taken) << c.what;
+    }
+    EXPECT_NE(serverFolderNotice().find(shared), std::string::npos);
+
+    // An explicit folder is never second-guessed.
+    env.set("KVR_RUREZ_DIR", "/somewhere/given");
+    EXPECT_EQ(defaultServerFolder(), "/somewhere/given");
+    EXPECT_EQ(serverFolderNotice(), "");
+}

@@ -19,6 +19,11 @@
 #include <cstring>
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <algorithm>
+#include <vector>
 #include <sys/un.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -27,6 +32,7 @@
 #include "commserver/deviceframe.h"
 #include "commserver/rpcframe.h"
 #include "commserver/serverregistration.h"
+#include "commserver/server/udphub.h"
 #include "kvr/version.h"
 #include "kvrdata/byteorder.h"
 #include "kvrdata/deviceaddr.h"
@@ -656,6 +662,175 @@ TEST(LoopbackServer, AClientThatNeverReadsIsCutOffAtTheAnswerBound)
     EXPECT_GT(served, 0);
     std::int32_t version = 0;
     EXPECT_EQ(polite.GetVersion(version), HrOk) << "the other client is still served";
+    EXPECT_EQ(server.stopAndCheck().toStdString(), "");
+}
+
+namespace {
+
+// A plain connection to the server's local socket, closed at the end of the scope.
+struct RawConnection {
+    explicit RawConnection(const std::string& path)
+    {
+        fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.c_str(), std::min(path.size() + 1, sizeof address.sun_path));
+        connected = fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~RawConnection() { ::close(fd); }
+    // The server closed its end: readable and nothing to read.
+    bool closedByServer() const
+    {
+        pollfd p{fd, POLLIN, 0};
+        char c;
+        return ::poll(&p, 1, 0) == 1 && ::recv(fd, &c, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+    }
+    int fd = -1;
+    bool connected = false;
+};
+
+} // namespace
+
+// Connections that sit idle cannot lock the program out: a full server gives the place of the
+// longest idle one to a new client, and idle connections without a handle are closed after the
+// idle time, while one that holds a handle stays.
+TEST(LoopbackServer, IdleConnectionsMakeRoomAndTimeOut)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/run";
+    Program server(KVR_RUREZ_PATH, serverArgs(folder) << "--connection-idle-ms" << "400");
+    ASSERT_TRUE(server.waitForLine("rurez ready")) << server.errors().toStdString();
+    const std::string path = serverSocketPath(folder.toStdString());
+
+    // A connection that claimed a handle with a call, and read its answer.
+    RawConnection holder(path);
+    ASSERT_TRUE(holder.connected);
+    RpcFrame call;
+    call.method = RpcMethod::SetFilter;
+    call.values = {std::int32_t{H}, std::int32_t{0}, std::int32_t{0}};
+    const Bytes frame = encodeRpcFrame(call);
+    ASSERT_EQ(::send(holder.fd, frame.data(), frame.size(), MSG_NOSIGNAL), static_cast<ssize_t>(frame.size()));
+    pollfd p{holder.fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 2000), 1);
+    std::uint8_t reply[256];
+    ASSERT_GT(::recv(holder.fd, reply, sizeof reply, 0), 0);
+
+    // Every other place taken by connections that never call.
+    std::vector<std::unique_ptr<RawConnection>> silent;
+    for (int i = 0; i < 63; ++i) {
+        silent.push_back(std::make_unique<RawConnection>(path));
+        ASSERT_TRUE(silent.back()->connected);
+    }
+    QThread::msleep(100); // the server has taken them all
+    CommServerProxy program(ProxyEndpoint{path, {}, 0});
+    std::int32_t version = 0;
+    EXPECT_EQ(program.GetVersion(version), HrOk) << "a full server still serves a new client";
+    EXPECT_TRUE(silent.front()->closedByServer()) << "the longest idle made room";
+
+    QElapsedTimer clock;
+    clock.start();
+    const auto allClosed = [&] {
+        return std::all_of(silent.begin() + 1, silent.end(), [](const auto& c) { return c->closedByServer(); });
+    };
+    while (!allClosed() && clock.elapsed() < 5000)
+        QThread::msleep(50);
+    EXPECT_TRUE(allClosed()) << "idle connections were closed";
+    EXPECT_FALSE(holder.closedByServer()) << "a connection holding a handle stays";
+    EXPECT_EQ(program.GetVersion(version), HrOk) << "a client whose connection timed out connects again";
+    EXPECT_EQ(server.stopAndCheck().toStdString(), "");
+}
+
+namespace {
+
+// Resident memory of a process in KiB; 0 when unknown.
+long residentKiB(qint64 pid)
+{
+    QFile status(QString("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').front().toLong();
+    return 0;
+}
+
+} // namespace
+
+// The server's memory stays bounded while one client calls without ever reading its answers and
+// datagrams of every size flood in from 200 senders; another client is served throughout. The
+// bound: 128 MiB above the server's size at rest, with the leak checker's quarantine held to
+// 16 MiB so that memory given back is not counted. Unbounded, this reached a gigabyte.
+TEST(LoopbackServer, MemoryStaysBoundedUnderAGreedyClientAndADatagramFlood)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/run";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":quarantine_size_mb=16");
+    Program server(KVR_RUREZ_PATH, serverArgs(folder), env);
+    const auto ready = server.waitForLine("rurez ready");
+    ASSERT_TRUE(ready) << server.errors().toStdString();
+    const auto udpPort = static_cast<std::uint16_t>(wordValue(*ready, "udp").toUInt());
+    const std::string path = serverSocketPath(folder.toStdString());
+    CommServerProxy polite(ProxyEndpoint{path, {}, 0});
+    std::int32_t version = 0;
+    ASSERT_EQ(polite.GetVersion(version), HrOk);
+    const long rest = residentKiB(server.pid());
+    ASSERT_GT(rest, 0);
+
+    RawConnection greedy(path);
+    ASSERT_TRUE(greedy.connected);
+    ::fcntl(greedy.fd, F_SETFL, O_NONBLOCK);
+    Bytes calls;
+    for (const RpcMethod method : {RpcMethod::ReadUDPBroadCasts, RpcMethod::ReadUDPBroadCastsV6}) {
+        RpcFrame call;
+        call.method = method;
+        call.values = {std::int32_t{H}};
+        const Bytes frame = encodeRpcFrame(call);
+        for (int i = 0; i < 200; ++i)
+            calls.insert(calls.end(), frame.begin(), frame.end());
+    }
+
+    std::vector<int> senders;
+    for (int n = 2; n < 202; ++n) {
+        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        from.sin_addr.s_addr = htonl(0x7F000000u | static_cast<std::uint32_t>(n));
+        if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0)
+            senders.push_back(fd);
+        else if (fd >= 0)
+            ::close(fd);
+    }
+    ASSERT_FALSE(senders.empty());
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(udpPort);
+    to.sin_addr.s_addr = htonl(0x7F000001u);
+    Bytes status(200, 0x5A);
+    kvr::writeBE32(status, 0, StatusMagic);
+    const Bytes large(60000, 0xA5);
+
+    long peak = rest;
+    int served = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 4000) {
+        ::send(greedy.fd, calls.data(), calls.size(), MSG_NOSIGNAL);
+        for (const int fd : senders) {
+            ::sendto(fd, status.data(), status.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+            ::sendto(fd, large.data(), large.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        }
+        if (polite.GetVersion(version) == HrOk && version != 0)
+            ++served;
+        peak = std::max(peak, residentKiB(server.pid()));
+    }
+    for (const int fd : senders)
+        ::close(fd);
+    RecordProperty("RestKiB", static_cast<int>(rest));
+    RecordProperty("PeakKiB", static_cast<int>(peak));
+    EXPECT_GT(served, 0) << "the other client was served during the flood";
+    EXPECT_LT(peak - rest, 128 * 1024) << "rest " << rest << " KiB, peak " << peak << " KiB";
+    EXPECT_EQ(polite.GetVersion(version), HrOk);
     EXPECT_EQ(server.stopAndCheck().toStdString(), "");
 }
 

@@ -30,6 +30,7 @@ public:
     Program& operator=(const Program&) = delete;
 
     bool started() const { return started_; }
+    qint64 pid() const { return process_.processId(); }
 
     // Waits for a line of standard output starting with prefix; returns it without its end.
     std::optional<QString> waitForLine(const QString& prefix, int timeoutMs = 5000)

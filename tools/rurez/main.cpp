@@ -15,6 +15,7 @@
 //                                 without a newer one (1500)
 //     --idle-exit-ms N            end N ms after the last client has gone (5000; 0: never)
 //     --reply-backlog-bytes N     close a connection whose unread answers pass N bytes (8 MiB)
+//     --connection-idle-ms N      close a connection without handles idle for N ms (30000)
 //
 // Without --serial, "COM n" is looked up in the settings store's serial map at every open.
 
@@ -87,7 +88,7 @@ int usage()
 {
     std::fprintf(stderr, "usage: rurez [/regserver] [--dir PATH] [--remote-listen HOST:PORT] [--udp-bind HOST:PORT] "
                          "[--udp-target HOST:PORT]... [--device-port N] [--device-udp-port N] [--serial N=PATH]... "
-                         "[--connect-timeout-ms N] [--retry-ms N] [--reconnect-ms N] [--broadcast-max-age-ms N] [--idle-exit-ms N] [--reply-backlog-bytes N]\n");
+                         "[--connect-timeout-ms N] [--retry-ms N] [--reconnect-ms N] [--broadcast-max-age-ms N] [--idle-exit-ms N] [--reply-backlog-bytes N] [--connection-idle-ms N]\n");
     return 64;
 }
 
@@ -156,6 +157,9 @@ int main(int argc, char** argv)
         } else if (arg == "--reply-backlog-bytes" && hasValue && parseInt(argv[i + 1], n) && n > 0) {
             config.replyBacklogLimit = static_cast<std::size_t>(n);
             ++i;
+        } else if (arg == "--connection-idle-ms" && hasValue && parseInt(argv[i + 1], n)) {
+            config.connectionIdleMs = n;
+            ++i;
         } else {
             return usage();
         }
@@ -167,6 +171,8 @@ int main(int argc, char** argv)
         config.ownerUid = static_cast<std::uint32_t>(std::strtoul(owner, nullptr, 10));
 
     std::string error;
+    if (const std::string notice = serverFolderNotice(); !notice.empty() && config.folder == defaultServerFolder())
+        std::fprintf(stderr, "rurez: %s\n", notice.c_str());
     if (!prepareFolder(config.folder, error)) {
         std::fprintf(stderr, "rurez: %s\n", error.c_str());
         return 1;

@@ -40,6 +40,8 @@ public:
 
     const ServerConfig& config() const { return config_; }
     std::size_t clientCount() const { return clients_.size(); }
+    // Where every datagram of the UDP socket arrives; the fuzzers feed it without a socket.
+    void udpReceived(std::uint32_t fromIp, std::uint16_t fromPort, const Bytes& datagram);
 
 private:
     struct Waiter;
@@ -56,7 +58,6 @@ private:
     void sendBlock(std::int32_t H, const Bytes& block, Done done);
     void ping(const std::string& host, std::int32_t timeoutMs, Done done);
     void log(std::int32_t H, const std::string& line);
-    void udpReceived(std::uint32_t fromIp, std::uint16_t fromPort, const Bytes& datagram);
     void popQueue(std::int32_t H, bool older, Done done);
 
     ServerConfig config_;

@@ -7,7 +7,10 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
 #include <deque>
+#include <vector>
 #include <set>
 
 #include <sys/socket.h>
@@ -57,6 +60,14 @@ public:
     }
 
     ~Connection() override { core_.releaseHandles(server_.releaseOwned(this)); }
+
+    bool closing() const { return closing_; }
+    // Not serving a call and without one since when.
+    bool idleSince(std::chrono::steady_clock::time_point& since) const
+    {
+        since = lastCall_;
+        return !busy_ && !closing_;
+    }
 
     void close()
     {
@@ -109,6 +120,7 @@ private:
             if (info->inputs[0] == 'i' && frame.method != RpcMethod::GetVersion)
                 server_.claim(rpcInt(frame.values, 0), this);
             busy_ = true;
+            lastCall_ = std::chrono::steady_clock::now();
             QPointer<Connection> self(this);
             const RpcMethod method = frame.method;
             const std::uint32_t number = frame.callNumber;
@@ -133,6 +145,7 @@ private:
                     return;
                 }
                 self->busy_ = false;
+                self->lastCall_ = std::chrono::steady_clock::now();
                 // A client waits for each reply, so usually nothing more is buffered. When a call
                 // is there, go on from the event loop: replies may complete inside core_.call.
                 if (self->reader_.buffered() > 0)
@@ -147,6 +160,7 @@ private:
     RpcFrameReader reader_;
     bool busy_ = false;
     bool closing_ = false;
+    std::chrono::steady_clock::time_point lastCall_ = std::chrono::steady_clock::now();
 };
 
 RpcServer::RpcServer(CommServerCore& core, QObject* parent) : QObject(parent), core_(core) {}
@@ -199,7 +213,9 @@ bool RpcServer::listen(const std::string& localSocketPath, std::string* error)
 
 void RpcServer::adopt(QIODevice* socket)
 {
-    if (connectionCount() >= MaxConnections) {
+    // A full server makes room by closing the connection that has been idle longest, rather
+    // than turn away a client that is about to call.
+    if (openConnections() >= MaxConnections && !closeIdle(std::chrono::milliseconds::zero(), true)) {
         socket->close();
         socket->deleteLater();
         return;
@@ -208,6 +224,14 @@ void RpcServer::adopt(QIODevice* socket)
     ++connections_;
     if (idleTimer_)
         idleTimer_->stop();
+    if (!sweepTimer_ && core_.config().connectionIdleMs > 0) {
+        sweepTimer_ = new QTimer(this);
+        sweepTimer_->setInterval(std::max(core_.config().connectionIdleMs / 4, 10));
+        connect(sweepTimer_, &QTimer::timeout, this,
+                [this] { closeIdle(std::chrono::milliseconds(core_.config().connectionIdleMs), false); });
+    }
+    if (sweepTimer_ && !sweepTimer_->isActive())
+        sweepTimer_->start();
     connect(connection, &QObject::destroyed, this, [this] { connectionGone(); });
     connection->readSome();
 }
@@ -231,9 +255,45 @@ std::set<std::int32_t> RpcServer::releaseOwned(const Connection* connection)
     return owned;
 }
 
+std::size_t RpcServer::openConnections() const
+{
+    // A closed connection keeps its place until the event loop deletes it; it serves nobody.
+    const QObjectList all = children();
+    return static_cast<std::size_t>(std::count_if(all.begin(), all.end(), [](QObject* child) {
+        const auto* connection = dynamic_cast<Connection*>(child);
+        return connection && !connection->closing();
+    }));
+}
+
+bool RpcServer::closeIdle(std::chrono::milliseconds idleFor, bool oldestOnly)
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::vector<std::pair<std::chrono::steady_clock::time_point, Connection*>> idle;
+    for (QObject* child : children()) {
+        auto* connection = dynamic_cast<Connection*>(child);
+        std::chrono::steady_clock::time_point since;
+        if (!connection || !connection->idleSince(since) || now - since < idleFor)
+            continue;
+        const bool holdsHandle = std::any_of(owners_.begin(), owners_.end(), [&](const auto& o) { return o.second == connection; });
+        if (!holdsHandle)
+            idle.emplace_back(since, connection);
+    }
+    if (idle.empty())
+        return false;
+    if (oldestOnly) {
+        std::min_element(idle.begin(), idle.end())->second->close();
+        return true;
+    }
+    for (const auto& [since, connection] : idle)
+        connection->close();
+    return true;
+}
+
 void RpcServer::connectionGone()
 {
     --connections_;
+    if (connections_ == 0 && sweepTimer_)
+        sweepTimer_->stop();
     if (connections_ == 0 && idleTimer_)
         idleTimer_->start();
 }

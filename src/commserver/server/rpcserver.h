@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -39,6 +40,10 @@ private:
     class Connection;
     void adopt(QIODevice* socket);
     void connectionGone();
+    // Closes the connections idle for at least idleFor that hold no handle (only the one idle
+    // longest when oldestOnly); false when there was none.
+    bool closeIdle(std::chrono::milliseconds idleFor, bool oldestOnly);
+    std::size_t openConnections() const;
     // A handle belongs to the connection that named it first; only its owner's end releases it.
     void claim(std::int32_t handle, const Connection* connection);
     std::set<std::int32_t> releaseOwned(const Connection* connection);
@@ -49,6 +54,7 @@ private:
     std::size_t refused_ = 0;
     std::size_t connections_ = 0;
     QTimer* idleTimer_ = nullptr;
+    QTimer* sweepTimer_ = nullptr;
     std::map<std::int32_t, const Connection*> owners_;
 };
 

@@ -39,6 +39,10 @@ struct ServerConfig {
     // Answers waiting for one connection that does not read them; past this the connection is
     // closed, so a client that calls without reading cannot grow the server without end.
     std::size_t replyBacklogLimit = 8u * 1024u * 1024u;
+    // A connection that holds no handle, has no call open and has made no call for this long is
+    // closed, so that connections left idle cannot fill the server's places for good. A program
+    // whose connection went this way simply connects again with its next call.
+    int connectionIdleMs = 30000;
     // A sender's status record leaves the collections once it has sent nothing newer for this
     // long: a little more than one broadcast period, so a stopped device goes offline soon and
     // every device that still broadcasts stays listed.
