@@ -2,8 +2,8 @@
 // two hops it travels: a local socket to the server, then TCP to the device. In one process and
 // one run:
 // - pingpong: a bare two-hop ping-pong of a 14-byte block (local socket -> relay -> TCP echo),
-// - roundtrips: the same number of SendBlock + waiting ReadBlockEx2 through the proxy, rurez and
-//   devemu,
+// - roundtrips: the same number of requests (SendBlock, then the waiting ReadBlockEx2 that goes
+//   with it) through the proxy, rurez and devemu,
 // - image: a full 64000-byte image write through the client (one block per 8 bytes).
 // The counters "rt_vs_pingpong" and "image_vs_rt" are the two ratios; read their medians.
 
@@ -161,9 +161,10 @@ void BM_RpcPath(benchmark::State& state)
         kvr::commserver::Bytes Answer;
         const auto T0 = Clock::now();
         for (std::size_t i = 0; i < Blocks; ++i) {
-            Proxy.SendBlock(H, Request, Result);
-            Proxy.ReadBlockEx2(H, 1000, Answer, Result);
-            if (Result != 0) {
+            std::int32_t Sent = -1;
+            kvr::commserver::HResult ReadHr = 0;
+            Proxy.SendBlockThenRead(H, Request, Sent, 1000, Answer, Result, ReadHr);
+            if (Sent != 0 || ReadHr != 0 || Result != 0) {
                 state.SkipWithError("no answer to a bare round trip");
                 return;
             }

@@ -67,8 +67,11 @@ void TKVRCommunicationClient::TraceBlock(const char* Prefix, const KVRCANBlock& 
                          static_cast<unsigned long long>(FirstEightLE(CB)));
 }
 
-bool TKVRCommunicationClient::SendBlock(KVRCANBlock& CB)
+bool TKVRCommunicationClient::SendBlock(KVRCANBlock& CB) { return SendBlockReading(CB, std::nullopt); }
+
+bool TKVRCommunicationClient::SendBlockReading(KVRCANBlock& CB, std::optional<std::int32_t> ReadTimeout)
 {
+    ReadAhead.reset();
     if (!ServerUsable())
         return false;
     std::vector<std::uint8_t> V;
@@ -92,7 +95,16 @@ bool TKVRCommunicationClient::SendBlock(KVRCANBlock& CB)
     // While the server reconnects the attempts go on; the first success ends that state.
     while (Attempts < Retries && !Sent && (FStatus == dcsConnected || FStatus == dcsTryingReconnect)) {
         std::int32_t Result = -1;
-        const HResult Hr = Server->SendBlock(ClientHandle, V, Result);
+        HResult Hr = 0;
+        if (ReadTimeout) {
+            TReadAhead Read;
+            Read.Start = GetTickCount();
+            Hr = Server->SendBlockThenRead(ClientHandle, V, Result, *ReadTimeout, Read.V, Read.Result, Read.Hr);
+            if (Succeeded(Hr, Result))
+                ReadAhead = std::move(Read);
+        } else {
+            Hr = Server->SendBlock(ClientHandle, V, Result);
+        }
         Sent = Succeeded(Hr, Result);
         if (Sent) {
             if (FStatus == dcsTryingReconnect)
@@ -132,7 +144,16 @@ bool TKVRCommunicationClient::ReadBlock(KVRCANBlock& CB)
         return false;
     std::vector<std::uint8_t> V;
     std::int32_t Result = -1;
-    const HResult Hr = Server->ReadBlock2(ClientHandle, V, Result);
+    HResult Hr = 0;
+    if (ReadAhead && ReadAhead->HoldsBlock()) {
+        Hr = ReadAhead->Hr;
+        Result = ReadAhead->Result;
+        V = std::move(ReadAhead->V);
+        ReadAhead.reset();
+    } else {
+        ReadAhead.reset();
+        Hr = Server->ReadBlock2(ClientHandle, V, Result);
+    }
     if (Hr < 0)
         SetStatus(dcsServerNotResponding);
     if (Hr >= 0 && Result == ResultConnectionLost)
@@ -157,12 +178,20 @@ bool TKVRCommunicationClient::ReadBlockEx(unsigned long Timeout, KVRCANBlock& CB
     HResult Hr = 0;
     {
         TFlagScope NoPoll(UseInternalTimer, false);
-        const std::uint32_t Start = GetTickCount();
+        // A read that went with the request's send began the wait already.
+        const std::uint32_t Start = ReadAhead ? ReadAhead->Start : GetTickCount();
         const std::int64_t Total = static_cast<std::int64_t>(std::min<unsigned long>(Timeout, INT32_MAX));
         std::int64_t Left = Total;
         do {
             V.clear();
-            Hr = Server->ReadBlockEx2(ClientHandle, static_cast<std::int32_t>(Left), V, Result);
+            if (ReadAhead) {
+                Hr = ReadAhead->Hr;
+                Result = ReadAhead->Result;
+                V = std::move(ReadAhead->V);
+                ReadAhead.reset();
+            } else {
+                Hr = Server->ReadBlockEx2(ClientHandle, static_cast<std::int32_t>(Left), V, Result);
+            }
             // Signed: a late answer gives a negative time left and ends the wait.
             Left = Total - static_cast<std::int64_t>(static_cast<std::uint32_t>(GetTickCount() - Start));
         } while (Left > 0 && Hr >= 0 && Result == ResultNothingQueued);
@@ -229,10 +258,15 @@ bool TKVRCommunicationClient::RequestBlockFiltered(KVRCANBlock& Request, KVRCANB
         return false;
     TFlagScope NoPoll(UseInternalTimer, false);
     bool Matched = false;
+    // The read of the answer goes with the send, as the first read ReadBlockFiltered makes.
+    const std::int32_t ReadTimeout = Timeout < 0 ? static_cast<std::int32_t>(TicksRead) : Timeout;
     for (unsigned Pass = 0; Pass < Retries && !Matched; ++Pass) {
-        if (!SendBlock(Request))
+        if (!SendBlockReading(Request, ReadTimeout))
             break;
         Matched = ReadBlockFiltered(Expected, IDMask, LenMask, DataMask, Timeout);
+        // Only a block is worth keeping for a later read; a wait that found nothing is over.
+        if (ReadAhead && !ReadAhead->HoldsBlock())
+            ReadAhead.reset();
     }
     return Matched;
 }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -272,6 +273,18 @@ private:
     THighResTimer* Timer = nullptr;
     std::uint64_t LastBlockTime = 0;
     std::uint64_t LastSendTime = 0;
+    // The answer of the waiting read that went with the last successful send of a request, for
+    // the read that follows; Start is when that read began.
+    struct TReadAhead {
+        kvr::commserver::HResult Hr = 0;
+        std::int32_t Result = 0;
+        std::vector<std::uint8_t> V;
+        std::uint32_t Start = 0;
+        bool HoldsBlock() const { return Hr == 0 && Result == 0; }
+    };
+    std::optional<TReadAhead> ReadAhead;
+    // SendBlock; with ReadTimeout, the read of the answer travels with the send.
+    bool SendBlockReading(KVRCANBlock& CB, std::optional<std::int32_t> ReadTimeout);
     std::uint8_t LastPercent = 0;
 
     unsigned FSerialNr = 0;

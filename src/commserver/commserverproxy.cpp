@@ -207,29 +207,35 @@ RpcReply CommServerProxy::failAndDrop(HResult hresult)
     return RpcReply{hresult, {}};
 }
 
-RpcReply CommServerProxy::transact(RpcMethod method, RpcValues inputs, std::int32_t waitHintMs)
+RpcFrame CommServerProxy::makeCall(RpcMethod method, RpcValues inputs)
 {
-    if (!connectToServer())
-        return RpcReply{HrServerUnavailable, {}};
-
     RpcFrame call;
     call.kind = RpcKind::Call;
     call.method = method;
     call.callNumber = nextCall_++;
     call.values = std::move(inputs);
-    const Bytes frame = encodeRpcFrame(call);
-    const auto start = Clock::now();
-    if (!writeAll(fd_, frame.data(), frame.size(), start + std::chrono::milliseconds(timeouts_.callMs)))
-        return failAndDrop(HrServerUnavailable);
+    return call;
+}
 
-    // The server answers a waiting call within its longest wait, so a longer time-out asked for
-    // adds nothing; unbounded, it would also wait for ever on a silent server.
-    const auto deadline = start + std::chrono::milliseconds(timeouts_.callMs) +
-                          std::chrono::milliseconds(std::clamp(waitHintMs, 0, timeouts_.longestWaitMs));
-    RpcFrameReader reader;
+RpcReply CommServerProxy::awaitReply(const RpcFrame& call, Clock::time_point deadline, RpcFrameReader& reader, bool moreToCome)
+{
     std::array<std::uint8_t, 16384> chunk;
     while (true) {
-        // A reply is never there at once: wait first, then read what came.
+        RpcFrame reply;
+        const auto status = reader.next(reply);
+        if (status == RpcFrameReader::Status::Failed)
+            return failAndDrop(HrServerUnavailable);
+        if (status == RpcFrameReader::Status::Frame) {
+            // Calls are answered in order, so anything but the reply to this call is garbage;
+            // so is a frame behind the last reply awaited.
+            if (reply.kind != RpcKind::Reply || reply.method != call.method || reply.callNumber != call.callNumber ||
+                (!moreToCome && reader.buffered() != 0))
+                return failAndDrop(HrServerUnavailable);
+            RpcReply result;
+            result.hresult = rpcInt(reply.values, 0);
+            result.outputs.assign(std::make_move_iterator(reply.values.begin() + 1), std::make_move_iterator(reply.values.end()));
+            return result;
+        }
         if (!waitReady(fd_, POLLIN, deadline))
             return failAndDrop(msLeft(deadline) == 0 ? HrServerTimeout : HrServerUnavailable);
         const ssize_t n = ::recv(fd_, chunk.data(), chunk.size(), 0);
@@ -241,21 +247,55 @@ RpcReply CommServerProxy::transact(RpcMethod method, RpcValues inputs, std::int3
             return failAndDrop(HrServerUnavailable);
         }
         reader.append({chunk.data(), static_cast<std::size_t>(n)});
-        RpcFrame reply;
-        const auto status = reader.next(reply);
-        if (status == RpcFrameReader::Status::Failed)
-            return failAndDrop(HrServerUnavailable);
-        if (status == RpcFrameReader::Status::Frame) {
-            // One call at a time, so anything but the reply to this call is garbage; so is a
-            // second frame behind it.
-            if (reply.kind != RpcKind::Reply || reply.method != method || reply.callNumber != call.callNumber || reader.buffered() != 0)
-                return failAndDrop(HrServerUnavailable);
-            RpcReply result;
-            result.hresult = rpcInt(reply.values, 0);
-            result.outputs.assign(std::make_move_iterator(reply.values.begin() + 1), std::make_move_iterator(reply.values.end()));
-            return result;
-        }
     }
+}
+
+CommServerProxy::Clock::time_point CommServerProxy::replyDeadline(Clock::time_point start, std::int32_t waitHintMs) const
+{
+    // The server answers a waiting call within its longest wait, so a longer time-out asked for
+    // adds nothing; unbounded, it would also wait for ever on a silent server.
+    return start + std::chrono::milliseconds(timeouts_.callMs) +
+           std::chrono::milliseconds(std::clamp(waitHintMs, 0, timeouts_.longestWaitMs));
+}
+
+RpcReply CommServerProxy::transact(RpcMethod method, RpcValues inputs, std::int32_t waitHintMs)
+{
+    if (!connectToServer())
+        return RpcReply{HrServerUnavailable, {}};
+    const RpcFrame call = makeCall(method, std::move(inputs));
+    const Bytes frame = encodeRpcFrame(call);
+    const auto start = Clock::now();
+    if (!writeAll(fd_, frame.data(), frame.size(), start + std::chrono::milliseconds(timeouts_.callMs)))
+        return failAndDrop(HrServerUnavailable);
+    RpcFrameReader reader;
+    return awaitReply(call, replyDeadline(start, waitHintMs), reader, false);
+}
+
+void CommServerProxy::transactBoth(RpcMethod first, RpcValues firstInputs, RpcMethod second, RpcValues secondInputs,
+                                   std::int32_t waitHintMs, RpcReply& firstReply, std::optional<RpcReply>& secondReply)
+{
+    // Both calls leave in one write and the server answers them in order: one trip through the
+    // server instead of two. The second call is made whatever the first answers.
+    secondReply.reset();
+    if (!connectToServer()) {
+        firstReply = RpcReply{HrServerUnavailable, {}};
+        return;
+    }
+    const RpcFrame call1 = makeCall(first, std::move(firstInputs));
+    const RpcFrame call2 = makeCall(second, std::move(secondInputs));
+    Bytes frames = encodeRpcFrame(call1);
+    const Bytes frame2 = encodeRpcFrame(call2);
+    frames.insert(frames.end(), frame2.begin(), frame2.end());
+    const auto start = Clock::now();
+    if (!writeAll(fd_, frames.data(), frames.size(), start + std::chrono::milliseconds(timeouts_.callMs))) {
+        firstReply = failAndDrop(HrServerUnavailable);
+        return;
+    }
+    RpcFrameReader reader;
+    firstReply = awaitReply(call1, replyDeadline(start, 0), reader, true);
+    if (firstReply.hresult < 0)
+        return;
+    secondReply = awaitReply(call2, replyDeadline(start, waitHintMs), reader, false);
 }
 
 } // namespace kvr::commserver

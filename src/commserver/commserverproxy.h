@@ -4,6 +4,7 @@
 // bounded waits; a server that is gone, silent or garbled gives a negative HRESULT and the
 // connection is dropped, to be made anew by the next call.
 
+#include <chrono>
 #include <string>
 
 #include "commserver/rpcclient.h"
@@ -37,8 +38,16 @@ public:
 
 protected:
     RpcReply transact(RpcMethod method, RpcValues inputs, std::int32_t waitHintMs) override;
+    void transactBoth(RpcMethod first, RpcValues firstInputs, RpcMethod second, RpcValues secondInputs,
+                      std::int32_t waitHintMs, RpcReply& firstReply, std::optional<RpcReply>& secondReply) override;
 
 private:
+    using Clock = std::chrono::steady_clock;
+    RpcFrame makeCall(RpcMethod method, RpcValues inputs);
+    // The reply to call, read from the socket; reader keeps what came behind it when more
+    // replies are to come.
+    RpcReply awaitReply(const RpcFrame& call, Clock::time_point deadline, RpcFrameReader& reader, bool moreToCome);
+    Clock::time_point replyDeadline(Clock::time_point start, std::int32_t waitHintMs) const;
     RpcReply failAndDrop(HResult hresult);
     int connectSocket() const;
 

@@ -20,6 +20,8 @@ inline constexpr HResult HrInvalidArg = static_cast<HResult>(0x80070057u);
 inline constexpr HResult HrServerUnavailable = static_cast<HResult>(0x800706BAu);
 // The server took longer than the call's time-out.
 inline constexpr HResult HrServerTimeout = static_cast<HResult>(0x800705B4u);
+// Not an answer of the server: a read that was not made because the send before it failed.
+inline constexpr HResult HrReadNotMade = 1;
 
 // Result codes the client relies on.
 enum ResultCode : std::int32_t {
@@ -65,6 +67,24 @@ public:
     virtual HResult ReadUDPBroadCastsV6(std::int32_t H, Bytes& B, std::int32_t& Result) = 0;
     virtual HResult ReadOSBroadCasts(std::int32_t H, Bytes& B, std::int32_t& Result) = 0;
     virtual HResult SendOSBroadCast(std::int32_t H, const Bytes& B, std::int32_t& Result) = 0;
+
+    // A request that expects an answer: SendBlock, then, once the send has succeeded,
+    // ReadBlockEx2 with TimeOut. Returns the send's HRESULT; ReadHr is the read's, HrReadNotMade
+    // (with ReadResult ResultNothingQueued) when the send failed. A server reached over a
+    // connection carries both calls at once; what each call does and answers stays that of the
+    // two calls made one after the other.
+    virtual HResult SendBlockThenRead(std::int32_t H, const Bytes& B, std::int32_t& SendResult, std::int32_t TimeOut,
+                                      Bytes& Answer, std::int32_t& ReadResult, HResult& ReadHr)
+    {
+        const HResult Hr = SendBlock(H, B, SendResult);
+        if (Hr != HrOk || SendResult != ResultOk) {
+            ReadHr = HrReadNotMade;
+            ReadResult = ResultNothingQueued;
+            return Hr;
+        }
+        ReadHr = ReadBlockEx2(H, TimeOut, Answer, ReadResult);
+        return Hr;
+    }
 };
 
 } // namespace kvr::commserver

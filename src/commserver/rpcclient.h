@@ -2,6 +2,10 @@
 // The typed methods of ICommServer over one generic call: the proxy sends the call over a
 // socket, the in-process adapter of the server hands it to the server core. Both share this.
 
+#include <deque>
+#include <map>
+#include <optional>
+
 #include "commserver/icommserver.h"
 #include "commserver/rpcframe.h"
 
@@ -40,13 +44,25 @@ public:
     HResult ReadUDPBroadCastsV6(std::int32_t H, Bytes& B, std::int32_t& Result) override;
     HResult ReadOSBroadCasts(std::int32_t H, Bytes& B, std::int32_t& Result) override;
     HResult SendOSBroadCast(std::int32_t H, const Bytes& B, std::int32_t& Result) override;
+    HResult SendBlockThenRead(std::int32_t H, const Bytes& B, std::int32_t& SendResult, std::int32_t TimeOut,
+                              Bytes& Answer, std::int32_t& ReadResult, HResult& ReadHr) override;
 
 protected:
     // Performs one call. waitHintMs is how long the server may legitimately hold the reply
     // (the time-out of a waiting read), on top of the transport's own time-out.
     virtual RpcReply transact(RpcMethod method, RpcValues inputs, std::int32_t waitHintMs) = 0;
+    // Performs a call and then a second one, the second only when the first succeeded (an
+    // HRESULT and a first output of 0). A transport that carries both at once makes the second
+    // in any case and answers both; see SendBlockThenRead for what becomes of its answer.
+    virtual void transactBoth(RpcMethod first, RpcValues firstInputs, RpcMethod second, RpcValues secondInputs,
+                              std::int32_t waitHintMs, RpcReply& firstReply, std::optional<RpcReply>& secondReply);
 
 private:
+    // A block that a read carried along with a failed send took from the server's queue: the
+    // next read of the handle answers it, as the server would have.
+    bool takeHeld(std::int32_t H, Bytes& B, std::int32_t& Result);
+    std::map<std::int32_t, std::deque<Bytes>> held_;
+
     HResult resultOnly(RpcMethod method, RpcValues inputs, std::int32_t& Result);
     HResult bytesAndResult(RpcMethod method, RpcValues inputs, Bytes& B, std::int32_t& Result, std::int32_t waitHintMs = 0);
 };

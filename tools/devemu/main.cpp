@@ -240,6 +240,8 @@ private:
     {
         const auto bytes = kvr::commserver::encodeDeviceFrame(frame);
         socket->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        // Out now, as a device answers, not on the next pass of the event loop.
+        socket->flush();
     }
 
     void drop(QTcpSocket* socket)

@@ -120,6 +120,7 @@ private:
             if (info->inputs[0] == 'i' && frame.method != RpcMethod::GetVersion)
                 server_.claim(rpcInt(frame.values, 0), this);
             busy_ = true;
+            serving_ = true;
             lastCall_ = std::chrono::steady_clock::now();
             QPointer<Connection> self(this);
             const RpcMethod method = frame.method;
@@ -146,11 +147,12 @@ private:
                 }
                 self->busy_ = false;
                 self->lastCall_ = std::chrono::steady_clock::now();
-                // A client waits for each reply, so usually nothing more is buffered. When a call
-                // is there, go on from the event loop: replies may complete inside core_.call.
-                if (self->reader_.buffered() > 0)
-                    QMetaObject::invokeMethod(self, [self] { if (self) self->serveNext(); }, Qt::QueuedConnection);
+                // A reply given inside core_.call lets the loop in serveNext go on with the next
+                // buffered call; one given later (a waiting read) goes on from here.
+                if (!self->serving_ && self->reader_.buffered() > 0)
+                    self->serveNext();
             });
+            serving_ = false;
         }
     }
 
@@ -159,6 +161,7 @@ private:
     QIODevice* socket_;
     RpcFrameReader reader_;
     bool busy_ = false;
+    bool serving_ = false; // inside core_.call
     bool closing_ = false;
     std::chrono::steady_clock::time_point lastCall_ = std::chrono::steady_clock::now();
 };
