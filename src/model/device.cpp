@@ -3,6 +3,7 @@
 
 #include "diagnostics/kvrinfoformat.h"
 #include "kvrdata/byteorder.h"
+#include "model/cardrecords.h"
 #include "model/dspfitdevice.h"
 #include "model/entrylist.h"
 #include "model/modelhost.h"
@@ -248,9 +249,12 @@ int TDevice::SetSetupData(std::uint8_t id, std::span<const std::uint8_t> payload
     if (id < 30) {
         FLogicSourcesChanged = true;
         FAudioSourcesChanged = true;
-        // I/O card records are always stored with the length their counts give.
+        // I/O card records are always stored with the length their counts give. A GPIO card's
+        // byte 2 holds its GPI pull-ups, not a channel count: its length comes from byte 3 alone.
         if (id % 10 < 8 && !payload.empty()) {
-            cardRecord.assign(static_cast<std::size_t>(CalcCardRecordSize(payload)), 0);
+            const bool gpio = CardTypeOf(payload) == kCardGPIO;
+            const std::size_t gpios = payload.size() > 3 ? payload[3] : 0;
+            cardRecord.assign(gpio ? 4 + 16 * gpios : static_cast<std::size_t>(CalcCardRecordSize(payload)), 0);
             std::copy_n(payload.begin(), std::min(payload.size(), cardRecord.size()), cardRecord.begin());
             payload = cardRecord;
         }

@@ -181,6 +181,15 @@ TEST_F(DeviceTest, IOCardSlotsStoreTheLengthTheirRecordGives)
     ASSERT_EQ(100u, stored.size());
     EXPECT_EQ(2, stored[5]);
     EXPECT_EQ(0, stored[99]);
+    // A GPIO card's byte 2 holds GPI pull-ups: its 16 GPIO entries give 4 + 16 x 16 bytes.
+    Bytes gpio(260, 0);
+    gpio[0] = 0x01;
+    gpio[1] = 0x37;
+    gpio[2] = 0x0F;
+    gpio[3] = 16;
+    gpio[259] = 'x';
+    EXPECT_EQ(260, device.SetSetupData(4, gpio));
+    EXPECT_EQ(gpio, device.GetSetupData(4));
     // Slots ending in 8 or 9 and module slots keep the caller's length.
     EXPECT_EQ(6, device.SetSetupData(8, Bytes{0x03, 0x50, 0, 0, 0, 0}));
     EXPECT_EQ(3, device.SetSetupData(100, Bytes{20, 0, 0}));
