@@ -29,6 +29,7 @@
 #include "app/appforms.h"
 #include "app/cfglockform.h"
 #include "app/cgauge.h"
+#include "app/frameio/channelsettings.h"
 #include "app/frameio/slotpanel.h"
 #include "app/mainactions.h"
 #include "app/optionform.h"
@@ -41,6 +42,7 @@
 #include "app/startup.h"
 #include "client/kvrcommunicationclient.h"
 #include "console/consolehost.h"
+#include "model/project.h"
 #include "console/pages/consolepage.h"
 #include "editors/audioreswin.h"
 #include "editors/reswindow.h"
@@ -218,6 +220,7 @@ void TCX4AppForm::BuildMenus()
     bind("Info1", &TCX4AppForm::Info1Click);
     bind("Configuration2", &TCX4AppForm::Configuration2Click);
     bind("ImportSlotConfig1", &TCX4AppForm::ImportSlotConfig1Click);
+    bind("checkslotchannels1", &TCX4AppForm::checkslotchannels1Click);
 
     const auto command = [this](QAction* action, void (ProjectFileCommands::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { (FFileCommands.get()->*handler)(); });
@@ -647,6 +650,13 @@ void TCX4AppForm::Info1Click()
         return;
     const auto header = FProject->GetHeader();
     platform::prompter().showMessage(QString::fromLatin1(FileInfoText(HeaderVersion(header.data()))));
+}
+
+void TCX4AppForm::checkslotchannels1Click()
+{
+    model::TDevice* device = FProject && FCurDevice >= 0 ? FProject->Model()->Device(FCurDevice) : nullptr;
+    if (device != nullptr)
+        frameio::CheckSlotChannels(*device);
 }
 
 void TCX4AppForm::Configuration2Click()

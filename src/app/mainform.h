@@ -216,6 +216,7 @@ public slots:
     void ProjSumClick();
     void Fittingreport1Click();
     void Info1Click();
+    void checkslotchannels1Click();
     void Configuration2Click();
     void RecentFileClick();
     void ImportSlotConfig1Click();

@@ -115,9 +115,11 @@ bool FrameEditor::LinkTarget(int Word) const
 
 bool FrameEditor::PairIsLinkTarget(int ID) const { return ID > 0 && (LinkTarget(ID & ~1) || LinkTarget(ID | 1)); }
 
-void FrameEditor::FollowLinks(int Word, int Passed, int Flag)
+void FrameEditor::FollowLinks(int Word, int Passed, int Flag, bool FedOnly)
 {
     for (const int side : {lkSourceSide, lkTargetSide}) {
+        if (FedOnly && side == lkTargetSide)
+            break;
         int id = -1;
         TDeviceLink link;
         if (FindDeviceLink(FProject, Word, FDevice, &id, side) != 0 && GetDeviceLink(FProject, id, link) != 0 && AdaptLink)

@@ -74,8 +74,8 @@ public:
     bool LabelEditEscape(FrameIOView& View);
 
     // Finds the links of a channel (or MADI port word), as source then as target, and adapts
-    // each with the word given.
-    void FollowLinks(int Word, int Passed, int Flag);
+    // each with the word given; with FedOnly only the links it is the source of.
+    void FollowLinks(int Word, int Passed, int Flag, bool FedOnly = false);
 
 private:
     bool LinkTarget(int Word) const;

@@ -94,18 +94,18 @@ TSlotPanel::TSlotPanel(QWidget* Parent) : QWidget(Parent)
     layout->addWidget(SlotScrollBox, 1);
     connect(ShowGPIOs, &QCheckBox::clicked, this, [this] { ShowGPIOsClick(); });
 
-    SlotTypeSelector = NewBox("SlotTypeSelector", false);
-    DSPTypeSelector = NewBox("DSPTypeSelector", false);
-    StereoBox = NewBox("StereoBox");
-    HeadRoomBox = NewBox("HeadRoomBox");
-    DitherBox = NewBox("DitherBox");
-    SRCBox = NewBox("SRCBox");
-    DigiModeBox = NewBox("DigiModeBox");
-    ChModeBox = NewBox("ChModeBox");
-    PullUpBox = NewBox("PullUpBox");
-    MADIChannels = NewBox("MADIChannels");
-    FloatBox = NewBox("FloatBox");
-    DelayAnzBox = NewBox("DelayAnzBox");
+    SlotTypeSelector = NewBox("SlotTypeSelector");
+    DSPTypeSelector = NewBox("DSPTypeSelector");
+    StereoBox = NewBox("StereoBox", CellEditor::StereoBox);
+    HeadRoomBox = NewBox("HeadRoomBox", CellEditor::HeadRoomBox);
+    DitherBox = NewBox("DitherBox", CellEditor::DitherBox);
+    SRCBox = NewBox("SRCBox", CellEditor::SRCBox);
+    DigiModeBox = NewBox("DigiModeBox", CellEditor::DigiModeBox);
+    ChModeBox = NewBox("ChModeBox", CellEditor::ChModeBox);
+    PullUpBox = NewBox("PullUpBox", CellEditor::PullUpBox);
+    MADIChannels = NewBox("MADIChannels", CellEditor::MADIChannels);
+    FloatBox = NewBox("FloatBox", CellEditor::FloatBox);
+    DelayAnzBox = NewBox("DelayAnzBox", CellEditor::DelayAnzBox);
     connect(SlotTypeSelector, &QComboBox::activated, this, [this](int item) { SlotTypeSelectorChange(item); });
     connect(DSPTypeSelector, &QComboBox::activated, this, [this](int item) { DSPTypeSelectorChange(item); });
     LabelEdit = new QLineEdit(SlotScrollBox->viewport());
@@ -119,17 +119,15 @@ TSlotPanel::TSlotPanel(QWidget* Parent) : QWidget(Parent)
     setVisible(false);
 }
 
-QComboBox* TSlotPanel::NewBox(const char* Name, bool ClosesOnChoice)
+QComboBox* TSlotPanel::NewBox(const char* Name, CellEditor Setting)
 {
     auto* box = new QComboBox(SlotScrollBox->viewport());
     box->setObjectName(Name);
     box->setEditable(false);
     box->hide();
     box->installEventFilter(this);
-    // The choices of the channel option boxes are written by their own handlers; until then a
-    // choice only closes the box.
-    if (ClosesOnChoice)
-        connect(box, &QComboBox::activated, box, &QWidget::hide);
+    if (Setting != CellEditor::None)
+        connect(box, &QComboBox::activated, this, [this, Setting](int item) { SettingChange(Setting, item); });
     return box;
 }
 
@@ -254,6 +252,7 @@ void TSlotPanel::SlotImageMouseDown()
 {
     if (!FEditor)
         return;
+    FOpenedOn = PointerCell(View);
     OpenCellEditor(FEditor->Click(View, SlotScrollBox->horizontalScrollBar()->value(),
                                   SlotScrollBox->verticalScrollBar()->value()));
 }
@@ -304,6 +303,41 @@ void TSlotPanel::SlotTypeSelectorChange(int Item)
         Sources->BuildLogicSourceTree();
     if (UpdateResourceGauges)
         UpdateResourceGauges();
+}
+
+void TSlotPanel::SettingChange(CellEditor Editor, int Item)
+{
+    QComboBox* box = BoxOf(Editor);
+    if (box != nullptr)
+        box->hide();
+    if (!FEditor || FProject == nullptr)
+        return;
+    ChannelSettings settings(*FProject, FCurDevice, *FEditor);
+    bool changed = false;
+    switch (Editor) {
+    case CellEditor::StereoBox: changed = settings.StereoBoxChange(FOpenedOn, Item); break;
+    case CellEditor::HeadRoomBox: changed = settings.HeadRoomBoxChange(FOpenedOn, Item); break;
+    case CellEditor::DitherBox: changed = settings.DitherBoxChange(FOpenedOn, Item); break;
+    case CellEditor::SRCBox: changed = settings.SRCBoxChange(FOpenedOn, Item); break;
+    case CellEditor::DigiModeBox: changed = settings.DigiModeBoxChange(FOpenedOn, Item); break;
+    case CellEditor::ChModeBox: changed = settings.ChModeBoxChange(FOpenedOn, Item); break;
+    case CellEditor::PullUpBox: changed = settings.PullUpBoxChange(FOpenedOn, Item); break;
+    case CellEditor::MADIChannels: changed = settings.MADIChannelsChange(FOpenedOn, Item); break;
+    case CellEditor::FloatBox: changed = settings.FloatBoxChange(FOpenedOn, Item); break;
+    case CellEditor::DelayAnzBox: changed = settings.DelayAnzBoxChange(FOpenedOn, Item); break;
+    default: break;
+    }
+    if (SlotScrollBox->focusPolicy() != Qt::NoFocus)
+        SlotScrollBox->setFocus(Qt::OtherFocusReason);
+    if (!changed)
+        return;
+    DrawSlotView();
+    // Channels came or went: the source windows list them anew.
+    if ((Editor == CellEditor::StereoBox || Editor == CellEditor::MADIChannels) && Sources != nullptr) {
+        Sources->SetAudioDeviceIndex(FCurDevice);
+        Sources->BuildAudioSourceTree();
+        Sources->BuildLogicSourceTree();
+    }
 }
 
 void TSlotPanel::DSPTypeSelectorChange(int Item)

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "app/frameio/channelsettings.h"
 #include "app/frameio/frameeditor.h"
 #include "app/frameio/frameview.h"
 
@@ -109,9 +110,11 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    QComboBox* NewBox(const char* Name, bool ClosesOnChoice = true);
+    QComboBox* NewBox(const char* Name, CellEditor Setting = CellEditor::None);
     QComboBox* BoxOf(CellEditor Editor) const;
     void SlotTypeSelectorChange(int Item);
+    // A value chosen in a channel or card option box: written for the cell the box opened on.
+    void SettingChange(CellEditor Editor, int Item);
     void DSPTypeSelectorChange(int Item);
     void LabelEditExit();
     void LabelEditKey(int Key);
@@ -119,6 +122,7 @@ private:
     model::TProject* FProject = nullptr;
     int FCurDevice = -1;
     int FCurSlot = kWholeFrame;
+    SettingCell FOpenedOn; // the cell of the open box
 };
 
 } // namespace kvr::app::frameio

@@ -116,6 +116,15 @@ private slots:
         QVERIFY(!panel.LabelEdit->isVisible());
         QCOMPARE(f.Dev().GetSetupData(0), before);
 
+        // A choice in an option box is written: the first stereo pair becomes two mono channels.
+        QTest::mouseMove(panel.SlotImage, QPoint(300, 58));
+        QTest::mouseClick(panel.SlotImage, Qt::LeftButton, {}, QPoint(300, 58));
+        QVERIFY(panel.StereoBox->isVisible());
+        QCOMPARE(panel.StereoBox->currentIndex(), 1);
+        emit panel.StereoBox->activated(0);
+        QVERIFY(!panel.StereoBox->isVisible());
+        QCOMPARE(f.Dev().GetSetupData(0)[2], 5);
+
         const int dspTop = panel.View.SlotTop(9);
         QTest::mouseMove(panel.SlotImage, QPoint(100, dspTop + 4));
         QTest::mouseClick(panel.SlotImage, Qt::LeftButton, {}, QPoint(100, dspTop + 4));
