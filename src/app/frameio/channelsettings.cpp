@@ -115,7 +115,13 @@ ChannelSettings::Bytes ChannelSettings::Read(int Slot) const
     return dev->GetSetupData(static_cast<std::uint8_t>(Slot));
 }
 
-void ChannelSettings::Write(int Slot, const Bytes& Record) { Dev()->SetSetupData(static_cast<std::uint8_t>(Slot), Record); }
+bool ChannelSettings::Write(int Slot, const Bytes& Record)
+{
+    // A read-only device, or an image at its size limit, keeps the record: nothing to follow.
+    return Dev() != nullptr && Dev()->SetSetupData(static_cast<std::uint8_t>(Slot), Record) >= 0;
+}
+
+int ChannelSettings::SlotCount() const { return Dev() != nullptr ? Dev()->GetSlotCount() : 0; }
 
 bool ChannelSettings::LinkTarget(int Word) const
 {
@@ -211,7 +217,8 @@ bool ChannelSettings::MADIChannelsChange(const SettingCell& Cell, int Item)
     SetMadiCount(r, static_cast<int>(entries.size()));
     for (const Bytes& e : entries)
         r.insert(r.end(), e.begin(), e.end());
-    Write(Cell.Slot, r);
+    if (!Write(Cell.Slot, r))
+        return false;
     // Ports fed by this one mirror its new channel list.
     FollowPort(Cell.Slot, port, 0, true);
     return true;
@@ -223,7 +230,8 @@ bool ChannelSettings::DelayAnzBoxChange(const SettingCell& Cell, int Item)
     if (!IsDSP(r) || r[5] != 4 || Item < 0 || Item > 5)
         return false;
     r[3] = static_cast<std::uint8_t>(Item + 1);
-    Write(Cell.Slot, r);
+    if (!Write(Cell.Slot, r))
+        return false;
     return true;
 }
 
@@ -234,13 +242,12 @@ bool ChannelSettings::PullUpBoxChange(const SettingCell& Cell, int Item)
     const bool on = Item == 1;
     if (Cell.Row == kRowSetAllLower) {
         bool changed = false;
-        for (int slot = 0; slot < Dev()->GetSlotCount(); ++slot) {
+        for (int slot = 0; slot < SlotCount(); ++slot) {
             Bytes r = Read(slot);
             if (CardTypeOf(r) != kCardGPIO || r.size() < 4)
                 continue;
             r[2] = static_cast<std::uint8_t>(on ? r[2] | 0x0F : r[2] & ~0x0F);
-            Write(slot, r);
-            changed = true;
+            changed = Write(slot, r) || changed;
         }
         return changed;
     }
@@ -250,7 +257,8 @@ bool ChannelSettings::PullUpBoxChange(const SettingCell& Cell, int Item)
         return false;
     const int bit = 1 << (row / 4);
     r[2] = static_cast<std::uint8_t>(on ? r[2] | bit : r[2] & ~bit);
-    Write(Cell.Slot, r);
+    if (!Write(Cell.Slot, r))
+        return false;
     return true;
 }
 
@@ -275,7 +283,8 @@ bool ChannelSettings::StereoBoxChange(const SettingCell& Cell, int Item)
     } else if (!SplitStereoEntry(r, row)) {
         return false;
     }
-    Write(Cell.Slot, r);
+    if (!Write(Cell.Slot, r))
+        return false;
     const int now = IDOf(r, row);
     CallAdaptStereoSources(*Dev(), now);
     if (dsp)
@@ -299,7 +308,8 @@ bool ChannelSettings::ChangePair(const SettingCell& Cell, Direction Which, const
     // The pair shares its AES transport: the partner takes the whole option byte.
     if (const int partner = PartnerEntry(r, even); partner >= 0)
         OptionOf(r, partner) = OptionOf(r, even);
-    Write(Cell.Slot, r);
+    if (!Write(Cell.Slot, r))
+        return false;
     FollowChannel(c, 0);
     return true;
 }
@@ -307,7 +317,7 @@ bool ChannelSettings::ChangePair(const SettingCell& Cell, Direction Which, const
 bool ChannelSettings::SetAllOptions(Direction Which, const OptionChange& Change)
 {
     bool changed = false;
-    for (int slot = 0; slot < Dev()->GetSlotCount(); ++slot) {
+    for (int slot = 0; slot < SlotCount(); ++slot) {
         Bytes r = Read(slot);
         if (CardTypeOf(r) != kCardDigitalIO)
             continue;
@@ -322,7 +332,8 @@ bool ChannelSettings::SetAllOptions(Direction Which, const OptionChange& Change)
         if (ids.empty())
             continue;
         // The links read the source card from the device: the record is written first.
-        Write(slot, r);
+        if (!Write(slot, r))
+            continue;
         for (const int id : ids)
             FollowChannel(id, 0);
         changed = true;
@@ -382,7 +393,7 @@ bool ChannelSettings::HeadRoomBoxChange(const SettingCell& Cell, int Item)
 bool ChannelSettings::SetAllDigitalLevel(int Level)
 {
     bool changed = false;
-    for (int slot = 0; slot < Dev()->GetSlotCount(); ++slot) {
+    for (int slot = 0; slot < SlotCount(); ++slot) {
         Bytes r = Read(slot);
         std::vector<int> ids;
         std::vector<int> ports;
@@ -406,9 +417,8 @@ bool ChannelSettings::SetAllDigitalLevel(int Level)
                 ports.push_back(port);
             }
         }
-        if (ids.empty() && ports.empty())
+        if ((ids.empty() && ports.empty()) || !Write(slot, r))
             continue;
-        Write(slot, r);
         for (const int id : ids)
             FollowChannel(id, 0);
         for (const int port : ports)
@@ -421,7 +431,7 @@ bool ChannelSettings::SetAllDigitalLevel(int Level)
 bool ChannelSettings::SetAllAnalogLevel(int Item)
 {
     std::vector<int> ids;
-    for (int slot = 0; slot < Dev()->GetSlotCount(); ++slot) {
+    for (int slot = 0; slot < SlotCount(); ++slot) {
         Bytes r = Read(slot);
         const int type = CardTypeOf(r);
         if (type != 122 && type != 123 && type != 222 && type != 223)
@@ -435,8 +445,8 @@ bool ChannelSettings::SetAllAnalogLevel(int Item)
                 SetLevel(r, i, level);
                 ids.push_back(id);
             }
-        if (ids.size() != before)
-            Write(slot, r);
+        if (ids.size() != before && !Write(slot, r))
+            ids.resize(before);
     }
     for (const int id : ids)
         FollowChannel(id, 0);
@@ -472,7 +482,8 @@ bool ChannelSettings::ChannelLevel(const SettingCell& Cell, int Level)
                 return false;
             SetLevel(r, Cell.Row, Level);
         }
-        Write(Cell.Slot, r);
+        if (!Write(Cell.Slot, r))
+            return false;
         FollowPort(Cell.Slot, port, 0);
         return true;
     }
@@ -490,7 +501,8 @@ bool ChannelSettings::ChannelLevel(const SettingCell& Cell, int Level)
     } else {
         SetLevel(r, Cell.Row, Level);
     }
-    Write(Cell.Slot, r);
+    if (!Write(Cell.Slot, r))
+        return false;
     FollowChannel(c, 0);
     return true;
 }
@@ -503,7 +515,8 @@ bool ChannelSettings::FloatBoxChange(const SettingCell& Cell, int Item)
     const int port = Cell.Port == 1 ? 1 : 0;
     std::uint8_t& mode = r[3 + static_cast<std::size_t>(port)];
     mode = static_cast<std::uint8_t>(Item == 1 ? mode | 0x80 : mode & ~0x80);
-    Write(Cell.Slot, r);
+    if (!Write(Cell.Slot, r))
+        return false;
     // The number format travels with the port's mode flags to the ports it feeds.
     FollowPort(Cell.Slot, port, 0, true);
     return true;

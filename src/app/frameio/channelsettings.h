@@ -59,7 +59,8 @@ private:
 
     model::TDevice* Dev() const;
     Bytes Read(int Slot) const;
-    void Write(int Slot, const Bytes& Record);
+    bool Write(int Slot, const Bytes& Record);
+    int SlotCount() const;
     bool LinkTarget(int Word) const;
     bool PairIsLinkTarget(int ID) const;
     // The links of a channel (I/O card) or of a MADI port (by its port word), flag as given.

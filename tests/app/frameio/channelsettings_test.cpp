@@ -453,6 +453,16 @@ TEST(ChannelOptions, LinksOfTheClickedChannelAndLinkedTargets)
     EXPECT_FALSE(f.Set.DigiModeBoxChange(Settings::Cell(0, 0), 1)) << "the pair of a linked input";
     EXPECT_FALSE(f.Set.HeadRoomBoxChange(Settings::Cell(0, 1), 5));
     EXPECT_EQ(f.Slot(0), before);
+
+    // A read-only device keeps its records: no change is reported and no link follows.
+    auto header = f.Dev().GetHeader();
+    header[dh::DummyDevModel] = 1;
+    f.Dev().SetHeader(header, false);
+    f.Adaptations.clear();
+    EXPECT_FALSE(f.Set.DitherBoxChange(Settings::Cell(0, 5), 3));
+    EXPECT_FALSE(f.Set.DitherBoxChange(Settings::Cell(-2, kRowSetAllLower), 3));
+    EXPECT_EQ(f.Slot(0), before);
+    EXPECT_TRUE(f.Adaptations.empty());
 }
 
 TEST(ChannelOptions, SetAllTouchesItsDirectionsOn111CardsOnly)
