@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "editors/editorhost.h"
+#include "editors/monitorpage.h"
 #include "editors/sourcelistspage.h"
 #include "model/device.h"
 #include "model/project.h"
@@ -50,6 +51,8 @@ void BuildAudioTabPages(EditorHost& Host, QTabWidget* Tabs)
         AudioTabPage* page = nullptr;
         if (caption == "Selector Source Lists")
             page = new TSourceListsPage(Host, host);
+        else if (caption == "Monitor Functions")
+            page = new TMonitorFunctionsPage(Host, host);
         if (!page)
             continue;
         auto* layout = new QVBoxLayout(host);
