@@ -7,6 +7,7 @@
 #include "editors/editorhost.h"
 #include "editors/monitorpage.h"
 #include "editors/sourcelistspage.h"
+#include "editors/syncpage.h"
 #include "model/device.h"
 #include "model/project.h"
 
@@ -53,6 +54,8 @@ void BuildAudioTabPages(EditorHost& Host, QTabWidget* Tabs)
             page = new TSourceListsPage(Host, host);
         else if (caption == "Monitor Functions")
             page = new TMonitorFunctionsPage(Host, host);
+        else if (caption == "Synchronisation")
+            page = new TSynchronisationPage(Host, host);
         if (!page)
             continue;
         auto* layout = new QVBoxLayout(host);
