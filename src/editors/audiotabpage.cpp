@@ -6,6 +6,7 @@
 
 #include "editors/editorhost.h"
 #include "editors/monitorpage.h"
+#include "editors/poolspotspage.h"
 #include "editors/sourcelistspage.h"
 #include "editors/syncpage.h"
 #include "model/device.h"
@@ -56,6 +57,10 @@ void BuildAudioTabPages(EditorHost& Host, QTabWidget* Tabs)
             page = new TMonitorFunctionsPage(Host, host);
         else if (caption == "Synchronisation")
             page = new TSynchronisationPage(Host, host);
+        else if (caption == "Input Pools")
+            page = new TInputPoolsPage(Host, host);
+        else if (caption == "Potentiometer")
+            page = new TPotentiometerPage(Host, host);
         if (!page)
             continue;
         auto* layout = new QVBoxLayout(host);
