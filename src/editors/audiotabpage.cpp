@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "editors/editorhost.h"
+#include "editors/grouplogicpage.h"
 #include "editors/monitorpage.h"
 #include "editors/poolspotspage.h"
 #include "editors/sourcelistspage.h"
@@ -61,6 +62,10 @@ void BuildAudioTabPages(EditorHost& Host, QTabWidget* Tabs)
             page = new TInputPoolsPage(Host, host);
         else if (caption == "Potentiometer")
             page = new TPotentiometerPage(Host, host);
+        else if (caption == "Group Logic")
+            page = new TGroupLogicPage(Host, host);
+        else if (caption == "Mute Logics")
+            page = new TMuteLogicsPage(Host, host);
         if (!page)
             continue;
         auto* layout = new QVBoxLayout(host);
