@@ -38,8 +38,8 @@ TGroupLogicPage::TGroupLogicPage(EditorHost& Host, QWidget* Parent) : AudioTabPa
         bus->setObjectName("GroupPGMLogicBox" + suffix);
         auto* channel = new QComboBox(this);
         channel->setObjectName("GroupFCHLogicBox" + suffix);
-        bus->setMinimumWidth(180);
-        channel->setMinimumWidth(180);
+        bus->setFixedWidth(200);
+        channel->setFixedWidth(200);
         form->addRow(QString("Group program bus %1").arg(g + 1), bus);
         form->addRow(QString("Group fader channel %1").arg(g + 1), channel);
         GroupPGMLogicBox[static_cast<std::size_t>(g)] = bus;
@@ -47,7 +47,10 @@ TGroupLogicPage::TGroupLogicPage(EditorHost& Host, QWidget* Parent) : AudioTabPa
         connect(bus, &QComboBox::activated, this, [this, g] { BusChosen(g); });
         connect(channel, &QComboBox::activated, this, [this, g] { ChannelChosen(g); });
     }
-    layout->addLayout(form);
+    auto* row = new QHBoxLayout;
+    row->addLayout(form);
+    row->addStretch();
+    layout->addLayout(row);
     layout->addStretch();
 }
 

@@ -37,6 +37,8 @@ TSourceList SelectorSourceLists::Read(int List)
 void SelectorSourceLists::Write(int List, const TSourceList& Record)
 {
     SetSourceList(FDev, List, Record);
+    // The entries are rotary-select logic sources too: their names and places change with it.
+    FDev.FLogicSourcesChanged = true;
 }
 
 void SelectorSourceLists::Adapt(int A, int B, int Mode)

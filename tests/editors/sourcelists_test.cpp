@@ -84,7 +84,10 @@ TEST_F(SourceLists, AddingToAnEarlierListShiftsTheLaterEntriesWithTheirReference
     Refs({1536, 1539 | kOff, 1540});
     auto l = lists();
     EXPECT_EQ(l.Rows(1)[1].LogicID, 1539);
+    dev->FLogicSourcesChanged = false;
     const int row = l.Add(0);
+    // The logic-source window rebuilds its rotary-select entries.
+    EXPECT_TRUE(dev->FLogicSourcesChanged);
     EXPECT_EQ(row, 2);
     EXPECT_EQ(l.Rows(0)[2].LogicID, 1538);
     EXPECT_EQ(Refs(), (std::vector<int>{1536, 1540 | kOff, 1541}));
