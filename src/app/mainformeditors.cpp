@@ -14,6 +14,7 @@
 #include "app/mainform.h"
 #include "app/processform.h"
 #include "editors/audioreswin.h"
+#include "editors/audiotabpage.h"
 #include "editors/audiosourcetree.h"
 #include "editors/channelassignmentpage.h"
 #include "editors/reswindow.h"
@@ -115,6 +116,7 @@ void TCX4AppForm::BuildAudioSystemPage()
         PageControl2->addTab(tab, QString::fromLatin1(caption));
     }
     PageControl2->widget(kGlobalPoolTab)->setObjectName("GlobalPoolTab");
+    editors::BuildAudioTabPages(*this, PageControl2);
     if (auto* assi = findChild<QWidget*>(editors::kAssiPanel)) {
         auto* assiLayout = new QVBoxLayout(assi);
         assiLayout->setContentsMargins(0, 0, 0, 0);
@@ -133,9 +135,13 @@ void TCX4AppForm::ShowAudioTab(int Tab)
 {
     if (const auto frame = TabFrame(FAudioTab))
         FAudioPages->TabHide(*frame);
+    if (auto* page = editors::AudioTabPageOf(PageControl2->widget(FAudioTab)))
+        page->TabHide();
     FAudioTab = Tab;
     if (const auto frame = TabFrame(FAudioTab))
         FAudioPages->TabShow(*frame);
+    if (auto* page = editors::AudioTabPageOf(PageControl2->widget(FAudioTab)))
+        page->TabShow();
 }
 
 void TCX4AppForm::ShowActiveAudioTab()

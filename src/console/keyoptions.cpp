@@ -37,17 +37,6 @@ std::string Trimmed(std::string text)
     return text;
 }
 
-// True when a line of the pool reserves the monitor bus.
-bool GlobalPoolUsesBus(const model::TGlobalPoolRecord& pool, int bus)
-{
-    for (int i = 0; i < std::min<int>(pool.Count, static_cast<int>(pool.Lines.size())); ++i) {
-        const auto& line = pool.Lines[static_cast<std::size_t>(i)];
-        if ((line.Flags & 0x01) && (line.Reserve & 0x0F) == bus + 1)
-            return true;
-    }
-    return false;
-}
-
 class Builder {
 public:
     Builder(ConsoleEditorState& state, model::TProject& project, int deviceIndex, model::TDevice& device)
@@ -301,7 +290,7 @@ void Builder::ShowKeyFunction(const TKeyFunctionDef& row, bool subRow)
         model::TGlobalPoolRecord poolRecord;
         model::GetGlobalPoolLines(device_, poolRecord);
         const bool empty = view_.Source(kf::Param2) == 0 && view_.Source(kf::Param3) == 0;
-        v.OptionEnabled[0] = pool || (empty && GlobalPoolUsesBus(poolRecord, record_[kf::Param1] - 1));
+        v.OptionEnabled[0] = pool || (empty && model::GlobalPoolUsesBus(poolRecord, record_[kf::Param1] - 1));
     } else if (!fader_ && function == 2) {
         v.OptionEnabled[0] = view_.SpinValue() != 1;
     }

@@ -414,6 +414,14 @@ bool IsRotarySelectorOnGlobalPool(const TGlobalPoolRecord& pool, int position)
     });
 }
 
+bool GlobalPoolUsesBus(const TGlobalPoolRecord& pool, int bus)
+{
+    const int count = std::min<int>(pool.Count, kMaxPoolLines);
+    return std::any_of(pool.Lines.begin(), pool.Lines.begin() + count, [bus](const TGlobalPoolLine& l) {
+        return (l.Flags & 0x01) != 0 && (l.Reserve & 0x0F) == bus + 1;
+    });
+}
+
 int IsSourceListOnGlobalPool(TDevice& dev, int list)
 {
     Bytes payload;

@@ -69,6 +69,8 @@ bool DeletePoolLineOfInput(TGlobalPoolRecord& pool, std::uint16_t input);
 void RemovePoolLinesOfDeviceLink(TDevice& dev, const TDeviceLinkRecord& link);
 void ClearPoolSourceRefs(TDevice& dev);
 bool IsRotarySelectorOnGlobalPool(const TGlobalPoolRecord& pool, int position);
+// True when a line of the pool feeds monitor bus 0-5.
+bool GlobalPoolUsesBus(const TGlobalPoolRecord& pool, int bus);
 int IsSourceListOnGlobalPool(TDevice& dev, int list);
 int GetCardTypeOfChannel(const TDevice& dev, std::uint16_t channel);
 void ClearSlotReferences(TProject& project, std::uint32_t deviceId, int slot, int mask, int value);

@@ -1,0 +1,87 @@
+#include "editors/audiotabpage.h"
+
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "editors/editorhost.h"
+#include "editors/grouplogicpage.h"
+#include "editors/monitorpage.h"
+#include "editors/poolspotspage.h"
+#include "editors/sourcelistspage.h"
+#include "editors/syncpage.h"
+#include "model/device.h"
+#include "model/project.h"
+
+namespace kvr::editors {
+
+model::TProject* AudioTabPage::Project() const
+{
+    return FHost.Project();
+}
+
+int AudioTabPage::DeviceIndex() const
+{
+    return FHost.CurrentDevice();
+}
+
+model::TDevice* AudioTabPage::Device() const
+{
+    model::TProject* project = FHost.Project();
+    model::TDevice* dev = project ? project->Device(FHost.CurrentDevice()) : nullptr;
+    return dev != nullptr && !dev->IsDummy() ? dev : nullptr;
+}
+
+int CurrentRow(const QTreeWidget* List)
+{
+    const QTreeWidgetItem* item = List->currentItem();
+    return item && item->isSelected() ? List->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item)) : -1;
+}
+
+void SelectRow(QTreeWidget* List, int Row)
+{
+    QTreeWidgetItem* item = Row >= 0 && Row < List->topLevelItemCount() ? List->topLevelItem(Row) : nullptr;
+    List->setCurrentItem(item);
+    if (!item)
+        List->clearSelection();
+}
+
+void BuildAudioTabPages(EditorHost& Host, QTabWidget* Tabs)
+{
+    for (int tab = 0; tab < Tabs->count(); ++tab) {
+        const QString caption = Tabs->tabText(tab);
+        QWidget* host = Tabs->widget(tab);
+        AudioTabPage* page = nullptr;
+        if (caption == "Selector Source Lists")
+            page = new TSourceListsPage(Host, host);
+        else if (caption == "Monitor Functions")
+            page = new TMonitorFunctionsPage(Host, host);
+        else if (caption == "Synchronisation")
+            page = new TSynchronisationPage(Host, host);
+        else if (caption == "Input Pools")
+            page = new TInputPoolsPage(Host, host);
+        else if (caption == "Potentiometer")
+            page = new TPotentiometerPage(Host, host);
+        else if (caption == "Group Logic")
+            page = new TGroupLogicPage(Host, host);
+        else if (caption == "Mute Logics")
+            page = new TMuteLogicsPage(Host, host);
+        if (!page)
+            continue;
+        auto* layout = new QVBoxLayout(host);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(page);
+    }
+}
+
+AudioTabPage* AudioTabPageOf(QWidget* Tab)
+{
+    if (!Tab)
+        return nullptr;
+    for (QObject* child : Tab->children())
+        if (auto* page = dynamic_cast<AudioTabPage*>(child))
+            return page;
+    return nullptr;
+}
+
+} // namespace kvr::editors
