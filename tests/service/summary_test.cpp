@@ -300,3 +300,25 @@ TEST_F(Summary, AtMost32ModulesAreKept)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Summary, ADeviceThatCannotBeReachedKeepsWhatTheLastRunFound)
+{
+    T->ShowList();
+    for (int run = 0; run < 2; ++run) {
+        Ask.answer(kvr::platform::Answer::Yes);
+        Ask.answer(kvr::platform::Answer::Ok);
+        if (run == 1)
+            Server->scriptResults(kvr::commserver::RpcMethod::OpenConnection, {1, 1, 1});
+        const auto before = Clock.T;
+        ASSERT_TRUE(T->Generate("", ""));
+        if (run == 1)
+            EXPECT_GE(Clock.T - before, 3 * SummaryWaitMs) << "each device is given 5 s to connect";
+    }
+    const auto& last = T->LastRun;
+    EXPECT_NE(std::find(last.begin(), last.end(), "  KX730-010  #C1 ,     PN 01002, Ver 5.20.9.0"), last.end());
+    EXPECT_EQ(T->Entries()[0].ModuleCount, 3);
+}
+
+} // namespace
