@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include <algorithm>
+#include <chrono>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -41,6 +42,7 @@
 #include "app/recent.h"
 #include "app/startup.h"
 #include "client/kvrcommunicationclient.h"
+#include "service/summary/ibform.h"
 #include "console/consolehost.h"
 #include "model/project.h"
 #include "console/pages/consolepage.h"
@@ -631,7 +633,17 @@ void TCX4AppForm::Watches1Click()
 
 void TCX4AppForm::ProjSumClick()
 {
-    TPlainForm summary(IBFormSpec.ClassName, IBFormSpec.Caption, this);
+    model::TProject* project = Project();
+    if (!project)
+        return;
+    service::TSummaryServices services;
+    services.Now = [] {
+        return static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
+    };
+    services.ProcessMessages = [] { QCoreApplication::processEvents(); };
+    service::TIBForm summary(*project, std::make_unique<TKVRCommunicationClient>(nullptr, client::SystemServices()), services, this);
+    summary.setFont(font());
     summary.exec();
 }
 

@@ -13,7 +13,8 @@ Answer LogPrompter::FirstAnswer(Buttons buttons)
     case Buttons::Ok:
     case Buttons::OkCancel: return Answer::Ok;
     case Buttons::YesNo:
-    case Buttons::YesNoCancel: return Answer::Yes;
+    case Buttons::YesNoCancel:
+    case Buttons::YesCancel: return Answer::Yes;
     case Buttons::AbortRetryIgnore: return Answer::Abort;
     case Buttons::RetryCancel: return Answer::Retry;
     }

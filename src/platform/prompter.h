@@ -11,7 +11,7 @@
 
 namespace kvr::platform {
 
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore, RetryCancel };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore, RetryCancel, YesCancel };
 enum class Icon { None, Question, Exclamation, Information, Error };
 enum class Answer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 

@@ -18,6 +18,7 @@ QMessageBox::StandardButtons standardButtons(Buttons buttons)
     case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case Buttons::AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
     case Buttons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    case Buttons::YesCancel: return QMessageBox::Yes | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }

@@ -136,3 +136,60 @@ TEST(Modules, FirmwareRecordsAndBurnReports)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Modules, CardKnobParsesAndPutsTheCardIntoItsSlot)
+{
+    CardSpec card;
+    ASSERT_TRUE(parseCardSpec("1003:3:0x48:987:2:5", card));
+    EXPECT_EQ(card, (CardSpec{1003, 3, 0x48, 987, 2, 5}));
+    ASSERT_TRUE(parseCardSpec("1003:0:50:12345:1", card));
+    EXPECT_EQ(card, (CardSpec{1003, 0, 50, 12345, 1, 0})) << "FA is optional";
+    for (const char* bad : {"", "1003:3:72:987", "1003:10:72:987:1", "1003:3:256:987:1", "1003:3:72:987:1:5:6",
+                                   "1003:3:72:x:1", "1003:3:72:987:1:70000", "1003::72:987:1"}) {
+        card = {};
+        EXPECT_FALSE(parseCardSpec(bad, card)) << bad;
+    }
+
+    DeviceModel model(DeviceIdentity{});
+    model.setModules(Three());
+    model.setCard({1003, 3, 72, 987, 2, 5});
+    model.setCard({1003, 0, 0xFF, 0, 0, 0}); // empties the default card
+    const auto read = [&](std::uint8_t slot) {
+        const auto a = model.handle(makeDeviceFrame(0x011003EB, std::vector<std::uint8_t>{static_cast<std::uint8_t>(slot * 16), 0}));
+        if (a.size() != 1)
+            return Bytes{};
+        const auto p = a[0].frame.payload();
+        return Bytes(p.begin(), p.end());
+    };
+    EXPECT_EQ(read(3), (Bytes{72, 2, 0, 5, 0, 0, 0x03, 0xDB}));
+    EXPECT_EQ(model.cardInfoPage(1003, 3)[23], 23 % 7) << "correction values";
+    EXPECT_EQ(model.cardInfoPage(1003, 0)[23], 0) << "none in an emptied slot";
+    EXPECT_EQ(read(0)[0], 0xFF);
+    EXPECT_EQ(read(5)[0], 0) << "the other slots stay empty";
+}
+
+TEST(Modules, StatusImageIsCutIntoPages)
+{
+    Bytes image(17);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(i + 1);
+    const auto pages = statusPagesFromImage(image);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[1], (Bytes{9, 10, 11, 12, 13, 14, 15, 16}));
+    EXPECT_EQ(pages[2], (Bytes{17, 0, 0, 0, 0, 0, 0, 0})) << "the last one padded";
+    EXPECT_TRUE(statusPagesFromImage({}).empty());
+    EXPECT_EQ(statusPagesFromImage(Bytes(4000, 1)).size(), 255u);
+
+    DeviceModel model(DeviceIdentity{});
+    model.setModules(Three());
+    model.setStatusPages(1001, pages);
+    const auto a = model.handle(makeDeviceFrame(0x050003E9, {}));
+    ASSERT_EQ(a.size(), 4u) << "the three pages and the end page";
+    EXPECT_EQ(a[2].frame.id, 0x050203E9u);
+    EXPECT_EQ(Bytes(a[2].frame.payload().begin(), a[2].frame.payload().end()), pages[2]);
+    EXPECT_EQ(a[3].frame.id, 0x05FF03E9u);
+}
+
+} // namespace

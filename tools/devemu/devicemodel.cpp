@@ -396,6 +396,24 @@ Bytes DeviceModel::cardInfoPage(std::uint16_t module, std::uint8_t slot)
     return it->second;
 }
 
+void DeviceModel::setCard(const CardSpec& card)
+{
+    // A card has the default card's correction values and free text; an empty slot nothing.
+    Bytes page(128, 0);
+    if (card.code != 0 && card.code != 0xFF) {
+        for (std::size_t i = 23; i < 71; ++i)
+            page[i] = static_cast<std::uint8_t>(i % 7);
+        page[22] = 96;
+        putText(page, 96, "calibrated\n", 12);
+    }
+    page[0] = card.code;
+    page[1] = card.revision;
+    writeBE16(page, 2, card.fa);
+    writeBE32(page, 4, card.serial);
+    writeBE32(page, 8, 1600000000);
+    cardPages_[{card.module, card.slot}] = std::move(page);
+}
+
 void DeviceModel::cardPage(std::vector<Answer>& out, const DeviceFrame& in, std::uint16_t module, bool write)
 {
     const ModuleEntry* m = listedModule(module);
@@ -788,6 +806,39 @@ bool parseModuleList(const std::string& text, std::vector<ModuleEntry>& modules)
     }
     modules = std::move(out);
     return true;
+}
+
+bool parseCardSpec(const std::string& text, CardSpec& card)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find(':', start), text.size());
+        fields.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    std::uint32_t v[6] = {0, 0, 0, 0, 0, 0};
+    const std::uint32_t max[6] = {0xFFFF, 9, 0xFF, 0xFFFFFFFF, 0xFF, 0xFFFF};
+    if (fields.size() < 5 || fields.size() > 6)
+        return false;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (!parseField(fields[i], max[i], v[i]))
+            return false;
+    card = {static_cast<std::uint16_t>(v[0]), static_cast<std::uint8_t>(v[1]), static_cast<std::uint8_t>(v[2]), v[3],
+            static_cast<std::uint8_t>(v[4]), static_cast<std::uint16_t>(v[5])};
+    return true;
+}
+
+std::vector<Bytes> statusPagesFromImage(const Bytes& image)
+{
+    std::vector<Bytes> pages;
+    for (std::size_t at = 0; at < image.size() && pages.size() < 255; at += 8) {
+        Bytes page(image.begin() + static_cast<std::ptrdiff_t>(at),
+                   image.begin() + static_cast<std::ptrdiff_t>(std::min(at + 8, image.size())));
+        page.resize(8, 0);
+        pages.push_back(std::move(page));
+    }
+    return pages;
 }
 
 std::vector<std::string> lastReceived(const DeviceModel& model, std::size_t count)

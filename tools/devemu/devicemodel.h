@@ -26,6 +26,17 @@ struct ModuleEntry {
 };
 inline constexpr std::size_t ModulesMax = 32;
 
+// One card in a slot of a carrier module, as cards=MODULE:SLOT:CODE:SERIAL:REV[:FA] gives it.
+struct CardSpec {
+    std::uint16_t module = 0;
+    std::uint8_t slot = 0; // slot index 0-9
+    std::uint8_t code = 0; // card type; 0 or 0xFF leaves the slot empty
+    std::uint32_t serial = 0;
+    std::uint8_t revision = 0;
+    std::uint16_t fa = 0;
+    bool operator==(const CardSpec&) const = default;
+};
+
 struct DeviceIdentity {
     std::uint32_t serial = 0x012345;
     std::uint32_t firmware = 0x05140000;
@@ -112,6 +123,9 @@ public:
     // The 128-byte information page of a card slot (index 0-9) of a carrier module (type 4):
     // slot index 0 holds a KX730-122 with corrections and free text, the others are empty.
     Bytes cardInfoPage(std::uint16_t module, std::uint8_t slot);
+    // Puts a card into a slot: type, revision, FA and serial number, with the default card's
+    // correction values and free text (none for type 0 or 0xFF).
+    void setCard(const CardSpec& card);
     void setKnobs(const FaultKnobs& knobs) { knobs_ = knobs; }
     const FaultKnobs& knobs() const { return knobs_; }
     const DeviceIdentity& identity() const { return identity_; }
@@ -186,6 +200,13 @@ private:
 
 // "NUMBER:TYPE:INDEX/..." (numbers decimal or 0x...), at most 32 modules; false on bad text.
 bool parseModuleList(const std::string& text, std::vector<ModuleEntry>& modules);
+
+// "MODULE:SLOT:CODE:SERIAL:REV[:FA]" (numbers decimal or 0x..., slot index 0-9); false on bad text.
+bool parseCardSpec(const std::string& text, CardSpec& card);
+
+// A status page image cut into the 8-byte pages the device sends (the last one padded with
+// zeros), at most 255 of them; none for an empty image.
+std::vector<Bytes> statusPagesFromImage(const Bytes& image);
 
 // The last count blocks and datagrams the device received, oldest first, as the "last" command
 // prints them: "block 0xID LEN HEX" and "datagram HEX" ("-" for no bytes).

@@ -6,7 +6,10 @@
 // did, name, hardware, stamp, image (a device file .kvf), pty (serve a pseudo-terminal too,
 // SLIP-framed), pages (status pages per module, 4), broadcasts (older, newer or both: which
 // status records go out every period), page=MODULE:PAGE:HEX (one status page of a module,
-// 8 data bytes; repeatable), older-firmware (the serial and version request goes unanswered,
+// 8 data bytes; repeatable), status=MODULE:FILE (a module's status page from a file, its bytes
+// sent 8 a page; repeatable), cards=MODULE:SLOT:CODE:SERIAL:REV[:FA]/... (cards in the slot
+// indexes 0-9 of a carrier module, type 4; a slot not given keeps its default, a card in slot
+// index 0 and the others empty; repeatable), older-firmware (the serial and version request goes unanswered,
 // the module request 0x0600 tells the version), modules=NUMBER:TYPE:INDEX/... (at most 32,
 // listed in the status broadcast and answering module information), silent=NUMBER/... (modules
 // that answer no module information), burn-fail=NUMBER/... and burn-silent=NUMBER/... (modules
@@ -297,6 +300,7 @@ struct DeviceOptions {
     FaultKnobs knobs;
     std::vector<kvr::devemu::ModuleEntry> modules;
     std::map<std::uint16_t, std::vector<kvr::commserver::Bytes>> pages;
+    std::vector<kvr::devemu::CardSpec> cards;
     kvr::commserver::Bytes image;
     int generation = 0;
     bool serialLine = false;
@@ -406,6 +410,37 @@ bool parseDevice(const std::string& text, DeviceOptions& d, std::string& error)
                 pages.resize(page + 1, kvr::commserver::Bytes(8, 0));
             pages[page].assign(data.begin(), data.end());
             pages[page].resize(8, 0);
+        } else if (key == "status") {
+            // MODULE:FILE; the file name may hold colons of its own.
+            const auto colon = value.find(':');
+            std::uint32_t module = 0;
+            if (colon == std::string::npos || !parseNumber(value.substr(0, colon), module) || module > 0xFFFF) {
+                error = "bad status=" + value;
+                return false;
+            }
+            QFile file(QString::fromStdString(value.substr(colon + 1)));
+            if (!file.open(QIODevice::ReadOnly)) {
+                error = "cannot read " + value.substr(colon + 1);
+                return false;
+            }
+            const QByteArray bytes = file.read(255 * 8 + 1);
+            const auto pages = kvr::devemu::statusPagesFromImage(kvr::commserver::Bytes(bytes.begin(), bytes.end()));
+            if (pages.empty() || bytes.size() > 255 * 8) {
+                error = value.substr(colon + 1) + " is no status page (1 to 2040 bytes)";
+                return false;
+            }
+            d.pages[static_cast<std::uint16_t>(module)] = pages;
+        } else if (key == "cards") {
+            std::stringstream list(value);
+            std::string one;
+            kvr::devemu::CardSpec card;
+            while (std::getline(list, one, '/')) {
+                if (!kvr::devemu::parseCardSpec(one, card)) {
+                    error = "bad cards=" + value;
+                    return false;
+                }
+                d.cards.push_back(card);
+            }
         } else if (key == "flash-burn") {
             d.knobs.flashBurn = true;
         } else {
@@ -467,6 +502,8 @@ int main(int argc, char** argv)
         model.setModules(devicesWanted[i].modules);
         for (auto& [module, pages] : devicesWanted[i].pages)
             model.setStatusPages(module, pages);
+        for (const auto& card : devicesWanted[i].cards)
+            model.setCard(card);
         auto device = std::make_unique<EmulatedDevice>(devicesWanted[i].address, devicesWanted[i].port, std::move(model), targets);
         device->setGeneration(devicesWanted[i].generation);
         if (!device->listen())

@@ -48,10 +48,11 @@ public:
     void CollectModule(std::uint16_t Module);
     bool FetchProtocols();
     std::string GetCorrectionValues(std::uint16_t Carrier, int Slot);
+    // Sets the status text and tells Changed.
+    void SetStatus(std::string Text);
 
 private:
     bool Request(std::uint32_t ID, std::uint8_t Len, std::uint8_t D0, std::uint8_t D1, std::uint8_t* Out);
-    void SetStatus(std::string Text);
     void Advance();
 
     MaintenanceFrame& F;

@@ -23,6 +23,9 @@
 #include "service/maintenance/mtnactions.h"
 #include "diagnostics/kvrinfoformat.h"
 #include "service/dialogs/servicedialogforms.h"
+#include "service/factorytest/factorytestform.h"
+#include "service/factorytest/networkfetcher.h"
+#include "service/factorytest/protocolserver.h"
 #include "service/firmware/progressform.h"
 #include "service/maintenance/mtnmessages.h"
 #include "service/moduleinfo/moduleinfoform.h"
@@ -327,6 +330,18 @@ void TMtnForm::Run(const std::string& Name)
              auto* monitor = new TInternalCAN(std::make_unique<InternalCANMonitor>(std::move(client), device), nullptr);
              monitor->setFont(font());
              monitor->show();
+         }},
+        {"FactoryTestActn",
+         [this, &f] {
+             TModuleNode* node = f.Focused();
+             if (!node || node->Level() != 0 || !node->Rec.Device)
+                 return;
+             if (InfoFormatter->ShowMessage(mmInternetQuestion, "YN") != mrYes)
+                 return;
+             TFactoryTestFrm form(f, *node->Rec.Device, std::make_unique<NetworkFetcher>(), FactoryTestBaseUrl(f.Settings()),
+                                  nullptr, this);
+             form.setFont(font());
+             form.exec();
          }},
         {"BurnOnly", [this, &f] { f.MutableItem("BurnOnly").Checked = Action("BurnOnly")->isChecked(); }},
         {"XMLModuleList",

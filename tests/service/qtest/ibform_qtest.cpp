@@ -1,0 +1,152 @@
+// The project summary dialog over the fake server: rows after the first tick, the serial-number
+// edits by row, "Generate!" appending to the output page, save and copy, and Escape.
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "commserver/fakecommserver.h"
+#include "kvrdata/byteorder.h"
+#include "model/device.h"
+#include "model/project.h"
+#include "platform/currentprompter.h"
+#include "service/statusmsg.h"
+#include "service/summary/ibform.h"
+
+using namespace kvr::service;
+
+namespace {
+
+class Host : public kvr::client::IServerHost {
+public:
+    explicit Host(std::shared_ptr<kvr::commserver::FakeCommServer> S) : S(std::move(S)) {}
+    kvr::client::HResult CreateLocal(std::shared_ptr<kvr::commserver::ICommServer>& Out) override
+    {
+        Out = S;
+        return 0;
+    }
+    kvr::client::HResult CreateRemote(const std::string&, std::shared_ptr<kvr::commserver::ICommServer>&) override
+    {
+        return kvr::client::HrClassNotRegistered;
+    }
+    std::string RegisteredCommandLine() override { return "/opt/kvr/rurez"; }
+    std::string InstallFolder() override { return "/tmp/"; }
+    std::string TempFolder() override { return "/tmp/"; }
+    bool WriteServerImage(const std::string&) override { return false; }
+    void RunRegistration(const std::string&) override {}
+    bool ServerRunning() override { return true; }
+    void DebugOutput(const std::string&) override {}
+    void Terminate() override {}
+    std::shared_ptr<kvr::commserver::FakeCommServer> S;
+};
+
+void AddDevice(kvr::model::TProject& P, const std::string& Name, std::uint32_t Did, int Dummy, std::uint8_t Power)
+{
+    auto* d = P.Device(P.AddDevice());
+    auto h = d->GetHeader();
+    std::fill(h.begin() + 16, h.begin() + 52, 0);
+    std::copy(Name.begin(), Name.end(), h.begin() + 16);
+    kvr::writeBE32(h, 78, Did);
+    h[97] = Power;
+    h[106] = static_cast<std::uint8_t>(Dummy);
+    d->SetHeader(h, false);
+}
+
+} // namespace
+
+class IBFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rowsEditsGenerateSaveAndCopy()
+    {
+        kvr::model::TProject project;
+        auto header = project.GetHeader();
+        kvr::writeBE32(header, 88, 0x41424344);
+        project.SetHeader(header);
+        project.SetName("Show");
+        AddDevice(project, "Studio 1", 1, 0, 0);
+        AddDevice(project, "Desk", 2, 78, 0);
+
+        auto server = std::make_shared<kvr::commserver::FakeCommServer>();
+        server->setBroadcasts(servicetest::Collection({servicetest::StatusMsg({0x0A0B0C, "Studio 1", "ABCD", 1, 0x7F000002, {}})}));
+        auto clock = std::make_shared<std::uint64_t>(1000);
+        kvr::client::TClientServices cs;
+        cs.Now = [clock] { return *clock += 25; };
+        cs.ProcessMessages = [] {};
+        cs.Sleep = [clock](unsigned Ms) { *clock += Ms; };
+        cs.Host = std::make_shared<Host>(server);
+        auto script = std::make_unique<kvr::platform::ScriptedPrompter>();
+        auto* prompts = script.get();
+        kvr::platform::setPrompter(std::move(script));
+
+        TIBForm form(project, std::make_unique<TKVRCommunicationClient>(nullptr, cs), {[clock] { return *clock += 25; }, [] {}, nullptr});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.windowTitle(), QString("Create project summary"));
+        QCOMPARE(form.txtPRID->text(), QString("Show (ABCD)"));
+        QCOMPARE(form.txtCustomer->text(), QString("Customer"));
+        QTRY_COMPARE(form.DevList->topLevelItemCount(), 2);
+        QCOMPARE(form.DevList->topLevelItem(0)->text(4), QString("yes"));
+        QCOMPARE(form.DevList->topLevelItem(0)->text(6), QString("0A0B0C"));
+        QCOMPARE(form.DevList->topLevelItem(1)->text(2), QString("-"));
+
+        // A frame without an extra power supply frame: its edit says so and stays disabled.
+        const auto click = [&form](int Row) {
+            const QRect r = form.DevList->visualItemRect(form.DevList->topLevelItem(Row));
+            QTest::mouseClick(form.DevList->viewport(), Qt::LeftButton, {}, r.center());
+        };
+        click(0);
+        QVERIFY(form.txtFrameSN->isEnabled());
+        QVERIFY(!form.txtPowerSN->isEnabled());
+        QCOMPARE(form.txtPowerSN->text(), QString("not used"));
+        form.txtFrameSN->selectAll();
+        QTest::keyClicks(form.txtFrameSN, "F-42");
+        QCOMPARE(form.DevList->topLevelItem(0)->text(2), QString("F-42"));
+        QVERIFY2(form.DevList->topLevelItem(0)->isSelected(), "the row stays selected");
+        click(1);
+        QVERIFY(!form.txtFrameSN->isEnabled());
+        QCOMPARE(form.txtFrameSN->text(), QString());
+
+        // The panel is offline: the question, Yes, then "Done.".
+        prompts->answer(kvr::platform::Answer::Yes);
+        prompts->answer(kvr::platform::Answer::Ok);
+        form.btnGen->click();
+        QCOMPARE(prompts->records().size(), std::size_t(2));
+        QCOMPARE(form.PageControl1->currentIndex(), 1);
+        QVERIFY(form.btnGen->isEnabled());
+        const QString text = form.Out->toPlainText();
+        QVERIFY(text.contains("Device Studio 1\n"));
+        QVERIFY(text.contains("  DSP Frame SN          : F-42\n"));
+        QVERIFY(text.contains("Desk not available"));
+
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/summary.txt";
+        prompts->file(path);
+        form.Button1->click();
+        QCOMPARE(prompts->records().back().kind, kvr::platform::ScriptedPrompter::Record::SaveFile);
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLatin1(saved.readAll()), text + "\n");
+
+        form.Button3->click();
+        QCOMPARE(QApplication::clipboard()->text(), text);
+
+        QVERIFY(form.grab().toImage().save(QDir::current().filePath("ibform.png")));
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QVERIFY(!form.isVisible());
+        kvr::platform::setPrompter(nullptr);
+    }
+};
+
+QTEST_MAIN(IBFormTest)
+#include "ibform_qtest.moc"
