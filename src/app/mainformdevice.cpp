@@ -6,6 +6,7 @@
 
 #include "app/devicepages/devicepanel.h"
 #include "app/mainform.h"
+#include "editors/sourcedrag.h"
 
 namespace kvr::app {
 
@@ -21,6 +22,9 @@ void TCX4AppForm::BuildDevicePage()
     host.ServiceLevel = [this] { return FServiceLevel; };
     host.FitOptions = [this] { return FPrefs.FitOptions(); };
     host.TreeChanged = [this] { BuildProjectTree(); };
+    // The logic-source window is created after the main window: it is looked up at each use.
+    host.LogicSources = [this] { return LogicSources(); };
+    host.IsLogicSourceDrag = [](const QMimeData* Data) { return editors::IsSourceDrag(Data, editors::SourceDragKind::Logic); };
     FDevicePage = new DevicePanel(std::move(host), page);
     auto* layout = new QGridLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -7,6 +7,7 @@
 #include <QTreeWidgetItem>
 
 #include "app/appforms.h"
+#include "app/devicepages/devicepanel.h"
 #include "app/frameio/linkadapt.h"
 #include "app/frameio/linkselectform.h"
 #include "app/frameio/linksheet.h"
@@ -139,6 +140,8 @@ void TCX4AppForm::ReleasePages()
         PageControl1->Picker = {};
     if (ResWindow)
         ResWindow->SetTarget(editors::ltGlobalLogic, nullptr);
+    if (FDevicePage)
+        FDevicePage->ReleaseSources();
 }
 
 void TCX4AppForm::GlobalLogicStates1Click()

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,6 +13,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "app/frameio/framecards.h"
 #include "model/project.h"
 #include "platform/currentprompter.h"
@@ -21,7 +24,9 @@ namespace kvr::app {
 
 namespace {
 
+// Digits that may stay blank, shown as "_"; a mask edit keeps every character in its place.
 constexpr const char* AddressMask = "000.000.000.000;_";
+constexpr const char* PINMask = "0000;_";
 
 template <typename T> T* Named(T* Widget, const char* Name)
 {
@@ -44,7 +49,10 @@ void BuildDummyDevPanel(QWidget* Panel)
     layout->addWidget(label);
 }
 
-DevicePanel::DevicePanel(DevicePanelHost Host, QWidget* Parent) : QWidget(Parent), FHost(std::move(Host))
+DevicePanel::DevicePanel(DevicePanelHost Host, QWidget* Parent)
+    : QWidget(Parent), FHost(std::move(Host)),
+      FSources([this] { return FHost.LogicSources ? FHost.LogicSources() : nullptr; },
+               [this](PageSource Source) { ShowSource(Source); })
 {
     PageControl3 = Named(new QTabWidget(this), "PageControl3");
     PageControl3->addTab(BuildOptions(), "Options");
@@ -230,10 +238,17 @@ QWidget* DevicePanel::BuildAuthorisation()
     Panel34 = Named(new QLabel("None", sources), "Panel34");
     for (QLabel* panel : {Panel25, Panel34})
         panel->setFrameShape(QFrame::Panel), panel->setFrameShadow(QFrame::Sunken), panel->setMinimumWidth(200);
+    PINLogic1 = Named(new QPushButton("Select ...", sources), "PINLogic1");
+    PINLogic2 = Named(new QPushButton("Select ...", sources), "PINLogic2");
     grid->addWidget(new QLabel("Source 1"), 0, 0);
     grid->addWidget(Panel25, 0, 1);
+    grid->addWidget(PINLogic1, 0, 2);
     grid->addWidget(new QLabel("Source 2"), 1, 0);
     grid->addWidget(Panel34, 1, 1);
+    grid->addWidget(PINLogic2, 1, 2);
+    grid->setColumnStretch(3, 1);
+    AcceptSourceDrops(Panel25, PageSource::PINInput1);
+    AcceptSourceDrops(Panel34, PageSource::PINInput2);
     AuthOptChipCard = Named(new QCheckBox("Allow Chipcard", tab), "AuthOptChipCard");
     AuthOptChipCard->setLayoutDirection(Qt::RightToLeft);
     AuthOptChipCard->hide(); // never shown
@@ -247,6 +262,14 @@ QWidget* DevicePanel::BuildAuthorisation()
     connect(AuthOptChipCard, &QCheckBox::clicked, this, [this](bool Checked) {
         if (auto groups = Groups())
             groups->SetChipCard(Checked);
+    });
+    connect(PINLogic1, &QPushButton::clicked, this, [this] {
+        if (Groups())
+            FSources.Select(PageSource::PINInput1, FPINLogicTags[0]);
+    });
+    connect(PINLogic2, &QPushButton::clicked, this, [this] {
+        if (Groups())
+            FSources.Select(PageSource::PINInput2, FPINLogicTags[1]);
     });
     return tab;
 }
@@ -280,8 +303,11 @@ QWidget* DevicePanel::BuildOperationMode()
     PrepModeText = Named(new QLabel("None", other), "PrepModeText");
     PrepModeText->setFrameShape(QFrame::Panel);
     PrepModeText->setFrameShadow(QFrame::Sunken);
+    Button66 = Named(new QPushButton("Select ...", other), "Button66");
+    AcceptSourceDrops(PrepModeText, PageSource::PreparationMode);
     otherLayout->addWidget(new QLabel("Preparation mode with fader"), 0, 0);
     otherLayout->addWidget(PrepModeText, 0, 1);
+    otherLayout->addWidget(Button66, 0, 2);
     otherLayout->addWidget(box(other, "SingleChannelModeBox", "LL/RR single channel mode", HeaderBit::SingleChannelMode), 1, 0,
                            1, 2);
     auto* layout = new QVBoxLayout(tab);
@@ -292,6 +318,10 @@ QWidget* DevicePanel::BuildOperationMode()
     connect(ChipCardIDText, &QLineEdit::textEdited, this, [this](const QString& Text) {
         if (auto page = Page())
             page->SetChipCardID(Text.toStdString());
+    });
+    connect(Button66, &QPushButton::clicked, this, [this] {
+        if (auto page = Page())
+            FSources.Select(PageSource::PreparationMode, page->Fill().PrepModeSource);
     });
     return tab;
 }
@@ -351,6 +381,7 @@ void DevicePanel::BuildUserGroupRows()
     AuthOptChipCard->setChecked(values.ChipCard);
     Panel25->setText(Q(values.Source1Name));
     Panel34->setText(Q(values.Source2Name));
+    FPINLogicTags = {values.Source1, values.Source2};
     auto place = [this](QWidget* Control, int Left, int Top, int Width = -1) {
         Control->hide();
         Control->setParent(Panel38);
@@ -372,7 +403,7 @@ void DevicePanel::BuildUserGroupRows()
         place(new QLabel("PIN:"), 270, top + 3);
         auto* pin = new QLineEdit;
         pin->setText(Q(row.PIN));
-        pin->setInputMask("9999;_");
+        pin->setInputMask(PINMask);
         place(pin, 295, top, 40);
         place(new QLabel("Autolock after"), 350, top + 3);
         auto* lock = new QComboBox;
@@ -404,6 +435,47 @@ void DevicePanel::BuildUserGroupRows()
     }
     for (QWidget* control : FRows)
         control->show();
+}
+
+void DevicePanel::AcceptSourceDrops(QWidget* Target, PageSource Source)
+{
+    Target->setAcceptDrops(true);
+    Target->installEventFilter(this);
+    FSourceDrops.emplace_back(Target, Source);
+}
+
+bool DevicePanel::eventFilter(QObject* Watched, QEvent* Event)
+{
+    const auto found = std::find_if(FSourceDrops.begin(), FSourceDrops.end(),
+                                    [Watched](const auto& Drop) { return Drop.first == Watched; });
+    const QEvent::Type type = Event->type();
+    if (found == FSourceDrops.end() || (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
+        return QWidget::eventFilter(Watched, Event);
+    auto* drop = static_cast<QDropEvent*>(Event);
+    // Only a drag from the logic-source window's tree.
+    if (!FHost.IsLogicSourceDrag || !FHost.IsLogicSourceDrag(drop->mimeData()) || !Page()) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop)
+        FSources.Drop(found->second);
+    return true;
+}
+
+void DevicePanel::ShowSource(PageSource Source)
+{
+    if (Source == PageSource::PreparationMode) {
+        if (auto page = Page())
+            PrepModeText->setText(Q(page->Fill().PrepMode));
+        return;
+    }
+    // The buttons keep the sources of the last build.
+    if (auto groups = Groups()) {
+        const UserGroupValues values = groups->Values();
+        (Source == PageSource::PINInput1 ? Panel25 : Panel34)
+            ->setText(Q(Source == PageSource::PINInput1 ? values.Source1Name : values.Source2Name));
+    }
 }
 
 void DevicePanel::ShowDeviceID1Click()

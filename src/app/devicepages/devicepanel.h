@@ -6,16 +6,21 @@
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/devicepages/devicepage.h"
+#include "app/devicepages/pagesources.h"
 #include "app/devicepages/usergroups.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QSpinBox;
 class QTabWidget;
 class QPushButton;
@@ -30,6 +35,10 @@ struct DevicePanelHost {
     std::function<int()> FitOptions;
     // The device's name or its model changed: the tree shows it again.
     std::function<void()> TreeChanged;
+    // The logic-source window, null while there is none.
+    std::function<editors::LogicSourcePicker*()> LogicSources;
+    // A drag that comes from the logic-source window's tree.
+    std::function<bool(const QMimeData*)> IsLogicSourceDrag;
 };
 
 inline constexpr const char* DummyDeviceNotice =
@@ -49,8 +58,13 @@ public:
     void ShowDeviceID1Click();
     void CreateDeviceID1Click();
     void ApplyServiceLevel(int Level);
+    // The page goes away before the logic-source window: the window forgets it.
+    void ReleaseSources() { FSources.Release(); }
 
     QTabWidget* PageControl3 = nullptr;
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     // A controller on the selected device; none without one.
@@ -64,6 +78,9 @@ private:
     void BuildUserGroupRows();
     void DestroyUserGroupRows();
     void PowerSupplyChanged(const std::function<void(DevicePage&)>& Change);
+    // A drop target of one of the page's logic sources.
+    void AcceptSourceDrops(QWidget* Target, PageSource Source);
+    void ShowSource(PageSource Source);
 
     DevicePanelHost FHost;
     bool FFilling = false; // the spin boxes report the fill's own values
@@ -71,7 +88,7 @@ private:
     QComboBox *FrameTypeBox = nullptr, *ComboBox1 = nullptr;
     QSpinBox *UpDown1 = nullptr, *UpDown7 = nullptr, *UpDown8 = nullptr;
     QLabel *Label9 = nullptr, *PrepModeText = nullptr, *Panel25 = nullptr, *Panel34 = nullptr;
-    QPushButton* MkDummyDevBtn = nullptr;
+    QPushButton *MkDummyDevBtn = nullptr, *Button66 = nullptr, *PINLogic1 = nullptr, *PINLogic2 = nullptr;
     QCheckBox* DHCPBox = nullptr;
     std::array<QCheckBox*, 5> HeaderBoxes{};
     std::array<QLineEdit*, 5> MaskEdits{};
@@ -79,6 +96,10 @@ private:
     QWidget* Panel38 = nullptr;
     QWidget* FAuthorisationTab = nullptr;
     std::vector<QWidget*> FRows; // the row controls of the last build
+    // The PIN-input sources the last build showed: "Select ..." preselects them.
+    std::array<std::uint16_t, 2> FPINLogicTags{};
+    std::vector<std::pair<QObject*, PageSource>> FSourceDrops;
+    PageSources FSources;
 };
 
 } // namespace kvr::app

@@ -169,13 +169,28 @@ bool AdaptMadi(model::TProject& project, model::TDeviceLink& link, const Record&
         std::uint8_t& mode = target[3 + static_cast<std::size_t>(tp == 0 ? 0 : 1)];
         mode = static_cast<std::uint8_t>((mode & ~kModeFlags) | (source[3 + static_cast<std::size_t>(sp == 0 ? 0 : 1)] & kModeFlags));
     }
+    // A stored link of direction 2 mirrors the other way as well: the source port's inputs take
+    // copies of the target port's outputs, with the source's slot and port.
+    Record sourceAfter = source;
+    if (link.Direction == 2) {
+        model::TDeviceLink back = link;
+        std::swap(back.SDev, back.TDev);
+        std::swap(back.SSlot, back.TSlot);
+        std::swap(back.SPort, back.TPort);
+        ReplaceRange(sourceAfter, RangesOf(sourceAfter, sp).Inputs, target, RangesOf(target, tp).Outputs, back);
+    }
     model::TDevice* dev = project.Device(link.TDev);
+    const Record targetBefore = dev->GetSetupData(link.TSlot);
     if (dev->SetSetupData(link.TSlot, target) < 0)
         return false;
+    if (link.Direction == 2 && project.Device(link.SDev)->SetSetupData(link.SSlot, sourceAfter) < 0) {
+        dev->SetSetupData(link.TSlot, targetBefore);
+        return false;
+    }
     if (adaptUsers) {
         if (progress)
-            progress->Start(static_cast<int>(sourceWords.Words.size()) + EntriesOf(target).Count);
-        AdaptChangedStereo(project, source, sourceWords, progress);
+            progress->Start(EntriesOf(sourceAfter).Count + EntriesOf(target).Count);
+        AdaptChangedStereo(project, sourceAfter, sourceWords, progress);
         AdaptChangedStereo(project, target, targetWords, progress);
         if (progress)
             progress->Finish();

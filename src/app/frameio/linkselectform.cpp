@@ -31,7 +31,11 @@ TLinkSelectForm::TLinkSelectForm(QWidget* Parent) : QDialog(Parent)
     groupLayout->addWidget(TreeView1);
     layout->addWidget(GroupBox1, 1);
     RadioGroup1 = new QGroupBox("link direction", this);
+    // Two columns in the narrow tool window: tight margins keep both captions whole.
+    layout->setContentsMargins(4, 4, 4, 4);
     auto* radios = new QHBoxLayout(RadioGroup1);
+    radios->setContentsMargins(2, 2, 2, 2);
+    radios->setSpacing(2);
     Uni = new QRadioButton("Uni-directional", RadioGroup1);
     Bi = new QRadioButton("Bi-directional", RadioGroup1);
     radios->addWidget(Uni);

@@ -243,6 +243,17 @@ TEST(AdaptLink, MissingCardOrDeviceIsAnErrorAndChangesNothing)
     }
 }
 
+// Fills a device image so that one more channel entry does not fit.
+void FillImage(TDevice& d)
+{
+    std::size_t lo = 0, hi = TDevice::ImageSize;
+    while (lo + 1 < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        (d.SetData(250, Bytes(mid, 0x11)) ? lo : hi) = mid;
+    }
+    ASSERT_TRUE(d.SetData(250, Bytes(lo, 0x11)));
+}
+
 TEST(AdaptLink, TargetThatCannotBeStoredAnswersFalse)
 {
     Linked f;
@@ -250,13 +261,7 @@ TEST(AdaptLink, TargetThatCannotBeStoredAnswersFalse)
     Bytes dst = IOCard(122, 2, 8, 0);
     JoinStereoEntry(dst, 0);
     f.Dev(f.Dst).SetSetupData(2, dst);
-    // Fill the target image so that one more entry does not fit.
-    std::size_t lo = 0, hi = TDevice::ImageSize;
-    while (lo + 1 < hi) {
-        const std::size_t mid = (lo + hi) / 2;
-        (f.Dev(f.Dst).SetData(250, Bytes(mid, 0x11)) ? lo : hi) = mid;
-    }
-    ASSERT_TRUE(f.Dev(f.Dst).SetData(250, Bytes(lo, 0x11)));
+    FillImage(f.Dev(f.Dst));
     f.Host.shown.clear();
     TDeviceLink link = f.Link(0, MakeChannelID(0, 4, 0x80), MakeChannelID(2, 0, 0x2000));
     EXPECT_FALSE(AdaptLink(f.Project, link, MakeChannelID(0, 4, 0x80), true)) << "the split needs 24 more bytes";
@@ -313,6 +318,47 @@ TEST(AdaptLink, MadiPortMirrorsTheSourcePort)
             << "no channel changed between mono and stereo";
         EXPECT_EQ(f.Slot(f.Src, 9), DSPCard(2, 0x00, 0, srcEntries));
     }
+}
+
+TEST(AdaptLink, MadiLinkOfDirectionTwoAlsoMirrorsTheTargetIntoTheSource)
+{
+    // Source in slot 10, one port: 2 stereo inputs, 3 outputs. Target in slot 20, port 2 of two:
+    // 4 inputs and 3 outputs.
+    const auto srcEntries = Stereo(9, 2, 0, "SI") + Stereo(9, 3, 0x80, "SO");
+    const auto dstEntries = Stereo(19, 1, 0, "P1I") + Stereo(19, 1, 0x80, "P1O") + Stereo(19, 4, 0x40, "TI") +
+                            Stereo(19, 3, 0xC0, "TO");
+    Linked f;
+    f.Dev(f.Src).SetSetupData(9, DSPCard(2, 0x40, 0, srcEntries));
+    f.Dev(f.Dst).SetSetupData(19, DSPCard(3, 0x00, 0x00, dstEntries));
+    TDeviceLink link = f.Link(2, 0x0A00, 0x1401, 19, 9);
+    link.Direction = 2;
+    Progress bar;
+    ASSERT_TRUE(AdaptLink(f.Project, link, 0, true, &bar));
+    const Bytes target = f.Slot(f.Dst, 19);
+    EXPECT_EQ(WalkMadiGroups(target), (MadiGroupEnds{1, 2, 5, 8})) << "port 2 takes the source's 3 outputs";
+    EXPECT_EQ(Name(target, 2, 8), "SO0");
+    EXPECT_EQ(Name(target, 5, 8), "TO0") << "the target's outputs stay";
+    EXPECT_EQ(target[4], 0x40);
+    const Bytes source = f.Slot(f.Src, 9);
+    EXPECT_EQ(WalkMadiGroups(source), (MadiGroupEnds{3, 6, 6, 6})) << "the source's inputs take the target's 3 outputs";
+    EXPECT_EQ(source.size(), 8u + 24 * 6);
+    EXPECT_EQ(Name(source, 0, 8), "TO0");
+    EXPECT_EQ(Name(source, 2, 8), "TO4");
+    EXPECT_EQ(ID(source, 0, 8), MakeChannelID(9, 0, 0x2000)) << "an input of the source's slot and port";
+    EXPECT_EQ(ID(source, 2, 8), MakeChannelID(9, 4, 0x2000));
+    EXPECT_EQ(Name(source, 3, 8), "SO0") << "the source's outputs stay";
+    EXPECT_EQ(bar.Calls, (std::vector<std::string>{"start 14", "finish"}));
+
+    // When the source device cannot take its grown record, neither card changes.
+    Linked full;
+    full.Dev(full.Src).SetSetupData(9, DSPCard(2, 0x40, 0, srcEntries));
+    full.Dev(full.Dst).SetSetupData(19, DSPCard(3, 0x00, 0x00, dstEntries));
+    FillImage(full.Dev(full.Src));
+    TDeviceLink refused = full.Link(2, 0x0A00, 0x1401, 19, 9);
+    refused.Direction = 2;
+    EXPECT_FALSE(AdaptLink(full.Project, refused, 0, true));
+    EXPECT_EQ(full.Slot(full.Src, 9), DSPCard(2, 0x40, 0, srcEntries));
+    EXPECT_EQ(full.Slot(full.Dst, 19), DSPCard(3, 0x00, 0x00, dstEntries));
 }
 
 TEST(AdaptLink, MadiStereoUsersFollowChannelsThatChangedLayout)

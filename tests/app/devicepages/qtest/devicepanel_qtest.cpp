@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -11,11 +13,14 @@
 #include <memory>
 
 #include "../../projectpages/studioproject.h"
+#include "../fakelogicwindow.h"
 #include "app/devicepages/devicepanel.h"
+#include "editors/sourcedrag.h"
 #include "model/device.h"
 #include "model/potaccess.h"
 #include "model/potnames.h"
 #include "model/project.h"
+#include "model/sourcenames.h"
 #include "model/superoutputs.h"
 
 using namespace kvr::app;
@@ -24,6 +29,7 @@ class DevicePanelTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<kvr::model::TProject> project;
+    std::unique_ptr<test::FakeLogicWindow> window;
     DevicePanel* panel = nullptr;
     kvr::model::TDevice& Dev() { return *project->Device(0); }
     template <typename T> T* Child(const char* Name) { return panel->findChild<T*>(Name); }
@@ -36,10 +42,28 @@ private slots:
         DevicePanelHost host;
         host.Project = [this] { return project.get(); };
         host.CurDevice = [] { return 0; };
+        window = std::make_unique<test::FakeLogicWindow>(*project);
+        host.LogicSources = [this] { return window.get(); };
+        host.IsLogicSourceDrag = [](const QMimeData* Data) {
+            return kvr::editors::IsSourceDrag(Data, kvr::editors::SourceDragKind::Logic);
+        };
         panel = new DevicePanel(std::move(host), nullptr);
         panel->resize(800, 600);
     }
     void cleanup() { delete panel; }
+
+    // Drags Data onto Target and drops it there; true when the target accepted the drag.
+    static bool DragAndDrop(QWidget* Target, const QMimeData* Data)
+    {
+        const QPointF at(5, 5);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, Data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Target, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(at, Qt::CopyAction, Data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Target, &drop);
+        return drop.isAccepted();
+    }
 
     void fillWritesNothing()
     {
@@ -106,6 +130,65 @@ private slots:
         kvr::model::GetUserGroups(Dev(), groups);
         QCOMPARE(groups.Groups[0].PIN, std::uint16_t(0x1200));
         QCOMPARE(Dev().GetData(kvr::model::stUserGroups).size(), std::size_t(166));
+
+        // A blank left, typed or made by deleting a digit counts as 0 in its own place.
+        tabs->setCurrentIndex(0);
+        tabs->setCurrentIndex(2);
+        pin = rows->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)[1];
+        QCOMPARE(pin->displayText(), QString("1200"));
+        pin->setFocus();
+        pin->home(false);
+        QTest::keyClicks(pin, "9_34");
+        QCOMPARE(pin->displayText(), QString("9_34"));
+        kvr::model::GetUserGroups(Dev(), groups);
+        QCOMPARE(groups.Groups[0].PIN, std::uint16_t(0x9034));
+        pin->end(false);
+        QTest::keyClick(pin, Qt::Key_Backspace);
+        pin->home(false);
+        QTest::keyClick(pin, Qt::Key_Delete);
+        QCOMPARE(pin->displayText(), QString("__3_"));
+        kvr::model::GetUserGroups(Dev(), groups);
+        QCOMPARE(groups.Groups[0].PIN, std::uint16_t(0x0030));
+        QTest::keyClicks(pin, "x");
+        QCOMPARE(pin->displayText(), QString("__3_")); // digits only
+    }
+
+    void logicSourcesPickedInTheLogicSourceWindow()
+    {
+        panel->show();
+        panel->FillDevicePage();
+        auto* prep = Child<QLabel>("PrepModeText");
+        QCOMPARE(prep->text(), QString("None"));
+        Child<QPushButton>("Button66")->click();
+        QCOMPARE(window->Calls, (std::vector<std::string>{"filter 0", "build", "select 0", "show", "kind 22"}));
+
+        window->Calls.clear();
+        window->Node.Ref = 0x8000 | 1281;
+        QMimeData foreign;
+        foreign.setText("1281");
+        QVERIFY(!DragAndDrop(prep, &foreign));
+        QVERIFY(window->Calls.empty());
+        const std::unique_ptr<QMimeData> fromTree(kvr::editors::MakeSourceDrag(kvr::editors::SourceDragKind::Logic));
+        QVERIFY(!DragAndDrop(prep, std::unique_ptr<QMimeData>(kvr::editors::MakeSourceDrag(kvr::editors::SourceDragKind::Audio)).get()));
+        QVERIFY(DragAndDrop(prep, fromTree.get()));
+        const QString name = QString::fromStdString(kvr::model::GetLogicSourceName(*project, 1281, 0));
+        QCOMPARE(prep->text(), name);
+        QCOMPARE(Dev().GetHeader()[kvr::model::dh::PreparationLogic + 1], std::uint8_t(1281 & 0xFF));
+
+        // The PIN sources: a drop on "Source 2", then "Select ..." preselects what the last build showed.
+        panel->PageControl3->setCurrentIndex(2);
+        QVERIFY(DragAndDrop(Child<QLabel>("Panel34"), fromTree.get()));
+        QCOMPARE(Child<QLabel>("Panel34")->text(), name);
+        QCOMPARE(Child<QLabel>("Panel25")->text(), QString("None"));
+        window->Calls.clear();
+        Child<QPushButton>("PINLogic2")->click();
+        QCOMPARE(window->Calls[2], std::string("select 0"));
+        panel->PageControl3->setCurrentIndex(0);
+        panel->PageControl3->setCurrentIndex(2);
+        window->Calls.clear();
+        Child<QPushButton>("PINLogic2")->click();
+        QCOMPARE(window->Calls[2], std::string("select 1281"));
+        QCOMPARE(window->Calls.back(), std::string("kind 18"));
     }
 
     void dummyNotice()
