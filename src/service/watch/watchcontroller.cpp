@@ -69,6 +69,9 @@ bool IsMonitorableLogic(std::int32_t LogicID)
 WatchController::WatchController(TKVRCommunicationClient& Client, TWatchServices Services)
     : FClient(Client), FServices(std::move(Services))
 {
+    // The window drains the UDP messages itself (DrainUDP); the client's own poll would take
+    // them first and drop the global logic states.
+    FClient.PeriodicReadBroadcasts = false;
 }
 
 void WatchController::Open(const Kvrdata_ns::TDeviceAddr& Addr)
@@ -203,6 +206,8 @@ bool WatchController::SaveWatchList() const
 
 bool WatchController::LoadWatchList()
 {
+    if (FDeviceName.empty())
+        return false;
     QFile file(QString::fromStdString(WatchListPath()));
     if (!file.open(QIODevice::ReadOnly))
         return false;

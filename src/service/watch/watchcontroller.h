@@ -115,7 +115,7 @@ private:
     std::vector<TWatch> FWatches;
     std::vector<TWatchRow> FRows;
     int FSelected = -1;
-    std::string FDeviceName = "default";
+    std::string FDeviceName; // empty until a device was chosen
     unsigned FDeviceID = 0;
     unsigned FDeviceProjectID = 0;
     Kvrdata_ns::TDeviceAddr FAddress;
