@@ -21,6 +21,7 @@
 #include "client/kvrcommunicationclient.h"
 #include "commserver/commserverproxy.h"
 #include "service/maintenance/mtnform.h"
+#include "service/watch/watchform.h"
 
 namespace kvr::app {
 
@@ -38,7 +39,7 @@ TPlainForm* DevParaForm = nullptr;
 editors::TResWindow* ResWindow = nullptr;
 TAboutForm* AboutForm = nullptr;
 service::TMtnForm* MtnForm = nullptr;
-TPlainForm* WatchForm = nullptr;
+QPointer<service::TWatchForm> WatchForm;
 
 namespace {
 QStringList CreatedNames;

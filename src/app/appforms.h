@@ -2,6 +2,7 @@
 // The windows created at start, in their fixed order, reached through global form objects. The
 // main window is created first and owns the others.
 
+#include <QPointer>
 #include <QStringList>
 
 class QDialog;
@@ -31,6 +32,7 @@ class TGLProtoForm;
 
 namespace kvr::service {
 class TMtnForm;
+class TWatchForm;
 } // namespace kvr::service
 
 namespace kvr::app {
@@ -49,8 +51,8 @@ extern TPlainForm* DevParaForm;
 extern editors::TResWindow* ResWindow;
 extern TAboutForm* AboutForm;
 extern service::TMtnForm* MtnForm;
-// The global watch window: the last one opened.
-extern TPlainForm* WatchForm;
+// The global watch window: the last one opened; null once it is closed.
+extern QPointer<service::TWatchForm> WatchForm;
 
 // Creates every window in the start-up order; returns the main window.
 TCX4AppForm* CreateApplicationForms();

@@ -28,6 +28,8 @@
 
 #include "app/aboutform.h"
 #include "app/appforms.h"
+#include "app/watchwindow.h"
+#include "service/watch/watchform.h"
 #include "app/cfglockform.h"
 #include "app/cgauge.h"
 #include "app/frameio/channelsettings.h"
@@ -627,8 +629,7 @@ void TCX4AppForm::ResourceWindow1Click()
 void TCX4AppForm::Watches1Click()
 {
     // A new watch window at every use; the last one is the global one.
-    WatchForm = MakePlainForm(WatchFormSpec, this);
-    WatchForm->show();
+    OpenWatchWindow(this, [this] { return Project(); }, [this] { return FProjectFileName; })->show();
 }
 
 void TCX4AppForm::ProjSumClick()

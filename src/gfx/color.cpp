@@ -7,7 +7,7 @@ namespace kvr::gfx {
 namespace {
 
 // The classic Windows scheme, by colour index.
-constexpr std::array<Color, 25> systemColors = {
+constexpr std::array<Color, 27> systemColors = {
     rgb(192, 192, 192), // scroll bar
     rgb(0, 128, 128),   // desktop
     rgb(0, 0, 128),     // active caption
@@ -33,6 +33,8 @@ constexpr std::array<Color, 25> systemColors = {
     rgb(223, 223, 223), // 3D light
     rgb(0, 0, 0),       // tooltip text
     rgb(255, 255, 225), // tooltip background
+    rgb(0, 0, 0),       // index 25 names no colour
+    rgb(0, 0, 128),     // hot-tracked item
 };
 
 } // namespace

@@ -62,6 +62,7 @@ constexpr Color cl3DDkShadow = clSystemColor | 21;
 constexpr Color cl3DLight = clSystemColor | 22;
 constexpr Color clInfoText = clSystemColor | 23;
 constexpr Color clInfoBk = clSystemColor | 24;
+constexpr Color clHotLight = clSystemColor | 26;
 
 // A plain colour stays as it is; a system colour becomes its classic default (black for an
 // index the table does not know).

@@ -62,6 +62,22 @@ TEST_F(Model, SerialNumberAndVersion)
     EXPECT_EQ(kvr::readBE32(a[0].frame.payload(), 4), 0x05140000u);
 }
 
+TEST_F(Model, LogicStatesAnswerTheirRequestAndReportChanges)
+{
+    auto a = send(0x110E0000, {0x04, 0x3E});
+    ASSERT_EQ(a.size(), 1u);
+    EXPECT_EQ(a[0].frame.id, 0x110E0000u);
+    EXPECT_EQ(data(a[0].frame), (Bytes{0x04, 0x3E, 0})) << "a state never set is off";
+
+    const DeviceFrame report = model.setLogicState(1086, 2);
+    EXPECT_EQ(report.id, 0x110E0000u);
+    EXPECT_EQ(data(report), (Bytes{0x04, 0x3E, 2}));
+    EXPECT_EQ(data(send(0x110E0000, {0x04, 0x3E})[0].frame), (Bytes{0x04, 0x3E, 2}));
+
+    EXPECT_TRUE(send(0x110E0000, {0x04}).empty()) << "a request without its two ID bytes";
+    EXPECT_TRUE(send(0x110E0001, {0x04, 0x3E}).empty()) << "another ID of the class";
+}
+
 TEST_F(Model, ConfigurationStreamsAreWrittenAndReadPerVariant)
 {
     Bytes stream(20, 0);

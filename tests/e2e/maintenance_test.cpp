@@ -26,28 +26,6 @@ namespace {
 
 using namespace kvr::service;
 
-int FreePort(const char* Address)
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress(Address), 0) ? probe.serverPort() : 0;
-}
-
-// Runs Step and lets messages through until Done holds; bounded.
-template <class Step, class Done>
-bool Until(Step step, Done done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        step();
-        if (done())
-            return true;
-        QCoreApplication::processEvents();
-        QThread::msleep(50);
-    }
-    return false;
-}
-
 class Maintenance : public ::testing::Test {
 protected:
     void SetUp() override

@@ -3,6 +3,10 @@
 // destructor terminates, then kills.
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QThread>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -103,4 +107,27 @@ inline QString wordValue(const QString& line, const QString& name)
     const QRegularExpression re(QStringLiteral("\\b") + QRegularExpression::escape(name) + QStringLiteral("=(\\S+)"));
     const auto m = re.match(line);
     return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// A TCP port free on Address right now.
+inline int FreePort(const char* Address)
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress(Address), 0) ? probe.serverPort() : 0;
+}
+
+// Runs step and lets messages through until done holds; bounded.
+template <class Step, class Done>
+bool Until(Step step, Done done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        step();
+        if (done())
+            return true;
+        QCoreApplication::processEvents();
+        QThread::msleep(50);
+    }
+    return false;
 }

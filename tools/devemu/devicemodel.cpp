@@ -32,6 +32,7 @@ constexpr std::uint32_t ClassFaderName = 0x1114;
 constexpr std::uint32_t ClassSetupChunk = 0x1141;
 constexpr std::uint32_t ClassSetupHeader = 0x1142;
 constexpr std::uint32_t ClassLoadSave = 0x111C;
+constexpr std::uint32_t ClassLogicState = 0x110E;
 constexpr std::uint32_t IdTcpBroadcast = 0x9A000004;
 constexpr std::uint32_t DeviceRecordType = 0xFE062005;
 constexpr std::uint32_t IdFileHeader = 0x99000000;
@@ -138,6 +139,21 @@ std::optional<Bytes> DeviceModel::setup(std::uint8_t type, std::uint8_t number) 
     return it == setups_.end() ? std::nullopt : std::optional<Bytes>(it->second);
 }
 
+DeviceFrame DeviceModel::logicStateBlock(std::uint16_t id) const
+{
+    const auto it = logicStates_.find(id);
+    const std::uint8_t state = it == logicStates_.end() ? 0 : it->second;
+    const Bytes data{static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id), state};
+    return commserver::makeDeviceFrame(ClassLogicState << 16, data);
+}
+
+DeviceFrame DeviceModel::setLogicState(std::uint16_t id, std::uint8_t state)
+{
+    if (logicStates_.size() < LogicStatesMax || logicStates_.count(id) != 0)
+        logicStates_[id] = state;
+    return logicStateBlock(id);
+}
+
 void DeviceModel::answer(std::vector<Answer>& out, std::uint32_t id, const Bytes& data)
 {
     out.push_back({commserver::makeDeviceFrame(id, data), 0});
@@ -175,6 +191,11 @@ std::vector<Answer> DeviceModel::handle(const DeviceFrame& in)
     case ClassSetupChunk: setupChunk(out, in); break;
     case ClassSetupHeader: setupHeader(out, in); break;
     case ClassLoadSave: break; // recorded only
+    case ClassLogicState:
+        // A state request names one logic source: ID 0x110E0000, two bytes, the ID big-endian.
+        if (in.id == ClassLogicState << 16 && in.len == 2)
+            out.push_back({logicStateBlock(static_cast<std::uint16_t>(in.data[0] << 8 | in.data[1])), 0});
+        break;
     default:
         if ((in.id & 0xFF000000u) == (ClassStatusPages << 16) && (in.id & 0x00FF0000u) == 0)
             statusPages(out, static_cast<std::uint16_t>(low));

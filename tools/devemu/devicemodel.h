@@ -110,6 +110,11 @@ public:
     DeviceFrame errorReport(std::uint16_t module, std::uint32_t code, std::uint32_t param) const;
     // A global logic state datagram (0x20081996) as it goes on the wire.
     Bytes globalLogicDatagram(std::uint16_t number, bool state) const;
+    // The logic states the device reports: a state request (0x110E0000, the ID big-endian) is
+    // answered by a class-0x110E block of the ID and its state (0 for a state never set).
+    DeviceFrame logicStateBlock(std::uint16_t id) const;
+    // Sets a state and gives the block that reports it.
+    DeviceFrame setLogicState(std::uint16_t id, std::uint8_t state);
 
     // The modules the status broadcast lists (at most 32 are sent); none: one made-up
     // controller entry.
@@ -186,6 +191,8 @@ private:
     std::map<std::uint16_t, std::vector<Bytes>> statusPages_;
     std::map<std::pair<std::uint16_t, std::uint8_t>, Bytes> cardPages_;
     std::vector<DeviceFrame> firmware_;
+    static constexpr std::size_t LogicStatesMax = 16384;
+    std::map<std::uint16_t, std::uint8_t> logicStates_;
     std::map<std::pair<std::uint32_t, std::uint8_t>, std::string> setupNames_;
     std::map<std::uint16_t, std::string> faderNames_;
     std::map<std::pair<std::uint8_t, std::uint8_t>, Bytes> setups_;

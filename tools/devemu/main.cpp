@@ -22,6 +22,8 @@
 // Commands on standard input, one a line (N is the device number from 1):
 //   error N MODULE CODE PARAM   send an error report block to the connected clients
 //   logic N NUMBER STATE        send a global logic state datagram to the UDP targets
+//   state N ID VALUE            set the state of logic source ID (0-255) and report it to the
+//                               connected clients as a class-0x110E block
 //   cut N                       drop the device's connections and stop listening
 //   resume N                    listen again on the same port
 //   received N                  print "received N blocks=COUNT datagrams=COUNT"
@@ -563,6 +565,10 @@ int main(int argc, char** argv)
                 unsigned number = 0, state = 0;
                 line >> number >> state;
                 d.sendDatagram(d.model().globalLogicDatagram(static_cast<std::uint16_t>(number), state != 0));
+            } else if (cmd == "state") {
+                unsigned id = 0, value = 0;
+                line >> id >> value;
+                d.sendToClients(d.model().setLogicState(static_cast<std::uint16_t>(id), static_cast<std::uint8_t>(value)));
             } else if (cmd == "cut") {
                 d.cut();
             } else if (cmd == "resume") {

@@ -19,35 +19,13 @@
 #include "model/device.h"
 #include "model/project.h"
 #include "platform/currentprompter.h"
+#include "service/qtest/fakeserverhost.h"
 #include "service/statusmsg.h"
 #include "service/summary/ibform.h"
 
 using namespace kvr::service;
 
 namespace {
-
-class Host : public kvr::client::IServerHost {
-public:
-    explicit Host(std::shared_ptr<kvr::commserver::FakeCommServer> S) : S(std::move(S)) {}
-    kvr::client::HResult CreateLocal(std::shared_ptr<kvr::commserver::ICommServer>& Out) override
-    {
-        Out = S;
-        return 0;
-    }
-    kvr::client::HResult CreateRemote(const std::string&, std::shared_ptr<kvr::commserver::ICommServer>&) override
-    {
-        return kvr::client::HrClassNotRegistered;
-    }
-    std::string RegisteredCommandLine() override { return "/opt/kvr/rurez"; }
-    std::string InstallFolder() override { return "/tmp/"; }
-    std::string TempFolder() override { return "/tmp/"; }
-    bool WriteServerImage(const std::string&) override { return false; }
-    void RunRegistration(const std::string&) override {}
-    bool ServerRunning() override { return true; }
-    void DebugOutput(const std::string&) override {}
-    void Terminate() override {}
-    std::shared_ptr<kvr::commserver::FakeCommServer> S;
-};
 
 void AddDevice(kvr::model::TProject& P, const std::string& Name, std::uint32_t Did, int Dummy, std::uint8_t Power)
 {
@@ -84,7 +62,7 @@ private slots:
         cs.Now = [clock] { return *clock += 25; };
         cs.ProcessMessages = [] {};
         cs.Sleep = [clock](unsigned Ms) { *clock += Ms; };
-        cs.Host = std::make_shared<Host>(server);
+        cs.Host = std::make_shared<servicetest::FakeServerHost>(server);
         auto script = std::make_unique<kvr::platform::ScriptedPrompter>();
         auto* prompts = script.get();
         kvr::platform::setPrompter(std::move(script));

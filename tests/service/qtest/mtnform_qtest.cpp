@@ -10,38 +10,13 @@
 #include <QTreeWidget>
 
 #include "commserver/fakecommserver.h"
+#include "service/qtest/fakeserverhost.h"
 #include "platform/settingsstore.h"
 #include "service/maintenance/mtnform.h"
 #include "service/statusmsg.h"
 
 using namespace kvr::service;
 
-namespace {
-
-class Host : public kvr::client::IServerHost {
-public:
-    explicit Host(std::shared_ptr<kvr::commserver::FakeCommServer> S) : S(std::move(S)) {}
-    kvr::client::HResult CreateLocal(std::shared_ptr<kvr::commserver::ICommServer>& Out) override
-    {
-        Out = S;
-        return 0;
-    }
-    kvr::client::HResult CreateRemote(const std::string&, std::shared_ptr<kvr::commserver::ICommServer>&) override
-    {
-        return kvr::client::HrClassNotRegistered;
-    }
-    std::string RegisteredCommandLine() override { return "/opt/kvr/rurez"; }
-    std::string InstallFolder() override { return "/tmp/"; }
-    std::string TempFolder() override { return "/tmp/"; }
-    bool WriteServerImage(const std::string&) override { return false; }
-    void RunRegistration(const std::string&) override {}
-    bool ServerRunning() override { return true; }
-    void DebugOutput(const std::string&) override {}
-    void Terminate() override {}
-    std::shared_ptr<kvr::commserver::FakeCommServer> S;
-};
-
-} // namespace
 
 class MtnFormTest : public QObject {
     Q_OBJECT
@@ -64,7 +39,7 @@ private slots:
         cs.Now = [clock] { return *clock += 25; }; // waits for answers end quickly
         cs.ProcessMessages = [] {};
         cs.Sleep = [clock](unsigned Ms) { *clock += Ms; };
-        cs.Host = std::make_shared<Host>(server);
+        cs.Host = std::make_shared<servicetest::FakeServerHost>(server);
 
         kvr::platform::MemorySettingsStore store;
         TMaintenanceServices services;

@@ -1,0 +1,407 @@
+#include "service/watch/watchform.h"
+
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "client/kvrcommunicationclient.h"
+#include "gfx/qpaintercanvas.h"
+#include "platform/qtlogview.h"
+#include "service/watch/watchgraph.h"
+
+namespace kvr::service {
+
+namespace {
+// The graph's cursor line: one position shared by every watch window, -1 = none.
+int GraphCursorX = -1;
+} // namespace
+
+// The graph's picture, drawn by the painter and shown as it is.
+class WatchGraphView : public QWidget {
+public:
+    explicit WatchGraphView(QWidget* Parent) : QWidget(Parent)
+    {
+        setObjectName("Graph");
+        setCursor(Qt::SplitHCursor);
+        setMouseTracking(true);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    QImage Picture;
+    std::function<void(int X, int Y)> MouseMoved;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), Qt::white);
+        p.drawImage(0, 0, Picture);
+    }
+    void mouseMoveEvent(QMouseEvent* Event) override
+    {
+        if (MouseMoved)
+            MouseMoved(Event->position().toPoint().x(), Event->position().toPoint().y());
+    }
+};
+
+TWatchForm::TWatchForm(std::unique_ptr<TKVRCommunicationClient> Client, TWatchFormServices Services, QWidget* Owner)
+    : QWidget(Owner, Qt::Window | Qt::WindowStaysOnTopHint), FClient(std::move(Client)), FServices(std::move(Services))
+{
+    setObjectName("WatchForm");
+    setWindowTitle("Watches");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMinimumSize(530, 200);
+    resize(640, 360);
+    FController = std::make_unique<WatchController>(*FClient, FServices.Watch);
+
+    WatchView = new QTreeWidget(this);
+    WatchView->setObjectName("WatchView");
+    WatchView->setColumnCount(2);
+    WatchView->setHeaderLabels({"Name", "State"});
+    WatchView->setRootIsDecorated(false);
+    WatchView->setSelectionMode(QAbstractItemView::SingleSelection);
+    WatchView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    WatchView->header()->resizeSection(0, 160);
+    WatchView->header()->resizeSection(1, 40);
+    WatchView->headerItem()->setTextAlignment(1, Qt::AlignRight);
+    WatchView->setAcceptDrops(true);
+    WatchView->viewport()->setAcceptDrops(true);
+    WatchView->viewport()->installEventFilter(this);
+    WatchView->installEventFilter(this);
+
+    AddButton = new QPushButton("Add", this);
+    DelButton = new QPushButton("Remove", this);
+    DelButton->setEnabled(false);
+    Button2 = new QPushButton("Reconnect", this);
+    Button3 = new QPushButton("Close", this);
+
+    PageControl1 = new QTabWidget(this);
+    Memo1 = new QPlainTextEdit;
+    Memo1->setObjectName("Memo1");
+    Memo1->setReadOnly(true);
+    PageControl1->addTab(Memo1, "Protocol");
+    auto* graphPage = new QWidget;
+    Graph = new WatchGraphView(graphPage);
+    DrawGraph = new QCheckBox("Update Graph");
+    RadioButton1 = new QRadioButton("Scroll per event");
+    RadioButton1->setChecked(true);
+    RadioButton2 = new QRadioButton("Scroll every");
+    Edit1 = new QSpinBox;
+    Edit1->setRange(20, 10000);
+    Edit1->setSingleStep(10);
+    Edit1->setValue(20);
+    Edit1->setWrapping(false);
+    Button1 = new QPushButton("Clear graph");
+    auto* graphControls = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{DrawGraph, RadioButton1, RadioButton2, Edit1})
+        graphControls->addWidget(w);
+    graphControls->addWidget(new QLabel("ms"));
+    graphControls->addStretch();
+    graphControls->addWidget(Button1);
+    auto* graphLayout = new QVBoxLayout(graphPage);
+    graphLayout->addWidget(Graph, 1);
+    graphLayout->addLayout(graphControls);
+    PageControl1->addTab(graphPage, "Graph");
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {AddButton, DelButton, Button2, Button3})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    auto* left = new QVBoxLayout;
+    left->addWidget(WatchView, 1);
+    left->addLayout(buttons);
+    auto* top = new QHBoxLayout;
+    top->addLayout(left, 2);
+    top->addWidget(PageControl1, 3);
+    auto* status = new QHBoxLayout;
+    const int widths[3] = {200, 100, 50};
+    for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
+        StatusPanels[i] = new QLabel(this);
+        StatusPanels[i]->setFrameShape(QFrame::Panel);
+        StatusPanels[i]->setFrameShadow(QFrame::Sunken);
+        StatusPanels[i]->setMinimumWidth(widths[i]);
+        status->addWidget(StatusPanels[i], i == 0 ? 0 : 0);
+    }
+    status->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addLayout(status);
+
+    FLog.Destination = TKVRLogDestinations::Of({dldMemo});
+    FLog.FlushLimit = 1000;
+    FLog.FlushLeft = 50;
+    FLog.Enabled = true;
+    FLogView = std::make_shared<platform::QtLogView>(Memo1);
+    FLog.FSetMemo(FLogView);
+
+    GraphTimer = new QTimer(this);
+    UDPTimer = new QTimer(this);
+    UDPTimer->setInterval(20);
+    connect(UDPTimer, &QTimer::timeout, this, [this] { FController->DrainUDP(); });
+    UDPTimer->start();
+    connect(GraphTimer, &QTimer::timeout, this, [this] {
+        FController->Sample();
+        UpdateGraph();
+    });
+
+    FController->OnLogLine = [this](const std::string& Line) { FLog.Message(Line, 0); };
+    FController->OnGraphChanged = [this] { UpdateGraph(); };
+    FClient->OnCANBlockReceived = [this](TKVRCommunicationClient*, Kvrdata_ns::KVRCANBlock Block) {
+        const int selected = FController->Selected();
+        if (FController->BlockReceived(Block))
+            for (int row = 0; row < WatchView->topLevelItemCount(); ++row)
+                UpdateRow(row);
+        FController->Select(selected);
+    };
+    FClient->OnStatusChanged = [this](QObject*) {
+        StatusPanels[1]->setText(QString::fromStdString(FClient->GetStatusText()));
+        if (FClient->GetStatus() == dcsNotConnected)
+            FClient->CloseConnection();
+    };
+
+    connect(AddButton, &QPushButton::clicked, this, [this] {
+        if (FServices.AddClicked)
+            FServices.AddClicked(*this);
+    });
+    connect(DelButton, &QPushButton::clicked, this, [this] { RemoveClicked(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { FController->Reconnect(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { CloseClicked(); });
+    connect(Button1, &QPushButton::clicked, this, [this] { ClearGraph(); });
+    connect(WatchView, &QTreeWidget::itemClicked, this, [this] {
+        DelButton->setEnabled(WatchView->currentItem() != nullptr);
+        FController->Select(WatchView->indexOfTopLevelItem(WatchView->currentItem()));
+    });
+    connect(RadioButton1, &QRadioButton::clicked, this, [this] { SetScrollMode(); });
+    connect(RadioButton2, &QRadioButton::clicked, this, [this] { SetScrollMode(); });
+    connect(Edit1, &QSpinBox::valueChanged, this, [this](int Value) { GraphTimer->setInterval(Value); });
+    Graph->MouseMoved = [this](int X, int Y) {
+        if (Graph->Picture.isNull())
+            return;
+        gfx::QPainterCanvas canvas(Graph->Picture);
+        if (GraphCursorX >= 0 && X >= 0) {
+            const int firstTop = WatchView->topLevelItemCount() > 0
+                                     ? WatchView->visualItemRect(WatchView->topLevelItem(0)).top()
+                                     : 0;
+            if (QTreeWidgetItem* item = WatchView->itemAt(5, Y + firstTop))
+                WatchView->setCurrentItem(item);
+            DrawGraphCursor(canvas, GraphCursorX, Graph->Picture.height());
+        }
+        if (X >= 0) {
+            DrawGraphCursor(canvas, X, Graph->Picture.height());
+            GraphCursorX = X;
+        }
+        Graph->update();
+    };
+}
+
+TWatchForm::~TWatchForm()
+{
+    FClient->OnCANBlockReceived = nullptr;
+    FClient->OnStatusChanged = nullptr;
+}
+
+std::int64_t TWatchForm::WatchedDeviceID() const
+{
+    return FConnected ? static_cast<std::int64_t>(FController->Address().DID) : -1;
+}
+
+void TWatchForm::AddWatch(std::int32_t LogicID, std::int32_t SecondaryIndex)
+{
+    if (FController->AddWatch(LogicID, SecondaryIndex)) {
+        FillRows();
+        ClearGraph();
+    }
+}
+
+void TWatchForm::showEvent(QShowEvent* Event)
+{
+    QWidget::showEvent(Event);
+    if (FShown)
+        return;
+    FShown = true;
+    Kvrdata_ns::TDeviceAddr addr;
+    if (FServices.ConnectionDialog && FServices.ConnectionDialog(addr) == 1) {
+        FController->Open(addr);
+        FConnected = true;
+        setWindowTitle(QString::fromStdString(FController->Caption()));
+        FLog.FSetFileName(FController->LogFileName());
+        FillRows();
+        ClearGraph();
+        FCancelled = false;
+        StatusPanels[0]->setText(QString::fromStdString(addr.GetDescription()));
+    } else {
+        FClosing = true;
+        FCancelled = true;
+        StatusPanels[0]->setText("None");
+    }
+    PageControl1->setCurrentIndex(0);
+    if (FCancelled)
+        QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void TWatchForm::changeEvent(QEvent* Event)
+{
+    QWidget::changeEvent(Event);
+    if (Event->type() != QEvent::ActivationChange || !isActiveWindow() || FCancelled)
+        return;
+    if (FServices.Activated)
+        FServices.Activated(*this);
+    FController->RefreshWatchList();
+    FillRows();
+}
+
+void TWatchForm::closeEvent(QCloseEvent* Event)
+{
+    FClosing = true;
+    GraphTimer->stop();
+    UDPTimer->stop();
+    FController->CloseConnection();
+    QWidget::closeEvent(Event);
+}
+
+void TWatchForm::resizeEvent(QResizeEvent* Event)
+{
+    QWidget::resizeEvent(Event);
+    if (!FClosing)
+        ClearGraph();
+}
+
+void TWatchForm::keyPressEvent(QKeyEvent* Event)
+{
+    if (Event->key() == Qt::Key_Escape) {
+        // Leaves without saving the list.
+        FClosing = true;
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(Event);
+}
+
+bool TWatchForm::eventFilter(QObject* Watched, QEvent* Event)
+{
+    if (Watched == WatchView && Event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Delete && WatchView->currentItem() != nullptr) {
+        RemoveClicked();
+        return true;
+    }
+    if (Watched == WatchView->viewport()) {
+        switch (Event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDropEvent*>(Event);
+            if (FConnected && FServices.AcceptsDrop && FServices.AcceptsDrop(drag->mimeData()))
+                drag->acceptProposedAction();
+            else
+                drag->ignore();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(Event);
+            if (FConnected && FServices.AcceptsDrop && FServices.AcceptsDrop(drop->mimeData()) && FServices.Dropped) {
+                drop->acceptProposedAction();
+                FServices.Dropped(*this);
+            }
+            return true;
+        }
+        default: break;
+        }
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+void TWatchForm::FillRows()
+{
+    WatchView->setUpdatesEnabled(false);
+    WatchView->clear();
+    for (const TWatchRow& row : FController->Rows()) {
+        auto* item = new QTreeWidgetItem(WatchView);
+        item->setText(0, QString::fromStdString(row.Name));
+        item->setText(1, QString::fromStdString(row.State));
+        item->setTextAlignment(1, Qt::AlignRight);
+        item->setData(0, Qt::UserRole, row.LogicID);
+    }
+    if (const int selected = FController->Selected(); selected >= 0)
+        WatchView->setCurrentItem(WatchView->topLevelItem(selected));
+    DelButton->setEnabled(WatchView->currentItem() != nullptr);
+    WatchView->setUpdatesEnabled(true);
+}
+
+void TWatchForm::UpdateRow(int Row)
+{
+    QTreeWidgetItem* item = WatchView->topLevelItem(Row);
+    if (item != nullptr && Row < static_cast<int>(FController->Rows().size()))
+        item->setText(1, QString::fromStdString(FController->Rows()[static_cast<std::size_t>(Row)].State));
+}
+
+void TWatchForm::RemoveClicked()
+{
+    FController->Select(WatchView->indexOfTopLevelItem(WatchView->currentItem()));
+    GraphTimer->stop();
+    if (FController->RemoveSelected()) {
+        FillRows();
+        ClearGraph();
+    }
+    SetScrollMode();
+}
+
+void TWatchForm::CloseClicked()
+{
+    FController->SaveWatchList();
+    FClosing = true;
+    close();
+}
+
+void TWatchForm::SetScrollMode()
+{
+    FController->ScrollPerEvent = RadioButton1->isChecked();
+    if (RadioButton2->isChecked()) {
+        GraphTimer->setInterval(Edit1->value());
+        GraphTimer->start();
+    } else {
+        GraphTimer->stop();
+    }
+}
+
+void TWatchForm::ClearGraph()
+{
+    FController->ClearHistories();
+    FController->GraphWidth = Graph->width();
+    Graph->Picture = QImage(std::max(Graph->width(), 1), std::max(Graph->height(), 1), QImage::Format_RGB32);
+    {
+        gfx::QPainterCanvas canvas(Graph->Picture);
+        PaintClearedGraph(canvas, Graph->Picture.width(), Graph->Picture.height(), canvas.font().height,
+                          static_cast<int>(FController->Rows().size()));
+    }
+    UpdateGraph();
+    Graph->update();
+}
+
+void TWatchForm::UpdateGraph()
+{
+    if (!DrawGraph->isChecked() || WatchView->topLevelItemCount() == 0 || Graph->Picture.isNull())
+        return;
+    const QRect first = WatchView->visualItemRect(WatchView->topLevelItem(0));
+    {
+        gfx::QPainterCanvas canvas(Graph->Picture);
+        PaintWatchGraph(canvas, Graph->Picture.width(), Graph->Picture.height(), first.height(),
+                        FController->Watches());
+        if (GraphCursorX >= 0)
+            DrawGraphCursor(canvas, GraphCursorX, Graph->Picture.height());
+    }
+    Graph->update();
+}
+
+} // namespace kvr::service

@@ -1,0 +1,36 @@
+#pragma once
+// A server host that hands the client the given fake server, for the service windows' widget
+// tests.
+
+#include <memory>
+#include <string>
+
+#include "client/serverhost.h"
+#include "commserver/fakecommserver.h"
+
+namespace servicetest {
+
+class FakeServerHost : public kvr::client::IServerHost {
+public:
+    explicit FakeServerHost(std::shared_ptr<kvr::commserver::FakeCommServer> S) : S(std::move(S)) {}
+    kvr::client::HResult CreateLocal(std::shared_ptr<kvr::commserver::ICommServer>& Out) override
+    {
+        Out = S;
+        return 0;
+    }
+    kvr::client::HResult CreateRemote(const std::string&, std::shared_ptr<kvr::commserver::ICommServer>&) override
+    {
+        return kvr::client::HrClassNotRegistered;
+    }
+    std::string RegisteredCommandLine() override { return "/opt/kvr/rurez"; }
+    std::string InstallFolder() override { return "/tmp/"; }
+    std::string TempFolder() override { return "/tmp/"; }
+    bool WriteServerImage(const std::string&) override { return false; }
+    void RunRegistration(const std::string&) override {}
+    bool ServerRunning() override { return true; }
+    void DebugOutput(const std::string&) override {}
+    void Terminate() override {}
+    std::shared_ptr<kvr::commserver::FakeCommServer> S;
+};
+
+} // namespace servicetest

@@ -1,0 +1,104 @@
+// The watch window over the fake server: a cancelled dialog closes it, after OK an added watch
+// shows its row and follows a state block, the graph draws, Escape closes. Renders the window to
+// watchform.png in the build tree, to be looked at.
+#include <QCheckBox>
+#include <QDir>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "client/kvrcommunicationclient.h"
+#include "commserver/fakecommserver.h"
+#include "service/qtest/fakeserverhost.h"
+#include "kvrdata/kvrstruct.h"
+#include "model/project.h"
+#include "service/watch/watchform.h"
+
+using namespace kvr::service;
+
+
+class WatchFormTest : public QObject {
+    Q_OBJECT
+
+    std::shared_ptr<kvr::commserver::FakeCommServer> server = std::make_shared<kvr::commserver::FakeCommServer>();
+    kvr::model::TProject project;
+    QTemporaryDir folder;
+
+    TWatchForm* MakeForm(int DialogResult)
+    {
+        auto clock = std::make_shared<std::uint64_t>(1000);
+        kvr::client::TClientServices cs;
+        cs.Now = [clock] { return *clock += 25; }; // waits for answers end quickly
+        cs.ProcessMessages = [] {};
+        cs.Sleep = [clock](unsigned Ms) { *clock += Ms; };
+        cs.Host = std::make_shared<servicetest::FakeServerHost>(server);
+        TWatchFormServices s;
+        s.ConnectionDialog = [DialogResult](Kvrdata_ns::TDeviceAddr& Addr) {
+            Addr.CK = Kvrdata_ns::dckFixedIP;
+            Addr.IP = 0x7F000002;
+            Addr.DID = 1;
+            return DialogResult;
+        };
+        s.Watch.Project = [this] { return &project; };
+        s.Watch.ProjectFileName = [] { return std::string("/projects/studio.kvp"); };
+        s.Watch.Folder = folder.path().toStdString();
+        auto* form = new TWatchForm(std::make_unique<TKVRCommunicationClient>(nullptr, cs), std::move(s), nullptr);
+        form->resize(700, 360);
+        return form;
+    }
+
+private slots:
+    void initTestCase() { project.AddDevice(); }
+
+    void aCancelledDialogClosesTheWindow()
+    {
+        QPointer<TWatchForm> form = MakeForm(2);
+        form->show();
+        QTRY_VERIFY(form.isNull()); // closed and freed
+    }
+
+    void aWatchFollowsItsStateAndTheGraphDraws()
+    {
+        QPointer<TWatchForm> form = MakeForm(1);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QVERIFY(form->WatchedDeviceID() == 1);
+        form->DrawGraph->setChecked(true);
+        form->AddWatch(1086, -1);
+        form->AddWatch(5, -1);
+        QCOMPARE(form->WatchView->topLevelItemCount(), 2);
+        QCOMPARE(form->WatchView->topLevelItem(0)->text(1), QString("0"));
+
+        Kvrdata_ns::KVRCANBlock state;
+        state.ID = 0x11500000;
+        state.Len = 3;
+        state.Data = {0, 5, 1};
+        std::vector<std::uint8_t> bytes;
+        Kvrdata_ns::CANBlockToVariant(state, bytes);
+        std::int32_t handle = -1;
+        for (const auto& call : server->calls())
+            if (call.method == kvr::commserver::RpcMethod::OpenConnection)
+                handle = call.handle;
+        QVERIFY(server->isConnected(handle));
+        server->deliverBlock(handle, bytes);
+        QTRY_COMPARE(form->WatchView->topLevelItem(0)->text(1), QString("1"));
+        QVERIFY(form->Log().Lines().back().find(" -> 1") != std::string::npos);
+        QCOMPARE(form->Controller().Watches()[1].HistoryLength, 1);
+
+        form->WatchView->setCurrentItem(form->WatchView->topLevelItem(1));
+        QTest::mouseClick(form->WatchView->viewport(), Qt::LeftButton, {},
+                          form->WatchView->visualItemRect(form->WatchView->topLevelItem(1)).center());
+        QVERIFY(form->DelButton->isEnabled());
+        form->DelButton->click();
+        QCOMPARE(form->WatchView->topLevelItemCount(), 1);
+
+        QVERIFY(form->grab().toImage().save(QDir::current().filePath("watchform.png")));
+        QTest::keyClick(form, Qt::Key_Escape);
+        QTRY_VERIFY(form.isNull());
+    }
+};
+
+QTEST_MAIN(WatchFormTest)
+#include "watchform_qtest.moc"
