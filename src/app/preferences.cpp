@@ -114,15 +114,16 @@ void StoreMainWindow(TPreferences& Prefs, TWindowState State, const TRect& Norma
 
 TRect KeepOnScreen(TRect Bounds, int ScreenWidth, int ScreenHeight)
 {
-    const int width = Bounds.Width();
-    const int height = Bounds.Height();
-    if (ScreenWidth < Bounds.Left + 10) {
-        Bounds.Left = ScreenWidth - width;
-        Bounds.Right = Bounds.Left + width;
+    // In 64 bits: the stored rectangle may hold any numbers.
+    const std::int64_t width = Bounds.Width();
+    const std::int64_t height = Bounds.Height();
+    if (ScreenWidth < std::int64_t{Bounds.Left} + 10) {
+        Bounds.Left = TRect::Clamp32(ScreenWidth - width);
+        Bounds.Right = TRect::Clamp32(Bounds.Left + width);
     }
-    if (ScreenHeight < Bounds.Top + 10) {
-        Bounds.Top = ScreenHeight - height;
-        Bounds.Bottom = Bounds.Top + height;
+    if (ScreenHeight < std::int64_t{Bounds.Top} + 10) {
+        Bounds.Top = TRect::Clamp32(ScreenHeight - height);
+        Bounds.Bottom = TRect::Clamp32(Bounds.Top + height);
     }
     return Bounds;
 }

@@ -3,7 +3,9 @@
 // program has always stored it (little-endian 32-bit numbers, rectangles as left, top, right,
 // bottom). The record is held as its byte image so that reserved bytes survive a round trip.
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <string>
 
@@ -19,8 +21,13 @@ struct TRect {
     std::int32_t Right = 0;
     std::int32_t Bottom = 0;
 
-    std::int32_t Width() const { return Right - Left; }
-    std::int32_t Height() const { return Bottom - Top; }
+    // Stored values may be anything: the extents are taken in 64 bits and kept within 32.
+    std::int32_t Width() const { return Clamp32(std::int64_t{Right} - Left); }
+    std::int32_t Height() const { return Clamp32(std::int64_t{Bottom} - Top); }
+    static std::int32_t Clamp32(std::int64_t V)
+    {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(V, INT32_MIN, INT32_MAX));
+    }
     // A rectangle without area was never stored by a window.
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     bool operator==(const TRect&) const = default;

@@ -193,4 +193,7 @@ TEST(Preferences, WindowsAreKeptOnTheScreen)
     EXPECT_EQ(KeepOnScreen({100, 1075, 1052, 1751}, 1920, 1080), (TRect{100, 404, 1052, 1080}));
     EXPECT_EQ(KeepOnScreen({1910, 1070, 2862, 1746}, 1920, 1080), (TRect{1910, 1070, 2862, 1746}));
     EXPECT_EQ(KeepOnScreen({1911, 0, 2863, 676}, 1920, 1080).Left, 968);
+    // A damaged settings file: extents that do not fit 32 bits are kept, not overflowed.
+    EXPECT_EQ((TRect{-1086374081, 0, 1717924462, 10}).Width(), INT32_MAX);
+    EXPECT_EQ(KeepOnScreen({INT32_MAX - 5, INT32_MIN, INT32_MIN, INT32_MAX}, 1920, 1080).Left, INT32_MAX);
 }
