@@ -96,13 +96,16 @@ TOutputFunctionsPage::TOutputFunctionsPage(EditorHost& Host, QWidget* Parent) : 
     lblOutfktPotR = Named(new QLabel(GroupBox30), "lblOutfktPotR");
     Label80 = Named(new QLabel(GroupBox30), "Label80");
     Label79 = Named(new QLabel(GroupBox30), "Label79");
-    grid->addWidget(lblOutfktCond, 3, 0);
-    grid->addWidget(lblOutfktSrcL, 3, 1);
-    grid->addWidget(lblOutfktPotL, 3, 2);
-    grid->addWidget(lblOutfktSrcR, 3, 3);
-    grid->addWidget(lblOutfktPotR, 3, 4);
-    grid->addWidget(Label80, 4, 1);
-    grid->addWidget(Label79, 4, 3);
+    // The selected row's texts, each with the room of one column.
+    auto* texts = new QGridLayout;
+    int at = 0;
+    for (QLabel* label : {lblOutfktCond, lblOutfktSrcL, lblOutfktPotL, lblOutfktSrcR, lblOutfktPotR}) {
+        texts->addWidget(label, 0, at);
+        texts->setColumnStretch(at++, 1);
+    }
+    texts->addWidget(Label80, 1, 1);
+    texts->addWidget(Label79, 1, 3);
+    grid->addLayout(texts, 3, 0, 1, 6);
     layout->addWidget(GroupBox30, 1);
 
     PopupMenu18 = new QMenu(ListView15);
