@@ -47,6 +47,8 @@ class ConsolePage;
 
 namespace kvr::editors {
 class TChannelAssignmentPage;
+class TOutputFunctionsPage;
+class TOutputRoutingPage;
 class LogicPageWidget;
 }
 
@@ -198,11 +200,14 @@ public:
     bool PanelVisible(const char* Panel) const override;
     void ShowActiveAudioTab() override;
     void FillPage(const char* Panel) override;
+    void WriteBackOutputRouting() override;
     void ScheduleFaderConfigurationHide(bool Start) override;
     void ShowAudioTab(int Tab);
     editors::AudioPageHost& AudioPages() { return *FAudioPages; }
     QTabWidget* PageControl2 = nullptr;
     editors::TChannelAssignmentPage* AssignmentPage = nullptr;
+    editors::TOutputFunctionsPage* OutputFunctionsPage = nullptr;
+    editors::TOutputRoutingPage* OutputRoutingPage = nullptr;
 
 public slots:
     void About1Click();

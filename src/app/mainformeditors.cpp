@@ -17,6 +17,8 @@
 #include "editors/audiotabpage.h"
 #include "editors/audiosourcetree.h"
 #include "editors/channelassignmentpage.h"
+#include "editors/outfktpagewidget.h"
+#include "editors/outputroutingwidget.h"
 #include "editors/reswindow.h"
 
 namespace kvr::app {
@@ -123,6 +125,18 @@ void TCX4AppForm::BuildAudioSystemPage()
         AssignmentPage = new editors::TChannelAssignmentPage(*this, assi);
         assiLayout->addWidget(AssignmentPage);
     }
+    if (auto* outFkt = findChild<QWidget*>(editors::kOutFktPanel)) {
+        auto* outFktLayout = new QVBoxLayout(outFkt);
+        outFktLayout->setContentsMargins(0, 0, 0, 0);
+        OutputFunctionsPage = new editors::TOutputFunctionsPage(*this, outFkt);
+        outFktLayout->addWidget(OutputFunctionsPage);
+    }
+    if (auto* routing = findChild<QWidget*>(editors::kOutputRoutePanel)) {
+        auto* routingLayout = new QVBoxLayout(routing);
+        routingLayout->setContentsMargins(0, 0, 0, 0);
+        OutputRoutingPage = new editors::TOutputRoutingPage(*this, routing);
+        routingLayout->addWidget(OutputRoutingPage);
+    }
     layout->addWidget(PageControl2);
     // Choosing a tab leaves the old one (its frame goes) and shows the new one.
     connect(PageControl2->tabBar(), &QTabBar::tabBarClicked, this, [this](int Tab) {
@@ -152,8 +166,19 @@ void TCX4AppForm::ShowActiveAudioTab()
 
 void TCX4AppForm::FillPage(const char* Panel)
 {
-    if (AssignmentPage && std::string_view(Panel) == editors::kAssiPanel)
+    const std::string_view panel(Panel);
+    if (AssignmentPage && panel == editors::kAssiPanel)
         AssignmentPage->FillChannelAssignment();
+    if (OutputFunctionsPage && panel == editors::kOutFktPanel)
+        OutputFunctionsPage->FillOutputFunctions();
+    if (OutputRoutingPage && panel == editors::kOutputRoutePanel)
+        OutputRoutingPage->FillOutputRouting();
+}
+
+void TCX4AppForm::WriteBackOutputRouting()
+{
+    if (OutputRoutingPage)
+        OutputRoutingPage->Rules().WriteBack();
 }
 
 void TCX4AppForm::ScheduleFaderConfigurationHide(bool Start)

@@ -17,6 +17,8 @@
 #include "app/projectpages/glprotoform.h"
 #include "app/projectpages/projectpanel.h"
 #include "client/kvrcommunicationclient.h"
+#include "editors/outfktpagewidget.h"
+#include "editors/outputroutingwidget.h"
 #include "editors/sourceassign.h"
 #include "editors/reswindow.h"
 #include "editors/sourcedrag.h"
@@ -136,6 +138,10 @@ void TCX4AppForm::BuildProjectPage()
 void TCX4AppForm::ReleasePages()
 {
     DestroyLogicPage();
+    delete OutputFunctionsPage;
+    OutputFunctionsPage = nullptr;
+    delete OutputRoutingPage;
+    OutputRoutingPage = nullptr;
     if (PageControl1)
         PageControl1->Picker = {};
     if (ResWindow)

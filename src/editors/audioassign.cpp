@@ -1,5 +1,6 @@
 // What the audio-source window's Assign writes for each target kind.
 
+#include "editors/outfktlevels.h"
 #include "editors/sourceassign.h"
 #include "kvrdata/byteorder.h"
 #include "model/device.h"
@@ -54,10 +55,9 @@ public:
                 sel.Row >= static_cast<int>(fkt.Cond.size()))
                 return {};
             TOutFktCondition& row = fkt.Cond[static_cast<std::size_t>(sel.Row)];
-            const std::size_t n = FKind == atOutFktSource1 ? 0 : 1;
-            (n == 0 ? row.Source1 : row.Source2) = FRef;
-            row.Tail[n] = FLevel;
-            row.Tail[2 + n] = FPot;
+            const int n = FKind == atOutFktSource1 ? 1 : 2;
+            (n == 1 ? row.Source1 : row.Source2) = FRef;
+            SetLevelOf(row, n, {static_cast<std::int8_t>(FLevel), FPot});
             SetOutputFunction(FDev, sel.Element, fkt);
             return Done();
         }

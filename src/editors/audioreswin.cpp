@@ -154,6 +154,13 @@ void TAudioResWin::SelectPot(int Pot)
     ComboBox1->setCurrentIndex(FTree.PotIndex());
 }
 
+void TAudioResWin::SelectNextSibling()
+{
+    FTree.SelectNextSibling();
+    TreeView1->SelectNode(FTree.Selected());
+    Button1->setEnabled(FTree.AssignEnabled());
+}
+
 void TAudioResWin::Assign()
 {
     const SourceNode* node = FTree.SelectedNode();

@@ -36,6 +36,7 @@ public:
     void SelectPot(int Pot) override;
     void ShowPicker() override { show(); }
     void Assign() override;
+    void SelectNextSibling() override;
 
     const AudioSourceTree& Tree() const { return FTree; }
     int FLevel = 0;

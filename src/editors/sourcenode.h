@@ -43,6 +43,19 @@ public:
     int Selected() const { return FSelected; }
     // Any node index, -1 for none.
     void Select(int Node) { FSelected = Node >= 0 && Node < static_cast<int>(FNodes.size()) ? Node : -1; }
+    // The next node of the selected node's parent; after its last child nothing is selected.
+    void SelectNextSibling()
+    {
+        if (FSelected < 0 || FSelected >= static_cast<int>(FNodes.size()))
+            return;
+        const int parent = FNodes[static_cast<std::size_t>(FSelected)].Parent;
+        for (std::size_t i = static_cast<std::size_t>(FSelected) + 1; i < FNodes.size(); ++i)
+            if (FNodes[i].Parent == parent) {
+                FSelected = static_cast<int>(i);
+                return;
+            }
+        FSelected = -1;
+    }
     const SourceNode* SelectedNode() const
     {
         return FSelected >= 0 && FSelected < static_cast<int>(FNodes.size()) ? &FNodes[static_cast<std::size_t>(FSelected)]

@@ -98,6 +98,8 @@ public:
     virtual void SelectPot(int Pot) = 0;
     virtual void ShowPicker() = 0;
     virtual void Assign() = 0;
+    // Moves the tree's selection to the next node of the same parent; none after the last.
+    virtual void SelectNextSibling() {}
 };
 
 } // namespace kvr::editors

@@ -11,8 +11,14 @@
 #include "app/qtmodelhost.h"
 #include "editors/audioreswin.h"
 #include "editors/channelassignmentpage.h"
+#include "editors/outputroutingwidget.h"
 #include "editors/reswindow.h"
+#include "model/cardrecords.h"
+#include "model/channelname.h"
+#include "model/device.h"
 #include "model/modelhost.h"
+#include "model/project.h"
+#include "model/summingbuses.h"
 #include "platform/currentprompter.h"
 #include "platform/settingsstore.h"
 
@@ -96,6 +102,40 @@ private slots:
         // Leaving the audio system hides its pages.
         Select(0, "Logic System");
         QCOMPARE(Shown(), QString("LogicPanel"));
+    }
+
+    void routingAssignedInTheWindowSurvivesLeavingThePage()
+    {
+        kvr::model::TDevice* dev = form->FProject->Model()->Device(0);
+        kvr::model::TCardRecord card;
+        card.CardType = kvr::model::kCardDigitalIO;
+        kvr::model::TChannelEntry out;
+        out.ID = static_cast<std::uint16_t>(kvr::model::MakeChannelID(0, 0, 0x80 | 0x2000));
+        card.Channels = {out};
+        dev->SetSetupData(0, kvr::model::EncodeCardRecord(card));
+
+        Select(0, "Output Routing");
+        QCOMPARE(Shown(), QString("OutputRoutePanel"));
+        auto& page = form->OutputRoutingPage->Rules();
+        QCOMPARE(int(page.Rows().size()), 2);
+        page.Select(1);
+        // "Routing1 R" of the window's routing group, assigned by its Assign button.
+        AudioResWin->SelectAudioSource(0x6B01);
+        AudioResWin->SetTargetKind(8);
+        AudioResWin->Assign();
+        QCOMPARE(int(page.Rows()[1].Ref), 0x6B01);
+        page.SetMuteLogic(2, true);
+
+        // The write-back the host runs on leaving keeps the device unchanged.
+        dev->SetChangedFlag(false);
+        form->WriteBackOutputRouting();
+        QVERIFY(!dev->IsChanged());
+        Select(0, "Output Functions");
+        kvr::model::TChannelOption option;
+        option.OutputID = page.Rows()[1].Channel;
+        kvr::model::GetChannelOption(*dev, option);
+        QCOMPARE(int(option.Source), 0x6B01);
+        QCOMPARE(int(option.MuteLogics), 0x04);
     }
 };
 
