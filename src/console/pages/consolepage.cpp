@@ -2,6 +2,7 @@
 
 #include "console/pages/consolewidgets.h"
 #include "console/pages/keyoptionspanel.h"
+#include "console/pages/usergroupspanel.h"
 
 #include "console/keyfunctioncatalogue.h"
 
@@ -172,6 +173,8 @@ void ConsolePage::BuildOptions(QHBoxLayout& lower)
     });
     keyLayout->addWidget(DependKeyBox);
     KeyOptions = new KeyOptionsPanel(GroupBox2);
+    KeyOptions->Editor = [this] { return controller_.KeyEditing(); };
+    KeyOptions->Changed = [this] { Refresh(); };
     keyLayout->addWidget(KeyOptions);
     keyLayout->addStretch(1);
     lower.addWidget(GroupBox2, 1);
@@ -272,6 +275,13 @@ void ConsolePage::BuildOptions(QHBoxLayout& lower)
     auto* auth = new QGroupBox("Restrict key access to user groups", this);
     AuthPanel = auth;
     AuthPanel->setObjectName("AuthPanel");
+    UserGroups = new UserGroupsPanel(AuthPanel);
+    (new QVBoxLayout(AuthPanel))->addWidget(UserGroups);
+    UserGroups->Clicked = [this](int group, bool ticked) {
+        if (auto editor = controller_.KeyEditing())
+            editor->UserGroupClicked(group, ticked);
+        Refresh();
+    };
     lower.addWidget(AuthPanel, 1);
 }
 
@@ -364,6 +374,8 @@ void ConsolePage::ShowPanel()
     DependKeyBox->setVisible(v.IndependentKey);
     DependKeyBox->setChecked(v.IndependentKeyTicked);
     Panel23->setVisible(v.LampSource);
+    if (v.ShowUserGroups)
+        UserGroups->Show(controller_.UserGroups(), state_.SelectedModuleType(), state_.SelectedKeyRecord);
     if (v.FillKeyFunctionList) {
         const KeyOptionsView keys = controller_.KeyOptions();
         KeyOptions->Show(keys);

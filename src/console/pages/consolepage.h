@@ -26,6 +26,7 @@ class ConsoleImage;
 class KeyOptionsPanel;
 class ModuleImage;
 class ModulePaletteView;
+class UserGroupsPanel;
 
 class ConsolePage : public QWidget {
     Q_OBJECT
@@ -71,6 +72,7 @@ public:
     QLabel* Label50 = nullptr;
     QLabel* Panel23 = nullptr;
     QWidget* AuthPanel = nullptr;
+    UserGroupsPanel* UserGroups = nullptr;
     QMenu* ConsolePopup = nullptr;
     QMenu* TabPopup = nullptr;
 
