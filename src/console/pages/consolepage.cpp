@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -266,9 +267,13 @@ void ConsolePage::BuildOptions(QHBoxLayout& lower)
     Label50 = new QLabel(GroupBox35);
     Label50->setObjectName("Label50");
     special->addWidget(Label50);
-    Panel23 = new QLabel(GroupBox35);
-    Panel23->setObjectName("Panel23");
+    auto* lampSource = new SourceDropPanel("Panel23", GroupBox35);
+    Panel23 = lampSource;
     special->addWidget(Panel23);
+    Button44 = new QPushButton("Select...", GroupBox35);
+    Button44->setObjectName("Button44");
+    special->addWidget(Button44);
+    KeyOptions->ConnectLampElement(*Button44, *lampSource);
     special->addStretch(1);
     lower.addWidget(GroupBox35, 1);
 
@@ -374,6 +379,7 @@ void ConsolePage::ShowPanel()
     DependKeyBox->setVisible(v.IndependentKey);
     DependKeyBox->setChecked(v.IndependentKeyTicked);
     Panel23->setVisible(v.LampSource);
+    Button44->setVisible(v.LampSource);
     if (v.ShowUserGroups)
         UserGroups->Show(controller_.UserGroups(), state_.SelectedModuleType(), state_.SelectedKeyRecord);
     if (v.FillKeyFunctionList) {

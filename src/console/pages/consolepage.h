@@ -16,6 +16,7 @@ class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPushButton;
 class QScrollArea;
 class QSpinBox;
 class QTabBar;
@@ -71,6 +72,7 @@ public:
     QComboBox* RotSelDefaultBox = nullptr;
     QLabel* Label50 = nullptr;
     QLabel* Panel23 = nullptr;
+    QPushButton* Button44 = nullptr;
     QWidget* AuthPanel = nullptr;
     UserGroupsPanel* UserGroups = nullptr;
     QMenu* ConsolePopup = nullptr;

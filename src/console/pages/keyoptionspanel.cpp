@@ -84,41 +84,6 @@ QIcon LampImage(int colour)
     return QIcon(pixmap);
 }
 
-// A label that takes drops from the source windows.
-class DropPanel : public QLabel {
-public:
-    DropPanel(const char* name, QWidget* parent) : QLabel("None", parent)
-    {
-        setObjectName(name);
-        setFrameShape(QFrame::Panel);
-        setFrameShadow(QFrame::Sunken);
-        setAcceptDrops(true);
-    }
-    std::function<bool(const QMimeData*)> Accepts;
-    std::function<void(const QMimeData*)> Dropped;
-
-protected:
-    void dragEnterEvent(QDragEnterEvent* event) override { Take(event); }
-    void dragMoveEvent(QDragMoveEvent* event) override { Take(event); }
-    void dropEvent(QDropEvent* event) override
-    {
-        if (!Accepts || !Accepts(event->mimeData()))
-            return;
-        event->acceptProposedAction();
-        if (Dropped)
-            Dropped(event->mimeData());
-    }
-
-private:
-    void Take(QDragMoveEvent* event)
-    {
-        if (Accepts && Accepts(event->mimeData()))
-            event->acceptProposedAction();
-        else
-            event->ignore();
-    }
-};
-
 // The lamp sources of a "User Defined" key: rows dragged onto each other exchange, a logic
 // source dropped on a row is assigned to it.
 class LampSourceList : public QTreeWidget {
@@ -215,6 +180,41 @@ private:
 
 } // namespace
 
+SourceDropPanel::SourceDropPanel(const char* name, QWidget* parent) : QLabel("None", parent)
+{
+    setObjectName(name);
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(QFrame::Sunken);
+    setAcceptDrops(true);
+}
+
+void SourceDropPanel::Take(QDragMoveEvent* event)
+{
+    if (Accepts && Accepts(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void SourceDropPanel::dragEnterEvent(QDragEnterEvent* event)
+{
+    Take(event);
+}
+
+void SourceDropPanel::dragMoveEvent(QDragMoveEvent* event)
+{
+    Take(event);
+}
+
+void SourceDropPanel::dropEvent(QDropEvent* event)
+{
+    if (!Accepts || !Accepts(event->mimeData()))
+        return;
+    event->acceptProposedAction();
+    if (Dropped)
+        Dropped(event->mimeData());
+}
+
 ColourSwatch::ColourSwatch(const char* name, std::optional<std::uint32_t> colour, QWidget* parent)
     : QWidget(parent), colour_(colour)
 {
@@ -279,14 +279,14 @@ KeyOptionsPanel::KeyOptionsPanel(QWidget* parent) : QWidget(parent)
     }
     Button6 = new QPushButton("Left Source...", this);
     Button6->setObjectName("Button6");
-    Panel21 = new DropPanel("Panel21", this);
+    Panel21 = new SourceDropPanel("Panel21", this);
     form->addRow(Button6, Panel21);
     Button8 = new QPushButton("Condition ID...", this);
     Button8->setObjectName("Button8");
     form->addRow(Button8);
     Button7 = new QPushButton("Right Source...", this);
     Button7->setObjectName("Button7");
-    Panel22 = new DropPanel("Panel22", this);
+    Panel22 = new SourceDropPanel("Panel22", this);
     form->addRow(Button7, Panel22);
 
     TalkPanel = new QWidget(this);
@@ -480,7 +480,7 @@ void KeyOptionsPanel::Connect()
             [this] { Pick(SourceWindow::Audio, kRightSourceKind, KeyRecordView(shown_.Record).Source(kf::Param3)); });
     connect(Button8, &QPushButton::clicked, this,
             [this] { Pick(SourceWindow::Logic, kKeyConditionKind, KeyRecordView(shown_.Record).Source(kf::Param1)); });
-    auto* left = static_cast<DropPanel*>(Panel21);
+    auto* left = static_cast<SourceDropPanel*>(Panel21);
     const auto logicDrag = [this](const QMimeData* data) {
         return Picker && !Button8->isHidden() && Picker->IsSourceDrag(SourceWindow::Logic, data);
     };
@@ -494,9 +494,17 @@ void KeyOptionsPanel::Connect()
         else
             Picker->AssignDropped(SourceWindow::Audio, kLeftSourceKind);
     };
-    auto* right = static_cast<DropPanel*>(Panel22);
+    auto* right = static_cast<SourceDropPanel*>(Panel22);
     right->Accepts = [this](const QMimeData* data) { return Picker && Picker->IsSourceDrag(SourceWindow::Audio, data); };
     right->Dropped = [this](const QMimeData*) { Picker->AssignDropped(SourceWindow::Audio, kRightSourceKind); };
+}
+
+void KeyOptionsPanel::ConnectLampElement(QPushButton& select, SourceDropPanel& panel)
+{
+    connect(&select, &QPushButton::clicked, this,
+            [this] { Pick(SourceWindow::Logic, kKeyConditionKind, KeyRecordView(shown_.Record).Source(kf::Param1)); });
+    panel.Accepts = [this](const QMimeData* data) { return Picker && Picker->IsSourceDrag(SourceWindow::Logic, data); };
+    panel.Dropped = [this](const QMimeData*) { Picker->AssignDropped(SourceWindow::Logic, kKeyConditionKind); };
 }
 
 void KeyOptionsPanel::Show(const KeyOptionsView& v)

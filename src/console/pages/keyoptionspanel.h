@@ -7,6 +7,7 @@
 #include "console/keyoptions.h"
 #include "console/pages/keysourcepicker.h"
 
+#include <QLabel>
 #include <QWidget>
 
 #include <array>
@@ -17,9 +18,12 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
-class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QPushButton;
 class QSpinBox;
 class QTreeWidget;
@@ -27,6 +31,23 @@ class QTreeWidget;
 namespace kvr::console {
 
 class KeyPreviewImage;
+
+// A panel that shows a source and takes drops from the source windows.
+class SourceDropPanel : public QLabel {
+    Q_OBJECT
+public:
+    SourceDropPanel(const char* name, QWidget* parent);
+    std::function<bool(const QMimeData*)> Accepts;
+    std::function<void(const QMimeData*)> Dropped;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void Take(QDragMoveEvent* event);
+};
 
 // A colour field beside the preview: a lamp colour, or the picture of "no colour".
 class ColourSwatch : public QWidget {
@@ -51,6 +72,9 @@ public:
     explicit KeyOptionsPanel(QWidget* parent);
     void Show(const KeyOptionsView& view);
     const KeyOptionsView& Shown() const { return shown_; }
+    // The lamp element of the Central Overbridge ("Special"): its "Select..." button and panel
+    // pick and take the element's logic source.
+    void ConnectLampElement(QPushButton& select, SourceDropPanel& panel);
     // The selected row of the lamp-source list while it shows; -1 otherwise.
     int SelectedLampRow() const;
 

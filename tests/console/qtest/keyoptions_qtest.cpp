@@ -210,6 +210,46 @@ private slots:
         QVERIFY(!Drop(*keys.Panel22, QPoint(2, 2), logicDrag));
     }
 
+    void lampElementOfTheCentralOverbridge()
+    {
+        DeviceHost host;
+        const Placement placed = AddConsoleModule(host.device, 0, 10, 13);
+        QVERIFY(placed.Refusal.empty());
+        model::TKeyRecord lamp{};
+        lamp[0] = 26; // "ON AIR Lamp Source"
+        KeyRecordView(lamp).SetText("DONOTDELETE");
+        lamp[33] = 0x3F;
+        KeyRecordView(lamp).SetSource(kf::Param1, 0x0123);
+        model::SetKeyFunction(host.device, 26, lamp, 1, ModuleSlotID(0, placed.Position));
+        ConsoleEditorState state;
+        ModuleClipboard clipboard;
+        ConsolePage page(state, clipboard, host, nullptr);
+        ScriptedPicker picker;
+        page.KeyOptions->Picker = &picker;
+        page.resize(1200, 800);
+        page.show();
+        page.ShowConsolePage();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        state.PageMode = pmKeys;
+        state.SelectedSlot = placed.Position;
+        state.SelectedModule = ModuleEntryAt(host.device, 0, placed.Position);
+        state.SelectedKey = 26;
+        state.SelectedKeyRecord = lamp;
+        page.Refresh();
+        QVERIFY(page.GroupBox35->isVisible());
+        QVERIFY(page.Button44->isVisible());
+        QTest::mouseClick(page.Button44, Qt::LeftButton);
+        QCOMPARE(picker.calls.back().what, std::string("pick"));
+        QVERIFY(picker.calls.back().window == SourceWindow::Logic);
+        QCOMPARE(picker.calls.back().kind, kKeyConditionKind);
+        QCOMPARE(picker.calls.back().stored, 0x0123);
+        QMimeData logicDrag;
+        logicDrag.setData("test/logic", "");
+        QVERIFY(Drop(*page.Panel23, QPoint(2, 2), logicDrag));
+        QCOMPARE(picker.calls.back().what, std::string("assign"));
+        QCOMPARE(picker.calls.back().kind, kKeyConditionKind);
+    }
+
     void userGroupsOnTheAuthorisationPage()
     {
         DeviceHost host;
