@@ -3,19 +3,90 @@
 
 #include "app/mainform.h"
 
+#include "app/appforms.h"
 #include "console/consolehost.h"
+#include "console/keyeditor.h"
+#include "console/moduleplacement.h"
 #include "console/pages/consolepage.h"
+#include "console/pages/keyoptionspanel.h"
+#include "console/pages/keysourcepicker.h"
+#include "editors/audioreswin.h"
+#include "editors/reswindow.h"
+#include "editors/sourcedrag.h"
 #include "model/project.h"
 
+#include <QGroupBox>
 #include <QVBoxLayout>
 
 namespace kvr::app {
 
 namespace {
 
-class MainConsoleHost : public console::ConsoleHost {
+// The console page's host; it also serves the key options as their source windows and is the
+// windows' target of the key's kinds.
+class MainConsoleHost : public console::ConsoleHost, public console::KeySourcePicker, public editors::SourceTarget {
 public:
     explicit MainConsoleHost(TCX4AppForm& form) : form_(form) {}
+
+    void Pick(console::SourceWindow window, int kind, std::uint16_t stored) override
+    {
+        if (window == console::SourceWindow::Logic && ResWindow) {
+            ResWindow->SetTarget(kind, this);
+            ResWindow->SetTargetKind(kind);
+            ResWindow->ShowPicker();
+            ResWindow->SelectLogicSource(stored);
+        } else if (window == console::SourceWindow::Audio && AudioResWin) {
+            AudioResWin->SetTarget(kind, this);
+            AudioResWin->SetTargetKind(kind);
+            AudioResWin->SelectAudioSource(stored);
+            AudioResWin->ShowPicker();
+        }
+    }
+    void AssignDropped(console::SourceWindow window, int kind) override
+    {
+        if (window == console::SourceWindow::Logic && ResWindow) {
+            ResWindow->SetTarget(kind, this);
+            ResWindow->SetTargetKind(kind);
+            ResWindow->Assign(editors::AssignSender::Page);
+        } else if (window == console::SourceWindow::Audio && AudioResWin) {
+            AudioResWin->SetTarget(kind, this);
+            AudioResWin->SetTargetKind(kind);
+            AudioResWin->Assign();
+        }
+    }
+    bool IsSourceDrag(console::SourceWindow window, const QMimeData* data) const override
+    {
+        return editors::IsSourceDrag(data, window == console::SourceWindow::Logic ? editors::SourceDragKind::Logic
+                                                                                 : editors::SourceDragKind::Audio);
+    }
+
+    // Kind 1 of the logic window writes only into a selected row of the showing lamp-source list.
+    editors::TargetSelection Selection(int kind) override
+    {
+        editors::TargetSelection selection;
+        console::ConsolePage* page = form_.ConsolePageWidget;
+        if (kind != console::kLampSourceRowKind)
+            selection.Element = 0;
+        else if (page && form_.FConsoleState.PageMode == console::pmKeys && page->GroupBox2->isVisible())
+            selection.Element = page->KeyOptions->SelectedLampRow();
+        return selection;
+    }
+    editors::KeyEdit* EditedKey() override
+    {
+        const auto& state = form_.FConsoleState;
+        model::TDevice* device = CurrentDevice();
+        if (!device || state.SelectedKey < 0 || !console::IsSlotPosition(state.SelectedSlot))
+            return nullptr;
+        key_.Record = &form_.FConsoleState.SelectedKeyRecord;
+        key_.ModuleSlot = console::ModuleSlotID(state.SelectedConsole, state.SelectedSlot);
+        key_.Own = console::IndependentKeyTicked(state, *device);
+        return &key_;
+    }
+    void Refresh(int, const editors::PickedSource&) override
+    {
+        if (form_.ConsolePageWidget)
+            form_.ConsolePageWidget->Refresh();
+    }
 
     model::TDevice* CurrentDevice() override
     {
@@ -33,6 +104,7 @@ public:
 
 private:
     TCX4AppForm& form_;
+    editors::KeyEdit key_;
 };
 
 } // namespace
@@ -46,6 +118,7 @@ void TCX4AppForm::BuildConsolePage()
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     ConsolePageWidget = new console::ConsolePage(FConsoleState, FModuleClipboard, *FConsoleHost, panel);
+    ConsolePageWidget->KeyOptions->Picker = static_cast<MainConsoleHost*>(FConsoleHost.get());
     layout->addWidget(ConsolePageWidget);
 }
 

@@ -245,6 +245,20 @@ KeyOptionsView ConsolePageController::KeyOptions()
     return view;
 }
 
+std::optional<KeyEditor> ConsolePageController::KeyEditing()
+{
+    model::TProject* project = host_.CurrentProject();
+    if (!project || !Device())
+        return std::nullopt;
+    return KeyEditor(state_, *project, host_.CurrentDeviceIndex(), keyEditor_);
+}
+
+UserGroupBoxes ConsolePageController::UserGroups()
+{
+    const model::TDevice* device = Device();
+    return device ? ShowUserGroups(*device, state_.SelectedKeyRecord) : UserGroupBoxes{};
+}
+
 void ConsolePageController::ReloadSelection()
 {
     if (const model::TDevice* device = Device())

@@ -5,10 +5,13 @@
 // through the platform prompter.
 
 #include "console/consoleeditorstate.h"
+#include "console/keyeditor.h"
 #include "console/keyoptions.h"
 #include "console/modulepanelcontroller.h"
+#include "console/usergroupboxes.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -104,6 +107,10 @@ public:
 
     // "Key Options" for the selected key; the same-colour warning goes out once per run.
     KeyOptionsView KeyOptions();
+    // The handlers that write the selected key, on the current device; none without one.
+    std::optional<KeyEditor> KeyEditing();
+    // The user-group boxes of the selected key (Authorisation).
+    UserGroupBoxes UserGroups();
 
     // The selected slot's entry read afresh after a command changed the console.
     void ReloadSelection();

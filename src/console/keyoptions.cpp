@@ -1,6 +1,7 @@
 #include "console/keyoptions.h"
 
 #include "console/keycaption.h"
+#include "console/keyeditor.h"
 #include "console/keyfunctioncatalogue.h"
 #include "console/keyrecordview.h"
 #include "console/moduleplacement.h"
@@ -76,14 +77,7 @@ private:
 
 void Builder::Store()
 {
-    // The "Independent Key" state: shown for fader-family modules, ticked when hidden.
-    const int slot = ModuleSlotID(state_.SelectedConsole, state_.SelectedSlot);
-    int own = 1;
-    if (fader_) {
-        model::TKeyRecord probe{};
-        own = model::GetKeyFunction(device_, state_.SelectedKey, probe, slot);
-    }
-    model::SetKeyFunction(device_, state_.SelectedKey, record_, own, slot);
+    StoreKeyRecord(state_, device_, state_.SelectedKey);
 }
 
 void Builder::Potentiometers()
@@ -422,8 +416,11 @@ void Builder::Sources()
 {
     const bool userDefined = record_[kf::Function] == 4 && !fader_;
     if (userDefined) {
-        for (std::size_t r = 0; r < 3; ++r)
-            v.LampSources[r] = model::GetLogicSourceName(project_, view_.Source(kf::Param1 + 2 * r), deviceIndex_);
+        for (std::size_t r = 0; r < 3; ++r) {
+            v.LampSourceIDs[r] = view_.Source(kf::Param1 + 2 * r);
+            v.LampSources[r] = model::GetLogicSourceName(project_, v.LampSourceIDs[r], deviceIndex_);
+            v.LampColours[r] = (record_[kf::Colours] >> (2 * r)) & 0x03;
+        }
         return;
     }
     const int function = record_[kf::Function];
@@ -479,6 +476,11 @@ KeyOptionsView Builder::Build(KeyEditorMemory& memory)
         v.Warning = "Warning! Active and inactive function state is using the same color!";
         memory.ColourWarningShown = true;
     }
+    v.ModuleType = type_;
+    v.Record = record_;
+    v.Preview = key < KeyCount(type_);
+    static constexpr std::uint32_t kInactive[] = {0xFFFFFF, 0x00FFFF, 0x0000FF, 0x00FF00};
+    v.InactiveColour = userDefined ? 0xC0C0C0 : kInactive[(colours >> 4) & 0x03];
     if (state_.PageMode == pmAuthorisation)
         return v;
     Sources();

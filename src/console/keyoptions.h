@@ -59,6 +59,14 @@ struct KeyOptionsView {
     bool GreenOffered = true;
     bool LampSourceList = false; // UserDefPanel
     std::array<std::string, 3> LampSources{};
+    std::array<std::uint16_t, 3> LampSourceIDs{}; // each row's logic source
+    std::array<int, 3> LampColours{};             // each row's colour: 0 yellow, 1 red, 2 green
+
+    // The key preview: drawn only for keys (not the lamp elements of the Central Overbridge).
+    bool Preview = false;
+    int ModuleType = 0;
+    model::TKeyRecord Record{}; // the record as shown
+    std::uint32_t InactiveColour = 0xFFFFFF; // Shape11, 0x00BBGGRR; silver for a "User Defined" key
 
     bool TalkBoxes = false;
     std::vector<std::string> TalkSources;

@@ -2,6 +2,7 @@
 
 #include "console/pages/consolewidgets.h"
 #include "console/pages/keyoptionspanel.h"
+#include "console/pages/usergroupspanel.h"
 
 #include "console/keyfunctioncatalogue.h"
 
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -172,6 +174,8 @@ void ConsolePage::BuildOptions(QHBoxLayout& lower)
     });
     keyLayout->addWidget(DependKeyBox);
     KeyOptions = new KeyOptionsPanel(GroupBox2);
+    KeyOptions->Editor = [this] { return controller_.KeyEditing(); };
+    KeyOptions->Changed = [this] { Refresh(); };
     keyLayout->addWidget(KeyOptions);
     keyLayout->addStretch(1);
     lower.addWidget(GroupBox2, 1);
@@ -263,15 +267,26 @@ void ConsolePage::BuildOptions(QHBoxLayout& lower)
     Label50 = new QLabel(GroupBox35);
     Label50->setObjectName("Label50");
     special->addWidget(Label50);
-    Panel23 = new QLabel(GroupBox35);
-    Panel23->setObjectName("Panel23");
+    auto* lampSource = new SourceDropPanel("Panel23", GroupBox35);
+    Panel23 = lampSource;
     special->addWidget(Panel23);
+    Button44 = new QPushButton("Select...", GroupBox35);
+    Button44->setObjectName("Button44");
+    special->addWidget(Button44);
+    KeyOptions->ConnectLampElement(*Button44, *lampSource);
     special->addStretch(1);
     lower.addWidget(GroupBox35, 1);
 
     auto* auth = new QGroupBox("Restrict key access to user groups", this);
     AuthPanel = auth;
     AuthPanel->setObjectName("AuthPanel");
+    UserGroups = new UserGroupsPanel(AuthPanel);
+    (new QVBoxLayout(AuthPanel))->addWidget(UserGroups);
+    UserGroups->Clicked = [this](int group, bool ticked) {
+        if (auto editor = controller_.KeyEditing())
+            editor->UserGroupClicked(group, ticked);
+        Refresh();
+    };
     lower.addWidget(AuthPanel, 1);
 }
 
@@ -364,6 +379,9 @@ void ConsolePage::ShowPanel()
     DependKeyBox->setVisible(v.IndependentKey);
     DependKeyBox->setChecked(v.IndependentKeyTicked);
     Panel23->setVisible(v.LampSource);
+    Button44->setVisible(v.LampSource);
+    if (v.ShowUserGroups)
+        UserGroups->Show(controller_.UserGroups(), state_.SelectedModuleType(), state_.SelectedKeyRecord);
     if (v.FillKeyFunctionList) {
         const KeyOptionsView keys = controller_.KeyOptions();
         KeyOptions->Show(keys);

@@ -16,6 +16,7 @@ class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPushButton;
 class QScrollArea;
 class QSpinBox;
 class QTabBar;
@@ -26,6 +27,7 @@ class ConsoleImage;
 class KeyOptionsPanel;
 class ModuleImage;
 class ModulePaletteView;
+class UserGroupsPanel;
 
 class ConsolePage : public QWidget {
     Q_OBJECT
@@ -70,7 +72,9 @@ public:
     QComboBox* RotSelDefaultBox = nullptr;
     QLabel* Label50 = nullptr;
     QLabel* Panel23 = nullptr;
+    QPushButton* Button44 = nullptr;
     QWidget* AuthPanel = nullptr;
+    UserGroupsPanel* UserGroups = nullptr;
     QMenu* ConsolePopup = nullptr;
     QMenu* TabPopup = nullptr;
 
