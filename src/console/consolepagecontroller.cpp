@@ -161,7 +161,8 @@ void ConsolePageController::LoadKey()
     if (!device || state_.SelectedKey < 0 || !IsSlotPosition(state_.SelectedSlot))
         return;
     state_.SelectedKeyRecord[0] = static_cast<std::uint8_t>(state_.SelectedKey);
-    model::GetKeyFunction(*device, state_.SelectedKey, state_.SelectedKeyRecord,
+    // Selecting a key reads it; a missing shared table is made only when a key is written.
+    model::ReadKeyFunction(*device, state_.SelectedKey, state_.SelectedKeyRecord,
                           ModuleSlotID(state_.SelectedConsole, state_.SelectedSlot));
 }
 
@@ -405,6 +406,8 @@ void ConsolePageController::RemoveConsole()
             "Confirmation", platform::Buttons::OkCancel, platform::Icon::Question) != platform::Answer::Ok)
         return;
     console::RemoveConsole(*device, state_.SelectedConsole);
+    // Removing the only console leaves the one every device shows, stored as such.
+    KeepOneConsole(*device);
     tabs_ = ConsoleTabs(*device);
     ChangeConsole(0);
     ChangedModules();

@@ -127,7 +127,8 @@ void DrawKey(int x, int y, gfx::Canvas& c, std::uint8_t flags, float s, int key,
     // A device that supplies no record (fixed model) draws the key as one without a record.
     model::TKeyRecord record{};
     record[0] = static_cast<std::uint8_t>(key);
-    const bool own = model::GetKeyFunction(context.Device, key, record, slotID) == 1;
+    // Read without creating a missing shared table: a picture never changes the device.
+    const bool own = model::ReadKeyFunction(context.Device, key, record, slotID) == 1;
 
     c.font().height = Trunc(KeyFontHeight(type, key) * static_cast<double>(s));
     c.brush().color = print ? gfx::clWhite : gfx::clBlack;
