@@ -1,5 +1,6 @@
 #include "console/consolepagecontroller.h"
 
+#include "console/audiosourcefollow.h"
 #include "console/consolehost.h"
 #include "console/consoleimage.h"
 #include "console/moduleclipboard.h"
@@ -241,6 +242,8 @@ KeyOptionsView ConsolePageController::KeyOptions()
     if (!project || host_.CurrentDeviceIndex() < 0)
         return {};
     KeyOptionsView view = FillKeyFunctionList(state_, *project, host_.CurrentDeviceIndex(), keyEditor_);
+    if (const auto steps = AudioSourceSteps(view, state_, *project, host_.CurrentDeviceIndex()); !steps.empty())
+        host_.FollowAudioSources(steps);
     if (!view.Warning.empty())
         platform::prompter().showMessage(Q(view.Warning));
     return view;

@@ -22,6 +22,7 @@ public:
     void RebuildSourceWindows() override { ++sourceWindows; }
     void PrintModuleLayout(int slotID) override { printed.push_back(slotID); }
     void ShowModule() override { ++modulePanel; }
+    void FollowAudioSources(const std::vector<AudioSourceStep>&) override {}
     TKVRLog* Log() override { return nullptr; }
 
     model::TDevice* device;
