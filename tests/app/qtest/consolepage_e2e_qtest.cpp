@@ -21,6 +21,7 @@
 #include "app/mainform.h"
 #include "app/qtmodelhost.h"
 #include "console/keyfunctioncatalogue.h"
+#include "editors/audioreswin.h"
 #include "console/moduleplacement.h"
 #include "console/moduletypes.h"
 #include "console/pages/consolepage.h"
@@ -200,6 +201,130 @@ private slots:
             QVERIFY(Device(d).GetAllData() == before);
         }
         Shot("shown");
+        QCOMPARE(prompts->unexpected, 0);
+    }
+
+    void newUserSessionSurvivesSaveAndReopen()
+    {
+        // Frame 1: three consoles; a fader module with its overbridge and a Main Module on the
+        // first, the fader moved two places on; a Central Module and a 40 Pushbutton on the third.
+        SelectConsole(0);
+        ClickTab(*Page().TabControl1, pmConsole);
+        QCOMPARE(Tabs(), QStringList{"Console 1"});
+        TabCommand("AddConsole2");
+        TabCommand("AddConsole2");
+        QCOMPARE(Tabs(), (QStringList{"Console 1", "Console 2", "Console 3"}));
+        QVERIFY(DropOn(1, 20));
+        QVERIFY(DropOn(11, 28));
+        QVERIFY(DropOn(3, 10));
+        Press(1);
+        Page().Controller().StartPictureDrag();
+        QVERIFY(DropOn(5, -1));
+        QCOMPARE(TypeAt(0, 0, 5), 20);
+        QCOMPARE(TypeAt(0, 0, 15), 28);
+        QCOMPARE(TypeAt(0, 0, 1), 0);
+        Shot("first-console");
+        ClickTab(*Page().TabControl2, 2);
+        QVERIFY(DropOn(0, 12));
+        QVERIFY(DropOn(10, 25));
+        // An overbridge has no place in the lower row.
+        QVERIFY(!DropOn(2, 13));
+
+        // The third console renamed, then the second removed: the third moves down, name and all.
+        prompts->input("Desk C");
+        TabCommand("RenameConsole1");
+        QCOMPARE(Tabs(), (QStringList{"Console 1", "Console 2", "Desk C"}));
+        ClickTab(*Page().TabControl2, 1);
+        prompts->answer(Answer::Ok);
+        TabCommand("RemoveCOnsole2");
+        QCOMPARE(Tabs(), (QStringList{"Console 1", "Desk C"}));
+        QCOMPARE(TypeAt(0, 1, 0), 12);
+        QCOMPARE(TypeAt(0, 1, 10), 25);
+        ClickTab(*Page().TabControl2, 1);
+        Shot("desk-c");
+
+        // The Main Module copied and pasted into Frame 2.
+        ClickTab(*Page().TabControl2, 0);
+        Press(3, Qt::RightButton);
+        Popup("CopyModule1");
+        SelectConsole(1);
+        QCOMPARE(Page().TabControl1->currentIndex(), int(pmConsole));
+        Press(4, Qt::RightButton);
+        Popup("PasteModule1");
+        QCOMPARE(TypeAt(1, 0, 4), 10);
+        QCOMPARE(Page().Label17->text(), QString("KX730-010"));
+        Shot("pasted");
+
+        // Frame 1 again, on "Keys": the Main Module's display shows "Timer 2" by default.
+        SelectConsole(0);
+        QCOMPARE(Page().TabControl1->currentIndex(), int(pmKeys));
+        Press(3);
+        QVERIFY(Page().Controller().PressModuleKey(DisplayElement(10)));
+        Page().Refresh();
+        QVERIFY(Page().DisplayTextBox->isVisible());
+        Page().DisplayTextBox->setCurrentIndex(3);
+        emit Page().DisplayTextBox->activated(3);
+        QCOMPARE(ModuleEntryAt(Device(0), 0, 3)[2] & 0x0F, 3);
+        Shot("display-text");
+        // On "Console" the overbridge's second encoder starts on the fifth encoder function.
+        ClickTab(*Page().TabControl1, pmConsole);
+        Press(15);
+        QVERIFY(Page().RotEncDefs[1]->isVisible());
+        Page().RotEncDefs[1]->setCurrentIndex(5);
+        emit Page().RotEncDefs[1]->activated(5);
+        Shot("encoder-default");
+
+        Save();
+        QVERIFY(!Project().IsChanged());
+        Open();
+
+        QCOMPARE(ConsoleCount(Device(0)), 2);
+        QCOMPARE(ConsoleName(Device(0), 1), std::string("Desk C"));
+        QCOMPARE((std::vector<int>{TypeAt(0, 0, 3), TypeAt(0, 0, 5), TypeAt(0, 0, 15), TypeAt(0, 1, 0), TypeAt(0, 1, 10)}),
+                 (std::vector<int>{10, 20, 28, 12, 25}));
+        QCOMPARE(TypeAt(1, 0, 4), 10);
+        SelectConsole(0);
+        QCOMPARE(Tabs(), (QStringList{"Console 1", "Desk C"}));
+        Press(3);
+        QVERIFY(Page().Controller().PressModuleKey(DisplayElement(10)));
+        Page().Refresh();
+        QCOMPARE(Page().DisplayTextBox->currentText(), QString("Timer 2"));
+        ClickTab(*Page().TabControl1, pmConsole);
+        Press(15);
+        QCOMPARE(Page().RotEncDefs[1]->currentIndex(), 5);
+        Shot("reopened");
+        // Looking again changed nothing.
+        QCOMPARE(Status(), QString("File saved"));
+        QVERIFY(prompts->scriptUsedUp());
+        QCOMPARE(prompts->unexpected, 0);
+    }
+
+    // The audio-source window offers the rotary monitor selectors while a monitor-bus key is
+    // shown, and no longer for a user-defined key.
+    void audioSourceWindowFollowsTheKey()
+    {
+        const auto key = [](int number, std::uint8_t function) {
+            kvr::model::TKeyRecord r{};
+            r[0] = static_cast<std::uint8_t>(number);
+            r[1] = 'K';
+            r[31] = function;
+            r[33] = 0x40;
+            r[36] = 1;
+            return r;
+        };
+        const int slot = ModuleSlotID(0, 3);
+        kvr::model::SetKeyFunction(Device(0), 0, key(0, 1), 1, slot);
+        kvr::model::SetKeyFunction(Device(0), 1, key(1, 4), 1, slot);
+        SelectConsole(0);
+        Press(3);
+        AudioResWin->SetGroupFilter(0);
+        QVERIFY(Page().Controller().PressModuleKey(0));
+        Page().Refresh();
+        QCOMPARE(AudioResWin->GroupFilter(), 0x11);
+        QCOMPARE(AudioResWin->Tree().FDeviceIndex, 0);
+        QVERIFY(Page().Controller().PressModuleKey(1));
+        Page().Refresh();
+        QCOMPARE(AudioResWin->GroupFilter(), 0x01);
         QCOMPARE(prompts->unexpected, 0);
     }
 };
