@@ -299,6 +299,30 @@ private slots:
         QCOMPARE(prompts->unexpected, 0);
     }
 
+    // Every key of every module type placed, selected on "Keys" and on "Authorisation": the key
+    // options of fresh keys store nothing, so the project stays as saved.
+    void selectingEveryKeyChangesNothing()
+    {
+        SelectConsole(0);
+        for (int mode : {int(pmKeys), int(pmAuthorisation)}) {
+            ClickTab(*Page().TabControl1, mode);
+            for (const auto& [console, position] : {std::pair{0, 3}, {0, 5}, {0, 15}, {1, 0}, {1, 10}}) {
+                ClickTab(*Page().TabControl2, console);
+                Press(position);
+                const int type = TypeAt(0, console, position);
+                for (int key = 0; key < KeyCount(type); ++key) {
+                    QVERIFY(Page().Controller().PressModuleKey(key));
+                    Page().Refresh();
+                }
+                if (mode == pmKeys && type == 20)
+                    Shot("fader-key");
+            }
+        }
+        QCOMPARE(Status(), QString("File saved"));
+        QVERIFY(!Project().IsChanged());
+        QCOMPARE(prompts->unexpected, 0);
+    }
+
     // The audio-source window offers the rotary monitor selectors while a monitor-bus key is
     // shown, and no longer for a user-defined key.
     void audioSourceWindowFollowsTheKey()
@@ -316,6 +340,8 @@ private slots:
         kvr::model::SetKeyFunction(Device(0), 0, key(0, 1), 1, slot);
         kvr::model::SetKeyFunction(Device(0), 1, key(1, 4), 1, slot);
         SelectConsole(0);
+        ClickTab(*Page().TabControl1, pmKeys);
+        ClickTab(*Page().TabControl2, 0);
         Press(3);
         AudioResWin->SetGroupFilter(0);
         QVERIFY(Page().Controller().PressModuleKey(0));
