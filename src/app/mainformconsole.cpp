@@ -4,6 +4,7 @@
 #include "app/mainform.h"
 
 #include "app/appforms.h"
+#include "console/audiosourcefollow.h"
 #include "console/consolehost.h"
 #include "console/keyeditor.h"
 #include "console/moduleplacement.h"
@@ -13,6 +14,7 @@
 #include "editors/audioreswin.h"
 #include "editors/reswindow.h"
 #include "editors/sourcedrag.h"
+#include "editors/sourcepicker.h"
 #include "model/project.h"
 
 #include <QGroupBox>
@@ -96,8 +98,22 @@ public:
     model::TProject* CurrentProject() override { return form_.FProject ? form_.FProject->Model() : nullptr; }
     int CurrentDeviceIndex() override { return form_.FCurDevice; }
     void UpdateResourceGauges() override { form_.UpdateResourceGauges(); }
-    // The source windows and the print run are not built yet; their flags on the device stay set.
-    void RebuildSourceWindows() override {}
+    void RebuildSourceWindows() override { form_.RebuildSourceWindows(); }
+    void FollowAudioSources(const std::vector<console::AudioSourceStep>& steps) override
+    {
+        editors::AudioSourcePicker* window = form_.AudioSources();
+        if (!window)
+            return;
+        for (const console::AudioSourceStep& step : steps) {
+            switch (step.What) {
+            case console::AudioSourceStep::SetFilter: window->SetGroupFilter(step.Value); break;
+            case console::AudioSourceStep::ClearFilterBits: window->SetGroupFilter(window->GroupFilter() & ~step.Value); break;
+            case console::AudioSourceStep::SetDevice: window->SetDeviceIndex(step.Value); break;
+            case console::AudioSourceStep::Rebuild: window->BuildSourceTree(); break;
+            }
+        }
+    }
+    // The print run is not built yet.
     void PrintModuleLayout(int) override {}
     void ShowModule() override {}
     TKVRLog* Log() override { return &form_.KVRLog; }

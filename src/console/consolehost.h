@@ -2,6 +2,8 @@
 // What the console page needs of the main window: the current device, the gauges, the source
 // windows, the print run and the module panel. The main window implements it; tests record.
 
+#include <vector>
+
 class TKVRLog;
 
 namespace kvr::model {
@@ -10,6 +12,8 @@ class TProject;
 }
 
 namespace kvr::console {
+
+struct AudioSourceStep;
 
 class ConsoleHost {
 public:
@@ -24,6 +28,8 @@ public:
     virtual void RebuildSourceWindows() = 0;
     // Prints the layout of the module in the slot at once ("Print module layout").
     virtual void PrintModuleLayout(int slotID) = 0;
+    // The audio-source window follows the key "Key Options" shows: its steps, in their order.
+    virtual void FollowAudioSources(const std::vector<AudioSourceStep>& steps) = 0;
     // The module panel shows the selection anew.
     virtual void ShowModule() = 0;
     // The protocol that takes the painter's lines; null for none.

@@ -1,5 +1,6 @@
 #include "console/consolepagecontroller.h"
 
+#include "console/audiosourcefollow.h"
 #include "console/consolehost.h"
 #include "console/consoleimage.h"
 #include "console/moduleclipboard.h"
@@ -161,7 +162,8 @@ void ConsolePageController::LoadKey()
     if (!device || state_.SelectedKey < 0 || !IsSlotPosition(state_.SelectedSlot))
         return;
     state_.SelectedKeyRecord[0] = static_cast<std::uint8_t>(state_.SelectedKey);
-    model::GetKeyFunction(*device, state_.SelectedKey, state_.SelectedKeyRecord,
+    // Selecting a key reads it; a missing shared table is made only when a key is written.
+    model::ReadKeyFunction(*device, state_.SelectedKey, state_.SelectedKeyRecord,
                           ModuleSlotID(state_.SelectedConsole, state_.SelectedSlot));
 }
 
@@ -240,6 +242,8 @@ KeyOptionsView ConsolePageController::KeyOptions()
     if (!project || host_.CurrentDeviceIndex() < 0)
         return {};
     KeyOptionsView view = FillKeyFunctionList(state_, *project, host_.CurrentDeviceIndex(), keyEditor_);
+    if (const auto steps = AudioSourceSteps(view, state_, *project, host_.CurrentDeviceIndex()); !steps.empty())
+        host_.FollowAudioSources(steps);
     if (!view.Warning.empty())
         platform::prompter().showMessage(Q(view.Warning));
     return view;
@@ -419,6 +423,8 @@ void ConsolePageController::RemoveConsole()
             "Confirmation", platform::Buttons::OkCancel, platform::Icon::Question) != platform::Answer::Ok)
         return;
     console::RemoveConsole(*device, state_.SelectedConsole);
+    // Removing the only console leaves the one every device shows, stored as such.
+    KeepOneConsole(*device);
     tabs_ = ConsoleTabs(*device);
     ChangeConsole(0);
     ChangedModules();

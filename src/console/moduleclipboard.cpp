@@ -129,6 +129,7 @@ std::optional<ClipboardRefusal> ModuleClipboard::Paste(model::TDevice& device, i
         if (!keepsID || CutDevice != &device)
             NameModulePots(device, type, held[4]);
     }
+    KeepOneConsole(device);
     if (withOverbridge)
         device.SetSetupData(static_cast<std::uint8_t>(ModuleSlotID(console, position + 10)), *LinkedOverbridge);
     device.SetSetupData(static_cast<std::uint8_t>(ModuleSlotID(console, position)), held);

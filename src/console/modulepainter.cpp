@@ -5,6 +5,7 @@
 #include "console/modulegeometry.h"
 #include "console/moduletypes.h"
 #include "diagnostics/kvrlog.h"
+#include "gfx/drawscrew.h"
 #include "model/device.h"
 #include "model/keyaccess.h"
 
@@ -73,19 +74,6 @@ bool LogTakes(const TKVRLog* log, int level)
     return log && log->Enabled && level <= log->LogLevel;
 }
 
-// The screw head of the printed panels, unslotted: a circle and a cross, the right and bottom
-// ends reaching one pixel further so that the Windows rules leave them symmetric.
-void DrawScrew(int x, int y, float scale, gfx::Canvas& c)
-{
-    const int r = Trunc(25 * static_cast<double>(scale));
-    const int h = Trunc(15 * static_cast<double>(scale));
-    c.Ellipse(x - r, y - r, x + r + 1, y + r + 1);
-    c.MoveTo(x - h, y);
-    c.LineTo(x + h + 1, y);
-    c.MoveTo(x, y - h);
-    c.LineTo(x, y + h + 1);
-}
-
 void Line(gfx::Canvas& c, gfx::Color colour, int x1, int y1, int x2, int y2)
 {
     c.pen().color = colour;
@@ -127,7 +115,8 @@ void DrawKey(int x, int y, gfx::Canvas& c, std::uint8_t flags, float s, int key,
     // A device that supplies no record (fixed model) draws the key as one without a record.
     model::TKeyRecord record{};
     record[0] = static_cast<std::uint8_t>(key);
-    const bool own = model::GetKeyFunction(context.Device, key, record, slotID) == 1;
+    // Read without creating a missing shared table: a picture never changes the device.
+    const bool own = model::ReadKeyFunction(context.Device, key, record, slotID) == 1;
 
     c.font().height = Trunc(KeyFontHeight(type, key) * static_cast<double>(s));
     c.brush().color = print ? gfx::clWhite : gfx::clBlack;
@@ -269,8 +258,9 @@ void PaintModule(int x, int y, gfx::Canvas& canvas, std::uint8_t flags, float s,
         canvas.LineTo(p.x, p.y);
     } else if (type == 1 && Has(flags, kFaceDetailed)) {
         const int middle = outline.top + (outline.bottom - outline.top) / 2;
-        DrawScrew(Trunc(outline.left + 50 * sd), middle, s, canvas);
-        DrawScrew(Trunc(outline.right - 50 * sd), middle, s, canvas);
+        // The print form's screw head, unslotted.
+        gfx::DrawScrew(Trunc(outline.left + 50 * sd), middle, s, canvas, false);
+        gfx::DrawScrew(Trunc(outline.right - 50 * sd), middle, s, canvas, false);
     } else if (IsIn(KeyModuleTypes, type)) {
         DrawModuleArtwork(face);
     }

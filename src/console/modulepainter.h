@@ -40,7 +40,7 @@ inline constexpr const char* SymbolFont = "Symbol";
 // the device's shared key table), the selected key of the selected module, and the log that
 // takes one line per key drawn.
 struct ModulePaintContext {
-    model::TDevice& Device;
+    const model::TDevice& Device; // read only: a picture never changes the device
     int SelectedKey = -1;
     TKVRLog* Log = nullptr;
 };

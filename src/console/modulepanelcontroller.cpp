@@ -82,7 +82,7 @@ ModulePanelView ShowModule(const ConsoleEditorState& state, model::TDevice& devi
     v.IndependentKey = IsFaderFamilyType(type);
     if (v.IndependentKey && state.SelectedKey >= 0 && IsSlotPosition(state.SelectedSlot)) {
         model::TKeyRecord record{};
-        v.IndependentKeyTicked = model::GetKeyFunction(device, state.SelectedKey, record, SlotOf(state)) == 1;
+        v.IndependentKeyTicked = model::ReadKeyFunction(device, state.SelectedKey, record, SlotOf(state)) == 1;
     }
 
     if (type <= 2) {
@@ -124,7 +124,7 @@ ModulePanelView ShowModule(const ConsoleEditorState& state, model::TDevice& devi
         v.RotarySelector = true;
         model::TKeyRecord record{};
         record[0] = kSelectorKey;
-        model::GetKeyFunction(device, kSelectorKey, record, SlotOf(state));
+        model::ReadKeyFunction(device, kSelectorKey, record, SlotOf(state));
         v.RotarySelectorItem = record[36] < kSelectorPositions ? record[36] : 0;
         return v;
     }

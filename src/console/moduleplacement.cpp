@@ -24,6 +24,8 @@ constexpr int kNamedPots = 8;
 
 void Write(model::TDevice& device, int console, int position, const std::vector<std::uint8_t>& entry)
 {
+    if (!entry.empty())
+        KeepOneConsole(device);
     device.SetSetupData(static_cast<std::uint8_t>(ModuleSlotID(console, position)), entry);
 }
 
@@ -277,10 +279,14 @@ void DropConsoleName(model::TDevice& device, int console)
     device.SetData(model::stConsoleNames, names);
 }
 
-std::vector<std::string> ConsoleTabs(model::TDevice& device)
+void KeepOneConsole(model::TDevice& device)
 {
     if (ConsoleCount(device) == 0)
         device.WriteHeaderCount(model::dh::ConsoleCount, 1);
+}
+
+std::vector<std::string> ConsoleTabs(model::TDevice& device)
+{
     std::vector<std::string> tabs;
     for (int console = 0; console < std::max(1, ConsoleCount(device)); ++console)
         tabs.push_back(ConsoleName(device, console));
@@ -289,7 +295,8 @@ std::vector<std::string> ConsoleTabs(model::TDevice& device)
 
 bool AddConsole(model::TDevice& device)
 {
-    const int count = ConsoleCount(device);
+    // The console a device without one shows counts: the new one is the second.
+    const int count = std::max(1, ConsoleCount(device));
     if (count >= kMaxConsoles)
         return false;
     device.WriteHeaderCount(model::dh::ConsoleCount, static_cast<std::uint8_t>(count + 1));
@@ -307,6 +314,7 @@ void RenameConsole(model::TDevice& device, int console, const std::string& name)
 {
     std::array<std::uint8_t, kConsoleNameWidth> bytes{};
     std::copy_n(name.begin(), std::min(name.size(), bytes.size()), bytes.begin());
+    KeepOneConsole(device);
     model::SetConsoleName(device, console, bytes);
 }
 

@@ -75,8 +75,11 @@ void RemoveConsole(model::TDevice& device, int console);
 // Moves the names after the console down by one place within the stored names.
 void DropConsoleName(model::TDevice& device, int console);
 
-// The tab texts of the consoles; a device without a console gets one.
+// The tab texts of the consoles; a device without a console shows one, "Console 1". Showing
+// writes nothing: the count of one is stored when that console is given a module, a name or a
+// second console (KeepOneConsole).
 std::vector<std::string> ConsoleTabs(model::TDevice& device);
+void KeepOneConsole(model::TDevice& device);
 // One more console; false when there are six already.
 bool AddConsole(model::TDevice& device);
 std::string ConsoleName(model::TDevice& device, int console);

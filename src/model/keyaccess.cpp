@@ -22,14 +22,23 @@ int GetKeyFunction(TDevice& device, int key, TKeyRecord& out, int moduleSlot)
 {
     if (device.IsDummy() || key == kNoKey || key < 0 || key > 255 || moduleSlot < 0 || moduleSlot > 255)
         return 0;
+    if (const auto table = SharedKeyTableOf(ModuleType(device.GetSetupData(static_cast<std::uint8_t>(moduleSlot))))) {
+        if (device.GetSetupData(table->SetupID).empty())
+            device.SetSetupData(table->SetupID, EmptyTable(table->TableType));
+    }
+    return ReadKeyFunction(device, key, out, moduleSlot);
+}
+
+int ReadKeyFunction(const TDevice& device, int key, TKeyRecord& out, int moduleSlot)
+{
+    if (device.IsDummy() || key == kNoKey || key < 0 || key > 255 || moduleSlot < 0 || moduleSlot > 255)
+        return 0;
     const auto entry = device.GetSetupData(static_cast<std::uint8_t>(moduleSlot));
     bool shared = false;
     if (const auto table = SharedKeyTableOf(ModuleType(entry))) {
+        // A missing table holds no records.
         std::vector<std::uint8_t> tableEntry;
-        if (!device.GetSetupData(table->SetupID, tableEntry)) {
-            tableEntry = EmptyTable(table->TableType);
-            device.SetSetupData(table->SetupID, tableEntry);
-        }
+        device.GetSetupData(table->SetupID, tableEntry);
         if (const auto r = FindKeyRecord(tableEntry, FoldKey(*table, key))) {
             out = *r;
             out[0] = static_cast<std::uint8_t>(key);

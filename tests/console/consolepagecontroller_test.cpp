@@ -22,6 +22,7 @@ public:
     void RebuildSourceWindows() override { ++sourceWindows; }
     void PrintModuleLayout(int slotID) override { printed.push_back(slotID); }
     void ShowModule() override { ++modulePanel; }
+    void FollowAudioSources(const std::vector<AudioSourceStep>&) override {}
     TKVRLog* Log() override { return nullptr; }
 
     model::TDevice* device;
@@ -139,6 +140,39 @@ TEST_F(ConsolePage, PressSelectsModuleAndKeyByMode)
     EXPECT_TRUE(lastDragAllowed);
     EXPECT_TRUE(Press(0, false));
     EXPECT_FALSE(lastDragAllowed);
+}
+
+// The fault mended: drawing a fader module's keys made the missing shared key tables, so showing
+// the page of a loaded project marked it modified. Showing, drawing, pointing, pressing and the
+// module panel only read the device.
+TEST_F(ConsolePage, ShowingThePageWritesNothing)
+{
+    Add(0, 0, 20);
+    Add(0, 10, 28);
+    Add(0, 1, 29);
+    Add(0, 11, 23);
+    Add(0, 2, 12);
+    for (std::uint8_t table : {96, 97, 98, 99})
+        device.SetSetupData(table, std::vector<std::uint8_t>{});
+    device.SetChangedFlag(false);
+    const auto before = device.GetAllData();
+
+    Open();
+    ASSERT_EQ(pmKeys, state.PageMode);
+    for (int position : {0, 10, 1, 11, 2}) {
+        const auto [x, y] = At(position);
+        for (int dy : {-40, 0, 40}) {
+            page.PointerMove(x, y + dy);
+            bool drag = false;
+            page.Press(x, y + dy, true, drag);
+            page.Panel();
+            page.Draw(canvas, 900, 510);
+        }
+    }
+    page.SetPageMode(pmAuthorisation);
+    page.Draw(canvas, 900, 510);
+    EXPECT_EQ(before, device.GetAllData());
+    EXPECT_FALSE(device.IsChanged());
 }
 
 TEST_F(ConsolePage, ColourWarningKeepsTheSelection)

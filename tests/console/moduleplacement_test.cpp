@@ -1,4 +1,7 @@
 #include "consolefixture.h"
+#include "console/moduleclipboard.h"
+
+#include <functional>
 
 #include "model/smallrecordaccess.h"
 
@@ -196,8 +199,33 @@ TEST_F(Placement, ConsoleTabsAndNames)
     SetConsoles(device, 1);
     RemoveConsole(device, 0);
     EXPECT_EQ(0, ConsoleCount(device));
+    // The fault mended: the tabs of a device without a console stored a count of one, so
+    // showing its page marked the project modified. The console shown is stored once it is
+    // given something.
+    device.SetChangedFlag(false);
     EXPECT_EQ((std::vector<std::string>{"Console 1"}), ConsoleTabs(device));
-    EXPECT_EQ(1, ConsoleCount(device));
+    EXPECT_EQ(0, ConsoleCount(device));
+    EXPECT_FALSE(device.IsChanged());
+    const std::pair<const char*, std::function<void(model::TDevice&)>> edits[] = {
+        {"module", [](model::TDevice& d) { AddConsoleModule(d, 0, 3, 10); }},
+        {"name", [](model::TDevice& d) { RenameConsole(d, 0, "Desk"); }},
+        {"second console", [](model::TDevice& d) { EXPECT_TRUE(AddConsole(d)); }},
+        {"pasted module", [](model::TDevice& d) {
+             model::TDevice source;
+             SetConsoles(source, 1);
+             AddConsoleModule(source, 0, 2, 12);
+             ModuleClipboard clipboard;
+             EXPECT_FALSE(clipboard.Copy(source, 0, 2, [](const std::string&) { return true; }));
+             EXPECT_FALSE(clipboard.Paste(d, 0, 3));
+         }},
+    };
+    for (const auto& [what, edit] : edits) {
+        model::TDevice fresh;
+        SetConsoles(fresh, 0);
+        edit(fresh);
+        EXPECT_EQ(std::string(what) == "second console" ? 2 : 1, ConsoleCount(fresh)) << what;
+        EXPECT_EQ(static_cast<std::size_t>(ConsoleCount(fresh)), ConsoleTabs(fresh).size()) << what;
+    }
 
     for (int count = 2; count <= 6; ++count)
         EXPECT_TRUE(AddConsole(device));

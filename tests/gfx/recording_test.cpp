@@ -72,6 +72,8 @@ TEST(DrawScrew, HeadAndCrossAtTheScaledCoordinates)
         {0.5f, {88, 188, 113, 213}, {{93, 200}, {108, 200}}, {{100, 193}, {100, 208}}},
         {1.3f, {68, 168, 133, 233}, {{81, 200}, {120, 200}}, {{100, 181}, {100, 220}}},
         {0.02f, {100, 200, 101, 201}, {{100, 200}, {101, 200}}, {{100, 200}, {100, 201}}},
+        // 0.12f is just below 0.12: 25 x scale truncates to 2, not to the 3 a float product rounds to.
+        {0.12f, {98, 198, 103, 203}, {{99, 200}, {102, 200}}, {{100, 199}, {100, 202}}},
     };
     for (const Case& c : cases) {
         RecordingCanvas canvas;

@@ -22,6 +22,15 @@ TEST_F(KeyAccess, SharedTableIsCreatedAndFolded)
 {
     device.SetSetupData(100, ModuleEntry(20, 0));
     TKeyRecord r;
+    // Reading for a picture leaves the missing table missing and the device unchanged.
+    device.SetChangedFlag(false);
+    const auto before = device.GetAllData();
+    r.fill(0xEE);
+    EXPECT_EQ(ReadKeyFunction(device, 3, r, 100), 0);
+    EXPECT_EQ(r, Key(3, 0));
+    EXPECT_EQ(device.GetAllData(), before);
+    EXPECT_FALSE(device.IsChanged());
+
     EXPECT_EQ(GetKeyFunction(device, 3, r, 100), 0);
     EXPECT_EQ(device.GetSetupData(98), (std::vector<std::uint8_t>{20, 0, 0, 0, 0, 0}));
     EXPECT_EQ(r, Key(3, 0));
@@ -32,6 +41,12 @@ TEST_F(KeyAccess, SharedTableIsCreatedAndFolded)
     SetKeyFunction(device, 8, Key(8, 'O'), 1, 100);
     EXPECT_EQ(GetKeyFunction(device, 8, r, 100), 1);
     EXPECT_EQ(r[1], 'O');
+    // Both reads give the same records.
+    for (int key : {3, 8}) {
+        TKeyRecord read;
+        EXPECT_EQ(ReadKeyFunction(device, key, read, 100), GetKeyFunction(device, key, r, 100)) << key;
+        EXPECT_EQ(read, r) << key;
+    }
     EXPECT_EQ(GetKeyFunction(device, 255, r, 100), 0);
 }
 

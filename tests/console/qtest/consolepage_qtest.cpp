@@ -41,6 +41,7 @@ public:
     void RebuildSourceWindows() override {}
     void PrintModuleLayout(int) override {}
     void ShowModule() override {}
+    void FollowAudioSources(const std::vector<AudioSourceStep>&) override {}
     TKVRLog* Log() override { return nullptr; }
     model::TProject project;
     model::TDevice& device = *project.Device(project.AddDevice());
