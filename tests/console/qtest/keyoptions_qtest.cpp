@@ -54,6 +54,7 @@ public:
     void UpdateResourceGauges() override {}
     void RebuildSourceWindows() override {}
     void PrintModuleLayout(int) override {}
+    void FollowAudioSources(const std::vector<AudioSourceStep>&) override {}
     void ShowModule() override {}
     TKVRLog* Log() override { return nullptr; }
     model::TProject project;
