@@ -1,5 +1,9 @@
 // The Audio System pages follow the project tree, and the source windows follow the pages.
 #include <QAction>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -11,12 +15,18 @@
 #include "app/qtmodelhost.h"
 #include "editors/audioreswin.h"
 #include "editors/channelassignmentpage.h"
+#include "editors/faderchannelframe.h"
+#include "editors/rowdrag.h"
+#include "editors/sourcedrag.h"
+#include "model/faderaccess.h"
+#include "model/project.h"
 #include "editors/reswindow.h"
 #include "model/modelhost.h"
 #include "platform/currentprompter.h"
 #include "platform/settingsstore.h"
 
 using namespace kvr::app;
+using namespace kvr::editors;
 
 class AudioPagesTest : public QObject {
     Q_OBJECT
@@ -37,6 +47,11 @@ class AudioPagesTest : public QObject {
             }
         }
         QFAIL(text);
+    }
+    // The frame carries no meta-object of its own: found by name.
+    TFaderChannelFrame* Frame() const
+    {
+        return dynamic_cast<TFaderChannelFrame*>(form->findChild<QWidget*>("FaderChannelFrame"));
     }
     QString Shown() const { return form->VisiblePage() ? form->VisiblePage()->objectName() : QString(); }
 
@@ -96,6 +111,48 @@ private slots:
         // Leaving the audio system hides its pages.
         Select(0, "Logic System");
         QCOMPARE(Shown(), QString("LogicPanel"));
+    }
+
+    void faderChannelFrameLivesWithItsPage()
+    {
+        kvr::model::TDevice* dev = form->Project()->Device(0);
+        kvr::model::AddFaderChannel(*dev);
+        kvr::model::AddFaderChannel(*dev);
+        Select(0, "Fader Channels");
+        auto* frame = Frame();
+        QVERIFY(frame);
+        QCOMPARE(frame->FCHList->topLevelItemCount(), 2);
+
+        // A MIDI source dropped from the audio tree lands in the selected channel.
+        frame->FCHList->setCurrentItem(frame->FCHList->topLevelItem(1));
+        QTRY_VERIFY(frame->GeneralGroup->isVisible());
+        AudioResWin->SelectAudioSource(0x4600);
+        std::unique_ptr<QMimeData> data(MakeSourceDrag(SourceDragKind::Audio));
+        const QPoint at(5, 5);
+        QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(frame->Panel10, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(frame->Panel10, &drop);
+        kvr::model::TFaderChannel channel;
+        QCOMPARE(kvr::model::GetFaderChannel(*dev, 2, channel), 1);
+        QCOMPARE(int(channel.Source), 0x4600);
+        QTRY_COMPARE(frame->FCHList->topLevelItem(1)->text(0), QString("CH2 MID1"));
+        QTRY_VERIFY(frame->FaderstartGroup->isHidden());
+        QVERIFY(frame->LogicGroup->isHidden());
+        // A MIDI source is no monitor source.
+        QDragEnterEvent monitor(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(frame->Panel11, &monitor);
+        QVERIFY(!monitor.isAccepted());
+
+        // Another device's page builds a frame for that device; other pages free it.
+        Select(1, "Fader Channels");
+        frame = Frame();
+        QVERIFY(frame);
+        QCOMPARE(frame->FCHList->topLevelItemCount(), 0);
+        QCOMPARE(form->findChildren<QWidget*>("FaderChannelFrame").size(), 1);
+        Select(1, "Channel Assignment");
+        QVERIFY(!Frame());
     }
 };
 
