@@ -84,14 +84,16 @@ TFaderChannelFrame::TFaderChannelFrame(EditorHost& Host, model::TProject& Projec
     layout->addLayout(left, 1);
 
     // The four groups one below the other, right-aligned 10 pixels from the edge.
-    auto* right = new QVBoxLayout;
+    auto* editor = Named(new QWidget(this), "EditorPanel");
+    editor->setFixedWidth(480);
+    auto* right = new QVBoxLayout(editor);
     right->setContentsMargins(0, 0, 10, 0);
     right->addWidget(GeneralGroup = BuildGeneral());
     right->addWidget(FaderstartGroup = BuildFaderstart());
     right->addWidget(OutputMuteGroup = BuildOutputMute());
     right->addWidget(LogicGroup = BuildLogic());
     right->addStretch();
-    layout->addLayout(right);
+    layout->addWidget(editor);
 
     FEditor = std::make_unique<FaderChannelEditor>(Host, Project, DeviceIndex);
     FEditor->OnScheduleRefresh = [this] { ScheduleRefresh(); };
@@ -378,6 +380,8 @@ void TFaderChannelFrame::DisableGroup(QGroupBox* Group)
 void TFaderChannelFrame::Timer1Timer()
 {
     Timer1->stop();
+    // The source windows' assignments change rows behind the list's back.
+    ShowRows();
     FEditor->Tick([this](const FaderChannelView* View) {
         if (View) {
             Fill(*View);

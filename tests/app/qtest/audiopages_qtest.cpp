@@ -138,6 +138,11 @@ private slots:
         QCOMPARE(kvr::model::GetFaderChannel(*dev, 2, channel), 1);
         QCOMPARE(int(channel.Source), 0x4600);
         QTRY_COMPARE(frame->FCHList->topLevelItem(1)->text(0), QString("CH2 MID1"));
+        QCOMPARE(frame->FCHList->topLevelItem(1)->text(1), QString("MIDI 1"));
+        // The window's own Assign reaches the list too.
+        AudioResWin->SelectAudioSource(0x4601);
+        AudioResWin->Assign();
+        QTRY_COMPARE(frame->FCHList->topLevelItem(1)->text(1), QString("MIDI 2"));
         QTRY_VERIFY(frame->FaderstartGroup->isHidden());
         QVERIFY(frame->LogicGroup->isHidden());
         // A MIDI source is no monitor source.
