@@ -17,9 +17,11 @@
 #include "editors/audiotabpage.h"
 #include "editors/audiosourcetree.h"
 #include "editors/channelassignmentpage.h"
+#include "editors/faderchannelframe.h"
 #include "editors/outfktpagewidget.h"
 #include "editors/outputroutingwidget.h"
 #include "editors/reswindow.h"
+#include "model/project.h"
 
 namespace kvr::app {
 
@@ -138,6 +140,20 @@ void TCX4AppForm::BuildAudioSystemPage()
         routingLayout->addWidget(OutputRoutingPage);
     }
     layout->addWidget(PageControl2);
+    if (auto* faders = findChild<QWidget*>(editors::kFaderChannelPanel)) {
+        auto* faderLayout = new QVBoxLayout(faders);
+        faderLayout->setContentsMargins(0, 0, 0, 0);
+        FAudioPages->SetFrameFactory(editors::AudioFrame::FaderChannel,
+                                     [this, faders](int Device) -> std::unique_ptr<editors::EditorFrame> {
+                                         model::TProject* project = Project();
+                                         if (!project || !project->Device(Device))
+                                             return nullptr;
+                                         auto frame = std::make_unique<editors::TFaderChannelFrame>(
+                                             *this, *project, Device, faders);
+                                         faders->layout()->addWidget(frame.get());
+                                         return frame;
+                                     });
+    }
     // Choosing a tab leaves the old one (its frame goes) and shows the new one.
     connect(PageControl2->tabBar(), &QTabBar::tabBarClicked, this, [this](int Tab) {
         if (Tab >= 0)

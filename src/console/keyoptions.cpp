@@ -111,10 +111,11 @@ void Builder::Resources()
     v.SubItem = 0;
     const std::uint32_t self = device_.GetDeviceID();
     int listed = 0;
-    for (std::uint8_t id : model::GetGlobalResourceIDs(project_)) {
+    std::vector<std::uint8_t> ids = model::GetGlobalResourceIDs(project_);
+    model::FilterGlobalResources(project_, ids, self);
+    for (std::uint8_t id : ids) {
         model::TGlobalResource resource;
-        if (!model::GetGlobalResource(project_, id, resource) || !model::IsGlobalResourceSubscriber(resource, self))
-            continue;
+        model::GetGlobalResource(project_, id, resource);
         ++listed;
         v.Subfunctions.push_back(Trimmed(model::LabelText(resource.Label)));
         v.SubfunctionCodes.push_back(id);

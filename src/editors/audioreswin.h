@@ -31,6 +31,11 @@ public:
     void SetDeviceIndex(int DeviceIndex) override;
     void BuildSourceTree() override;
     void SelectAudioSource(std::uint32_t Ref) override;
+    int SelectedSource() const override
+    {
+        const SourceNode* node = FTree.SelectedNode();
+        return node && !node->IsGroup() ? node->ID : -1;
+    }
     void SetOptionPanelVisible(bool Visible) override;
     void SetLevel(int Level) override;
     void SelectPot(int Pot) override;

@@ -1,6 +1,7 @@
 #include "editors/channelassignmentpage.h"
 
 #include <QComboBox>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,9 +14,12 @@
 #include <memory>
 
 #include "editors/channelassignment.h"
+#include "editors/dspicons.h"
 #include "editors/editorhost.h"
+#include "editors/rowdrag.h"
 #include "editors/sourcenode.h"
 #include "model/potaccess.h"
+#include "model/device.h"
 #include "model/project.h"
 #include "platform/currentprompter.h"
 #include "platform/prompter.h"
@@ -25,13 +29,12 @@ namespace kvr::editors {
 
 namespace {
 
+// Lines are dragged between the page's lists; each list's viewport decides what it takes.
 QTreeWidget* List(QWidget* parent, const char* name, QStringList columns)
 {
-    auto* list = new QTreeWidget(parent);
+    auto* list = new RowDragList(parent);
     list->setObjectName(name);
-    list->setRootIsDecorated(false);
     list->setHeaderLabels(columns);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
     return list;
 }
 
@@ -61,6 +64,7 @@ void FillFunctions(QTreeWidget* list, const std::vector<ChainFunction>& function
         auto* item = new QTreeWidgetItem(list, {platform::fromCp1252(f.Name), QString::number(f.Resource)});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setData(0, Qt::UserRole, f.Type);
+        item->setIcon(0, DSPIcon(f.Icon));
     }
 }
 
@@ -135,6 +139,8 @@ TChannelAssignmentPage::TChannelAssignmentPage(EditorHost& Host, QWidget* Parent
     });
     connect(ListView9, &QTreeWidget::itemClicked, this, [this] { Button29->setEnabled(true); });
     ListView9->installEventFilter(this);
+    for (QTreeWidget* list : {ListView6, ListView7, ListView8, ListView9})
+        list->viewport()->installEventFilter(this);
     connect(ComboBox8, &QComboBox::activated, this, [this](int index) {
         if (auto rules = Rules(); rules && SelectedFader() >= 0) {
             rules->SetGlobalPot(SelectedFader(), index);
@@ -151,7 +157,85 @@ bool TChannelAssignmentPage::eventFilter(QObject* Watched, QEvent* Event)
         RemoveFunctionClick();
         return true;
     }
-    return QWidget::eventFilter(Watched, Event);
+    QTreeWidget* target = nullptr;
+    for (QTreeWidget* list : {ListView6, ListView7, ListView8, ListView9})
+        if (Watched == list->viewport())
+            target = list;
+    if (!target)
+        return QWidget::eventFilter(Watched, Event);
+    switch (Event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(Event);
+        if (DragSource(target, drag->mimeData()))
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(Event);
+        QTreeWidget* from = DragSource(target, drop->mimeData());
+        drop->acceptProposedAction();
+        drop->setDropAction(Qt::IgnoreAction); // the page refills; the views keep their items
+        if (from)
+            Drop(target, from, target->itemAt(drop->position().toPoint()));
+        return true;
+    }
+    default: return QWidget::eventFilter(Watched, Event);
+    }
+}
+
+QTreeWidget* TChannelAssignmentPage::DragSource(QTreeWidget* Target, const QMimeData* Data)
+{
+    const auto from = [Data](QTreeWidget* list) { return IsRowDragFrom(Data, list) ? list : nullptr; };
+    if (Target == ListView6)
+        return from(ListView7) ? ListView7 : from(ListView6);
+    if (Target == ListView7)
+        return from(ListView6);
+    if (Target == ListView8)
+        return from(ListView9);
+    if (Target == ListView9) {
+        if (from(ListView9))
+            return ListView9;
+        model::TProject* project = FHost.Project();
+        const model::TDevice* dev = project ? project->Device(FHost.CurrentDevice()) : nullptr;
+        return dev && (dev->FLimitExceeded & 0x14) == 0 ? from(ListView8) : nullptr;
+    }
+    return nullptr;
+}
+
+void TChannelAssignmentPage::Drop(QTreeWidget* Target, QTreeWidget* From, QTreeWidgetItem* Under)
+{
+    const int under = Under ? Target->indexOfTopLevelItem(Under) : -1;
+    if (Target == ListView6 && From == ListView7) {
+        SelectRow(ListView6, under);
+        AssignClick();
+    } else if (Target == ListView6) {
+        // Fader A dragged onto fader B.
+        const int a = SelectedFader();
+        auto rules = Rules();
+        if (!rules || a < 0 || under < 0 || FFillingAssignment)
+            return;
+        rules->Swap(a, under);
+        SelectRow(ListView6, under);
+        FillChannelAssignment();
+        ListView6SelectItem();
+    } else if (Target == ListView7) {
+        UnassignClick();
+    } else if (Target == ListView8) {
+        RemoveFunctionClick();
+    } else if (From == ListView8) {
+        SelectRow(ListView9, under);
+        AddFunctionClick();
+    } else {
+        const int a = Row(ListView9);
+        auto rules = Rules();
+        if (!rules || SelectedFader() < 0 || a < 0 || under < 0)
+            return;
+        rules->MoveFunction(SelectedFader(), a, under);
+        ListView6SelectItem();
+    }
 }
 
 std::unique_ptr<ChannelAssignment> TChannelAssignmentPage::Rules()

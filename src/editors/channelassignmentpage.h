@@ -7,6 +7,8 @@
 #include <memory>
 
 class QComboBox;
+class QMimeData;
+class QTreeWidgetItem;
 class QGroupBox;
 class QPushButton;
 class QTreeWidget;
@@ -46,6 +48,9 @@ protected:
 private:
     // The device's rules; null without a current device.
     std::unique_ptr<ChannelAssignment> Rules();
+    // The list a drag over Target comes from, when Target takes it; null otherwise.
+    QTreeWidget* DragSource(QTreeWidget* Target, const QMimeData* Data);
+    void Drop(QTreeWidget* Target, QTreeWidget* From, QTreeWidgetItem* Under);
     int SelectedFader() const;
     void SelectFader(int Fader);
 

@@ -91,6 +91,8 @@ public:
     virtual void SetDeviceIndex(int DeviceIndex) = 0;
     virtual void BuildSourceTree() = 0;
     virtual void SelectAudioSource(std::uint32_t Ref) = 0;
+    // The selected node's reference as the tree holds it; -1 for none or a group.
+    virtual int SelectedSource() const { return -1; }
     // Level, pot and phase panel (shown for pages that support them).
     virtual void SetOptionPanelVisible(bool Visible) = 0;
     virtual void SetLevel(int Level) = 0;

@@ -174,6 +174,14 @@ bool IsGlobalResourceSubscriber(const TGlobalResource& resource, std::uint32_t d
                        [deviceId](const TSubscriber& s) { return s.DeviceID == deviceId; });
 }
 
+void FilterGlobalResources(const TProject& project, std::vector<std::uint8_t>& ids, std::uint32_t deviceId)
+{
+    std::erase_if(ids, [&](std::uint8_t id) {
+        TGlobalResource resource;
+        return GetGlobalResource(project, id, resource) == 0 || !IsGlobalResourceSubscriber(resource, deviceId);
+    });
+}
+
 // Device level.
 
 void SetGlobalResource(TDevice& dev, const TGlobalResource& resource)

@@ -62,5 +62,7 @@ int RemoveGlobalResourceSubscriber(TProject& project, int resourceId, int subscr
 void ClearGlobalResourceRefs(TProject& project, int deviceIndex);
 
 bool IsGlobalResourceSubscriber(const TGlobalResource& resource, std::uint32_t deviceId);
+// Keeps, in their order, the IDs whose resource has a subscriber entry for the device.
+void FilterGlobalResources(const TProject& project, std::vector<std::uint8_t>& ids, std::uint32_t deviceId);
 
 } // namespace kvr::model

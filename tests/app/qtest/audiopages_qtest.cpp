@@ -1,5 +1,9 @@
 // The Audio System pages follow the project tree, and the source windows follow the pages.
 #include <QAction>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -11,7 +15,11 @@
 #include "app/qtmodelhost.h"
 #include "editors/audioreswin.h"
 #include "editors/channelassignmentpage.h"
+#include "editors/faderchannelframe.h"
 #include "editors/outputroutingwidget.h"
+#include "editors/rowdrag.h"
+#include "editors/sourcedrag.h"
+#include "model/faderaccess.h"
 #include "editors/reswindow.h"
 #include "model/cardrecords.h"
 #include "model/channelname.h"
@@ -23,6 +31,7 @@
 #include "platform/settingsstore.h"
 
 using namespace kvr::app;
+using namespace kvr::editors;
 
 class AudioPagesTest : public QObject {
     Q_OBJECT
@@ -43,6 +52,11 @@ class AudioPagesTest : public QObject {
             }
         }
         QFAIL(text);
+    }
+    // The frame carries no meta-object of its own: found by name.
+    TFaderChannelFrame* Frame() const
+    {
+        return dynamic_cast<TFaderChannelFrame*>(form->findChild<QWidget*>("FaderChannelFrame"));
     }
     QString Shown() const { return form->VisiblePage() ? form->VisiblePage()->objectName() : QString(); }
 
@@ -136,6 +150,53 @@ private slots:
         kvr::model::GetChannelOption(*dev, option);
         QCOMPARE(int(option.Source), 0x6B01);
         QCOMPARE(int(option.MuteLogics), 0x04);
+    }
+
+    void faderChannelFrameLivesWithItsPage()
+    {
+        kvr::model::TDevice* dev = form->Project()->Device(0);
+        kvr::model::AddFaderChannel(*dev);
+        kvr::model::AddFaderChannel(*dev);
+        Select(0, "Fader Channels");
+        auto* frame = Frame();
+        QVERIFY(frame);
+        QCOMPARE(frame->FCHList->topLevelItemCount(), 2);
+
+        // A MIDI source dropped from the audio tree lands in the selected channel.
+        frame->FCHList->setCurrentItem(frame->FCHList->topLevelItem(1));
+        QTRY_VERIFY(frame->GeneralGroup->isVisible());
+        AudioResWin->SelectAudioSource(0x4600);
+        std::unique_ptr<QMimeData> data(MakeSourceDrag(SourceDragKind::Audio));
+        const QPoint at(5, 5);
+        QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(frame->Panel10, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(frame->Panel10, &drop);
+        kvr::model::TFaderChannel channel;
+        QCOMPARE(kvr::model::GetFaderChannel(*dev, 2, channel), 1);
+        QCOMPARE(int(channel.Source), 0x4600);
+        QTRY_COMPARE(frame->FCHList->topLevelItem(1)->text(0), QString("CH2 MID1"));
+        QCOMPARE(frame->FCHList->topLevelItem(1)->text(1), QString("MIDI 1"));
+        // The window's own Assign reaches the list too.
+        AudioResWin->SelectAudioSource(0x4601);
+        AudioResWin->Assign();
+        QTRY_COMPARE(frame->FCHList->topLevelItem(1)->text(1), QString("MIDI 2"));
+        QTRY_VERIFY(frame->FaderstartGroup->isHidden());
+        QVERIFY(frame->LogicGroup->isHidden());
+        // A MIDI source is no monitor source.
+        QDragEnterEvent monitor(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(frame->Panel11, &monitor);
+        QVERIFY(!monitor.isAccepted());
+
+        // Another device's page builds a frame for that device; other pages free it.
+        Select(1, "Fader Channels");
+        frame = Frame();
+        QVERIFY(frame);
+        QCOMPARE(frame->FCHList->topLevelItemCount(), 0);
+        QCOMPARE(form->findChildren<QWidget*>("FaderChannelFrame").size(), 1);
+        Select(1, "Channel Assignment");
+        QVERIFY(!Frame());
     }
 };
 

@@ -1,6 +1,8 @@
 // The Channel Assignment page over a real device: assign by button and double click, chains by
 // button with the per-type message.
 #include <QComboBox>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTest>
@@ -9,6 +11,7 @@
 #include <memory>
 
 #include "editors/channelassignmentpage.h"
+#include "editors/rowdrag.h"
 #include "fakehost.h"
 #include "model/faderaccess.h"
 #include "model/project.h"
@@ -112,6 +115,65 @@ private slots:
 
         page.Button27->click();
         QCOMPARE(Texts(page.ListView6, 1), QStringList({"Mic CH5", "", ""}));
+    }
+
+    void linesDragBetweenTheLists()
+    {
+        TChannelAssignmentPage page(host, nullptr);
+        page.show();
+        page.FillChannelAssignment();
+        const auto drop = [](QTreeWidget* from, QTreeWidget* to, int line) {
+            std::unique_ptr<QMimeData> data(MakeRowDrag(from));
+            const QPoint at = line >= 0 ? to->visualItemRect(to->topLevelItem(line)).center()
+                                        : QPoint(5, to->viewport()->height() - 2);
+            QDragEnterEvent enter(at, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(to->viewport(), &enter);
+            if (!enter.isAccepted())
+                return false;
+            QDropEvent dropped(QPointF(at), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(to->viewport(), &dropped);
+            return true;
+        };
+
+        // "Mic" dropped on fader 3; faders take no line of the chain lists.
+        page.ListView7->setCurrentItem(page.ListView7->topLevelItem(1));
+        QVERIFY(!drop(page.ListView8, page.ListView6, 2));
+        QVERIFY(drop(page.ListView7, page.ListView6, 2));
+        QCOMPARE(Texts(page.ListView6, 1), QStringList({"", "", "Mic CH5"}));
+
+        // Fader 3 dragged onto fader 1 swaps them.
+        page.ListView6->setCurrentItem(page.ListView6->topLevelItem(2));
+        QVERIFY(drop(page.ListView6, page.ListView6, 0));
+        QCOMPARE(Texts(page.ListView6, 1), QStringList({"Mic CH5", "", ""}));
+        QCOMPARE(page.ListView6->currentItem()->text(0), QString("1"));
+
+        // Functions dragged in below the rows are appended, dragged onto a row moved there,
+        // and dragged back out removed. The lists show each function's icon.
+        page.ListView6SelectItem();
+        page.ListView8->setCurrentItem(page.ListView8->findItems("EQ", Qt::MatchExactly)[0]);
+        QVERIFY(drop(page.ListView8, page.ListView9, -1));
+        page.ListView8->setCurrentItem(page.ListView8->findItems("Limiter", Qt::MatchExactly)[0]);
+        QVERIFY(drop(page.ListView8, page.ListView9, -1));
+        QCOMPARE(Texts(page.ListView9, 0), QStringList({"EQ", "Limiter"}));
+        QVERIFY(!page.ListView9->topLevelItem(0)->icon(0).isNull());
+        page.ListView9->setCurrentItem(page.ListView9->topLevelItem(1));
+        QVERIFY(drop(page.ListView9, page.ListView9, 0));
+        QCOMPARE(Texts(page.ListView9, 0), QStringList({"Limiter", "EQ"}));
+        page.ListView9->setCurrentItem(page.ListView9->topLevelItem(0));
+        QVERIFY(!drop(page.ListView9, page.ListView6, 0));
+        QVERIFY(drop(page.ListView9, page.ListView8, 0));
+        QCOMPARE(Texts(page.ListView9, 0), QStringList({"EQ"}));
+
+        // Exceeded processing limits refuse new functions already over the list.
+        project->Device(0)->FLimitExceeded |= 0x04;
+        QVERIFY(!drop(page.ListView8, page.ListView9, -1));
+        project->Device(0)->FLimitExceeded = 0;
+
+        // A fader line dragged onto "Defined Channels" gives its channel back.
+        page.ListView6->setCurrentItem(page.ListView6->topLevelItem(0));
+        QVERIFY(drop(page.ListView6, page.ListView7, -1));
+        QCOMPARE(Texts(page.ListView6, 1), QStringList({"", "", ""}));
+        QCOMPARE(Texts(page.ListView7, 0), QStringList({"CD", "Mic"}));
     }
 };
 
