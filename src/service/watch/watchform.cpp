@@ -150,7 +150,14 @@ TWatchForm::TWatchForm(std::unique_ptr<TKVRCommunicationClient> Client, TWatchFo
     GraphTimer = new QTimer(this);
     UDPTimer = new QTimer(this);
     UDPTimer->setInterval(20);
-    connect(UDPTimer, &QTimer::timeout, this, [this] { FController->DrainUDP(); });
+    // A global logic state by UDP shows in the list like one received as a block.
+    connect(UDPTimer, &QTimer::timeout, this, [this] {
+        const int selected = FController->Selected();
+        if (FController->DrainUDP())
+            for (int row = 0; row < WatchView->topLevelItemCount(); ++row)
+                UpdateRow(row);
+        FController->Select(selected);
+    });
     UDPTimer->start();
     connect(GraphTimer, &QTimer::timeout, this, [this] {
         FController->Sample();
