@@ -32,7 +32,8 @@ class WatchFormTest : public QObject {
         auto clock = std::make_shared<std::uint64_t>(1000);
         kvr::client::TClientServices cs;
         cs.Now = [clock] { return *clock += 25; }; // waits for answers end quickly
-        cs.ProcessMessages = [] {};
+        // As the program's processEvents does, a pending deletion happens here.
+        cs.ProcessMessages = [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); };
         cs.Sleep = [clock](unsigned Ms) { *clock += Ms; };
         cs.Host = std::make_shared<servicetest::FakeServerHost>(server);
         TWatchFormServices s;
@@ -52,6 +53,20 @@ class WatchFormTest : public QObject {
 
 private slots:
     void initTestCase() { project.AddDevice(); }
+
+    void aClosedWindowIsFreedOnlyAfterTheSendsOfACall()
+    {
+        QPointer<TWatchForm> form = MakeForm(1);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        form->AddWatch(1086, -1);
+        form->close(); // asks for its deletion
+        QVERIFY(!form.isNull());
+        // The logic-source window still reaches it before the deletion: two state requests go
+        // out, paced, letting messages through in between.
+        form->AddWatch(5, -1);
+        QTRY_VERIFY(form.isNull());
+    }
 
     void aCancelledDialogClosesTheWindow()
     {
