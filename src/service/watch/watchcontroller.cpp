@@ -290,8 +290,9 @@ bool WatchController::UpdateStates(const KVRCANBlock& Block)
     return changed;
 }
 
-void WatchController::DrainUDP()
+bool WatchController::DrainUDP()
 {
+    bool changed = false;
     Kvrdata_ns::TUDPMsg msg;
     while (FClient.ReadUDPBlock(msg)) {
         Kvrdata_ns::TUDPGlobalLogic logic;
@@ -302,8 +303,9 @@ void WatchController::DrainUDP()
             continue;
         KVRCANBlock block = Kvrdata_ns::GetEmbeddedCANBlock(msg);
         block.ID = Kvrdata_ns::GlobalLogicBlockID;
-        BlockReceived(block);
+        changed |= BlockReceived(block);
     }
+    return changed;
 }
 
 unsigned WatchController::HistoryLimit() const { return static_cast<unsigned>(std::max(GraphWidth / 3, 1)); }

@@ -93,8 +93,8 @@ public:
     bool BlockReceived(const Kvrdata_ns::KVRCANBlock& Block);
     bool UpdateStates(const Kvrdata_ns::KVRCANBlock& Block);
     // Reads every UDP message the client holds; the project's global logic states go through
-    // BlockReceived.
-    void DrainUDP();
+    // BlockReceived. True when a watch's state changed.
+    bool DrainUDP();
 
     // Graph sampling: the limit is the graph's width divided by 3, at least 1.
     bool ScrollPerEvent = true;

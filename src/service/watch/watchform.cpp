@@ -150,7 +150,16 @@ TWatchForm::TWatchForm(std::unique_ptr<TKVRCommunicationClient> Client, TWatchFo
     GraphTimer = new QTimer(this);
     UDPTimer = new QTimer(this);
     UDPTimer->setInterval(20);
-    connect(UDPTimer, &QTimer::timeout, this, [this] { FController->DrainUDP(); });
+    // A global logic state by UDP shows in the list like one received as a block.
+    connect(UDPTimer, &QTimer::timeout, this, [this] {
+        WhileBusy([this] {
+            const int selected = FController->Selected();
+            if (FController->DrainUDP())
+                for (int row = 0; row < WatchView->topLevelItemCount(); ++row)
+                    UpdateRow(row);
+            FController->Select(selected);
+        });
+    });
     UDPTimer->start();
     connect(GraphTimer, &QTimer::timeout, this, [this] {
         FController->Sample();
@@ -177,7 +186,7 @@ TWatchForm::TWatchForm(std::unique_ptr<TKVRCommunicationClient> Client, TWatchFo
             FServices.AddClicked(*this);
     });
     connect(DelButton, &QPushButton::clicked, this, [this] { RemoveClicked(); });
-    connect(Button2, &QPushButton::clicked, this, [this] { FController->Reconnect(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { WhileBusy([this] { FController->Reconnect(); }); });
     connect(Button3, &QPushButton::clicked, this, [this] { CloseClicked(); });
     connect(Button1, &QPushButton::clicked, this, [this] { ClearGraph(); });
     connect(WatchView, &QTreeWidget::itemClicked, this, [this] {
@@ -220,9 +229,33 @@ std::int64_t TWatchForm::WatchedDeviceID() const
 
 void TWatchForm::AddWatch(std::int32_t LogicID, std::int32_t SecondaryIndex)
 {
-    if (FController->AddWatch(LogicID, SecondaryIndex)) {
-        FillRows();
-        ClearGraph();
+    WhileBusy([&] {
+        if (FController->AddWatch(LogicID, SecondaryIndex)) {
+            FillRows();
+            ClearGraph();
+        }
+    });
+}
+
+bool TWatchForm::event(QEvent* Event)
+{
+    // The client lets messages through while it paces its sends; a deletion that a closed window
+    // asked for before must not happen inside such a call.
+    if (Event->type() == QEvent::DeferredDelete && FBusy > 0) {
+        FDeleteWhenIdle = true;
+        return true;
+    }
+    return QWidget::event(Event);
+}
+
+template <class F>
+void TWatchForm::WhileBusy(F&& Call)
+{
+    ++FBusy;
+    Call();
+    if (--FBusy == 0 && FDeleteWhenIdle) {
+        FDeleteWhenIdle = false;
+        deleteLater();
     }
 }
 
@@ -234,7 +267,7 @@ void TWatchForm::showEvent(QShowEvent* Event)
     FShown = true;
     Kvrdata_ns::TDeviceAddr addr;
     if (FServices.ConnectionDialog && FServices.ConnectionDialog(addr) == 1) {
-        FController->Open(addr);
+        WhileBusy([&] { FController->Open(addr); });
         FConnected = true;
         setWindowTitle(QString::fromStdString(FController->Caption()));
         FLog.FSetFileName(FController->LogFileName());
@@ -255,12 +288,14 @@ void TWatchForm::showEvent(QShowEvent* Event)
 void TWatchForm::changeEvent(QEvent* Event)
 {
     QWidget::changeEvent(Event);
-    if (Event->type() != QEvent::ActivationChange || !isActiveWindow() || FCancelled)
+    if (Event->type() != QEvent::ActivationChange || !isActiveWindow() || FCancelled || FClosing)
         return;
     if (FServices.Activated)
         FServices.Activated(*this);
-    FController->RefreshWatchList();
-    FillRows();
+    WhileBusy([this] {
+        FController->RefreshWatchList();
+        FillRows();
+    });
 }
 
 void TWatchForm::closeEvent(QCloseEvent* Event)
@@ -268,7 +303,7 @@ void TWatchForm::closeEvent(QCloseEvent* Event)
     FClosing = true;
     GraphTimer->stop();
     UDPTimer->stop();
-    FController->CloseConnection();
+    WhileBusy([this] { FController->CloseConnection(); });
     QWidget::closeEvent(Event);
 }
 
@@ -350,10 +385,12 @@ void TWatchForm::RemoveClicked()
 {
     FController->Select(WatchView->indexOfTopLevelItem(WatchView->currentItem()));
     GraphTimer->stop();
-    if (FController->RemoveSelected()) {
-        FillRows();
-        ClearGraph();
-    }
+    WhileBusy([this] {
+        if (FController->RemoveSelected()) {
+            FillRows();
+            ClearGraph();
+        }
+    });
     SetScrollMode();
 }
 

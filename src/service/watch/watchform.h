@@ -73,6 +73,7 @@ protected:
     void resizeEvent(QResizeEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+    bool event(QEvent* Event) override;
 
 private:
     void FillRows();
@@ -82,6 +83,9 @@ private:
     void ClearGraph();
     void UpdateGraph();
     void SetScrollMode();
+    // Runs a call that may let messages through; a deletion asked for meanwhile waits for its end.
+    template <class F>
+    void WhileBusy(F&& Call);
 
     std::unique_ptr<TKVRCommunicationClient> FClient;
     TWatchFormServices FServices;
@@ -92,6 +96,8 @@ private:
     bool FClosing = false;
     bool FCancelled = false;
     bool FConnected = false;
+    int FBusy = 0;
+    bool FDeleteWhenIdle = false;
 };
 
 } // namespace kvr::service

@@ -12,6 +12,7 @@
 #include "client/kvrcommunicationclient.h"
 #include "commserver/fakecommserver.h"
 #include "service/qtest/fakeserverhost.h"
+#include "kvrdata/byteorder.h"
 #include "kvrdata/kvrstruct.h"
 #include "model/project.h"
 #include "service/watch/watchform.h"
@@ -31,7 +32,8 @@ class WatchFormTest : public QObject {
         auto clock = std::make_shared<std::uint64_t>(1000);
         kvr::client::TClientServices cs;
         cs.Now = [clock] { return *clock += 25; }; // waits for answers end quickly
-        cs.ProcessMessages = [] {};
+        // As the program's processEvents does, a pending deletion happens here.
+        cs.ProcessMessages = [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); };
         cs.Sleep = [clock](unsigned Ms) { *clock += Ms; };
         cs.Host = std::make_shared<servicetest::FakeServerHost>(server);
         TWatchFormServices s;
@@ -51,6 +53,20 @@ class WatchFormTest : public QObject {
 
 private slots:
     void initTestCase() { project.AddDevice(); }
+
+    void aClosedWindowIsFreedOnlyAfterTheSendsOfACall()
+    {
+        QPointer<TWatchForm> form = MakeForm(1);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        form->AddWatch(1086, -1);
+        form->close(); // asks for its deletion
+        QVERIFY(!form.isNull());
+        // The logic-source window still reaches it before the deletion: two state requests go
+        // out, paced, letting messages through in between.
+        form->AddWatch(5, -1);
+        QTRY_VERIFY(form.isNull());
+    }
 
     void aCancelledDialogClosesTheWindow()
     {
@@ -96,6 +112,42 @@ private slots:
 
         QVERIFY(form->grab().toImage().save(QDir::current().filePath("watchform.png")));
         QTest::keyClick(form, Qt::Key_Escape);
+        QTRY_VERIFY(form.isNull());
+    }
+
+    // A global logic state that comes by UDP changes the list's State column, not only the
+    // protocol.
+    void aGlobalLogicByUDPShowsInTheList()
+    {
+        QPointer<TWatchForm> form = MakeForm(1);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        form->AddWatch(1081 + 6, -1); // after the watches the list file of the test before holds
+        QTreeWidgetItem* row = form->WatchView->topLevelItem(form->WatchView->topLevelItemCount() - 1);
+        QCOMPARE(row->text(1), QString("0"));
+
+        const auto datagram = [this](std::uint8_t State) {
+            Kvrdata_ns::TUDPMsg m;
+            kvr::writeLE32(m.Payload, 0, 0x20081996);
+            kvr::writeLE32(m.Payload, 4, static_cast<std::uint32_t>(project.GetProjectID()));
+            m.Payload[8] = 3;
+            kvr::writeLE32(m.Payload, 10, 0x11500000);
+            kvr::writeBE16(m.Payload, 14, 6);
+            m.Payload[16] = State;
+            m.Length = 17;
+            std::vector<std::uint8_t> v;
+            Kvrdata_ns::UDPMsgToVariant(m, v);
+            return v;
+        };
+        std::int32_t handle = -1;
+        for (const auto& call : server->calls())
+            if (call.method == kvr::commserver::RpcMethod::OpenConnection)
+                handle = call.handle;
+        server->queueUDP(handle, datagram(1));
+        QTRY_COMPARE(row->text(1), QString("1"));
+        server->queueUDP(handle, datagram(0));
+        QTRY_COMPARE(row->text(1), QString("0"));
+        form->close();
         QTRY_VERIFY(form.isNull());
     }
 };
