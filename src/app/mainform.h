@@ -47,6 +47,7 @@ class ConsolePage;
 
 namespace kvr::editors {
 class TChannelAssignmentPage;
+class TFixedProcessingPage;
 class LogicPageWidget;
 }
 
@@ -203,6 +204,7 @@ public:
     editors::AudioPageHost& AudioPages() { return *FAudioPages; }
     QTabWidget* PageControl2 = nullptr;
     editors::TChannelAssignmentPage* AssignmentPage = nullptr;
+    editors::TFixedProcessingPage* FixedProcessingPage = nullptr;
 
 public slots:
     void About1Click();

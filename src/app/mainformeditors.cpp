@@ -17,6 +17,7 @@
 #include "editors/audiotabpage.h"
 #include "editors/audiosourcetree.h"
 #include "editors/channelassignmentpage.h"
+#include "editors/fixedprocessingpage.h"
 #include "editors/reswindow.h"
 
 namespace kvr::app {
@@ -123,6 +124,12 @@ void TCX4AppForm::BuildAudioSystemPage()
         AssignmentPage = new editors::TChannelAssignmentPage(*this, assi);
         assiLayout->addWidget(AssignmentPage);
     }
+    if (auto* fix = findChild<QWidget*>(editors::kFixFunctionPanel)) {
+        auto* fixLayout = new QVBoxLayout(fix);
+        fixLayout->setContentsMargins(0, 0, 0, 0);
+        FixedProcessingPage = new editors::TFixedProcessingPage(*this, fix);
+        fixLayout->addWidget(FixedProcessingPage);
+    }
     layout->addWidget(PageControl2);
     // Choosing a tab leaves the old one (its frame goes) and shows the new one.
     connect(PageControl2->tabBar(), &QTabBar::tabBarClicked, this, [this](int Tab) {
@@ -154,6 +161,8 @@ void TCX4AppForm::FillPage(const char* Panel)
 {
     if (AssignmentPage && std::string_view(Panel) == editors::kAssiPanel)
         AssignmentPage->FillChannelAssignment();
+    if (FixedProcessingPage && std::string_view(Panel) == editors::kFixFunctionPanel)
+        FixedProcessingPage->FillFixedProcessing();
 }
 
 void TCX4AppForm::ScheduleFaderConfigurationHide(bool Start)

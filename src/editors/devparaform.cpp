@@ -84,6 +84,7 @@ void TDevParaForm::FormShow()
             auto* knob = new controls::TKVRPoti3(FPanel);
             knob->setObjectName(f.Control);
             knob->setFixedSize(40, 40);
+            label->setBuddy(knob);
             knob->SetMin(FCodec.Min(i));
             knob->SetMax(FCodec.Max(i));
             knob->SetMin(FCodec.Min(i));
@@ -116,6 +117,7 @@ void TDevParaForm::FormShow()
             auto* label = new QLabel(QString::fromUtf8(f.Caption), FPanel);
             auto* combo = new QComboBox(FPanel);
             combo->setObjectName(f.Control);
+            label->setBuddy(combo);
             for (const std::string& item : FCodec.Items(i))
                 combo->addItem(QString::fromStdString(item));
             connect(combo, &QComboBox::activated, this, [this, i](int index) { Changed(i, index); });

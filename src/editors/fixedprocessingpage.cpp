@@ -33,6 +33,7 @@ QTreeWidget* FunctionList(QWidget* parent, const char* name)
     list->setRootIsDecorated(false);
     list->setHeaderLabels({"Type", "Resource"});
     list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setColumnWidth(0, 170);
     return list;
 }
 
@@ -100,6 +101,7 @@ TFixedProcessingPage::TFixedProcessingPage(EditorHost& Host, QWidget* Parent) : 
     leftButtons->addWidget(Button40);
     leftButtons->addWidget(Button41);
     left->addLayout(leftButtons);
+    processings->setMaximumWidth(260);
     layout->addWidget(processings, 1);
 
     GroupBox32 = new QGroupBox("Edit Fixed Processing", this);
