@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -15,6 +16,7 @@
 #include "controls/kvrpoti3.h"
 #include "editors/devparaform.h"
 #include "editors/fixedprocessingpage.h"
+#include "editors/sourceassign.h"
 #include "fakehost.h"
 #include "model/outputfunctions.h"
 #include "model/project.h"
@@ -119,6 +121,18 @@ private slots:
         TFixedProcessing after;
         QCOMPARE(GetFixedProcessing(*project->Device(0), 0, after), 1);
         QCOMPARE(after.Functions[2].Params[0], before.Functions[2].Params[0]);
+
+        // The label as typed, the list line with it; the audio-source window writes to this line.
+        page.Edit20->selectAll();
+        QTest::keyClicks(page.Edit20, "Voice");
+        QCOMPARE(page.ListBox2->item(0)->text(), QString("Voice"));
+        QCOMPARE(GetFixedProcessing(*project->Device(0), 0, after), 1);
+        QCOMPARE(QString::fromLatin1(after.Label.data(), 5), QString("Voice"));
+        QCOMPARE(page.Selection(atFixedProcessing).Element, 0);
+        QTest::mouseClick(page.CheckBox20, Qt::LeftButton, {}, QPoint(5, page.CheckBox20->height() / 2));
+        QCOMPARE(GetFixedProcessing(*project->Device(0), 0, after), 1);
+        QVERIFY(!after.IsStereo());
+        QVERIFY(!page.CheckBox20->isChecked());
 
         // Exceeded processings: no adding, removing still works.
         project->Device(0)->FLimitExceeded = 0x04;
