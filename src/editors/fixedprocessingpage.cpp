@@ -214,8 +214,9 @@ TFixedProcessingPage::TFixedProcessingPage(EditorHost& Host, QWidget* Parent) : 
 
 bool TFixedProcessingPage::Accepts(QTreeWidget* Target, QObject* Source) const
 {
+    // Moving inside the chain adds nothing, so the limits do not stop it.
     if (Target == ListView16)
-        return (Source == ListView16 || Source == ListView17 || Source == ListView10) && CanAddNow();
+        return Source == ListView16 || ((Source == ListView17 || Source == ListView10) && CanAddNow());
     return Source == ListView16;
 }
 

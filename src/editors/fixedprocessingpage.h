@@ -58,6 +58,10 @@ public:
     void RemoveFunctionClick();
     void EditFunction();
 
+    // Drops: the chain takes its own functions (a move) and, unless the limits are exceeded,
+    // those of the offer lists; the offer lists take chain functions only (removing them).
+    bool Accepts(QTreeWidget* Target, QObject* Source) const;
+
     // The audio-source window's kind 4.
     TargetSelection Selection(int Kind) override;
     void Refresh(int Kind, const PickedSource& Source) override;
@@ -70,9 +74,6 @@ private:
     int SelectedProcessing() const;
     void RebuildSources();
     bool CanAddNow() const;
-    // Drops: the chain takes functions from every list unless the limits are exceeded; the
-    // offer lists take chain functions only (removing them).
-    bool Accepts(QTreeWidget* Target, QObject* Source) const;
     void Dropped(QTreeWidget* Target, QObject* Source, const QPoint& At);
 
     EditorHost& FHost;

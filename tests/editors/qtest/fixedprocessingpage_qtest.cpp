@@ -139,6 +139,10 @@ private slots:
         page.ListBox2Click();
         QVERIFY(!page.Button38->isEnabled());
         QVERIFY(!page.Button58->isEnabled());
+        QVERIFY(!page.Accepts(page.ListView16, page.ListView17));
+        QVERIFY(page.Accepts(page.ListView16, page.ListView16)); // moving adds nothing
+        QVERIFY(page.Accepts(page.ListView10, page.ListView16));
+        QVERIFY(!page.Accepts(page.ListView10, page.ListView17));
         page.ListView16->setCurrentItem(page.ListView16->topLevelItem(0));
         QTest::mouseClick(page.Button39, Qt::LeftButton);
         QCOMPARE(page.ListView16->topLevelItemCount(), 2);
