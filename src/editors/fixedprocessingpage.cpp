@@ -102,7 +102,7 @@ TFixedProcessingPage::TFixedProcessingPage(EditorHost& Host, QWidget* Parent) : 
     leftButtons->addWidget(Button41);
     left->addLayout(leftButtons);
     processings->setMaximumWidth(260);
-    layout->addWidget(processings, 1);
+    layout->addWidget(processings, 0);
 
     GroupBox32 = new QGroupBox("Edit Fixed Processing", this);
     GroupBox32->setObjectName("GroupBox32");
@@ -152,7 +152,8 @@ TFixedProcessingPage::TFixedProcessingPage(EditorHost& Host, QWidget* Parent) : 
     offers->addWidget(ListView10, 1);
     lists->addLayout(offers, 1);
     edit->addLayout(lists);
-    layout->addWidget(GroupBox32, 3);
+    layout->addWidget(GroupBox32, 1);
+    layout->addStretch(0); // keeps the list at the left while the edit group is hidden
     GroupBox32->hide();
 
     connect(ListBox2, &QListWidget::itemClicked, this, [this] { ListBox2Click(); });
