@@ -17,6 +17,8 @@
 #include "app/processform.h"
 #include "app/projectpages/glprotoform.h"
 #include "editors/audioreswin.h"
+#include "editors/devparaform.h"
+#include "editors/fixedprocessingpage.h"
 #include "editors/reswindow.h"
 #include "client/kvrcommunicationclient.h"
 #include "commserver/commserverproxy.h"
@@ -35,7 +37,7 @@ TOptionForm* OptionForm = nullptr;
 TPrintForm* PrintForm = nullptr;
 TProcessForm* ProcessForm = nullptr;
 editors::TAudioResWin* AudioResWin = nullptr;
-TPlainForm* DevParaForm = nullptr;
+editors::TDevParaForm* DevParaForm = nullptr;
 editors::TResWindow* ResWindow = nullptr;
 TAboutForm* AboutForm = nullptr;
 service::TMtnForm* MtnForm = nullptr;
@@ -66,7 +68,9 @@ TCX4AppForm* CreateApplicationForms()
     PrintForm = Created(new TPrintForm(*CX4AppForm, owner));
     ProcessForm = Created(new TProcessForm(owner));
     AudioResWin = Created(new editors::TAudioResWin(*CX4AppForm, owner));
-    DevParaForm = Created(MakePlainForm(DevParaFormSpec, owner));
+    DevParaForm = Created(new editors::TDevParaForm(owner));
+    if (CX4AppForm->FixedProcessingPage)
+        CX4AppForm->FixedProcessingPage->SetParamForm(DevParaForm);
     ResWindow = Created(new editors::TResWindow(*CX4AppForm, owner));
     AboutForm = Created(new TAboutForm(owner));
     MtnForm = Created(new service::TMtnForm(owner));

@@ -9,6 +9,7 @@ class QDialog;
 
 namespace kvr::editors {
 class TAudioResWin;
+class TDevParaForm;
 class TResWindow;
 }
 
@@ -47,7 +48,7 @@ extern TOptionForm* OptionForm;
 extern TPrintForm* PrintForm;
 extern TProcessForm* ProcessForm;
 extern editors::TAudioResWin* AudioResWin;
-extern TPlainForm* DevParaForm;
+extern editors::TDevParaForm* DevParaForm;
 extern editors::TResWindow* ResWindow;
 extern TAboutForm* AboutForm;
 extern service::TMtnForm* MtnForm;

@@ -49,6 +49,7 @@ namespace kvr::editors {
 class TChannelAssignmentPage;
 class TOutputFunctionsPage;
 class TOutputRoutingPage;
+class TFixedProcessingPage;
 class LogicPageWidget;
 }
 
@@ -208,6 +209,7 @@ public:
     editors::TChannelAssignmentPage* AssignmentPage = nullptr;
     editors::TOutputFunctionsPage* OutputFunctionsPage = nullptr;
     editors::TOutputRoutingPage* OutputRoutingPage = nullptr;
+    editors::TFixedProcessingPage* FixedProcessingPage = nullptr;
 
 public slots:
     void About1Click();

@@ -20,6 +20,7 @@
 #include "editors/faderchannelframe.h"
 #include "editors/outfktpagewidget.h"
 #include "editors/outputroutingwidget.h"
+#include "editors/fixedprocessingpage.h"
 #include "editors/reswindow.h"
 #include "model/project.h"
 
@@ -139,6 +140,12 @@ void TCX4AppForm::BuildAudioSystemPage()
         OutputRoutingPage = new editors::TOutputRoutingPage(*this, routing);
         routingLayout->addWidget(OutputRoutingPage);
     }
+    if (auto* fix = findChild<QWidget*>(editors::kFixFunctionPanel)) {
+        auto* fixLayout = new QVBoxLayout(fix);
+        fixLayout->setContentsMargins(0, 0, 0, 0);
+        FixedProcessingPage = new editors::TFixedProcessingPage(*this, fix);
+        fixLayout->addWidget(FixedProcessingPage);
+    }
     layout->addWidget(PageControl2);
     if (auto* faders = findChild<QWidget*>(editors::kFaderChannelPanel)) {
         auto* faderLayout = new QVBoxLayout(faders);
@@ -189,6 +196,8 @@ void TCX4AppForm::FillPage(const char* Panel)
         OutputFunctionsPage->FillOutputFunctions();
     if (OutputRoutingPage && panel == editors::kOutputRoutePanel)
         OutputRoutingPage->FillOutputRouting();
+    if (FixedProcessingPage && panel == editors::kFixFunctionPanel)
+        FixedProcessingPage->FillFixedProcessing();
 }
 
 void TCX4AppForm::WriteBackOutputRouting()

@@ -24,7 +24,6 @@ struct PlainFormSpec {
 };
 inline constexpr PlainFormSpec GLProtoFormSpec{"TGLProtoForm", "Global Logic Monitor"};
 inline constexpr PlainFormSpec LinkSelectFormSpec{"TLinkSelectForm", "Create device link"};
-inline constexpr PlainFormSpec DevParaFormSpec{"TDevParaForm", "Device Configuration"};
 inline constexpr PlainFormSpec IBFormSpec{"TIBForm", "Create project summary"};
 
 TPlainForm* MakePlainForm(const PlainFormSpec& Spec, QWidget* Parent);
