@@ -1,7 +1,8 @@
 // The sections this program prints so far; a section still empty prints nothing and starts no
-// job. The module-only face is drawn by the console module painter once it is there.
+// job.
 #include "reports/cardlists.h"
 #include "reports/printrun.h"
+#include "reports/rearview.h"
 #include "reports/ruledsections.h"
 
 namespace kvr::reports {
@@ -10,6 +11,7 @@ PrintSections DefaultPrintSections()
 {
     PrintSections sections;
     sections.Section[pbGlobalLogicTable] = PrintGlobalLogicTable;
+    sections.Section[pbFrameView] = PrintRearView;
     sections.Section[pbAudioList] = PrintAudioList;
     sections.Section[pbMADIList] = PrintMADIList;
     sections.Section[pbGPIOList] = PrintGPIOList;

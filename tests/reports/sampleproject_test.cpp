@@ -61,14 +61,22 @@ TEST_F(PrintTest, SampleProjectPrintsIntoPdfFiles)
     EXPECT_TRUE(Messages().empty());
 
     const std::vector<QString>& files = service.Printer.Files();
-    // The global logic table; the first frame's card lists and routing; the second frame's MADI
-    // list and its routing list.
+    // The global logic table; each frame's rear view; the first frame's card lists and routing;
+    // the second frame's MADI list and its routing list.
     const std::string name = sample.GetName();
     std::vector<QString> expected;
-    for (const char* job : {" - Global information - Global Logic List", " - Frame 1 - Audio-List", " - Frame 1 - GPIO-List",
-                            " - Frame 1 - Output Routing", " - Frame 2 - MADI-List", " - Frame 2 - Output Routing"})
+    for (const char* job : {" - Global information - Global Logic List", " - Frame 1 - DSP-Frame-RearView",
+                            " - Frame 1 - Audio-List", " - Frame 1 - GPIO-List", " - Frame 1 - Output Routing",
+                            " - Frame 2 - DSP-Frame-RearView", " - Frame 2 - MADI-List", " - Frame 2 - Output Routing"})
         expected.push_back(QDir(pdfFolder).filePath(QString::fromStdString(name + job + ".pdf")));
     ASSERT_EQ(expected, files);
+    auto file = [&](const char* job) {
+        const QString path = QDir(pdfFolder).filePath(QString::fromStdString(name + job + ".pdf"));
+        return path.toStdString();
+    };
+    const std::string rear = CommandOutput("pdftotext -layout '" + file(" - Frame 1 - DSP-Frame-RearView") + "' -");
+    for (const char* expected : {"DSP-Frame Rearview", "Depth: 315mm", "483mm (19\")", "KX730-850", "KX730-122"})
+        EXPECT_THAT(rear, HasSubstr(expected));
     const std::string info = CommandOutput("pdfinfo '" + files[0].toStdString() + "'");
     EXPECT_THAT(info, ::testing::ContainsRegex("Pages: +3\n"));
     EXPECT_THAT(info, ::testing::ContainsRegex("Page size: +595[.0-9]* x 84[12][.0-9]* pts \\(A4\\)"));
@@ -77,19 +85,19 @@ TEST_F(PrintTest, SampleProjectPrintsIntoPdfFiles)
         EXPECT_THAT(text, HasSubstr(expected));
     EXPECT_THAT(text, ::testing::ContainsRegex("File: +studio\\.kvp"));
     EXPECT_THAT(text, HasSubstr(name));
-    const std::string audio = CommandOutput("pdftotext -layout '" + files[1].toStdString() + "' -");
+    const std::string audio = CommandOutput("pdftotext -layout '" + file(" - Frame 1 - Audio-List") + "' -");
     for (const char* expected : {"Audio configuration", "Card Configuration (Audio), Slots 1 ... 10", "KX730-122",
                                  "Studio Speakers", "Stereo"})
         EXPECT_THAT(audio, HasSubstr(expected));
-    const std::string routing = CommandOutput("pdftotext -layout '" + files[3].toStdString() + "' -");
+    const std::string routing = CommandOutput("pdftotext -layout '" + file(" - Frame 1 - Output Routing") + "' -");
     EXPECT_THAT(routing, HasSubstr("Output Routing"));
     EXPECT_THAT(routing, HasSubstr("Output Address"));
     EXPECT_THAT(routing, HasSubstr(run.Items[0].Name));
     EXPECT_THAT(routing, HasSubstr("Studio Speakers L"));
     EXPECT_THAT(routing, HasSubstr("Studio Speakers R"));
     // 100 MADI channels: 81 on the first page, the rest under a repeated header.
-    EXPECT_THAT(CommandOutput("pdfinfo '" + files[4].toStdString() + "'"), ::testing::ContainsRegex("Pages: +2\n"));
-    const std::string madiText = CommandOutput("pdftotext -layout '" + files[4].toStdString() + "' -");
+    EXPECT_THAT(CommandOutput("pdfinfo '" + file(" - Frame 2 - MADI-List") + "'"), ::testing::ContainsRegex("Pages: +2\n"));
+    const std::string madiText = CommandOutput("pdftotext -layout '" + file(" - Frame 2 - MADI-List") + "' -");
     for (const char* expected : {"MADI configuration", "Card Configuration (Audio), Slots 10 ... 10", "MADI 100", "0 dBint = 0 dbFS"})
         EXPECT_THAT(madiText, HasSubstr(expected));
 }
