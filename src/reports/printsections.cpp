@@ -1,6 +1,6 @@
-// The sections this program prints so far; a section still empty prints nothing and starts no
-// job.
+// The sections this program prints, and the face of one module printed alone.
 #include "reports/cardlists.h"
+#include "reports/consolelayout.h"
 #include "reports/printrun.h"
 #include "reports/rearview.h"
 #include "reports/ruledsections.h"
@@ -15,7 +15,10 @@ PrintSections DefaultPrintSections()
     sections.Section[pbAudioList] = PrintAudioList;
     sections.Section[pbMADIList] = PrintMADIList;
     sections.Section[pbGPIOList] = PrintGPIOList;
+    sections.Section[pbConsolesLayout] = PrintConsoleLayouts;
+    sections.Section[pbModulesLayout] = PrintModuleLayouts;
     sections.Section[pbOutputRouting] = PrintOutputRouting;
+    sections.PrintModule = PrintModule;
     return sections;
 }
 
