@@ -1,6 +1,7 @@
 // The sections this program prints, and the face of one module printed alone.
 #include "reports/cardlists.h"
 #include "reports/consolelayout.h"
+#include "reports/keylabels.h"
 #include "reports/printrun.h"
 #include "reports/rearview.h"
 #include "reports/ruledsections.h"
@@ -17,6 +18,7 @@ PrintSections DefaultPrintSections()
     sections.Section[pbGPIOList] = PrintGPIOList;
     sections.Section[pbConsolesLayout] = PrintConsoleLayouts;
     sections.Section[pbModulesLayout] = PrintModuleLayouts;
+    sections.Section[pbKeyLabels] = PrintKeyLabels;
     sections.Section[pbOutputRouting] = PrintOutputRouting;
     sections.PrintModule = PrintModule;
     return sections;
