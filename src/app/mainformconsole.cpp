@@ -25,9 +25,9 @@ public:
     model::TProject* CurrentProject() override { return form_.FProject ? form_.FProject->Model() : nullptr; }
     int CurrentDeviceIndex() override { return form_.FCurDevice; }
     void UpdateResourceGauges() override { form_.UpdateResourceGauges(); }
-    // The source windows and the print run are not built yet; their flags on the device stay set.
+    // The source windows are not built yet; their flags on the device stay set.
     void RebuildSourceWindows() override {}
-    void PrintModuleLayout(int) override {}
+    void PrintModuleLayout(int) override { form_.PrintSelectedModule(); }
     void ShowModule() override {}
     TKVRLog* Log() override { return &form_.KVRLog; }
 
