@@ -41,6 +41,12 @@ void PaintFace(PageFrame& Frame, model::TDevice& Device, int X, int Y, double K,
     console::PaintModule(X, Y, Frame.Printer.Canvas(), kPrintFlags, static_cast<float>(K), SlotID, context);
 }
 
+// A filled arrowhead; its box may come corner to corner in any order.
+void Pie(gfx::Canvas& c, int l, int t, int r, int b, int x3, int y3, int x4, int y4)
+{
+    c.Pie(std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b), x3, y3, x4, y4);
+}
+
 void Line(gfx::Canvas& c, int x1, int y1, int x2, int y2)
 {
     c.MoveTo(x1, y1);
@@ -84,10 +90,10 @@ void DrawConsoleBody(gfx::Canvas& c, int W2, double u, double k, int n)
 
     c.brush().color = gfx::clBlack;
     c.brush().style = gfx::BrushStyle::Solid;
-    c.Pie(X(-(A + 50)), Y(r + 3970), X(-(A - 50)), Y(r + 4070), X(-(A - 250)), Y(r + 4070), X(-(A - 250)), Y(r + 3970));
-    c.Pie(X(A + 50), Y(r + 3970), X(A - 50), Y(r + 4070), X(A - 250), Y(r + 3970), X(A - 250), Y(r + 4070));
-    c.Pie(X(-(A + 130)), Y(r - 95), X(-(A + 30)), Y(r + 5), X(-(A + 130)), Y(r + 205), X(-(A + 30)), Y(r + 205));
-    c.Pie(X(-(A + 130)), Y(r + 3895), X(-(A + 30)), Y(r + 3995), X(-(A + 30)), Y(r + 3735), X(-(A + 130)),
+    Pie(c, X(-(A + 50)), Y(r + 3970), X(-(A - 50)), Y(r + 4070), X(-(A - 250)), Y(r + 4070), X(-(A - 250)), Y(r + 3970));
+    Pie(c, X(A + 50), Y(r + 3970), X(A - 50), Y(r + 4070), X(A - 250), Y(r + 3970), X(A - 250), Y(r + 4070));
+    Pie(c, X(-(A + 130)), Y(r - 95), X(-(A + 30)), Y(r + 5), X(-(A + 130)), Y(r + 205), X(-(A + 30)), Y(r + 205));
+    Pie(c, X(-(A + 130)), Y(r + 3895), X(-(A + 30)), Y(r + 3995), X(-(A + 30)), Y(r + 3735), X(-(A + 130)),
           Y(r + 3735));
     c.brush().color = gfx::clWhite;
 

@@ -1,5 +1,6 @@
 #include "reports/rearview.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -20,6 +21,15 @@ struct Scaled {
     int x(double L) const { return Trunc(X + L * S); }
     int y(double L) const { return Trunc(Y + L * S); }
 };
+
+// Boxes given corner to corner in any order, as the printer's drawing calls take them.
+gfx::Rect Box(int l, int t, int r, int b) { return {std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)}; }
+
+void Arc(gfx::Canvas& c, int l, int t, int r, int b, int x3, int y3, int x4, int y4)
+{
+    const gfx::Rect box = Box(l, t, r, b);
+    c.Arc(box.left, box.top, box.right, box.bottom, x3, y3, x4, y4);
+}
 
 void Line(gfx::Canvas& c, int x1, int y1, int x2, int y2)
 {
@@ -55,15 +65,15 @@ void DrawDSub(int X, int Y, float Scale, gfx::Canvas& c, int Pins)
     const int lo = Y + h; // below the pins
     const int hi = Y - h; // above them
     Line(c, X - 3 * d, hi - 2 * d, X - 3 * d, lo + 2 * d + 1);
-    c.Arc(X - 3 * d, lo + d, X - d, lo + 3 * d, X - 3 * d, lo + 2 * d, fx(-a), fy(lo, b));
+    Arc(c, X - 3 * d, lo + d, X - d, lo + 3 * d, X - 3 * d, lo + 2 * d, fx(-a), fy(lo, b));
     Line(c, fx(-a), fy(lo, b), fx(e), fy(lo, g) + 1);
-    c.Arc(X + d, lo + 3 * d, X + 3 * d + 1, lo + 5 * d + 1, fx(e), fy(lo, g), X + 3 * d, lo + 4 * d);
+    Arc(c, X + d, lo + 3 * d, X + 3 * d + 1, lo + 5 * d + 1, fx(e), fy(lo, g), X + 3 * d, lo + 4 * d);
     Line(c, X + 3 * d, hi - 4 * d, X + 3 * d, lo + 4 * d + 1);
-    c.Arc(X + d, hi - 3 * d, X + 3 * d + 1, hi - 5 * d, X + 3 * d, hi - 4 * d, fx(e), fy(hi, -g));
+    Arc(c, X + d, hi - 3 * d, X + 3 * d + 1, hi - 5 * d, X + 3 * d, hi - 4 * d, fx(e), fy(hi, -g));
     Line(c, fx(-a), fy(hi, -b), fx(e), fy(hi, -g));
-    c.Arc(X - d, hi - d, X - 3 * d, hi - 3 * d, fx(-a), fy(hi, -b), X - 3 * d, hi - 2 * d);
-    c.Ellipse(X - 2 * d, lo + 6 * d, X + 2 * d + 1, lo + 10 * d);
-    c.Ellipse(X - 2 * d, hi - 6 * d, X + 2 * d + 1, hi - 10 * d);
+    Arc(c, X - d, hi - d, X - 3 * d, hi - 3 * d, fx(-a), fy(hi, -b), X - 3 * d, hi - 2 * d);
+    c.Ellipse(Box(X - 2 * d, lo + 6 * d, X + 2 * d + 1, lo + 10 * d));
+    c.Ellipse(Box(X - 2 * d, hi - 6 * d, X + 2 * d + 1, hi - 10 * d));
 
     const int r = Trunc(10 * static_cast<double>(Scale));
     if (filled)

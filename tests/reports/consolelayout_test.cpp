@@ -150,7 +150,12 @@ TEST_F(ConsoleLayoutTest, ScaleAndWidthFollowTheOccupiedPositions)
             EXPECT_EQ(Trunc(x + 1600 * kk - 1), faces[i].right) << k.width;
             x = Trunc(x + 1600 * kk);
         }
-        EXPECT_EQ(4u, page.ofKind(OpKind::Pie).size());
+        const auto pies = page.ofKind(OpKind::Pie);
+        ASSERT_EQ(4u, pies.size());
+        // The right arrowhead's box, given right to left, is drawn in order.
+        EXPECT_EQ(Trunc(3508 + (800.0 * k.faces + 280 - 50) * kk), pies[1].rect.left) << k.width;
+        for (const gfx::Op& pie : pies)
+            EXPECT_TRUE(pie.rect.width() > 0 && pie.rect.height() > 0);
     }
 }
 

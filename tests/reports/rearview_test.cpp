@@ -37,11 +37,17 @@ TEST(RearViewParts, NinePinDSubHasOpenPinsFourLeftFiveRight)
     ASSERT_EQ(4u, lines.size());
     EXPECT_EQ((std::vector<gfx::Point>{{961, 935}, {961, 1066}}), lines[0].points);
     EXPECT_EQ((std::vector<gfx::Point>{{1039, 909}, {1039, 1092}}), lines[2].points);
-    EXPECT_EQ(4u, c.ofKind(OpKind::Arc).size());
+    // The corners' boxes, some given bottom up, are drawn as the same boxes in order.
+    const auto arcs = c.ofKind(OpKind::Arc);
+    ASSERT_EQ(4u, arcs.size());
+    EXPECT_EQ((gfx::Rect{1013, 896, 1040, 922}), arcs[2].rect);
+    for (const gfx::Op& arc : arcs)
+        EXPECT_TRUE(arc.rect.width() > 0 && arc.rect.height() > 0);
     const auto ellipses = c.ofKind(OpKind::Ellipse);
     ASSERT_EQ(2u + 9u, ellipses.size());
-    // Lock holes, then four pins at x 987 and five at x 1013, radius 10.
+    // Lock holes below and above, then four pins at x 987 and five at x 1013, radius 10.
     EXPECT_EQ((gfx::Rect{974, 1117, 1027, 1169}), ellipses[0].rect);
+    EXPECT_EQ((gfx::Rect{974, 831, 1027, 883}), ellipses[1].rect);
     EXPECT_EQ((gfx::Rect{977, 951, 998, 972}), ellipses[2].rect);
     EXPECT_EQ((gfx::Rect{977, 1029, 998, 1050}), ellipses[5].rect);
     EXPECT_EQ((gfx::Rect{1003, 938, 1024, 959}), ellipses[6].rect);
