@@ -128,7 +128,10 @@ void PrintKeyLabels(PageFrame& Frame)
     Frame.PrepareSection(printer.Orientation(), "Key_Labels", Frame.FDevice);
     printer.BeginDoc();
     const double u = Frame.FUnit;
+    // The faces of the module layouts leave their own font behind.
     c.font().escapement = 0;
+    c.font().bold = false;
+    c.font().color = gfx::clBlack;
     c.font().height = Trunc(35 * u);
     model::TProject* project = Frame.Project();
     c.TextOut(0, 0, (project != nullptr ? project->GetName() : std::string()) + " / " + device->GetName());

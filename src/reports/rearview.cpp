@@ -280,6 +280,7 @@ void PrintRearView(PageFrame& Frame)
     const int x0 = Trunc((W - 2100 * u) * 0.5);
     const Scaled o{x0, y0, s};
 
+    c.font().color = gfx::clBlack;
     c.pen().width = Trunc(2 * u);
     c.Rectangle(o.x(-60), o.y(-10), o.x(4260), o.y(H));
     c.pen().width = Trunc(1 * u);

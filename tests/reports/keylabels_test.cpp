@@ -124,6 +124,9 @@ TEST_F(KeyLabelTest, LabelsAreBoxedAndCentredLineByLine)
         {"two backslashes", "A\\B\\C", {"A", "B", "C"}},
         {"40 characters", std::string(30, 'x') + "0123456789", {std::string(30, 'x')}},
     };
+    // A face drawn before leaves its white text colour and turned font behind.
+    printer.Canvas().font().color = gfx::clWhite;
+    printer.Canvas().font().escapement = 900;
     for (const Case& k : cases) {
         printer.Jobs.clear();
         Label(0, mid, k.text);
@@ -149,6 +152,8 @@ TEST_F(KeyLabelTest, LabelsAreBoxedAndCentredLineByLine)
         for (int m = 0; m < n; ++m) {
             const gfx::Op& op = lines[static_cast<std::size_t>(m)];
             EXPECT_EQ(k.lines[static_cast<std::size_t>(m)], op.text) << k.what;
+            EXPECT_EQ(gfx::clBlack, op.font.color);
+            EXPECT_EQ(0, op.font.escapement);
             EXPECT_EQ(199 - measure.TextWidth(op.text) / 2, op.points[0].x) << k.what;
             EXPECT_EQ(op.points[0].y + 1, op.rect.top);
             EXPECT_EQ(op.points[0].y + th - 1, op.rect.bottom);
