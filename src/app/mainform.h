@@ -215,6 +215,8 @@ public slots:
     void About1Click();
     void Exit1Click();
     void Console1Click();
+    // The console editor's "Print module layout".
+    void PrintSelectedModule();
     void ExportFrameIOasCSV1Click();
     void MaintenanceCX451Click();
     void AudioTree1Click();

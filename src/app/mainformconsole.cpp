@@ -113,8 +113,7 @@ public:
             }
         }
     }
-    // The print run is not built yet.
-    void PrintModuleLayout(int) override {}
+    void PrintModuleLayout(int) override { form_.PrintSelectedModule(); }
     void ShowModule() override {}
     TKVRLog* Log() override { return &form_.KVRLog; }
 

@@ -5,6 +5,7 @@
 #include "app/appforms.h"
 #include "app/mainform.h"
 #include "app/optionform.h"
+#include "app/printform.h"
 #include "platform/application.h"
 #include "platform/currentprompter.h"
 #include "model/project.h"
@@ -25,8 +26,21 @@ std::string TCX4AppForm::ProjectFileName() const
 
 bool TCX4AppForm::PrinterDebug() const { return OptionForm != nullptr && OptionForm->ShowPrinterDebug->isChecked(); }
 
-// The console editor's selection: none until the console editor is there.
-reports::ModuleSelection TCX4AppForm::ConsoleSelection() const { return {}; }
+// The console editor's selection.
+reports::ModuleSelection TCX4AppForm::ConsoleSelection() const
+{
+    return {FConsoleState.SelectedModule, FConsoleState.SelectedConsole, FConsoleState.SelectedSlot};
+}
+
+// "Print module layout": the print run in module-only mode, the window never shown.
+void TCX4AppForm::PrintSelectedModule()
+{
+    if (!PrintForm)
+        return;
+    PrintForm->SetModuleOnly(true);
+    PrintForm->FormShow();
+    PrintForm->SetModuleOnly(false);
+}
 
 std::string TCX4AppForm::Today() const
 {

@@ -36,6 +36,12 @@ public:
     virtual std::string ProjectFileName() const = 0;
     virtual bool PrinterDebug() const = 0;
     virtual void Log(const std::string& Line) = 0;
+    // A line at a level of the log (0 the most important).
+    virtual void Log(const std::string& Line, int Level)
+    {
+        (void)Level;
+        Log(Line);
+    }
     virtual ModuleSelection ConsoleSelection() const = 0;
     // Today in the system's short date format.
     virtual std::string Today() const = 0;

@@ -41,8 +41,10 @@ public:
         CurDevices.push_back(Device);
     }
     std::string ProjectFileName() const override { return FileName; }
-    bool PrinterDebug() const override { return false; }
     void Log(const std::string& Line) override { Logged.push_back(Line); }
+    void Log(const std::string& Line, int Level) override { Logged.push_back(std::to_string(Level) + " " + Line); }
+    bool PrinterDebug() const override { return Debug; }
+    bool Debug = false;
     ModuleSelection ConsoleSelection() const override { return Selection; }
     std::string Today() const override { return "10.12.2026"; }
 
