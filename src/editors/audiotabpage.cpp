@@ -6,6 +6,7 @@
 
 #include "editors/editorhost.h"
 #include "editors/grouplogicpage.h"
+#include "editors/mixingpage.h"
 #include "editors/monitorpage.h"
 #include "editors/poolspotspage.h"
 #include "editors/sourcelistspage.h"
@@ -54,6 +55,8 @@ void BuildAudioTabPages(EditorHost& Host, QTabWidget* Tabs)
         AudioTabPage* page = nullptr;
         if (caption == "Selector Source Lists")
             page = new TSourceListsPage(Host, host);
+        else if (caption == "Mixing Functions")
+            page = new TMixingFunctionsPage(Host, host);
         else if (caption == "Monitor Functions")
             page = new TMonitorFunctionsPage(Host, host);
         else if (caption == "Synchronisation")
