@@ -117,6 +117,7 @@ void TCX4AppForm::BuildAudioSystemPage()
     }
     PageControl2->widget(kGlobalPoolTab)->setObjectName("GlobalPoolTab");
     editors::BuildAudioTabPages(*this, PageControl2);
+    editors::InstallAudioTabFrames(*this, *FAudioPages, PageControl2);
     if (auto* assi = findChild<QWidget*>(editors::kAssiPanel)) {
         auto* assiLayout = new QVBoxLayout(assi);
         assiLayout->setContentsMargins(0, 0, 0, 0);

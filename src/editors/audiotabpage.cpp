@@ -5,7 +5,9 @@
 #include <QVBoxLayout>
 
 #include "editors/editorhost.h"
+#include "editors/audiopagehost.h"
 #include "editors/grouplogicpage.h"
+#include "editors/insertframe.h"
 #include "editors/mixingpage.h"
 #include "editors/monitorpage.h"
 #include "editors/poolspotspage.h"
@@ -74,6 +76,28 @@ void BuildAudioTabPages(EditorHost& Host, QTabWidget* Tabs)
         auto* layout = new QVBoxLayout(host);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(page);
+    }
+}
+
+void InstallAudioTabFrames(EditorHost& Host, AudioPageHost& Pages, QTabWidget* Tabs)
+{
+    for (int tab = 0; tab < Tabs->count(); ++tab) {
+        QWidget* owner = Tabs->widget(tab);
+        if (Tabs->tabText(tab) != "Inserts")
+            continue;
+        Pages.SetFrameFactory(AudioFrame::Insert, [&Host, owner](int Device) -> std::unique_ptr<EditorFrame> {
+            model::TProject* project = Host.Project();
+            model::TDevice* dev = project ? project->Device(Device) : nullptr;
+            if (!dev || dev->IsDummy())
+                return nullptr;
+            auto frame = std::make_unique<TInsertFrame>(Host, owner, Device);
+            if (!owner->layout()) {
+                auto* layout = new QVBoxLayout(owner);
+                layout->setContentsMargins(0, 0, 0, 0);
+            }
+            owner->layout()->addWidget(frame.get());
+            return frame;
+        });
     }
 }
 
