@@ -18,6 +18,7 @@
 #include "editors/audiosourcetree.h"
 #include "editors/channelassignmentpage.h"
 #include "editors/reswindow.h"
+#include "editors/sofframe.h"
 
 namespace kvr::app {
 
@@ -118,6 +119,8 @@ void TCX4AppForm::BuildAudioSystemPage()
     PageControl2->widget(kGlobalPoolTab)->setObjectName("GlobalPoolTab");
     editors::BuildAudioTabPages(*this, PageControl2);
     editors::InstallAudioTabFrames(*this, *FAudioPages, PageControl2);
+    if (auto* sof = findChild<QWidget*>(editors::kSOFPanel))
+        editors::InstallSOFFrame(*this, *FAudioPages, sof);
     if (auto* assi = findChild<QWidget*>(editors::kAssiPanel)) {
         auto* assiLayout = new QVBoxLayout(assi);
         assiLayout->setContentsMargins(0, 0, 0, 0);
