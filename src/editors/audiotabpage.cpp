@@ -6,6 +6,7 @@
 
 #include "editors/editorhost.h"
 #include "editors/audiopagehost.h"
+#include "editors/globalpoolframe.h"
 #include "editors/grouplogicpage.h"
 #include "editors/insertframe.h"
 #include "editors/mixingpage.h"
@@ -79,25 +80,35 @@ void BuildAudioTabPages(EditorHost& Host, QTabWidget* Tabs)
     }
 }
 
+namespace {
+// A frame of a tab: built for a real device into its tab, null otherwise.
+template <class Frame>
+AudioPageHost::FrameFactory TabFrameFactory(EditorHost& Host, QWidget* Owner)
+{
+    return [&Host, Owner](int Device) -> std::unique_ptr<EditorFrame> {
+        model::TProject* project = Host.Project();
+        model::TDevice* dev = project ? project->Device(Device) : nullptr;
+        if (!dev || dev->IsDummy())
+            return nullptr;
+        auto frame = std::make_unique<Frame>(Host, Owner, Device);
+        if (!Owner->layout()) {
+            auto* layout = new QVBoxLayout(Owner);
+            layout->setContentsMargins(0, 0, 0, 0);
+        }
+        Owner->layout()->addWidget(frame.get());
+        return frame;
+    };
+}
+} // namespace
+
 void InstallAudioTabFrames(EditorHost& Host, AudioPageHost& Pages, QTabWidget* Tabs)
 {
     for (int tab = 0; tab < Tabs->count(); ++tab) {
         QWidget* owner = Tabs->widget(tab);
-        if (Tabs->tabText(tab) != "Inserts")
-            continue;
-        Pages.SetFrameFactory(AudioFrame::Insert, [&Host, owner](int Device) -> std::unique_ptr<EditorFrame> {
-            model::TProject* project = Host.Project();
-            model::TDevice* dev = project ? project->Device(Device) : nullptr;
-            if (!dev || dev->IsDummy())
-                return nullptr;
-            auto frame = std::make_unique<TInsertFrame>(Host, owner, Device);
-            if (!owner->layout()) {
-                auto* layout = new QVBoxLayout(owner);
-                layout->setContentsMargins(0, 0, 0, 0);
-            }
-            owner->layout()->addWidget(frame.get());
-            return frame;
-        });
+        if (Tabs->tabText(tab) == "Inserts")
+            Pages.SetFrameFactory(AudioFrame::Insert, TabFrameFactory<TInsertFrame>(Host, owner));
+        else if (Tabs->tabText(tab) == "Global Pool")
+            Pages.SetFrameFactory(AudioFrame::GlobalPool, TabFrameFactory<TGlobalPoolFrame>(Host, owner));
     }
 }
 

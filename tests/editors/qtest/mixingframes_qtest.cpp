@@ -17,6 +17,7 @@
 
 #include "controls/kvrpoti3.h"
 #include "editors/audiotabpage.h"
+#include "editors/globalpoolframe.h"
 #include "editors/insertframe.h"
 #include "editors/mixingpage.h"
 #include "editors/sofframe.h"
@@ -185,6 +186,33 @@ private slots:
         while (frame.AddButton->isEnabled())
             frame.AddButton->click();
         QCOMPARE(frame.SOFList->count(), GetSOFLimit(*dev));
+    }
+
+    void globalPoolFrameLines()
+    {
+        project->AddDevice();
+        project->Device(1)->SetName("Remote");
+        TGlobalPoolRecord none; // the init's pool goes
+        SetGlobalPoolLines(*dev, none);
+        TGlobalPoolFrame frame(host, owner.get(), 0);
+        QCOMPARE(frame.SourceDevBox->count(), 2);
+        QCOMPARE(frame.SourceDevBox->currentText(), QString("None"));
+        QVERIFY(!frame.AddLine->isEnabled());
+        QVERIFY(!frame.AddLineButton->isEnabled());
+        emit frame.SourceDevBox->activated(1);
+        QVERIFY(frame.AddLine->isEnabled());
+        frame.AddLineButton->click();
+        QCOMPARE(frame.Lines->topLevelItemCount(), 1);
+        QCOMPARE(CurrentRow(frame.Lines), 0);
+        QVERIFY(!frame.SourceDevBox->isEnabled());
+        QCOMPARE(frame.InputBox->currentText(), QString("None"));
+        QCOMPARE(frame.ReserveLineBox->count(), 28);
+        emit frame.ReserveLineBox->activated(24);
+        QCOMPARE(frame.Lines->topLevelItem(0)->text(4), QString("Monitor 3 + Rotary Selector 3"));
+        frame.RemoveLineButton->click();
+        QCOMPARE(frame.Lines->topLevelItemCount(), 0);
+        QVERIFY(frame.SourceDevBox->isEnabled());
+        QVERIFY(!frame.RemoveLineButton->isEnabled());
     }
 };
 
