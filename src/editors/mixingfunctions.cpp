@@ -182,13 +182,11 @@ bool MixingFunctionsTab::SetStereo(int Row, bool On)
     return Store(Row, record);
 }
 
-bool MixingFunctionsTab::SetLimiter(int Row, bool On, int Threshold, int Release)
+bool MixingFunctionsTab::SetLimiter(int Row, bool On)
 {
     TBusRecord record;
     if (!Record(Row, record))
         return false;
-    record.LimiterThreshold = static_cast<std::uint8_t>(std::clamp(Threshold, 0, 50));
-    record.LimiterRelease = static_cast<std::uint8_t>(std::clamp(Release, 3, 20));
     SetFlag(record, kLimiter, On);
     return Store(Row, record);
 }

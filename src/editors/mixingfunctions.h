@@ -65,8 +65,8 @@ public:
     // stored.
     bool SetLabel(int Row, const std::string& Text);
     bool SetStereo(int Row, bool On);
-    // Limiter on stores the knob positions with flag 0x40.
-    bool SetLimiter(int Row, bool On, int Threshold, int Release);
+    // Flag 0x40 only; the knobs then show the stored threshold and release.
+    bool SetLimiter(int Row, bool On);
     bool SetThreshold(int Row, int Position);
     bool SetRelease(int Row, int Position);
     // Clean-feed rows only: byte 20 = Value.

@@ -221,7 +221,17 @@ TMixingFunctionsPage::TMixingFunctionsPage(EditorHost& Host, QWidget* Parent) : 
         const int row = SelectedRow();
         if (row < 0 || FFilling || !Device())
             return;
-        MixingFunctionsTab(*Project(), DeviceIndex()).SetLimiter(row, On, Poti6->Position(), Poti7->Position());
+        MixingFunctionsTab tab(*Project(), DeviceIndex());
+        TBusRecord record;
+        if (!tab.Record(row, record))
+            return;
+        {
+            // The knobs show the stored values; their change handlers store nothing meanwhile.
+            Guard guard(FFilling);
+            Poti6->SetPosition(record.LimiterThreshold);
+            Poti7->SetPosition(record.LimiterRelease);
+        }
+        tab.SetLimiter(row, On);
     });
     Poti6->OnChange = [this](controls::TKVRPoti3* Knob) {
         Panel5->setText(Text(MixingFunctionsTab::ThresholdText(Knob->Position())));

@@ -166,10 +166,12 @@ TEST_F(Mixing, RowEditsStoreIntoBusOrCleanFeed)
     EXPECT_EQ(LabelText(bus(1).Label), "A very long bus ");
     ASSERT_TRUE(t.SetStereo(4, false));
     EXPECT_EQ(cleanFeed(1).Flags & 0x80, 0);
-    ASSERT_TRUE(t.SetLimiter(2, true, 0, 20));
+    ASSERT_TRUE(t.SetRelease(2, 20));
+    ASSERT_TRUE(t.SetLimiter(2, true));
     EXPECT_EQ(bus(2).Flags & 0x40, 0x40);
-    EXPECT_EQ(bus(2).LimiterThreshold, 0);
     EXPECT_EQ(bus(2).LimiterRelease, 20);
+    ASSERT_TRUE(t.SetLimiter(2, false));
+    EXPECT_EQ(bus(2).Flags & 0x40, 0);
     ASSERT_TRUE(t.SetThreshold(3, 50));
     EXPECT_EQ(cleanFeed(0).LimiterThreshold, 50);
 

@@ -114,8 +114,18 @@ private slots:
         QCOMPARE(dev->GetData(stBus), buses);
 
         // Limiter: the threshold knob at 0 shows -30 dBint and stores 0.
+        // Ticking "Limiter" shows the stored threshold rather than storing the knob's.
+        page->Poti6->SetPosition(40);
+        TBusRecord stored;
+        GetBus(*dev, 0, stored);
+        QCOMPARE(int(stored.LimiterThreshold), 40);
+        stored.LimiterThreshold = 12;
+        SetBus(*dev, 0, stored);
         page->CheckBox18->click();
         QVERIFY(page->GroupBox23->isVisibleTo(owner.get()));
+        QCOMPARE(page->Panel5->text(), QString("-18 dBint"));
+        GetBus(*dev, 0, stored);
+        QCOMPARE(int(stored.LimiterThreshold), 12);
         page->Poti6->SetPosition(0);
         QCOMPARE(page->Panel5->text(), QString("-30 dBint"));
         TBusRecord bus;
