@@ -31,6 +31,7 @@ QTreeWidget* List(QWidget* Parent, const char* Name, const QStringList& Columns)
     list->setHeaderLabels(Columns);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setAcceptDrops(true);
+    list->viewport()->setAcceptDrops(true);
     return list;
 }
 

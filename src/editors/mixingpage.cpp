@@ -100,6 +100,7 @@ TMixingFunctionsPage::TMixingFunctionsPage(EditorHost& Host, QWidget* Parent) : 
     ListView13->setColumnWidth(4, 100);
     ListView13->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView13->setAcceptDrops(true);
+    ListView13->viewport()->setAcceptDrops(true);
     ListView13->viewport()->installEventFilter(this);
     ListView13->setContextMenuPolicy(Qt::ActionsContextMenu);
     ListView13->setVisible(false);

@@ -99,6 +99,7 @@ TSOFFrame::TSOFFrame(EditorHost& Host, QWidget* Owner, int DeviceIndex)
     SourceList->setColumnWidth(2, 80);
     SourceList->setSelectionMode(QAbstractItemView::SingleSelection);
     SourceList->setAcceptDrops(true);
+    SourceList->viewport()->setAcceptDrops(true);
     SourceList->viewport()->installEventFilter(this);
     SourceList->setContextMenuPolicy(Qt::ActionsContextMenu);
     editLayout->addWidget(SourceList, 2, 1, 1, 2);

@@ -3,6 +3,9 @@
 // routing edit's own text, the "Add" state).
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QHeaderView>
+#include <QMimeData>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +24,7 @@
 #include "editors/insertframe.h"
 #include "editors/mixingpage.h"
 #include "editors/sofframe.h"
+#include "editors/sourcedrag.h"
 #include "fakehost.h"
 #include "model/dspfitdevice.h"
 #include "model/inserts.h"
@@ -168,6 +172,21 @@ private slots:
         QVERIFY(GetSwitchableInsert(*dev, 1, point));
         QCOMPARE(int(point.Routing), 767);
         frame.SIClear->click();
+        // Source drops only over the "Insert Return" column, and only from the audio-source tree.
+        frame.resize(900, 600);
+        QCoreApplication::processEvents();
+        struct Drop {
+            int x;
+            SourceDragKind kind;
+            bool accepted;
+        };
+        for (const Drop d : {Drop{20, SourceDragKind::Audio, false}, Drop{150, SourceDragKind::Audio, false},
+                             Drop{260, SourceDragKind::Audio, true}, Drop{260, SourceDragKind::Logic, false}}) {
+            std::unique_ptr<QMimeData> data(MakeSourceDrag(d.kind));
+            QDragEnterEvent move(QPoint(d.x, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(frame.SIList->viewport(), &move);
+            QCOMPARE(move.isAccepted(), d.accepted);
+        }
         QCOMPARE(frame.SIList->topLevelItem(1)->text(0), QString("Insert 2"));
         QCOMPARE(frame.SIList->topLevelItem(1)->text(1), QString("Routing 1"));
         QVERIFY(!GetSwitchableInsert(*dev, 1, point));
