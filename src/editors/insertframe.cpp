@@ -202,6 +202,8 @@ void TInsertFrame::SwitchableSelected()
     if (row < 0)
         return;
     const auto rows = InsertPoints(*FHost.Project(), FDeviceIndex).SwitchableRows();
+    if (row >= static_cast<int>(rows.size()))
+        return;
     const SwitchableInsertRow& r = rows[static_cast<std::size_t>(row)];
     FInLabel = FInRouting = true;
     SILabel->setText(Text(r.Label));
@@ -232,8 +234,16 @@ void TInsertFrame::SelectSource(int Kind)
     if (row < 0 || !audio)
         return;
     InsertPoints points(*FHost.Project(), FDeviceIndex);
-    const std::uint16_t shown = Kind == atFixedInsert ? points.FixedRows()[static_cast<std::size_t>(row)].Ref
-                                                      : points.SwitchableRows()[static_cast<std::size_t>(row)].Ref;
+    std::vector<std::uint16_t> refs;
+    if (Kind == atFixedInsert)
+        for (const FixedInsertRow& r : points.FixedRows())
+            refs.push_back(r.Ref);
+    else
+        for (const SwitchableInsertRow& r : points.SwitchableRows())
+            refs.push_back(r.Ref);
+    if (row >= static_cast<int>(refs.size()))
+        return;
+    const std::uint16_t shown = refs[static_cast<std::size_t>(row)];
     audio->SelectAudioSource(shown);
     audio->SetTargetKind(Kind);
     audio->SetDeviceIndex(FDeviceIndex);
