@@ -22,6 +22,7 @@
 #include "editors/outputroutingwidget.h"
 #include "editors/fixedprocessingpage.h"
 #include "editors/reswindow.h"
+#include "editors/sofframe.h"
 #include "model/project.h"
 
 namespace kvr::app {
@@ -122,6 +123,9 @@ void TCX4AppForm::BuildAudioSystemPage()
     }
     PageControl2->widget(kGlobalPoolTab)->setObjectName("GlobalPoolTab");
     editors::BuildAudioTabPages(*this, PageControl2);
+    editors::InstallAudioTabFrames(*this, *FAudioPages, PageControl2);
+    if (auto* sof = findChild<QWidget*>(editors::kSOFPanel))
+        editors::InstallSOFFrame(*this, *FAudioPages, sof);
     if (auto* assi = findChild<QWidget*>(editors::kAssiPanel)) {
         auto* assiLayout = new QVBoxLayout(assi);
         assiLayout->setContentsMargins(0, 0, 0, 0);

@@ -5,7 +5,11 @@
 #include <QVBoxLayout>
 
 #include "editors/editorhost.h"
+#include "editors/audiopagehost.h"
+#include "editors/globalpoolframe.h"
 #include "editors/grouplogicpage.h"
+#include "editors/insertframe.h"
+#include "editors/mixingpage.h"
 #include "editors/monitorpage.h"
 #include "editors/poolspotspage.h"
 #include "editors/sourcelistspage.h"
@@ -54,6 +58,8 @@ void BuildAudioTabPages(EditorHost& Host, QTabWidget* Tabs)
         AudioTabPage* page = nullptr;
         if (caption == "Selector Source Lists")
             page = new TSourceListsPage(Host, host);
+        else if (caption == "Mixing Functions")
+            page = new TMixingFunctionsPage(Host, host);
         else if (caption == "Monitor Functions")
             page = new TMonitorFunctionsPage(Host, host);
         else if (caption == "Synchronisation")
@@ -71,6 +77,38 @@ void BuildAudioTabPages(EditorHost& Host, QTabWidget* Tabs)
         auto* layout = new QVBoxLayout(host);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(page);
+    }
+}
+
+namespace {
+// A frame of a tab: built for a real device into its tab, null otherwise.
+template <class Frame>
+AudioPageHost::FrameFactory TabFrameFactory(EditorHost& Host, QWidget* Owner)
+{
+    return [&Host, Owner](int Device) -> std::unique_ptr<EditorFrame> {
+        model::TProject* project = Host.Project();
+        model::TDevice* dev = project ? project->Device(Device) : nullptr;
+        if (!dev || dev->IsDummy())
+            return nullptr;
+        auto frame = std::make_unique<Frame>(Host, Owner, Device);
+        if (!Owner->layout()) {
+            auto* layout = new QVBoxLayout(Owner);
+            layout->setContentsMargins(0, 0, 0, 0);
+        }
+        Owner->layout()->addWidget(frame.get());
+        return frame;
+    };
+}
+} // namespace
+
+void InstallAudioTabFrames(EditorHost& Host, AudioPageHost& Pages, QTabWidget* Tabs)
+{
+    for (int tab = 0; tab < Tabs->count(); ++tab) {
+        QWidget* owner = Tabs->widget(tab);
+        if (Tabs->tabText(tab) == "Inserts")
+            Pages.SetFrameFactory(AudioFrame::Insert, TabFrameFactory<TInsertFrame>(Host, owner));
+        else if (Tabs->tabText(tab) == "Global Pool")
+            Pages.SetFrameFactory(AudioFrame::GlobalPool, TabFrameFactory<TGlobalPoolFrame>(Host, owner));
     }
 }
 

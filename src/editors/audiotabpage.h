@@ -17,6 +17,7 @@ class TDevice;
 namespace kvr::editors {
 
 class EditorHost;
+class AudioPageHost;
 
 class AudioTabPage : public QWidget {
 public:
@@ -36,6 +37,8 @@ protected:
 
 // Puts the pages into the tabs of the Audio System page control, by tab caption.
 void BuildAudioTabPages(EditorHost& Host, QTabWidget* Tabs);
+// The frames that live while their tab shows ("Inserts", "Global Pool"), built by the page host into their tab.
+void InstallAudioTabFrames(EditorHost& Host, AudioPageHost& Pages, QTabWidget* Tabs);
 // The page in a tab, null for the tabs without one.
 AudioTabPage* AudioTabPageOf(QWidget* Tab);
 

@@ -344,6 +344,29 @@ void DeletePoolLine(TGlobalPoolRecord& pool, int index)
     pool.Count = static_cast<std::uint8_t>(count - 1);
 }
 
+void AddPoolLine(TGlobalPoolRecord& pool)
+{
+    const int count = std::min<int>(pool.Count, kMaxPoolLines);
+    if (count >= kMaxPoolLines)
+        return;
+    pool.Lines[static_cast<std::size_t>(count)] = {};
+    pool.Count = static_cast<std::uint8_t>(count + 1);
+}
+
+bool PoolUsesLocalInput(const TGlobalPoolRecord& pool, std::uint16_t input)
+{
+    const int count = std::min<int>(pool.Count, kMaxPoolLines);
+    return std::any_of(pool.Lines.begin(), pool.Lines.begin() + count,
+                       [input](const TGlobalPoolLine& l) { return l.LocalInput == input; });
+}
+
+bool PoolUsesRemoteOutput(const TGlobalPoolRecord& pool, std::uint16_t output)
+{
+    const int count = std::min<int>(pool.Count, kMaxPoolLines);
+    return std::any_of(pool.Lines.begin(), pool.Lines.begin() + count,
+                       [output](const TGlobalPoolLine& l) { return l.RemoteOutput == output; });
+}
+
 bool DeletePoolLineOfInput(TGlobalPoolRecord& pool, std::uint16_t input)
 {
     const int count = std::min<int>(pool.Count, kMaxPoolLines);

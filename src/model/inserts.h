@@ -64,6 +64,10 @@ int GetGlobalPoolLines(const TDevice& dev, TGlobalPoolRecord& out);
 void SetGlobalPoolLines(TDevice& dev, TGlobalPoolRecord& pool);
 bool FixGlobalPoolLines(TDevice& dev);
 void DeletePoolLine(TGlobalPoolRecord& pool, int index);
+// Appends a line with local input 0 and remote output 0; nothing when the pool is full.
+void AddPoolLine(TGlobalPoolRecord& pool);
+bool PoolUsesLocalInput(const TGlobalPoolRecord& pool, std::uint16_t input);
+bool PoolUsesRemoteOutput(const TGlobalPoolRecord& pool, std::uint16_t output);
 bool DeletePoolLineOfInput(TGlobalPoolRecord& pool, std::uint16_t input);
 // On the link's target device when a device link is deleted. Also reached through recordhooks.h.
 void RemovePoolLinesOfDeviceLink(TDevice& dev, const TDeviceLinkRecord& link);

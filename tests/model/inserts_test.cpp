@@ -135,6 +135,19 @@ TEST_F(Inserts, PoolLayoutAndCountLimit)
     EXPECT_TRUE(DeletePoolLineOfInput(out, 0x0305));
     EXPECT_FALSE(DeletePoolLineOfInput(out, 0x0305));
     EXPECT_EQ(out.Count, 8);
+    // Lines past the count are not in use.
+    EXPECT_TRUE(PoolUsesLocalInput(out, 0x0309));
+    EXPECT_FALSE(PoolUsesLocalInput(out, 0x0305));
+    EXPECT_TRUE(PoolUsesRemoteOutput(out, 0x0501));
+    EXPECT_FALSE(PoolUsesRemoteOutput(out, 0x0500));
+    out.Lines[8].LocalInput = 0x0377;
+    EXPECT_FALSE(PoolUsesLocalInput(out, 0x0377));
+    AddPoolLine(out);
+    EXPECT_EQ(out.Count, 9);
+    EXPECT_EQ(out.Lines[8].LocalInput, 0);
+    AddPoolLine(out);
+    AddPoolLine(out);
+    EXPECT_EQ(out.Count, 10);
 
     pool.SourceDevice = 0;
     SetGlobalPoolLines(dev, pool);

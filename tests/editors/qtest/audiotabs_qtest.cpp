@@ -16,6 +16,7 @@
 
 #include "editors/audiotabpage.h"
 #include "editors/grouplogicpage.h"
+#include "editors/mixingpage.h"
 #include "editors/monitorpage.h"
 #include "editors/poolspotspage.h"
 #include "editors/sourcelistspage.h"
@@ -104,7 +105,7 @@ private slots:
         QVERIFY(PageIn<TMuteLogicsPage>(*tabs, "Mute Logics"));
         QVERIFY(PageIn<TSourceListsPage>(*tabs, "Selector Source Lists"));
         QVERIFY(PageIn<TGroupLogicPage>(*tabs, "Group Logic"));
-        QVERIFY(!AudioTabPageOf(tabs->widget(1)));
+        QVERIFY(PageIn<TMixingFunctionsPage>(*tabs, "Mixing Functions"));
         QVERIFY(!AudioTabPageOf(tabs->widget(8)));
     }
 
