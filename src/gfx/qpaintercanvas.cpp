@@ -1,5 +1,7 @@
 #include "gfx/qpaintercanvas.h"
 
+#include <algorithm>
+
 #include "gfx/fontroles.h"
 
 #include <QFontMetrics>
@@ -21,6 +23,12 @@ namespace {
 QRect strokeBox(const Rect& r)
 {
     return QRect(r.left, r.top, r.width() - 1, r.height() - 1);
+}
+
+// Windows draws a rectangle, ellipse or rounded rectangle whose corners come in either order.
+Rect ordered(const Rect& r)
+{
+    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right), std::max(r.top, r.bottom)};
 }
 
 QRect fillBox(const Rect& r)
@@ -160,8 +168,9 @@ void QPainterCanvas::doLine(Point from, Point to)
     painter_->drawLine(QPoint(from.x, from.y), QPoint(to.x, to.y));
 }
 
-void QPainterCanvas::doRectangle(const Rect& r)
+void QPainterCanvas::doRectangle(const Rect& given)
 {
+    const Rect r = ordered(given);
     if (r.width() <= 0 || r.height() <= 0)
         return;
     applyMode();
@@ -192,8 +201,9 @@ void QPainterCanvas::doFillRect(const Rect& r)
     painter_->fillRect(fillBox(r), toQColor(brush().color));
 }
 
-void QPainterCanvas::doEllipse(const Rect& r)
+void QPainterCanvas::doEllipse(const Rect& given)
 {
+    const Rect r = ordered(given);
     if (r.width() <= 0 || r.height() <= 0)
         return;
     applyMode();
@@ -202,8 +212,9 @@ void QPainterCanvas::doEllipse(const Rect& r)
     painter_->drawEllipse(strokeBox(r));
 }
 
-void QPainterCanvas::doRoundRect(const Rect& r, int w, int h)
+void QPainterCanvas::doRoundRect(const Rect& given, int w, int h)
 {
+    const Rect r = ordered(given);
     if (r.width() <= 0 || r.height() <= 0)
         return;
     applyMode();

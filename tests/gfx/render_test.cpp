@@ -93,6 +93,18 @@ INSTANTIATE_TEST_SUITE_P(Canvas, PixelRules,
              "..#oo#..",
              "..####..",
              "........"}},
+        MaskCase{"rectangleCornersInEitherOrder",
+            [](Canvas& c) {
+                c.brush() = brushOf(clRed);
+                c.Rectangle(6, 6, 2, 2);
+            },
+            {"........",
+             "........",
+             "..####..",
+             "..#oo#..",
+             "..#oo#..",
+             "..####..",
+             "........"}},
         MaskCase{"lineLeavesItsEndPixel",
             [](Canvas& c) {
                 c.MoveTo(0, 0);
