@@ -34,17 +34,6 @@ const TKeyFunctionDef* ShownRow(const KeyOptionsView& shown, int moduleType)
     return &sub[static_cast<std::size_t>(shown.SubItem)];
 }
 
-// True when a line of the device's global pool reserves the monitor bus (0-based).
-bool PoolReservesBus(const model::TGlobalPoolRecord& pool, int bus)
-{
-    for (int i = 0; i < std::min<int>(pool.Count, static_cast<int>(pool.Lines.size())); ++i) {
-        const auto& line = pool.Lines[static_cast<std::size_t>(i)];
-        if ((line.Flags & 0x01) && (line.Reserve & 0x0F) == bus + 1)
-            return true;
-    }
-    return false;
-}
-
 // A monitor-bus key with "Global Pool" ticked takes its sources from the pool's source device,
 // when the pool has a line for the bus; every other key from the current device.
 int MonitorBusSourceDevice(const KeyOptionsView& shown, model::TProject& project, int deviceIndex)
@@ -55,7 +44,7 @@ int MonitorBusSourceDevice(const KeyOptionsView& shown, model::TProject& project
     model::TGlobalPoolRecord pool;
     model::GetGlobalPoolLines(*device, pool);
     const int source = project.IndexOfDevice(pool.SourceDevice);
-    return source >= 0 && PoolReservesBus(pool, shown.SpinValue - 1) ? source : deviceIndex;
+    return source >= 0 && model::GlobalPoolUsesBus(pool, shown.SpinValue - 1) ? source : deviceIndex;
 }
 
 } // namespace

@@ -109,9 +109,7 @@ void WatchController::CloseConnection() { FClient.CloseConnection(); }
 
 std::string WatchController::LogFileName() const
 {
-    // The same safe form the watch-list file takes, without its extension.
-    const std::string file = WatchListFile::FileName(FDeviceName);
-    return "Watch-" + file.substr(0, file.size() - 4);
+    return "Watch-" + WatchListFile::SafeName(FDeviceName);
 }
 
 std::string WatchController::WatchListPath() const

@@ -153,11 +153,8 @@ TWatchForm::TWatchForm(std::unique_ptr<TKVRCommunicationClient> Client, TWatchFo
     // A global logic state by UDP shows in the list like one received as a block.
     connect(UDPTimer, &QTimer::timeout, this, [this] {
         WhileBusy([this] {
-            const int selected = FController->Selected();
             if (FController->DrainUDP())
-                for (int row = 0; row < WatchView->topLevelItemCount(); ++row)
-                    UpdateRow(row);
-            FController->Select(selected);
+                ShowStates();
         });
     });
     UDPTimer->start();
@@ -169,11 +166,8 @@ TWatchForm::TWatchForm(std::unique_ptr<TKVRCommunicationClient> Client, TWatchFo
     FController->OnLogLine = [this](const std::string& Line) { FLog.Message(Line, 0); };
     FController->OnGraphChanged = [this] { UpdateGraph(); };
     FClient->OnCANBlockReceived = [this](TKVRCommunicationClient*, Kvrdata_ns::KVRCANBlock Block) {
-        const int selected = FController->Selected();
         if (FController->BlockReceived(Block))
-            for (int row = 0; row < WatchView->topLevelItemCount(); ++row)
-                UpdateRow(row);
-        FController->Select(selected);
+            ShowStates();
     };
     FClient->OnStatusChanged = [this](QObject*) {
         StatusPanels[1]->setText(QString::fromStdString(FClient->GetStatusText()));
@@ -374,11 +368,11 @@ void TWatchForm::FillRows()
     WatchView->setUpdatesEnabled(true);
 }
 
-void TWatchForm::UpdateRow(int Row)
+void TWatchForm::ShowStates()
 {
-    QTreeWidgetItem* item = WatchView->topLevelItem(Row);
-    if (item != nullptr && Row < static_cast<int>(FController->Rows().size()))
-        item->setText(1, QString::fromStdString(FController->Rows()[static_cast<std::size_t>(Row)].State));
+    const auto& rows = FController->Rows();
+    for (int row = 0; row < WatchView->topLevelItemCount() && row < static_cast<int>(rows.size()); ++row)
+        WatchView->topLevelItem(row)->setText(1, QString::fromStdString(rows[static_cast<std::size_t>(row)].State));
 }
 
 void TWatchForm::RemoveClicked()

@@ -77,7 +77,7 @@ protected:
 
 private:
     void FillRows();
-    void UpdateRow(int Row);
+    void ShowStates();
     void RemoveClicked();
     void CloseClicked();
     void ClearGraph();

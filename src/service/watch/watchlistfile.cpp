@@ -56,7 +56,9 @@ std::optional<std::vector<WatchRecord>> Decode(const std::vector<uint8_t>& bytes
     return list;
 }
 
-std::string FileName(const std::string& deviceName) {
+std::string FileName(const std::string& deviceName) { return SafeName(deviceName) + ".tdv"; }
+
+std::string SafeName(const std::string& deviceName) {
     std::string name = deviceName;
     for (char& ch : name) {
         const auto u = static_cast<unsigned char>(ch);
@@ -64,7 +66,7 @@ std::string FileName(const std::string& deviceName) {
     }
     // A name of dots alone would still point at a folder.
     if (name.find_first_not_of('.') == std::string::npos) name.insert(0, "_");
-    return name + ".tdv";
+    return name;
 }
 
 }  // namespace kvr::service::WatchListFile

@@ -20,8 +20,10 @@ std::vector<uint8_t> Encode(const std::vector<WatchRecord>& watches);
 // when the file is damaged (short header, record size of 0 or below, records past the end), so the
 // caller keeps its list; a count of 0 or below gives an empty list. The magic is not checked.
 std::optional<std::vector<WatchRecord>> Decode(const std::vector<uint8_t>& bytes);
-// The file name for a device name with ".tdv" added. The name comes from the device, so path
-// separators and control characters are replaced and the file stays in its folder.
+// A device name made safe as a file name: it comes from the device, so path separators and
+// control characters are replaced and a name of dots alone gets a leading "_".
+std::string SafeName(const std::string& deviceName);
+// The watch-list file of a device: its safe name with ".tdv" added, which stays in its folder.
 std::string FileName(const std::string& deviceName);
 }  // namespace WatchListFile
 

@@ -25,6 +25,7 @@
 #include "model/modelhost.h"
 #include "model/project.h"
 #include "model/quiethost.h"
+#include "fakeconsolehost.h"
 #include "platform/currentprompter.h"
 
 using namespace kvr;
@@ -32,20 +33,7 @@ using namespace kvr::console;
 
 namespace {
 
-class DeviceHost : public ConsoleHost {
-public:
-    model::TDevice* CurrentDevice() override { return &device; }
-    model::TProject* CurrentProject() override { return &project; }
-    int CurrentDeviceIndex() override { return 0; }
-    void UpdateResourceGauges() override {}
-    void RebuildSourceWindows() override {}
-    void PrintModuleLayout(int) override {}
-    void ShowModule() override {}
-    void FollowAudioSources(const std::vector<AudioSourceStep>&) override {}
-    TKVRLog* Log() override { return nullptr; }
-    model::TProject project;
-    model::TDevice& device = *project.Device(project.AddDevice());
-};
+using consoletest::DeviceHost;
 
 int TypeAt(model::TDevice& device, int console, int position)
 {

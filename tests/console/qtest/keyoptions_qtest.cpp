@@ -17,6 +17,7 @@
 
 #include <cstring>
 
+#include "fakeconsolehost.h"
 #include "console/consolehost.h"
 #include "console/keyrecordview.h"
 #include "console/moduleclipboard.h"
@@ -40,7 +41,8 @@ using namespace kvr::console;
 
 namespace {
 
-class DeviceHost : public ConsoleHost {
+// The host's device with one console.
+class DeviceHost : public consoletest::DeviceHost {
 public:
     DeviceHost()
     {
@@ -48,17 +50,6 @@ public:
         header[model::dh::ConsoleCount] = 1;
         device.SetHeader(header, false);
     }
-    model::TDevice* CurrentDevice() override { return &device; }
-    model::TProject* CurrentProject() override { return &project; }
-    int CurrentDeviceIndex() override { return 0; }
-    void UpdateResourceGauges() override {}
-    void RebuildSourceWindows() override {}
-    void PrintModuleLayout(int) override {}
-    void FollowAudioSources(const std::vector<AudioSourceStep>&) override {}
-    void ShowModule() override {}
-    TKVRLog* Log() override { return nullptr; }
-    model::TProject project;
-    model::TDevice& device = *project.Device(project.AddDevice());
 };
 
 // Records what the key options ask of the source windows.
