@@ -64,7 +64,8 @@ bool connectWithin(int fd, const sockaddr* address, socklen_t length, Clock::tim
     return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
 }
 
-// Writes all of data within the deadline; a closed peer is an error, never a signal.
+// Writes all of data within the deadline; a closed peer is an error, never a signal. The socket
+// blocks, each send for at most its send time-out.
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size, Clock::time_point deadline)
 {
     while (size > 0) {
@@ -76,11 +77,27 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size, Clock::time_po
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitReady(fd, POLLOUT, deadline))
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && msLeft(deadline) > 0)
             continue;
         return false;
     }
     return true;
+}
+
+bool setTimeout(int fd, int option, int ms)
+{
+    timeval tv{};
+    tv.tv_sec = ms / 1000;
+    tv.tv_usec = (ms % 1000) * 1000;
+    return ::setsockopt(fd, SOL_SOCKET, option, &tv, sizeof(tv)) == 0;
+}
+
+// A connected socket becomes a blocking one with bounded waits: a call is then one write and a
+// read that sleeps until the reply comes, with nothing asked of the kernel in between.
+bool makeBlocking(int fd, int sendTimeoutMs)
+{
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 && setTimeout(fd, SO_SNDTIMEO, std::max(sendTimeoutMs, 1));
 }
 
 } // namespace
@@ -192,12 +209,29 @@ int CommServerProxy::connectSocket() const
     return fd;
 }
 
+bool CommServerProxy::receiveTimeoutAtMost(int ms)
+{
+    // A receive time-out up to a little longer than the time left is kept, so steady calls set
+    // it once: one much longer is brought down; a shorter one ends the receive early, after
+    // which it is set anew from the deadline.
+    constexpr int SlackMs = 10;
+    if (receiveTimeoutMs_ > 0 && receiveTimeoutMs_ <= ms + SlackMs)
+        return true;
+    if (!setTimeout(fd_, SO_RCVTIMEO, ms))
+        return false;
+    receiveTimeoutMs_ = ms;
+    return true;
+}
+
 bool CommServerProxy::connectToServer()
 {
     if (isConnected())
         return true;
     closeFd(fd_);
+    receiveTimeoutMs_ = 0;
     fd_ = connectSocket();
+    if (fd_ >= 0 && !makeBlocking(fd_, timeouts_.callMs))
+        closeFd(fd_);
     return fd_ >= 0;
 }
 
@@ -236,12 +270,17 @@ RpcReply CommServerProxy::awaitReply(const RpcFrame& call, Clock::time_point dea
             result.outputs.assign(std::make_move_iterator(reply.values.begin() + 1), std::make_move_iterator(reply.values.end()));
             return result;
         }
-        if (!waitReady(fd_, POLLIN, deadline))
-            return failAndDrop(msLeft(deadline) == 0 ? HrServerTimeout : HrServerUnavailable);
+        const int left = msLeft(deadline);
+        if (left == 0)
+            return failAndDrop(HrServerTimeout);
+        if (!receiveTimeoutAtMost(left))
+            return failAndDrop(HrServerUnavailable);
         const ssize_t n = ::recv(fd_, chunk.data(), chunk.size(), 0);
         if (n == 0)
             return failAndDrop(HrServerUnavailable);
         if (n < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                receiveTimeoutMs_ = 0; // ended by its time-out: set anew from the deadline
             if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
                 continue;
             return failAndDrop(HrServerUnavailable);

@@ -50,12 +50,15 @@ private:
     Clock::time_point replyDeadline(Clock::time_point start, std::int32_t waitHintMs) const;
     RpcReply failAndDrop(HResult hresult);
     int connectSocket() const;
+    // Makes the socket's receive time-out no longer than ms (and not much shorter than its last).
+    bool receiveTimeoutAtMost(int ms);
 
     ProxyEndpoint endpoint_;
     ProxyTimeouts timeouts_;
-    // A plain socket, written and read with bounded blocking waits: a call costs one write and
-    // the reads of its reply, with no event loop in between.
+    // A plain blocking socket with bounded waits: a call costs one write and the reads of its
+    // reply, with no event loop in between.
     int fd_ = -1;
+    int receiveTimeoutMs_ = 0; // as set on fd_; 0 before the first receive
     std::uint32_t nextCall_ = 1;
 };
 

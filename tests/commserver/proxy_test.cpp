@@ -27,31 +27,29 @@ namespace {
 
 using namespace kvr::commserver;
 
-// A server on a Unix socket, in its own thread, that answers each connection with fixed bytes
-// after the first call arrives (or stays silent when they are empty).
-class BadServer {
+// A server on a Unix socket, in its own thread, that serves its first connection with serve,
+// then holds it open until the end of the test.
+class ThreadServer {
 public:
-    BadServer(const std::string& path, Bytes answer) : answer_(std::move(answer))
+    ThreadServer(const std::string& path, std::function<void(int client, const std::atomic<bool>& stop)> serve)
     {
         fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
         std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
         ok_ = fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0 && ::listen(fd_, 4) == 0;
-        thread_ = std::thread([this] {
+        thread_ = std::thread([this, serve = std::move(serve)] {
             const int client = ::accept(fd_, nullptr, nullptr);
             if (client < 0)
                 return;
-            std::uint8_t buffer[256];
-            if (::read(client, buffer, sizeof(buffer)) > 0 && !answer_.empty())
-                [[maybe_unused]] auto n = ::write(client, answer_.data(), answer_.size());
+            serve(client, stop_);
             while (!stop_)
                 ::usleep(10000);
             ::close(client);
         });
     }
 
-    ~BadServer()
+    ~ThreadServer()
     {
         stop_ = true;
         ::shutdown(fd_, SHUT_RDWR);
@@ -62,11 +60,23 @@ public:
     bool ok() const { return ok_; }
 
 private:
-    Bytes answer_;
     int fd_ = -1;
     bool ok_ = false;
     std::atomic<bool> stop_{false};
     std::thread thread_;
+};
+
+// Answers with fixed bytes after the first call arrives (or stays silent when they are empty).
+class BadServer : public ThreadServer {
+public:
+    BadServer(const std::string& path, Bytes answer)
+        : ThreadServer(path, [answer = std::move(answer)](int client, const std::atomic<bool>&) {
+              std::uint8_t buffer[256];
+              if (::read(client, buffer, sizeof(buffer)) > 0 && !answer.empty())
+                  [[maybe_unused]] auto n = ::write(client, answer.data(), answer.size());
+          })
+    {
+    }
 };
 
 Bytes replyFrame(RpcMethod method, std::uint32_t call, RpcValues values)
@@ -129,6 +139,58 @@ TEST(CommServerProxy, HugeWaitingReadAgainstASilentServerEnds)
     std::int32_t result = 0;
     EXPECT_EQ(proxy.ReadBlockEx2(1, INT32_MAX, b, result), HrServerTimeout);
     EXPECT_LT(clock.elapsed(), 2000);
+}
+
+// Answers each call after the delay its turn is given (never when negative).
+class SlowServer : public ThreadServer {
+public:
+    SlowServer(const std::string& path, std::vector<int> delaysMs)
+        : ThreadServer(path, [delays = std::move(delaysMs)](int client, const std::atomic<bool>& stop) {
+              RpcFrameReader reader;
+              std::size_t turn = 0;
+              std::uint8_t buffer[256];
+              ssize_t n;
+              while (!stop && turn < delays.size() && (n = ::read(client, buffer, sizeof(buffer))) > 0) {
+                  reader.append({buffer, static_cast<std::size_t>(n)});
+                  RpcFrame call;
+                  while (turn < delays.size() && reader.next(call) == RpcFrameReader::Status::Frame) {
+                      const int delay = delays[turn++];
+                      if (delay < 0)
+                          continue;
+                      ::usleep(static_cast<useconds_t>(delay) * 1000);
+                      const Bytes reply =
+                          call.method == RpcMethod::GetVersion
+                              ? replyFrame(call.method, call.callNumber, {std::int32_t{0}, std::int32_t{MinimumServerVersion}})
+                              : replyFrame(call.method, call.callNumber, {std::int32_t{0}, Bytes{1, 2}, std::int32_t{0}});
+                      [[maybe_unused]] auto w = ::write(client, reply.data(), reply.size());
+                  }
+              }
+          })
+    {
+    }
+};
+
+// The socket's receive time-out is kept from call to call: one left from a quick call must not
+// end a waiting read early, nor one left from a waiting read let a later call wait too long.
+TEST(CommServerProxy, EachCallWaitsForItsOwnDeadline)
+{
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/s.sock").toStdString();
+    // A quick answer, a waiting read answered after the call's own 300 ms, then silence.
+    SlowServer server(path, {0, 1200, -1});
+    ASSERT_TRUE(server.ok());
+    CommServerProxy proxy(ProxyEndpoint{path, {}, 0}, ProxyTimeouts{500, 300});
+    std::int32_t version = 0;
+    ASSERT_EQ(proxy.GetVersion(version), HrOk);
+    Bytes b;
+    std::int32_t result = -1;
+    EXPECT_EQ(proxy.ReadBlockEx2(1, 2000, b, result), HrOk);
+    EXPECT_EQ(b, (Bytes{1, 2}));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(proxy.GetVersion(version), HrServerTimeout);
+    EXPECT_GE(clock.elapsed(), 250);
+    EXPECT_LT(clock.elapsed(), 1000) << "waited with the waiting read's time-out";
 }
 
 TEST(CommServerProxy, NoServerAtAllAnswersAtOnce)

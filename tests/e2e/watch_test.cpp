@@ -57,10 +57,12 @@ protected:
     {
         Watches.clear();
         Clients.clear();
-        if (Emulator)
+        if (Emulator) {
             EXPECT_EQ(Emulator->stopAndCheck().toStdString(), "");
-        if (Server)
+        }
+        if (Server) {
             EXPECT_EQ(Server->stopAndCheck().toStdString(), "");
+        }
     }
 
     // A watch window's controller on its own client, connected as after the dialog's OK.

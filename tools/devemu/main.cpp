@@ -39,8 +39,6 @@
 #include <QHostAddress>
 #include <QNetworkDatagram>
 #include <QSocketNotifier>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QPointer>
 #include <QTimer>
 #include <QUdpSocket>
@@ -57,6 +55,7 @@
 #include <unistd.h>
 
 #include "commserver/quitonsignal.h"
+#include "commserver/socketstream.h"
 #include "devemu/devicemodel.h"
 #include "devemu/sendcommand.h"
 #include "kvrdata/byteorder.h"
@@ -65,6 +64,8 @@ namespace {
 
 using kvr::commserver::DeviceFrame;
 using kvr::commserver::DeviceFrameReader;
+using kvr::commserver::SocketStream;
+using kvr::commserver::TcpDescriptorServer;
 using kvr::devemu::DeviceIdentity;
 using kvr::devemu::DeviceModel;
 using kvr::devemu::FaultKnobs;
@@ -79,11 +80,8 @@ public:
     EmulatedDevice(QHostAddress address, quint16 port, DeviceModel model, std::vector<Target> targets)
         : address_(address), port_(port), model_(std::move(model)), targets_(std::move(targets))
     {
-        server_ = new QTcpServer(this);
-        connect(server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = server_->nextPendingConnection())
-                adopt(socket);
-        });
+        server_ = new TcpDescriptorServer(this);
+        server_->onAccepted = [this](int descriptor) { adopt(descriptor); };
         udp_ = new QUdpSocket(this);
         udp_->bind(address_, 0);
         connect(udp_, &QUdpSocket::readyRead, this, [this] {
@@ -106,8 +104,7 @@ public:
     void cut()
     {
         server_->close();
-        for (QTcpSocket* socket : clients_) {
-            socket->disconnect(this);
+        for (SocketStream* socket : clients_) {
             socket->abort();
             socket->deleteLater();
         }
@@ -189,21 +186,20 @@ public:
 
     void sendToClients(const DeviceFrame& frame)
     {
-        for (QTcpSocket* socket : clients_)
+        for (SocketStream* socket : clients_)
             write(socket, frame);
     }
 
 private:
-    void adopt(QTcpSocket* socket)
+    void adopt(int descriptor)
     {
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        auto* socket = new SocketStream(descriptor, this);
         clients_.push_back(socket);
         auto reader = std::make_shared<DeviceFrameReader>();
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket, reader] {
-            const QByteArray bytes = socket->readAll();
-            reader->append({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+        socket->onBytes = [this, socket, reader](std::span<const std::uint8_t> bytes) {
+            reader->append(bytes);
             DeviceFrame frame;
-            while (true) {
+            while (socket->isOpen()) {
                 const auto status = reader->next(frame);
                 if (status == DeviceFrameReader::Status::NeedMore)
                     return;
@@ -218,17 +214,17 @@ private:
                     return;
                 }
             }
-        });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
+        };
+        socket->onClosed = [this, socket] { drop(socket); };
     }
 
-    void schedule(QTcpSocket* socket, const kvr::devemu::Answer& a)
+    void schedule(SocketStream* socket, const kvr::devemu::Answer& a)
     {
         if (a.delayMs <= 0) {
             write(socket, a.frame);
             return;
         }
-        QPointer<QTcpSocket> guard(socket);
+        QPointer<SocketStream> guard(socket);
         QTimer::singleShot(a.delayMs, this, [this, guard, frame = a.frame] {
             if (guard && std::find(clients_.begin(), clients_.end(), guard.data()) != clients_.end())
                 write(guard, frame);
@@ -241,18 +237,12 @@ private:
         [[maybe_unused]] const auto n = ::write(master_, bytes.data(), bytes.size());
     }
 
-    static void write(QTcpSocket* socket, const DeviceFrame& frame)
-    {
-        const auto bytes = kvr::commserver::encodeDeviceFrame(frame);
-        socket->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-        // Out now, as a device answers, not on the next pass of the event loop.
-        socket->flush();
-    }
+    // Out at once, as a device answers.
+    static void write(SocketStream* socket, const DeviceFrame& frame) { socket->write(kvr::commserver::encodeDeviceFrame(frame)); }
 
-    void drop(QTcpSocket* socket)
+    void drop(SocketStream* socket)
     {
         std::erase(clients_, socket);
-        socket->disconnect(this);
         socket->abort();
         socket->deleteLater();
     }
@@ -261,9 +251,9 @@ private:
     quint16 port_;
     DeviceModel model_;
     std::vector<Target> targets_;
-    QTcpServer* server_ = nullptr;
+    TcpDescriptorServer* server_ = nullptr;
     QUdpSocket* udp_ = nullptr;
-    std::vector<QTcpSocket*> clients_;
+    std::vector<SocketStream*> clients_;
     int generation_ = 0;
     bool quiet_ = false;
     int master_ = -1;

@@ -4,6 +4,12 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <utility>
+
+#include <fcntl.h>
+
+#include "commserver/socketstream.h"
+
 namespace kvr::commserver {
 
 DeviceLink::DeviceLink(LinkTimings timings) : timings_(timings)
@@ -90,7 +96,8 @@ void DeviceLink::garbled()
 struct TcpDeviceLink::Impl {
     std::string host;
     std::uint16_t port = 0;
-    QTcpSocket* socket = nullptr;
+    QTcpSocket* connecting = nullptr; // while the connection is being made
+    SocketStream* stream = nullptr;   // once it is up
     QTimer* connectTimer = nullptr;
     DeviceFrameReader reader;
 };
@@ -111,51 +118,57 @@ void TcpDeviceLink::startAttempt()
 {
     closeTransport();
     impl_->reader = DeviceFrameReader();
+    // Qt makes the connection (name lookup, the attempt); the connected socket is then served
+    // from a descriptor of its own, so a frame costs one read and one write.
     auto* socket = new QTcpSocket(this);
-    impl_->socket = socket;
-    connect(socket, &QTcpSocket::connected, this, [this] {
+    impl_->connecting = socket;
+    connect(socket, &QTcpSocket::connected, this, [this, socket] {
         impl_->connectTimer->stop();
-        impl_->socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        const int descriptor = ::fcntl(static_cast<int>(socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+        dropConnecting();
+        if (descriptor < 0) {
+            QTimer::singleShot(0, this, [this] { attemptFailed(); });
+            return;
+        }
+        setNoDelay(descriptor);
+        impl_->stream = new SocketStream(descriptor, this);
+        impl_->stream->onBytes = [this](std::span<const std::uint8_t> bytes) { consume(bytes); };
+        impl_->stream->onClosed = [this] { transportDropped(); };
         attemptSucceeded();
     });
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-        if (socket != impl_->socket)
-            return;
-        const QByteArray bytes = socket->readAll();
-        consume({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
-    });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError) {
-        if (socket != impl_->socket)
+        if (socket != impl_->connecting)
             return;
         impl_->connectTimer->stop();
+        dropConnecting();
         QTimer::singleShot(0, this, [this] { transportDropped(); });
-        impl_->socket = nullptr;
-        socket->deleteLater();
     });
     impl_->connectTimer->start(timings().connectTimeoutMs);
     socket->connectToHost(QString::fromStdString(impl_->host), impl_->port);
 }
 
-void TcpDeviceLink::closeTransport()
+void TcpDeviceLink::dropConnecting()
 {
-    impl_->connectTimer->stop();
-    if (impl_->socket) {
-        QTcpSocket* socket = impl_->socket;
-        impl_->socket = nullptr;
+    if (QTcpSocket* socket = std::exchange(impl_->connecting, nullptr)) {
         socket->disconnect(this);
         socket->abort();
         socket->deleteLater();
     }
 }
 
+void TcpDeviceLink::closeTransport()
+{
+    impl_->connectTimer->stop();
+    dropConnecting();
+    if (SocketStream* stream = std::exchange(impl_->stream, nullptr)) {
+        stream->abort();
+        stream->deleteLater();
+    }
+}
+
 bool TcpDeviceLink::writeBytes(const Bytes& bytes)
 {
-    if (!impl_->socket)
-        return false;
-    const bool queued = impl_->socket->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
-    // Out now rather than on the next pass of the event loop: the client is waiting for the answer.
-    impl_->socket->flush();
-    return queued;
+    return impl_->stream && impl_->stream->write(bytes);
 }
 
 void TcpDeviceLink::consume(std::span<const std::uint8_t> bytes)

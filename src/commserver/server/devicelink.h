@@ -76,6 +76,8 @@ protected:
     void consume(std::span<const std::uint8_t> bytes) override;
 
 private:
+    void dropConnecting();
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -1,10 +1,8 @@
 #include "commserver/server/rpcserver.h"
 
 #include <QLocalServer>
-#include <QLocalSocket>
 #include <QPointer>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
@@ -15,6 +13,9 @@
 
 #include <sys/socket.h>
 #include <sys/types.h>
+#include <unistd.h>
+
+#include "commserver/socketstream.h"
 
 namespace kvr::commserver {
 
@@ -35,6 +36,17 @@ RpcValues defaultOutputs(const char* signature)
     }
     return values;
 }
+// Hands over the accepted descriptor itself: each connection is served from it directly (see
+// SocketStream).
+class LocalListener : public QLocalServer {
+public:
+    using QLocalServer::QLocalServer;
+    std::function<void(int)> onAccepted;
+
+protected:
+    void incomingConnection(quintptr descriptor) override { onAccepted(static_cast<int>(descriptor)); }
+};
+
 } // namespace
 
 bool localPeerUid(qintptr socketDescriptor, std::uint32_t& uid)
@@ -49,14 +61,11 @@ bool localPeerUid(qintptr socketDescriptor, std::uint32_t& uid)
 
 class RpcServer::Connection : public QObject {
 public:
-    Connection(CommServerCore& core, QIODevice* socket, RpcServer* server) : QObject(server), core_(core), server_(*server), socket_(socket)
+    Connection(CommServerCore& core, int descriptor, RpcServer* server)
+        : QObject(server), core_(core), server_(*server), socket_(new SocketStream(descriptor, this))
     {
-        socket_->setParent(this);
-        connect(socket_, &QIODevice::readyRead, this, [this] { readSome(); });
-        if (auto* local = qobject_cast<QLocalSocket*>(socket_))
-            connect(local, &QLocalSocket::disconnected, this, [this] { close(); });
-        else if (auto* tcp = qobject_cast<QTcpSocket*>(socket_))
-            connect(tcp, &QTcpSocket::disconnected, this, [this] { close(); });
+        socket_->onBytes = [this](std::span<const std::uint8_t> bytes) { readSome(bytes); };
+        socket_->onClosed = [this] { close(); };
     }
 
     ~Connection() override { core_.releaseHandles(server_.releaseOwned(this)); }
@@ -74,28 +83,15 @@ public:
         if (closing_)
             return;
         closing_ = true;
-        if (auto* local = qobject_cast<QLocalSocket*>(socket_))
-            local->abort();
-        else if (auto* tcp = qobject_cast<QTcpSocket*>(socket_))
-            tcp->abort();
+        socket_->abort();
         deleteLater();
     }
 
-    // Hands a reply to the kernel at once instead of on the next pass of the event loop.
-    void flush()
-    {
-        if (auto* local = qobject_cast<QLocalSocket*>(socket_))
-            local->flush();
-        else if (auto* tcp = qobject_cast<QTcpSocket*>(socket_))
-            tcp->flush();
-    }
-
-    void readSome()
+    void readSome(std::span<const std::uint8_t> bytes)
     {
         if (closing_)
             return;
-        const QByteArray bytes = socket_->readAll();
-        reader_.append({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+        reader_.append(bytes);
         // A client waits for each reply; one that keeps sending meanwhile only fills memory.
         if (reader_.buffered() > RpcHeaderSize + RpcMaxPayload) {
             close();
@@ -138,13 +134,8 @@ private:
                 out.values.emplace_back(reply.hresult);
                 for (auto& v : reply.outputs)
                     out.values.push_back(std::move(v));
-                const Bytes bytes = encodeRpcFrame(out);
-                self->socket_->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-                self->flush();
-                if (static_cast<std::size_t>(self->socket_->bytesToWrite()) > self->core_.config().replyBacklogLimit) {
-                    self->close();
+                if (!self->answer(encodeRpcFrame(out)))
                     return;
-                }
                 self->busy_ = false;
                 self->lastCall_ = std::chrono::steady_clock::now();
                 // A reply given inside core_.call lets the loop in serveNext go on with the next
@@ -156,9 +147,19 @@ private:
         }
     }
 
+    // Writes a reply at once; false when the connection was closed instead.
+    bool answer(const Bytes& reply)
+    {
+        if (!socket_->write(reply) || socket_->bytesToWrite() > core_.config().replyBacklogLimit) {
+            close();
+            return false;
+        }
+        return true;
+    }
+
     CommServerCore& core_;
     RpcServer& server_;
-    QIODevice* socket_;
+    SocketStream* socket_;
     RpcFrameReader reader_;
     bool busy_ = false;
     bool serving_ = false; // inside core_.call
@@ -178,7 +179,8 @@ RpcServer::~RpcServer()
 
 bool RpcServer::listen(const std::string& localSocketPath, std::string* error)
 {
-    local_ = new QLocalServer(this);
+    auto* local = new LocalListener(this);
+    local_ = local;
     local_->setSocketOptions(QLocalServer::UserAccessOption);
     QLocalServer::removeServer(QString::fromStdString(localSocketPath));
     if (!local_->listen(QString::fromStdString(localSocketPath))) {
@@ -186,44 +188,38 @@ bool RpcServer::listen(const std::string& localSocketPath, std::string* error)
             *error = "cannot listen on " + localSocketPath + ": " + local_->errorString().toStdString();
         return false;
     }
-    connect(local_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = local_->nextPendingConnection()) {
-            std::uint32_t uid = 0;
-            if (!localPeerUid(socket->socketDescriptor(), uid) || uid != core_.config().ownerUid) {
-                ++refused_;
-                socket->abort();
-                socket->deleteLater();
-                continue;
-            }
-            adopt(socket);
+    local->onAccepted = [this](int descriptor) {
+        std::uint32_t uid = 0;
+        if (!localPeerUid(descriptor, uid) || uid != core_.config().ownerUid) {
+            ++refused_;
+            ::close(descriptor);
+            return;
         }
-    });
+        adopt(descriptor);
+    };
     const HostPort& remote = core_.config().remoteListen;
     if (core_.config().remoteListenEnabled) {
-        remote_ = new QTcpServer(this);
+        auto* tcp = new TcpDescriptorServer(this);
+        remote_ = tcp;
         if (!remote_->listen(QHostAddress(QString::fromStdString(remote.host.empty() ? "0.0.0.0" : remote.host)), remote.port)) {
             if (error)
                 *error = "cannot listen on TCP: " + remote_->errorString().toStdString();
             return false;
         }
-        connect(remote_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = remote_->nextPendingConnection())
-                adopt(socket);
-        });
+        tcp->onAccepted = [this](int descriptor) { adopt(descriptor); };
     }
     return true;
 }
 
-void RpcServer::adopt(QIODevice* socket)
+void RpcServer::adopt(int descriptor)
 {
     // A full server makes room by closing the connection that has been idle longest, rather
     // than turn away a client that is about to call.
     if (openConnections() >= MaxConnections && !closeIdle(std::chrono::milliseconds::zero(), true)) {
-        socket->close();
-        socket->deleteLater();
+        ::close(descriptor);
         return;
     }
-    auto* connection = new Connection(core_, socket, this);
+    auto* connection = new Connection(core_, descriptor, this);
     ++connections_;
     if (idleTimer_)
         idleTimer_->stop();
@@ -236,7 +232,6 @@ void RpcServer::adopt(QIODevice* socket)
     if (sweepTimer_ && !sweepTimer_->isActive())
         sweepTimer_->start();
     connect(connection, &QObject::destroyed, this, [this] { connectionGone(); });
-    connection->readSome();
 }
 
 void RpcServer::claim(std::int32_t handle, const Connection* connection)

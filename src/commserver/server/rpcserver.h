@@ -16,7 +16,6 @@
 
 class QLocalServer;
 class QTcpServer;
-class QIODevice;
 class QTimer;
 
 namespace kvr::commserver {
@@ -38,7 +37,7 @@ public:
 
 private:
     class Connection;
-    void adopt(QIODevice* socket);
+    void adopt(int descriptor);
     void connectionGone();
     // Closes the connections idle for at least idleFor that hold no handle (only the one idle
     // longest when oldestOnly); false when there was none.

@@ -1,0 +1,155 @@
+#include "commserver/socketstream.h"
+
+#include <QSocketNotifier>
+
+#include <array>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace kvr::commserver {
+
+SocketStream::SocketStream(int descriptor, QObject* parent) : QObject(parent), fd_(descriptor)
+{
+    if (fd_ < 0) {
+        failed_ = true;
+        return;
+    }
+    readNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
+    writeNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Write, this);
+    writeNotifier_->setEnabled(false);
+    connect(readNotifier_, &QSocketNotifier::activated, this, [this] { readable(); });
+    connect(writeNotifier_, &QSocketNotifier::activated, this, [this] { writable(); });
+    ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK) != 0)
+        fail();
+}
+
+SocketStream::~SocketStream() { abort(); }
+
+void SocketStream::abort()
+{
+    if (fd_ < 0)
+        return;
+    // The notifiers go before their descriptor does.
+    delete readNotifier_;
+    delete writeNotifier_;
+    readNotifier_ = writeNotifier_ = nullptr;
+    ::close(fd_);
+    fd_ = -1;
+    pending_.clear();
+    sent_ = 0;
+}
+
+void SocketStream::readable()
+{
+    std::array<std::uint8_t, 65536> buffer;
+    while (isOpen()) {
+        const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
+        if (n > 0) {
+            if (onBytes)
+                onBytes({buffer.data(), static_cast<std::size_t>(n)});
+            // Whatever came behind a short read raises the next event.
+            if (static_cast<std::size_t>(n) < buffer.size())
+                return;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        fail(); // 0: the peer closed its end
+        return;
+    }
+}
+
+std::optional<std::size_t> SocketStream::sendNow(std::span<const std::uint8_t> bytes)
+{
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n > 0)
+            sent += static_cast<std::size_t>(n);
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        else
+            return std::nullopt;
+    }
+    return sent;
+}
+
+bool SocketStream::write(std::span<const std::uint8_t> bytes)
+{
+    if (!isOpen())
+        return false;
+    if (bytesToWrite() == 0) {
+        const auto sent = sendNow(bytes);
+        if (!sent) {
+            fail();
+            return false;
+        }
+        bytes = bytes.subspan(*sent);
+    }
+    if (!bytes.empty()) {
+        pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+        writeNotifier_->setEnabled(true);
+    }
+    return true;
+}
+
+void SocketStream::writable()
+{
+    if (!isOpen())
+        return;
+    const auto sent = sendNow({pending_.data() + sent_, bytesToWrite()});
+    if (!sent) {
+        fail();
+        return;
+    }
+    sent_ += *sent;
+    if (bytesToWrite() == 0) {
+        pending_.clear();
+        sent_ = 0;
+        writeNotifier_->setEnabled(false);
+    }
+}
+
+void SocketStream::fail()
+{
+    if (failed_)
+        return;
+    failed_ = true;
+    readNotifier_->setEnabled(false);
+    writeNotifier_->setEnabled(false);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (fd_ >= 0 && onClosed)
+                onClosed();
+        },
+        Qt::QueuedConnection);
+}
+
+void setNoDelay(int descriptor)
+{
+    const int one = 1;
+    ::setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &one, sizeof(one));
+}
+
+void TcpDescriptorServer::incomingConnection(qintptr descriptor)
+{
+    setNoDelay(static_cast<int>(descriptor));
+    if (onAccepted)
+        onAccepted(static_cast<int>(descriptor));
+    else
+        ::close(static_cast<int>(descriptor));
+}
+
+} // namespace kvr::commserver
