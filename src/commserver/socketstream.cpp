@@ -36,9 +36,12 @@ void SocketStream::abort()
 {
     if (fd_ < 0)
         return;
-    // The notifiers go before their descriptor does.
-    delete readNotifier_;
-    delete writeNotifier_;
+    // The notifiers stop before their descriptor goes; they may be inside their own signal
+    // (an owner that aborts while handling bytes), so they are deleted later.
+    for (QSocketNotifier* notifier : {readNotifier_, writeNotifier_}) {
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+    }
     readNotifier_ = writeNotifier_ = nullptr;
     ::close(fd_);
     fd_ = -1;
