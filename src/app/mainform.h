@@ -144,7 +144,7 @@ public:
     void FormClose();
 
     void UpdateCaption() override;
-    void UpdateResourceGauges();
+    void UpdateResourceGauges() override;
     const Gauges& GaugeStates() const { return FGauges; }
     bool LoadPreferences();
     bool SavePreferences();

@@ -32,8 +32,8 @@ inline constexpr int kVCAFaderBase = 18304;
 
 class AudioNodes {
 public:
-    AudioNodes(TProject& project, TDevice& dev, int filter, bool hide, SourceNodes& nodes)
-        : FProject(project), FDev(dev), FFilter(filter), FHide(hide), FNodes(nodes)
+    AudioNodes(TDevice& dev, int filter, bool hide, SourceNodes& nodes)
+        : FDev(dev), FFilter(filter), FHide(hide), FNodes(nodes)
     {
     }
 
@@ -220,7 +220,6 @@ private:
             AddNode(FNodes, vca, Format("VCA Fader %d", i + 1), kVCAFaderBase + i);
     }
 
-    TProject& FProject;
     TDevice& FDev;
     int FFilter;
     bool FHide;
@@ -240,7 +239,7 @@ SourceNodes BuildAudioNodes(TProject& Project, int Device, int Filter, bool Hide
 {
     SourceNodes nodes;
     if (TDevice* dev = Project.Device(Device))
-        AudioNodes(Project, *dev, Filter, HideUnnamed, nodes).Add();
+        AudioNodes(*dev, Filter, HideUnnamed, nodes).Add();
     return nodes;
 }
 

@@ -56,7 +56,6 @@ private:
     int FDeviceIndex;
     bool FInRouting = false;
     bool FInLabel = false;
-    bool FFilling = false;
 };
 
 } // namespace kvr::editors

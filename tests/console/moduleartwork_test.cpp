@@ -230,7 +230,7 @@ TEST_F(FaceArtwork, LegendsAreCentredAndRightAlignedByMeasuredWidth)
     const auto title = canvas.ofKind(OpKind::Text).at(0);
     EXPECT_EQ("KX7300-D", title.text);
     canvas.font() = title.font;
-    EXPECT_EQ(gfx::Point(700 - canvas.TextWidth("KX7300-D") / 2, 720), title.points[0]);
+    EXPECT_EQ((gfx::Point{700 - canvas.TextWidth("KX7300-D") / 2, 720}), title.points[0]);
     EXPECT_EQ(gfx::clWhite, title.font.color); // legends white on the dark body
     EXPECT_EQ(face::Body, title.brush.color);
     EXPECT_EQ(gfx::BackgroundMode::Opaque, title.backgroundMode);
@@ -240,7 +240,7 @@ TEST_F(FaceArtwork, LegendsAreCentredAndRightAlignedByMeasuredWidth)
     for (const auto& op : canvas.ofKind(OpKind::Text)) {
         if (op.text == "-50") {
             canvas.font() = op.font;
-            EXPECT_EQ(gfx::Point(510 - canvas.TextWidth("-50"), 905), op.points[0]);
+            EXPECT_EQ((gfx::Point{510 - canvas.TextWidth("-50"), 905}), op.points[0]);
             EXPECT_EQ(gfx::clBlack, op.font.color); // black in print
         }
     }

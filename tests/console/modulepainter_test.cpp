@@ -324,7 +324,7 @@ TEST_F(FacePainter, PotKnobScaleAndPointer)
     EXPECT_EQ(OpKind::Text, ops[2].kind);
     EXPECT_EQ(400, ops[2].font.height);
     EXPECT_EQ("BankGothic Md BT", ops[2].font.name);
-    EXPECT_EQ(gfx::Point(1000 - canvas.TextWidth("Gain") / 2, 2200), ops[2].points[0]);
+    EXPECT_EQ((gfx::Point{1000 - canvas.TextWidth("Gain") / 2, 2200}), ops[2].points[0]);
     // The angle constant is 3.14 / 180: the last tick ends at (1553, 1950), not (1549, 1952).
     EXPECT_EQ("Line 625,1649-451,1953", Describe(ops[3]));
     EXPECT_EQ("Line 1000,1000-725,1476", Describe(ops[4])); // the pointer at the minimum

@@ -15,7 +15,7 @@
 namespace kvr::editors::test {
 namespace {
 
-constexpr std::uint16_t kMicL = 0x2300, kMicR = 0x2301, kLine = 0x0304;
+constexpr std::uint16_t kMicL = 0x2300, kLine = 0x0304;
 constexpr std::uint16_t kMIDI3 = 0x4602, kMasterMain = 0x4700, kVCA1 = 0x4780;
 
 // Device 0 "Studio A" with channels 5 "Mic" and 41 "Far"; device 1 "Remote" feeds its global pool.

@@ -467,8 +467,9 @@ void KeyOptionsPanel::Connect()
         };
     }
     const std::pair<QAction*, int> lamps[] = {{Yelow1, 0}, {Red1, 1}, {Green1, 2}};
-    for (const auto& [action, colour] : lamps) {
-        connect(action, &QAction::triggered, this,
+    for (const auto& lamp : lamps) {
+        const int colour = lamp.second;
+        connect(lamp.first, &QAction::triggered, this,
                 [this, colour] { Edit([&](KeyEditor& e) { e.LampColourChosen(SelectedLampRow(), colour); }); });
     }
     connect(UDLampSource, &QAction::triggered, this,
