@@ -67,7 +67,10 @@ void ConsolePage::Build()
     TabControl1->setObjectName("TabControl1");
     for (const char* caption : {"Keys", "Console", "Authorisation"})
         TabControl1->addTab(caption);
-    connect(TabControl1, &QTabBar::tabBarClicked, this, [this](int index) {
+    // The mode follows the tab shown, however the user changed it: a left press, the wheel or the
+    // arrow keys. A press of another button changes no tab and so no mode. The page sets the
+    // index itself only with the bar's signals blocked.
+    connect(TabControl1, &QTabBar::currentChanged, this, [this](int index) {
         if (index < 0)
             return;
         controller_.SetPageMode(index);
@@ -82,7 +85,8 @@ void ConsolePage::Build()
     TabControl2 = new QTabBar(GroupBox9);
     TabControl2->setObjectName("TabControl2");
     TabControl2->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(TabControl2, &QTabBar::tabBarClicked, this, [this](int index) {
+    // The console shown follows the tab shown, as the mode does.
+    connect(TabControl2, &QTabBar::currentChanged, this, [this](int index) {
         if (index < 0)
             return;
         controller_.ChangeConsole(index);

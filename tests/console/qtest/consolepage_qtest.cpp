@@ -1,5 +1,6 @@
 // The console page shown offscreen on an in-memory device: a module dropped from the palette,
-// moved on the picture, and cut and pasted through the picture's popup.
+// moved on the picture, and cut and pasted through the picture's popup; the tabs shown agree with
+// the page mode and the console however the user works the tab bars.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "console/consolehost.h"
 #include "console/moduleclipboard.h"
@@ -69,6 +71,27 @@ private:
                 return action;
         }
         return nullptr;
+    }
+    // The user works a tab bar towards its second tab, starting on the first.
+    static void WorkTabBar(QTabBar& bar, const QString& how)
+    {
+        const QPoint second = bar.tabRect(1).center();
+        if (how == "left press")
+            QTest::mouseClick(&bar, Qt::LeftButton, {}, second);
+        else if (how == "right press")
+            QTest::mouseClick(&bar, Qt::RightButton, {}, second);
+        else if (how == "middle press")
+            QTest::mouseClick(&bar, Qt::MiddleButton, {}, second);
+        else if (how == "arrow key")
+            QTest::keyClick(&bar, Qt::Key_Right);
+        else if (how == "wheel") {
+            QWheelEvent wheel(QPointF(second), QPointF(bar.mapToGlobal(second)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&bar, &wheel);
+        }
+        QApplication::processEvents();
+        if (QWidget* popup = QApplication::activePopupWidget()) // the console bar's menu on a right press
+            popup->close();
     }
 
 private slots:
@@ -174,6 +197,46 @@ private slots:
         QCOMPARE(state.SelectedKey, 49);
         QVERIFY(page.GroupBox35->isVisible());
         QCOMPARE(page.DisplayTextBox->currentText(), QString("KX7300D"));
+    }
+
+    void tabsShownAgreeWithModeAndConsole_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("moves"); // whether the tab bar goes to its second tab
+        QTest::newRow("left press") << "left press" << true;
+        QTest::newRow("right press") << "right press" << false;
+        QTest::newRow("middle press") << "middle press" << false;
+        QTest::newRow("wheel") << "wheel" << true;
+        QTest::newRow("arrow key") << "arrow key" << true;
+    }
+    void tabsShownAgreeWithModeAndConsole()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, moves);
+        DeviceHost host;
+        QVERIFY(AddConsoleModule(host.device, 0, 0, 10).Refusal.empty());
+        QVERIFY(AddConsole(host.device));
+        QVERIFY(AddConsoleModule(host.device, 1, 0, 10).Refusal.empty());
+        ConsoleEditorState state;
+        ModuleClipboard clipboard;
+        ConsolePage page(state, clipboard, host, nullptr);
+        page.resize(940, 640);
+        page.show();
+        page.ShowConsolePage();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QCOMPARE(state.PageMode, int(pmKeys));
+        QCOMPARE(page.TabControl2->count(), 2);
+
+        WorkTabBar(*page.TabControl1, how);
+        QCOMPARE(page.TabControl1->currentIndex(), moves ? 1 : 0);
+        QCOMPARE(state.PageMode, page.TabControl1->currentIndex());
+        // "Console" places modules from the palette; "Keys" shows the selected module instead.
+        QCOMPARE(page.GroupBox12->isVisible(), state.PageMode == pmConsole);
+        QCOMPARE(page.GroupBox13->isVisible(), state.PageMode != pmConsole);
+
+        WorkTabBar(*page.TabControl2, how);
+        QCOMPARE(page.TabControl2->currentIndex(), moves ? 1 : 0);
+        QCOMPARE(state.SelectedConsole, page.TabControl2->currentIndex());
     }
 };
 
