@@ -824,6 +824,8 @@ void TCX4AppForm::BuildProjectTree()
     }
     if (QTreeWidgetItem* item = TreeItem(selected))
         ProjectTree->setCurrentItem(item);
+    else if (selected >= 0)
+        TreeChangeDelay->start(); // the new tree has no node at that position: the page goes with it
     if (FTreeRoot)
         FTreeRoot->setExpanded(true);
     UpdateCaption();
@@ -838,18 +840,19 @@ void TCX4AppForm::SelectRoot()
 void TCX4AppForm::ProjectTreeChange()
 {
     const auto current = std::find(FTreeItems.begin(), FTreeItems.end(), ProjectTree->currentItem());
-    if (!FProject || current == FTreeItems.end()) {
-        FCurDevice = -1;
-        Button51->setEnabled(false);
-        SetAction("RemoveDevice1", false);
-        return;
-    }
     HideConsolePage();
     // The audio pages act on the device whose page was shown.
     FAudioPages->HideAudioSystemPages();
     for (QWidget* page : PagePanels)
         page->hide();
     HideLogicPage();
+    if (!FProject || current == FTreeItems.end()) {
+        // No node, no page: a page left shown would edit a device that is gone, or another one.
+        FCurDevice = -1;
+        Button51->setEnabled(false);
+        SetAction("RemoveDevice1", false);
+        return;
+    }
     const PageRoute route = RouteNode(FTreeNodes, static_cast<int>(current - FTreeItems.begin()));
     FCurDevice = route.CurDevice;
     const bool device = FCurDevice >= 0;

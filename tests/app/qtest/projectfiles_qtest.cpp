@@ -220,6 +220,44 @@ private slots:
         QVERIFY(!form->Button51->isEnabled());
     }
 
+    // A rebuild that leaves no node selected leaves no page shown either: the page of a removed
+    // device, or of a node whose position the new tree no longer has, must not stay editable.
+    void aRebuildThatSelectsNoNodeShowsNoPage_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("device removed") << "remove" << "Audio System" << "AudioPanel";
+        QTest::newRow("position gone") << "slots gone" << "GPO Routing" << "LogicPanel";
+    }
+    void aRebuildThatSelectsNoNodeShowsNoPage()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, node);
+        QFETCH(QString, page);
+        File(Fixture());
+        Trigger("New1");
+        Settle();
+        Select(IndexOf(3, node));
+        QCOMPARE(form->VisiblePage()->objectName(), page);
+        if (how == "remove") {
+            prompts->answer(Answer::Ok);
+            form->Button51->click();
+        } else {
+            // West loses its DSP slot nodes, as after a change of its cards, so the tree is two
+            // nodes shorter than the position of its last node.
+            kvr::model::TDevice& west = *form->FProject->Model()->Device(3);
+            west.SetSetupData(9, {});
+            west.SetSetupData(19, {});
+            form->BuildProjectTree();
+        }
+        Settle();
+        QCOMPARE(form->ProjectTree->currentItem(), nullptr);
+        QCOMPARE(form->FCurDevice, -1);
+        QCOMPARE(form->VisiblePage(), nullptr);
+        QCOMPARE(prompts->unexpected, 0);
+    }
+
     void contextMenusFollowTheNodeUnderTheMouse()
     {
         File(Fixture());
