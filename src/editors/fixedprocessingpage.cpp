@@ -148,8 +148,9 @@ TFixedProcessingPage::TFixedProcessingPage(EditorHost& Host, QWidget* Parent) : 
     Edit20 = new QLineEdit(GroupBox32);
     Edit20->setObjectName("Edit20");
     Edit20->setMaxLength(10);
-    Edit20->setMinimumWidth(Edit20->fontMetrics().horizontalAdvance(QString(10, QChar('W'))) + 2 * Edit20->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
-                            4 /* the line edit's own text margins */);
+    const int tenWide = Edit20->fontMetrics().horizontalAdvance(QString(10, QChar('W')));
+    const int editFrame = 2 * Edit20->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, Edit20);
+    Edit20->setMinimumWidth(tenWide + editFrame + 4 /* the line edit's own text margins */);
     head->addWidget(Edit20, 0, 1, Qt::AlignLeft);
     head->addWidget(new QLabel("Source", GroupBox32), 1, 0);
     Panel16 = new QLabel(GroupBox32);
