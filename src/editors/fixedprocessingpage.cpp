@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,8 +13,11 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "editors/devparaform.h"
 #include "editors/editorhost.h"
@@ -33,8 +38,33 @@ QTreeWidget* FunctionList(QWidget* parent, const char* name)
     list->setRootIsDecorated(false);
     list->setHeaderLabels({"Type", "Resource"});
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setColumnWidth(0, 170);
+    // "Type" takes what "Resource" leaves; the list is made wide enough for both (FitFunctionLists).
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     return list;
+}
+
+// Every function list as wide as the longest catalogue name and the "Resource" column need, so
+// that neither is cut and no horizontal scroll bar shows.
+void FitFunctionLists(std::initializer_list<QTreeWidget*> lists)
+{
+    for (QTreeWidget* list : lists) {
+        const QStyle* style = list->style();
+        const QFontMetrics metrics = list->fontMetrics();
+        // The item text's margin on each side, as the item views draw it.
+        const int textMargin = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+        int name = metrics.horizontalAdvance(list->headerItem()->text(0));
+        int resource = 0;
+        for (const auto& catalogue : {FixedProcessingPage::StandardFunctions(), FixedProcessingPage::EnhancedFunctions()})
+            for (const ProcessingFunction& f : catalogue) {
+                name = std::max(name, metrics.horizontalAdvance(platform::fromCp1252(f.Name)));
+                resource = std::max(resource, metrics.horizontalAdvance(QString::number(f.Resource)));
+            }
+        const int resourceColumn = std::max(list->header()->sectionSizeHint(1), resource + textMargin);
+        list->setMinimumWidth(name + textMargin + resourceColumn + 2 * list->frameWidth() +
+                              style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list));
+    }
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption, int width = 40)
@@ -101,29 +131,39 @@ TFixedProcessingPage::TFixedProcessingPage(EditorHost& Host, QWidget* Parent) : 
     leftButtons->addWidget(Button40);
     leftButtons->addWidget(Button41);
     left->addLayout(leftButtons);
-    processings->setMaximumWidth(260);
+    // The list holds labels of at most ten characters: the group takes no more than it needs
+    // for them and its buttons, and leaves the rest to the edit group.
+    ListBox2->setMinimumWidth(ListBox2->fontMetrics().horizontalAdvance(QString(10, QChar('W'))) + 2 * ListBox2->frameWidth() +
+                              ListBox2->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ListBox2));
+    processings->setFixedWidth(processings->minimumSizeHint().width());
     layout->addWidget(processings, 0);
 
     GroupBox32 = new QGroupBox("Edit Fixed Processing", this);
     GroupBox32->setObjectName("GroupBox32");
     auto* edit = new QVBoxLayout(GroupBox32);
-    auto* head = new QHBoxLayout;
-    head->addWidget(new QLabel("Label", GroupBox32));
+    // Label and stereo switch above, the source below, so the label stays whole beside the
+    // source and its button.
+    auto* head = new QGridLayout;
+    head->addWidget(new QLabel("Label", GroupBox32), 0, 0);
     Edit20 = new QLineEdit(GroupBox32);
     Edit20->setObjectName("Edit20");
     Edit20->setMaxLength(10);
-    head->addWidget(Edit20);
-    head->addWidget(new QLabel("Source", GroupBox32));
+    const int tenWide = Edit20->fontMetrics().horizontalAdvance(QString(10, QChar('W')));
+    const int editFrame = 2 * Edit20->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, Edit20);
+    Edit20->setMinimumWidth(tenWide + editFrame + 4 /* the line edit's own text margins */);
+    head->addWidget(Edit20, 0, 1, Qt::AlignLeft);
+    head->addWidget(new QLabel("Source", GroupBox32), 1, 0);
     Panel16 = new QLabel(GroupBox32);
     Panel16->setObjectName("Panel16");
     Panel16->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel16->setMinimumWidth(160);
-    head->addWidget(Panel16, 1);
+    head->addWidget(Panel16, 1, 1);
     Button37 = Button(GroupBox32, "Button37", "Select ...", 0);
-    head->addWidget(Button37);
+    head->addWidget(Button37, 1, 2);
     CheckBox20 = new QCheckBox("Stereo", GroupBox32);
     CheckBox20->setObjectName("CheckBox20");
-    head->addWidget(CheckBox20);
+    head->addWidget(CheckBox20, 0, 2);
+    head->setColumnStretch(1, 1);
     edit->addLayout(head);
 
     auto* lists = new QHBoxLayout;
@@ -152,6 +192,7 @@ TFixedProcessingPage::TFixedProcessingPage(EditorHost& Host, QWidget* Parent) : 
     offers->addWidget(ListView10, 1);
     lists->addLayout(offers, 1);
     edit->addLayout(lists);
+    FitFunctionLists({ListView16, ListView17, ListView10});
     layout->addWidget(GroupBox32, 1);
     layout->addStretch(0); // keeps the list at the left while the edit group is hidden
     GroupBox32->hide();

@@ -7,6 +7,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "platform/currentprompter.h"
 #include "platform/prompter.h"
 
@@ -18,7 +20,6 @@ TLinkSelectForm::TLinkSelectForm(QWidget* Parent) : QDialog(Parent)
     setWindowTitle("Create device link");
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
     setModal(true);
-    resize(228, 376);
     setMinimumWidth(150);
     setMaximumWidth(250);
     auto* layout = new QVBoxLayout(this);
@@ -38,8 +39,11 @@ TLinkSelectForm::TLinkSelectForm(QWidget* Parent) : QDialog(Parent)
     radios->setSpacing(2);
     Uni = new QRadioButton("Uni-directional", RadioGroup1);
     Bi = new QRadioButton("Bi-directional", RadioGroup1);
-    radios->addWidget(Uni);
-    radios->addWidget(Bi);
+    // Each caption takes its own width rather than half the row: the longer one stays whole.
+    for (QRadioButton* radio : {Uni, Bi}) {
+        radio->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+        radios->addWidget(radio);
+    }
     Uni->setChecked(true);
     layout->addWidget(RadioGroup1);
     auto* buttons = new QHBoxLayout;
@@ -48,6 +52,8 @@ TLinkSelectForm::TLinkSelectForm(QWidget* Parent) : QDialog(Parent)
     buttons->addWidget(Button1);
     buttons->addWidget(Button2);
     layout->addLayout(buttons);
+    // Grows past the usual width only where the fonts ask for it, and never past the maximum.
+    resize(std::clamp(minimumSizeHint().width(), 228, maximumWidth()), 376);
     connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         Button1->setEnabled(item && item->data(0, Qt::UserRole).toInt() >= 0);
     });

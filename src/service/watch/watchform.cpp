@@ -18,6 +18,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "client/kvrcommunicationclient.h"
 #include "gfx/qpaintercanvas.h"
 #include "platform/qtlogview.h"
@@ -105,15 +107,22 @@ TWatchForm::TWatchForm(std::unique_ptr<TKVRCommunicationClient> Client, TWatchFo
     Edit1->setValue(20);
     Edit1->setWrapping(false);
     Button1 = new QPushButton("Clear graph");
-    auto* graphControls = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{DrawGraph, RadioButton1, RadioButton2, Edit1})
-        graphControls->addWidget(w);
-    graphControls->addWidget(new QLabel("ms"));
-    graphControls->addStretch();
-    graphControls->addWidget(Button1);
+    // The graph's controls in three short rows under the graph, so that the page keeps every
+    // caption whole beside the list at the window's usual width.
+    auto* updateRow = new QHBoxLayout;
+    updateRow->addWidget(DrawGraph);
+    updateRow->addStretch();
+    updateRow->addWidget(Button1);
+    auto* everyRow = new QHBoxLayout;
+    everyRow->addWidget(RadioButton2);
+    everyRow->addWidget(Edit1);
+    everyRow->addWidget(new QLabel("ms"));
+    everyRow->addStretch();
     auto* graphLayout = new QVBoxLayout(graphPage);
     graphLayout->addWidget(Graph, 1);
-    graphLayout->addLayout(graphControls);
+    graphLayout->addLayout(updateRow);
+    graphLayout->addWidget(RadioButton1);
+    graphLayout->addLayout(everyRow);
     PageControl1->addTab(graphPage, "Graph");
 
     auto* buttons = new QHBoxLayout;
@@ -139,6 +148,8 @@ TWatchForm::TWatchForm(std::unique_ptr<TKVRCommunicationClient> Client, TWatchFo
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(status);
+    // No narrower than the buttons and the graph's controls side by side need with these fonts.
+    setMinimumWidth(std::max(minimumWidth(), layout->minimumSize().width()));
 
     FLog.Destination = TKVRLogDestinations::Of({dldMemo});
     FLog.FlushLimit = 1000;

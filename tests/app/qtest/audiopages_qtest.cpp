@@ -1,5 +1,10 @@
 // The Audio System pages follow the project tree, and the source windows follow the pages.
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QStyle>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,6 +21,7 @@
 #include "editors/audioreswin.h"
 #include "editors/channelassignmentpage.h"
 #include "editors/faderchannelframe.h"
+#include "editors/fixedprocessingpage.h"
 #include "editors/outputroutingwidget.h"
 #include "editors/rowdrag.h"
 #include "editors/sourcedrag.h"
@@ -116,6 +122,37 @@ private slots:
         // Leaving the audio system hides its pages.
         Select(0, "Logic System");
         QCOMPARE(Shown(), QString("LogicPanel"));
+    }
+
+    // In the main window at its own size the edit group of a processing shows the label whole
+    // and the function lists without a horizontal scroll bar.
+    void fixedProcessingFitsTheDefaultWindow()
+    {
+        QCOMPARE(form->size(), QSize(952, 676));
+        Select(0, "Fixed Processing");
+        TFixedProcessingPage* page = form->FixedProcessingPage;
+        page->Button40->click();
+        QVERIFY(page->GroupBox32->isVisible());
+        page->Edit20->setText("WWWWWWWWWW"); // as wide as the ten characters a label may have
+        QApplication::processEvents();
+        QVERIFY(form->grab().save("fixedprocessing.png"));
+        const QMargins text = page->Edit20->textMargins();
+        const QStyle* style = page->Edit20->style();
+        const int frame = 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, page->Edit20);
+        QVERIFY2(page->Edit20->width() >= page->Edit20->fontMetrics().horizontalAdvance(page->Edit20->text()) + frame + text.left() + text.right(),
+                 qPrintable(QString::number(page->Edit20->width())));
+        for (QTreeWidget* list : {page->ListView16, page->ListView17, page->ListView10}) {
+            QVERIFY2(!list->horizontalScrollBar()->isVisible(), qPrintable(list->objectName()));
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                QTreeWidgetItem* item = list->topLevelItem(i);
+                QVERIFY2(list->columnWidth(0) >= list->fontMetrics().horizontalAdvance(item->text(0)), qPrintable(item->text(0)));
+            }
+        }
+        for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{page->Button37, page->CheckBox20, page->Button40, page->Button41})
+            QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()), qPrintable(button->text()));
+        const QRect visible = page->rect();
+        for (QWidget* w : std::initializer_list<QWidget*>{page->Edit20, page->Panel16, page->Button37, page->CheckBox20, page->ListView17})
+            QVERIFY2(visible.contains(QRect(w->mapTo(page, QPoint()), w->size())), qPrintable(w->objectName()));
     }
 
     void routingAssignedInTheWindowSurvivesLeavingThePage()

@@ -2,6 +2,10 @@
 // shows its row and follows a state block, the graph draws, Escape closes. Renders the window to
 // watchform.png in the build tree, to be looked at.
 #include <QCheckBox>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTabWidget>
 #include <QDir>
 #include <QPointer>
 #include <QPushButton>
@@ -46,9 +50,7 @@ class WatchFormTest : public QObject {
         s.Watch.Project = [this] { return &project; };
         s.Watch.ProjectFileName = [] { return std::string("/projects/studio.kvp"); };
         s.Watch.Folder = folder.path().toStdString();
-        auto* form = new TWatchForm(std::make_unique<TKVRCommunicationClient>(nullptr, cs), std::move(s), nullptr);
-        form->resize(700, 360);
-        return form;
+        return new TWatchForm(std::make_unique<TKVRCommunicationClient>(nullptr, cs), std::move(s), nullptr);
     }
 
 private slots:
@@ -112,6 +114,55 @@ private slots:
 
         QVERIFY(form->grab().toImage().save(QDir::current().filePath("watchform.png")));
         QTest::keyClick(form, Qt::Key_Escape);
+        QTRY_VERIFY(form.isNull());
+    }
+
+    // At the window's own size and at its smallest every control of the list and of the graph
+    // page shows its caption whole.
+    void theControlsKeepTheirCaptions_data()
+    {
+        QTest::addColumn<bool>("smallest");
+        QTest::newRow("default size") << false;
+        QTest::newRow("minimum size") << true;
+    }
+    void theControlsKeepTheirCaptions()
+    {
+        QFETCH(bool, smallest);
+        QPointer<TWatchForm> form = MakeForm(1);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QVERIFY(form->minimumWidth() >= 530 && form->minimumHeight() >= 200);
+        if (smallest)
+            form->resize(form->minimumSize());
+        form->PageControl1->setCurrentIndex(1);
+        QTRY_COMPARE(form->size(), smallest ? form->minimumSize() : QSize(640, 360));
+        if (!smallest)
+            QVERIFY(form->grab().toImage().save(QDir::current().filePath("watchgraph.png")));
+        const QStyle* style = form->style();
+        const auto needed = [style](const QAbstractButton* Button) {
+            const int text = Button->fontMetrics().horizontalAdvance(Button->text());
+            if (qobject_cast<const QRadioButton*>(Button))
+                return text + style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) + style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
+            if (qobject_cast<const QCheckBox*>(Button))
+                return text + style->pixelMetric(QStyle::PM_IndicatorWidth) + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+            // A push button pads its caption with the style's margin inside its frame.
+            return text + style->pixelMetric(QStyle::PM_ButtonMargin) + 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        };
+        const QRect window = form->rect();
+        const auto inWindow = [form](const QWidget* W) { return QRect(W->mapTo(form, QPoint()), W->size()); };
+        for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
+                 form->AddButton, form->DelButton, form->Button2, form->Button3, form->DrawGraph, form->RadioButton1,
+                 form->RadioButton2, form->Button1}) {
+            QVERIFY2(button->isVisible(), qPrintable(button->text()));
+            QVERIFY2(button->width() >= needed(button),
+                     qPrintable(QString("%1: %2 < %3").arg(button->text()).arg(button->width()).arg(needed(button))));
+            QVERIFY2(window.contains(inWindow(button)), qPrintable(button->text()));
+        }
+        QVERIFY(form->Edit1->width() >= form->Edit1->minimumSizeHint().width());
+        QVERIFY(window.contains(inWindow(form->Edit1)));
+        // The graph keeps room to draw in at the usual size.
+        QVERIFY(smallest || form->findChild<QWidget*>("Graph")->height() >= 100);
+        form->close();
         QTRY_VERIFY(form.isNull());
     }
 

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -143,6 +144,29 @@ private slots:
         });
         QVERIFY(!escaped);
         QVERIFY(prompts->records().empty());
+    }
+
+    // Both direction captions stay whole side by side, in a dialog no wider than it may grow.
+    void directionCaptionsFitTheDialog()
+    {
+        LinkChoice madi{s->A, 9, 0x0A00, 2, 0};
+        Pass(lsDestination, madi, [&] {
+            QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+            form->grab().save("linkselectform.png"); // to be looked at
+            QVERIFY(form->width() <= form->maximumWidth());
+            const QStyle* style = form->style();
+            const int indicator = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, form->Uni) +
+                                  style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, form->Uni);
+            for (QRadioButton* radio : {form->Uni, form->Bi}) {
+                const int needed = radio->fontMetrics().horizontalAdvance(radio->text()) + indicator;
+                QVERIFY2(radio->width() >= needed, qPrintable(QString("%1: %2 < %3 in a dialog %4 wide")
+                                                                  .arg(radio->text())
+                                                                  .arg(radio->width())
+                                                                  .arg(needed)
+                                                                  .arg(form->width())));
+                QVERIFY(radio->geometry().right() < form->RadioGroup1->contentsRect().right() + 1);
+            }
+        });
     }
 
     void deviceLinksPageAddsListsAndRemoves()
