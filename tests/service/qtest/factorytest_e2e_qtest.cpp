@@ -95,8 +95,7 @@ class FactoryTestE2E : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
-    std::unique_ptr<Program> server;
-    std::unique_ptr<Program> emulator;
+    LoopbackPrograms programs;
     std::unique_ptr<ProtocolStub> stub;
     kvr::platform::MemorySettingsStore* store = nullptr;
     kvr::platform::ScriptedPrompter* prompts = nullptr;
@@ -110,22 +109,17 @@ private slots:
         QVERIFY(dir.isValid());
         const QString folder = dir.path() + "/run";
         qputenv("KVR_RUREZ_DIR", folder.toLocal8Bit());
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress("127.0.0.2"), 0));
-        const int port = probe.serverPort();
-        probe.close();
-        server = std::make_unique<Program>(KVR_RUREZ_PATH, QStringList{"--dir", folder, "--udp-bind", "127.0.0.1:0",
-                                                                       "--device-port", QString::number(port)});
-        const auto ready = server->waitForLine("rurez ready");
-        QVERIFY2(ready, qPrintable(server->errors()));
-        emulator = std::make_unique<Program>(
-            KVR_DEVEMU_PATH,
-            QStringList{"--device",
-                        QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1,modules=1001:2:0/1003:4:0,"
-                                "cards=1003:0:50:12345:1/1003:3:72:987:2")
-                            .arg(port),
-                        "--udp-target", "127.0.0.1:" + wordValue(*ready, "udp"), "--broadcast-ms", "200"});
-        QVERIFY2(emulator->waitForLine("devemu ready"), qPrintable(emulator->errors()));
+        const int port = FreePort("127.0.0.2");
+        QVERIFY(port != 0);
+        std::string error = programs.startServer(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--device-port",
+                                                                  QString::number(port)});
+        QVERIFY2(error.empty(), error.c_str());
+        error = programs.startEmulator(KVR_DEVEMU_PATH,
+                                       {QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1,modules=1001:2:0/"
+                                                "1003:4:0,cards=1003:0:50:12345:1/1003:3:72:987:2")
+                                            .arg(port)},
+                                       200);
+        QVERIFY2(error.empty(), error.c_str());
         stub = std::make_unique<ProtocolStub>();
 
         auto settings = std::make_unique<kvr::platform::MemorySettingsStore>();
@@ -228,10 +222,8 @@ private slots:
         form.reset();
         kvr::platform::setPrompter(nullptr);
         kvr::platform::setSettingsStore(nullptr);
-        if (emulator)
-            QCOMPARE(emulator->stopAndCheck(), QString());
-        if (server)
-            QCOMPARE(server->stopAndCheck(), QString());
+        const std::string found = programs.stopAndCheck();
+        QVERIFY2(found.empty(), found.c_str());
     }
 };
 
