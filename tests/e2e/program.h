@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -203,6 +204,20 @@ public:
     QString udp;                  // the server's UDP port
     std::vector<int> devicePorts; // the TCP port of each emulated device, in order
 };
+
+// Lets the event loop run (a client's poll among it) until done holds or the time is up.
+inline bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
 
 // Runs step and lets messages through until done holds; bounded.
 template <class Step, class Done>

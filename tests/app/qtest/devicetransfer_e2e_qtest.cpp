@@ -39,19 +39,6 @@ using kvr::platform::Answer;
 
 namespace {
 
-bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 std::unique_ptr<TKVRCommunicationClient> NewClient()
 {
     return std::make_unique<TKVRCommunicationClient>(nullptr, kvr::client::SystemServices());

@@ -27,20 +27,6 @@ using namespace Kvrdata_ns;
 constexpr unsigned PidABCD = 0x41424344;
 constexpr unsigned PidWXYZ = 0x5758595A;
 
-// Lets the event loop run (the client's poll among it) until Done or the time is up.
-bool RunUntil(const std::function<bool()>& Done, int TimeoutMs = 5000)
-{
-    QElapsedTimer Clock;
-    Clock.start();
-    while (!Done()) {
-        if (Clock.elapsed() > TimeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 class ClientLoopback : public ::testing::Test {
 protected:
     void SetUp() override

@@ -34,18 +34,8 @@ using namespace kvr::service;
 
 namespace {
 
-bool RunUntil(const std::function<bool()>& done, int timeoutMs = 8000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
+// Waits of the window against the real programs.
+constexpr int kWaitMs = 8000;
 
 // The protocol server: two card protocols, one with CR LF and one with LF line ends; 404 else.
 class ProtocolStub {
@@ -135,7 +125,7 @@ private slots:
         services.Settings = store;
         form->SetCommunicationClient(std::make_unique<TKVRCommunicationClient>(nullptr, kvr::client::SystemServices()), services);
         form->show();
-        QVERIFY(RunUntil([this] { return Device() && Device()->Children.size() == 2; }));
+        QVERIFY(RunUntil([this] { return Device() && Device()->Children.size() == 2; }, kWaitMs));
         QVERIFY(form->Frame()->SetFocus(Device()));
         QVERIFY(form->Frame()->Connected());
     }
@@ -148,7 +138,7 @@ private slots:
                                FactoryTestBaseUrl(*store), std::move(pdf), form.get());
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QVERIFY(RunUntil([&] { return window.btnClose->isEnabled() && !window.Run().Entries.empty(); }));
+        QVERIFY(RunUntil([&] { return window.btnClose->isEnabled() && !window.Run().Entries.empty(); }, kWaitMs));
         QVERIFY2(window.btnPrint->isEnabled(), qPrintable(window.Label1->text()));
         QVERIFY(window.btnSave->isEnabled());
         const auto& entries = window.Run().Entries;

@@ -27,21 +27,6 @@
 
 using namespace kvr::app;
 
-namespace {
-bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-} // namespace
-
 class GLMonitorE2E : public QObject {
     Q_OBJECT
 
