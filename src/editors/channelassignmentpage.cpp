@@ -13,6 +13,7 @@
 
 #include <memory>
 
+#include "controls/dragtarget.h"
 #include "editors/channelassignment.h"
 #include "editors/dspicons.h"
 #include "editors/editorhost.h"
@@ -163,27 +164,17 @@ bool TChannelAssignmentPage::eventFilter(QObject* Watched, QEvent* Event)
             target = list;
     if (!target)
         return QWidget::eventFilter(Watched, Event);
-    switch (Event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(Event);
-        if (DragSource(target, drag->mimeData()))
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
+    if (controls::answerDragEvent(
+            Event, [this, target](const QDropEvent& Drag) { return DragSource(target, Drag.mimeData()) != nullptr; },
+            [this, target](QDropEvent& Dropped) {
+                QTreeWidget* from = DragSource(target, Dropped.mimeData());
+                Dropped.acceptProposedAction();
+                Dropped.setDropAction(Qt::IgnoreAction); // the page refills; the views keep their items
+                if (from)
+                    Drop(target, from, target->itemAt(Dropped.position().toPoint()));
+            }))
         return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(Event);
-        QTreeWidget* from = DragSource(target, drop->mimeData());
-        drop->acceptProposedAction();
-        drop->setDropAction(Qt::IgnoreAction); // the page refills; the views keep their items
-        if (from)
-            Drop(target, from, target->itemAt(drop->position().toPoint()));
-        return true;
-    }
-    default: return QWidget::eventFilter(Watched, Event);
-    }
+    return QWidget::eventFilter(Watched, Event);
 }
 
 QTreeWidget* TChannelAssignmentPage::DragSource(QTreeWidget* Target, const QMimeData* Data)

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "controls/dragtarget.h"
 #include "controls/kvrpoti3.h"
 #include "diagnostics/kvrassert.h"
 #include "editors/editorhost.h"
@@ -465,46 +466,41 @@ bool TFaderChannelFrame::eventFilter(QObject* Watched, QEvent* Event)
     const bool source = Watched == Panel10;
     const bool monitor = Watched == Panel11 || Watched == Panel12;
     const auto logic = std::find(LogicPanels.begin(), LogicPanels.end(), Watched);
-    if (!rows && !source && !monitor && logic == LogicPanels.end())
-        return QWidget::eventFilter(Watched, Event);
-    switch (Event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(Event);
-        bool accept = false;
-        if (rows) {
-            accept = IsRowDragFrom(drag->mimeData(), FCHList);
-        } else if (source || monitor) {
-            accept = IsSourceDrag(drag->mimeData(), SourceDragKind::Audio);
-            if (accept && monitor) {
-                AudioSourcePicker* audio = FHost.AudioSources();
-                accept = audio && FaderChannelEditor::MonitorAccepts(audio->SelectedSource());
-            }
-        } else {
-            accept = IsSourceDrag(drag->mimeData(), SourceDragKind::Logic);
-        }
-        if (accept)
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
+    if ((rows || source || monitor || logic != LogicPanels.end()) &&
+        controls::answerDragEvent(
+            Event, [this, Watched](const QDropEvent& Drag) { return DragOver(Watched, Drag); },
+            [this, Watched](QDropEvent& Drop) { Dropped(Watched, Drop); }))
         return true;
-    }
-    case QEvent::Drop: return Drop(Watched, static_cast<QDropEvent*>(Event));
-    default: return QWidget::eventFilter(Watched, Event);
-    }
+    return QWidget::eventFilter(Watched, Event);
 }
 
-bool TFaderChannelFrame::Drop(QObject* Watched, QDropEvent* Event)
+// The list takes its own rows; the source and monitor panels an audio source (a monitor one the
+// monitor bus can carry), the logic panels a logic source.
+bool TFaderChannelFrame::DragOver(QObject* Watched, const QDropEvent& Drag) const
 {
-    Event->acceptProposedAction();
-    if (Watched == FCHList->viewport()) {
-        if (!IsRowDragFrom(Event->mimeData(), FCHList))
-            return true;
-        QTreeWidgetItem* item = FCHList->itemAt(Event->position().toPoint());
-        FEditor->Move(FEditor->Selected(), item ? FCHList->indexOfTopLevelItem(item) : -1);
-        Event->setDropAction(Qt::IgnoreAction); // the editor reorders; the view keeps its items
-        ShowRows();
+    if (Watched == FCHList->viewport())
+        return IsRowDragFrom(Drag.mimeData(), FCHList);
+    const bool monitor = Watched == Panel11 || Watched == Panel12;
+    if (Watched != Panel10 && !monitor)
+        return IsSourceDrag(Drag.mimeData(), SourceDragKind::Logic);
+    if (!IsSourceDrag(Drag.mimeData(), SourceDragKind::Audio))
+        return false;
+    if (!monitor)
         return true;
+    AudioSourcePicker* audio = FHost.AudioSources();
+    return audio && FaderChannelEditor::MonitorAccepts(audio->SelectedSource());
+}
+
+void TFaderChannelFrame::Dropped(QObject* Watched, QDropEvent& Event)
+{
+    Event.acceptProposedAction();
+    if (Watched == FCHList->viewport()) {
+        if (!IsRowDragFrom(Event.mimeData(), FCHList))
+            return;
+        FEditor->Move(FEditor->Selected(), RowAt(FCHList, Event.position().toPoint()));
+        Event.setDropAction(Qt::IgnoreAction); // the editor reorders; the view keeps its items
+        ShowRows();
+        return;
     }
     if (Watched == Panel10) {
         FEditor->DropSource();
@@ -515,7 +511,6 @@ bool TFaderChannelFrame::Drop(QObject* Watched, QDropEvent* Event)
         FEditor->DropLogic(kLogics[at]);
     }
     ShowRows();
-    return true;
 }
 
 } // namespace kvr::editors

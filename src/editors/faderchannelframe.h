@@ -14,6 +14,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -93,7 +94,8 @@ private:
     void ListActionStates();
     void FCHListSelectItem();
     void DisableGroup(QGroupBox* Group);
-    bool Drop(QObject* Watched, class QDropEvent* Event);
+    bool DragOver(QObject* Watched, const QDropEvent& Drag) const;
+    void Dropped(QObject* Watched, QDropEvent& Event);
 
     EditorHost& FHost;
     std::unique_ptr<FaderChannelEditor> FEditor;

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 
+#include "controls/dragtarget.h"
 #include "editors/devparaform.h"
 #include "editors/editorhost.h"
 #include "editors/sourceassign.h"
@@ -312,24 +313,16 @@ bool TFixedProcessingPage::eventFilter(QObject* Watched, QEvent* Event)
         }
     }
     for (QTreeWidget* list : {ListView16, ListView17, ListView10}) {
-        if (Watched != list->viewport())
-            continue;
-        if (Event->type() == QEvent::DragEnter || Event->type() == QEvent::DragMove) {
-            auto* drag = static_cast<QDropEvent*>(Event);
-            if (Accepts(list, drag->source()))
-                drag->acceptProposedAction();
-            else
-                drag->ignore();
+        if (Watched == list->viewport() &&
+            controls::answerDragEvent(
+                Event, [this, list](const QDropEvent& Drag) { return Accepts(list, Drag.source()); },
+                [this, list](QDropEvent& Drop) {
+                    if (Accepts(list, Drop.source()))
+                        Dropped(list, Drop.source(), Drop.position().toPoint());
+                    Drop.setDropAction(Qt::IgnoreAction);
+                    Drop.accept();
+                }))
             return true;
-        }
-        if (Event->type() == QEvent::Drop) {
-            auto* drop = static_cast<QDropEvent*>(Event);
-            if (Accepts(list, drop->source()))
-                Dropped(list, drop->source(), drop->position().toPoint());
-            drop->setDropAction(Qt::IgnoreAction);
-            drop->accept();
-            return true;
-        }
     }
     if (Event->type() == QEvent::ContextMenu && Watched == ListBox2) {
         QMenu menu(this);

@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "controls/dragtarget.h"
 #include "editors/audiotabpage.h"
 #include "editors/editorhost.h"
 #include "editors/insertpoints.h"
@@ -277,39 +278,34 @@ bool TInsertFrame::eventFilter(QObject* Watched, QEvent* Event)
     if (!fixedList && !switchList && !panel)
         return QWidget::eventFilter(Watched, Event);
     QTreeWidget* list = fixedList ? FaderList : switchList ? SIList : nullptr;
-    const int kind = fixedList || Watched == FixedInsertSource ? atFixedInsert : atSwitchableInsert;
-    switch (Event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(Event);
-        // Over a list only the source column takes the drop.
-        const bool column = !list || ColumnAt(list, drag->position().toPoint()) == InsertPoints::kSourceColumn;
-        if (IsSourceDrag(drag->mimeData(), SourceDragKind::Audio) && column)
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
+    if (controls::answerDragEvent(
+            Event, [this, list](const QDropEvent& Drag) { return SourceDragOver(list, Drag); },
+            [this, Watched, list](QDropEvent& Drop) { SourceDropped(Watched, list, Drop); }))
         return true;
+    return QWidget::eventFilter(Watched, Event);
+}
+
+// An audio source from the tree; over a list only the source column takes it.
+bool TInsertFrame::SourceDragOver(QTreeWidget* List, const QDropEvent& Drag) const
+{
+    return IsSourceDrag(Drag.mimeData(), SourceDragKind::Audio) &&
+           (!List || ColumnAt(List, Drag.position().toPoint()) == InsertPoints::kSourceColumn);
+}
+
+void TInsertFrame::SourceDropped(QObject* Watched, QTreeWidget* List, QDropEvent& Drop)
+{
+    if (!SourceDragOver(List, Drop))
+        return;
+    Drop.acceptProposedAction();
+    if (List) {
+        QTreeWidgetItem* item = List->itemAt(Drop.position().toPoint());
+        SelectRow(List, item ? List->indexOfTopLevelItem(item) : -1);
+        if (!item)
+            return;
     }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(Event);
-        const QPoint at = drop->position().toPoint();
-        if (!IsSourceDrag(drop->mimeData(), SourceDragKind::Audio) ||
-            (list && ColumnAt(list, at) != InsertPoints::kSourceColumn))
-            return true;
-        drop->acceptProposedAction();
-        if (list) {
-            QTreeWidgetItem* item = list->itemAt(at);
-            SelectRow(list, item ? list->indexOfTopLevelItem(item) : -1);
-            if (!item)
-                return true;
-        }
-        if (AudioSourcePicker* audio = FHost.AudioSources()) {
-            audio->SetTargetKind(kind);
-            audio->Assign();
-        }
-        return true;
-    }
-    default: return QWidget::eventFilter(Watched, Event);
+    if (AudioSourcePicker* audio = FHost.AudioSources()) {
+        audio->SetTargetKind(List == FaderList || Watched == FixedInsertSource ? atFixedInsert : atSwitchableInsert);
+        audio->Assign();
     }
 }
 

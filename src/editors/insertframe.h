@@ -8,6 +8,7 @@
 #include "editors/audiopagehost.h"
 #include "editors/sourcepicker.h"
 
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -48,6 +49,8 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    bool SourceDragOver(QTreeWidget* List, const QDropEvent& Drag) const;
+    void SourceDropped(QObject* Watched, QTreeWidget* List, QDropEvent& Drop);
     void FixedSelected();
     void SwitchableSelected();
     void RoutingEdited(const QString& Text);

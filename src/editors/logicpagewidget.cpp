@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "controls/dragtarget.h"
 #include "controls/kvrpoti3.h"
 #include "editors/editorhost.h"
 #include "editors/sourceassign.h"
@@ -622,67 +623,54 @@ bool LogicPageWidget::eventFilter(QObject* Watched, QEvent* Event)
         else if (key == Qt::Key_Insert && Watched == ListView4)
             Button13->click();
     }
-    if (!ownRows && !audio && !logic)
-        return QWidget::eventFilter(Watched, Event);
-    switch (Event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(Event);
-        bool accept = false;
-        if (ownRows)
-            accept = drag->source() == ListView3 && FPage.Kind() == lkLogicFunctions && !FPage.FEditGuard;
-        else
-            accept = IsSourceDrag(drag->mimeData(), audio ? SourceDragKind::Audio : SourceDragKind::Logic) &&
-                     (Watched == ListView14->viewport() || FPage.Selected() >= 0);
-        if (accept)
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
+    if ((ownRows || audio || logic) &&
+        controls::answerDragEvent(
+            Event,
+            [this, Watched, ownRows, audio](const QDropEvent& Drag) {
+                if (ownRows)
+                    return Drag.source() == ListView3 && FPage.Kind() == lkLogicFunctions && !FPage.FEditGuard;
+                return IsSourceDrag(Drag.mimeData(), audio ? SourceDragKind::Audio : SourceDragKind::Logic) &&
+                       (Watched == ListView14->viewport() || FPage.Selected() >= 0);
+            },
+            [this, Watched](QDropEvent& Drop) { Dropped(Watched, Drop); }))
         return true;
-    }
-    case QEvent::Drop:
-        return Drop(Watched, static_cast<QDropEvent*>(Event));
-    default: return QWidget::eventFilter(Watched, Event);
-    }
+    return QWidget::eventFilter(Watched, Event);
 }
 
-bool LogicPageWidget::Drop(QObject* Watched, QDropEvent* Event)
+void LogicPageWidget::Dropped(QObject* Watched, QDropEvent& Event)
 {
-    Event->acceptProposedAction();
-    const QPoint at = Event->position().toPoint();
+    Event.acceptProposedAction();
+    const QPoint at = Event.position().toPoint();
     if (Watched == ListView3->viewport()) {
-        if (Event->source() != ListView3)
-            return true;
+        if (Event.source() != ListView3)
+            return;
         QTreeWidgetItem* item = ListView3->itemAt(at);
         if (item && FPage.Move(ListView3->indexOfTopLevelItem(item)))
             FillLogicList();
-        Event->setDropAction(Qt::IgnoreAction); // the page reorders; the view keeps its items
-        return true;
+        Event.setDropAction(Qt::IgnoreAction); // the page reorders; the view keeps its items
+        return;
     }
     if (Watched == Panel17) {
         if (AudioSourcePicker* picker = FHost.AudioSources()) {
             picker->SetTargetKind(atLevelDetect);
             picker->Assign();
         }
-        return true;
+        return;
     }
     LogicSourcePicker* picker = FHost.LogicSources();
     if (!picker)
-        return true;
+        return;
     if (Watched == ListView4->viewport()) {
-        QTreeWidgetItem* item = ListView4->itemAt(at);
-        FFunction.SelectSource(item ? ListView4->indexOfTopLevelItem(item) : -1);
+        FFunction.SelectSource(RowAt(ListView4, at));
         picker->SetTargetKind(ltLogicFunction);
     } else if (Watched == ListView14->viewport()) {
-        QTreeWidgetItem* item = ListView14->itemAt(at);
-        FGPOs.Select(item ? ListView14->indexOfTopLevelItem(item) : -1);
+        FGPOs.Select(RowAt(ListView14, at));
         SelectRow(ListView14, FGPOs.Selected());
         picker->SetTargetKind(ltGPORouting);
     } else {
         picker->SetTargetKind(Watched == Panel18 ? ltLogicDelay : ltScript);
     }
     picker->Assign(AssignSender::Page);
-    return true;
 }
 
 } // namespace kvr::editors

@@ -14,6 +14,7 @@
 #include "editors/logicpage.h"
 
 class QCheckBox;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -104,7 +105,7 @@ private:
     void SelectedRowChanged();
     void Written(int Kind);
     void PickLogicSource(int Kind, std::uint16_t Current);
-    bool Drop(QObject* Watched, class QDropEvent* Event);
+    void Dropped(QObject* Watched, QDropEvent& Event);
 
     EditorHost& FHost;
     LogicPage FPage;

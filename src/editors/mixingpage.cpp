@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "controls/dragtarget.h"
 #include "controls/kvrpoti3.h"
 #include "editors/editorhost.h"
 #include "editors/mixingfunctions.h"
@@ -470,52 +471,48 @@ bool TMixingFunctionsPage::eventFilter(QObject* Watched, QEvent* Event)
     const bool logicPanel = Watched == Panel27 || Watched == Panel29;
     if (!list && !audioPanel && !logicPanel)
         return QWidget::eventFilter(Watched, Event);
-    const SourceDragKind kind = audioPanel ? SourceDragKind::Audio : SourceDragKind::Logic;
-    switch (Event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(Event);
-        if (IsSourceDrag(drag->mimeData(), kind))
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
+    if (controls::answerDragEvent(
+            Event, TakesSourceDrag(audioPanel ? SourceDragKind::Audio : SourceDragKind::Logic),
+            [this, Watched](QDropEvent& Drop) { SourceDropped(Watched, Drop); }))
         return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(Event);
-        if (!IsSourceDrag(drop->mimeData(), kind) || !Device())
-            return true;
-        drop->acceptProposedAction();
-        if (audioPanel) {
-            if (AudioSourcePicker* audio = FHost.AudioSources()) {
-                audio->SetTargetKind(Watched == Panel26 ? atTalk1 : atTalk2);
-                audio->Assign();
-            }
-            return true;
+    return QWidget::eventFilter(Watched, Event);
+}
+
+// The audio panels take the talkback sources, the logic panels and the list's condition columns
+// the talkback conditions.
+void TMixingFunctionsPage::SourceDropped(QObject* Watched, QDropEvent& Drop)
+{
+    const bool list = Watched == ListView13->viewport();
+    const bool audioPanel = Watched == Panel26 || Watched == Panel28;
+    if (!IsSourceDrag(Drop.mimeData(), audioPanel ? SourceDragKind::Audio : SourceDragKind::Logic) || !Device())
+        return;
+    Drop.acceptProposedAction();
+    if (audioPanel) {
+        if (AudioSourcePicker* audio = FHost.AudioSources()) {
+            audio->SetTargetKind(Watched == Panel26 ? atTalk1 : atTalk2);
+            audio->Assign();
         }
-        LogicSourcePicker* logic = FHost.LogicSources();
-        if (!logic)
-            return true;
-        int target = Watched == Panel27 ? ltTalkCondition1 : ltTalkCondition2;
-        if (list) {
-            const QPoint at = drop->position().toPoint();
-            QTreeWidgetItem* item = ListView13->itemAt(at);
-            if (!item)
-                return true;
-            SelectRow(ListView13, ListView13->indexOfTopLevelItem(item));
-            ListView13SelectItem();
-            target = MixingFunctionsTab::ConditionKindOfColumn(ColumnAt(ListView13, at));
-            if (target == 0)
-                return true;
-        } else if (SelectedRow() < 0) {
-            return true;
-        }
-        logic->SetTargetKind(target);
-        logic->Assign(AssignSender::Page);
-        return true;
+        return;
     }
-    default: return QWidget::eventFilter(Watched, Event);
+    LogicSourcePicker* logic = FHost.LogicSources();
+    if (!logic)
+        return;
+    int target = Watched == Panel27 ? ltTalkCondition1 : ltTalkCondition2;
+    if (list) {
+        const QPoint at = Drop.position().toPoint();
+        QTreeWidgetItem* item = ListView13->itemAt(at);
+        if (!item)
+            return;
+        SelectRow(ListView13, ListView13->indexOfTopLevelItem(item));
+        ListView13SelectItem();
+        target = MixingFunctionsTab::ConditionKindOfColumn(ColumnAt(ListView13, at));
+        if (target == 0)
+            return;
+    } else if (SelectedRow() < 0) {
+        return;
     }
+    logic->SetTargetKind(target);
+    logic->Assign(AssignSender::Page);
 }
 
 } // namespace kvr::editors

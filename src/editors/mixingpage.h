@@ -12,6 +12,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -87,6 +88,7 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    void SourceDropped(QObject* Watched, QDropEvent& Drop);
     // The fill guard counts nested fills; while it is raised the change handlers store nothing.
     struct Guard {
         explicit Guard(int& Count) : FCount(Count) { ++FCount; }

@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "controls/dragtarget.h"
 #include "editors/audiosourcetree.h"
 #include "editors/editorhost.h"
 #include "editors/monitorfunctions.h"
@@ -191,33 +192,21 @@ void TMonitorFunctionsPage::Refresh(int, const PickedSource&)
 
 bool TMonitorFunctionsPage::eventFilter(QObject* Watched, QEvent* Event)
 {
-    if (Watched != ListView18->viewport())
-        return QWidget::eventFilter(Watched, Event);
-    switch (Event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(Event);
-        if (IsSourceDrag(drag->mimeData(), SourceDragKind::Audio))
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
+    if (Watched == ListView18->viewport() &&
+        controls::answerDragEvent(
+            Event, TakesSourceDrag(SourceDragKind::Audio),
+            [this](QDropEvent& Drop) {
+                Drop.acceptProposedAction();
+                AudioSourcePicker* audio = FHost.AudioSources();
+                if (!audio)
+                    return;
+                SelectRow(ListView18, RowAt(ListView18, Drop.position().toPoint()));
+                audio->SetTargetKind(atMonitorBus);
+                audio->Assign();
+                Button3->setEnabled(true);
+            }))
         return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(Event);
-        drop->acceptProposedAction();
-        QTreeWidgetItem* item = ListView18->itemAt(drop->position().toPoint());
-        AudioSourcePicker* audio = FHost.AudioSources();
-        if (!audio)
-            return true;
-        SelectRow(ListView18, item ? ListView18->indexOfTopLevelItem(item) : -1);
-        audio->SetTargetKind(atMonitorBus);
-        audio->Assign();
-        Button3->setEnabled(true);
-        return true;
-    }
-    default: return QWidget::eventFilter(Watched, Event);
-    }
+    return QWidget::eventFilter(Watched, Event);
 }
 
 } // namespace kvr::editors

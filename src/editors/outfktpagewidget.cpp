@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "controls/dragtarget.h"
 #include "editors/sourcedrag.h"
 #include "platform/text1252.h"
 
@@ -31,12 +32,6 @@ W* Named(W* widget, const char* name)
 {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
-}
-
-int RowOf(const QTreeWidget* list, const QPoint& at)
-{
-    QTreeWidgetItem* item = list->itemAt(at);
-    return item ? list->indexOfTopLevelItem(item) : -1;
 }
 
 } // namespace
@@ -221,12 +216,12 @@ void TOutputFunctionsPage::PopupMenu18Popup()
     }
 }
 
-bool TOutputFunctionsPage::DragOver(QDropEvent* Event)
+bool TOutputFunctionsPage::DragOver(const QDropEvent& Event)
 {
-    const QPoint at = Event->position().toPoint();
-    const int row = RowOf(ListView15, at);
+    const QPoint at = Event.position().toPoint();
+    const int row = RowAt(ListView15, at);
     const int column = ColumnAt(ListView15, at);
-    const QMimeData* data = Event->mimeData();
+    const QMimeData* data = Event.mimeData();
     if (IsSourceDrag(data, SourceDragKind::Logic))
         return FPage.AcceptsLogic(row, column);
     if (IsSourceDrag(data, SourceDragKind::Audio))
@@ -239,7 +234,7 @@ bool TOutputFunctionsPage::DragOver(QDropEvent* Event)
 void TOutputFunctionsPage::Drop(QDropEvent* Event)
 {
     const QPoint at = Event->position().toPoint();
-    const int row = RowOf(ListView15, at);
+    const int row = RowAt(ListView15, at);
     const int column = ColumnAt(ListView15, at);
     const QMimeData* data = Event->mimeData();
     if (IsSourceDrag(data, SourceDragKind::Logic))
@@ -270,10 +265,17 @@ bool TOutputFunctionsPage::eventFilter(QObject* Watched, QEvent* Event)
     }
     if (Watched != ListView15->viewport())
         return QWidget::eventFilter(Watched, Event);
+    if (controls::answerDragEvent(
+            Event, [this](const QDropEvent& Drag) { return DragOver(Drag); },
+            [this](QDropEvent& Dropped) {
+                Dropped.acceptProposedAction();
+                Drop(&Dropped);
+            }))
+        return true;
     switch (Event->type()) {
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(Event);
-        const int row = RowOf(ListView15, mouse->position().toPoint());
+        const int row = RowAt(ListView15, mouse->position().toPoint());
         FPage.SelectRow(row);
         FArmed = mouse->button() == Qt::LeftButton && row > 0;
         FPressPos = mouse->position().toPoint();
@@ -294,21 +296,6 @@ bool TOutputFunctionsPage::eventFilter(QObject* Watched, QEvent* Event)
         return false;
     }
     case QEvent::MouseButtonRelease: FArmed = false; return false;
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(Event);
-        if (DragOver(drag))
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(Event);
-        drop->acceptProposedAction();
-        Drop(drop);
-        return true;
-    }
     default: return QWidget::eventFilter(Watched, Event);
     }
 }

@@ -54,7 +54,7 @@ private:
     void Show();
     void ShowRows();
     void PopupMenu18Popup();
-    bool DragOver(class QDropEvent* Event);
+    bool DragOver(const class QDropEvent& Event);
     void Drop(class QDropEvent* Event);
 
     OutputFunctionsPage FPage;

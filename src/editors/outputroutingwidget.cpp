@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "controls/dragtarget.h"
 #include "editors/sourcedrag.h"
 #include "platform/text1252.h"
 
@@ -120,27 +121,15 @@ void TOutputRoutingPage::Show()
 
 bool TOutputRoutingPage::eventFilter(QObject* Watched, QEvent* Event)
 {
-    if (Watched != ListView12->viewport())
-        return QWidget::eventFilter(Watched, Event);
-    switch (Event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(Event);
-        if (IsSourceDrag(drag->mimeData(), SourceDragKind::Audio))
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
+    if (Watched == ListView12->viewport() &&
+        controls::answerDragEvent(
+            Event, TakesSourceDrag(SourceDragKind::Audio),
+            [this](QDropEvent& Drop) {
+                Drop.acceptProposedAction();
+                FPage.DropOn(RowAt(ListView12, Drop.position().toPoint()));
+            }))
         return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(Event);
-        drop->acceptProposedAction();
-        QTreeWidgetItem* item = ListView12->itemAt(drop->position().toPoint());
-        FPage.DropOn(item ? ListView12->indexOfTopLevelItem(item) : -1);
-        return true;
-    }
-    default: return QWidget::eventFilter(Watched, Event);
-    }
+    return QWidget::eventFilter(Watched, Event);
 }
 
 } // namespace kvr::editors

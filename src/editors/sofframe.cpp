@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "controls/dragtarget.h"
 #include "editors/audiotabpage.h"
 #include "editors/editorhost.h"
 #include "editors/sofeditor.h"
@@ -372,6 +373,10 @@ bool TSOFFrame::eventFilter(QObject* Watched, QEvent* Event)
     }
     if (!SourceList || Watched != SourceList->viewport())
         return QWidget::eventFilter(Watched, Event);
+    if (controls::answerDragEvent(
+            Event, [this](const QDropEvent& Drag) { return SourceDragOver(Drag); },
+            [this](QDropEvent& Drop) { SourceDropped(Drop); }))
+        return true;
     switch (Event->type()) {
     case QEvent::MouseButtonPress: {
         auto* press = static_cast<QMouseEvent*>(Event);
@@ -389,59 +394,6 @@ bool TSOFFrame::eventFilter(QObject* Watched, QEvent* Event)
         auto* drag = new QDrag(SourceList);
         drag->setMimeData(data);
         drag->exec(Qt::MoveAction);
-        return true;
-    }
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(Event);
-        const QPoint at = drag->position().toPoint();
-        bool ok = false;
-        if (drag->mimeData()->hasFormat(kRowMime)) {
-            QTreeWidgetItem* item = SourceList->itemAt(at);
-            ok = item && SourceList->indexOfTopLevelItem(item) > 0;
-        } else {
-            const int column = ColumnAt(SourceList, at);
-            ok = column == kConditionColumn ? IsSourceDrag(drag->mimeData(), SourceDragKind::Logic)
-                                            : column > 0 && IsSourceDrag(drag->mimeData(), SourceDragKind::Audio);
-        }
-        if (ok)
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(Event);
-        const QPoint at = drop->position().toPoint();
-        QTreeWidgetItem* item = SourceList->itemAt(at);
-        const int target = item ? SourceList->indexOfTopLevelItem(item) : -1;
-        if (drop->mimeData()->hasFormat(kRowMime)) {
-            const int from = drop->mimeData()->data(kRowMime).toInt();
-            drop->acceptProposedAction();
-            if (SOFEditor(*FHost.Project(), FDeviceIndex).MoveSource(SelectedSOF(), SelectedInput(), target, from)) {
-                ShowInput();
-                SelectRow(SourceList, target);
-                RowSelected();
-            }
-            return true;
-        }
-        const int column = ColumnAt(SourceList, at);
-        drop->acceptProposedAction();
-        SelectRow(SourceList, target);
-        RowSelected();
-        if (target < 0)
-            return true;
-        if (column == kConditionColumn && IsSourceDrag(drop->mimeData(), SourceDragKind::Logic)) {
-            if (LogicSourcePicker* logic = FHost.LogicSources()) {
-                logic->SetTargetKind(ltSOFCondition);
-                logic->Assign(AssignSender::Page);
-            }
-        } else if (column > 0 && IsSourceDrag(drop->mimeData(), SourceDragKind::Audio)) {
-            if (AudioSourcePicker* audio = FHost.AudioSources()) {
-                audio->SetTargetKind(atSOFInput);
-                audio->Assign();
-            }
-        }
         return true;
     }
     default: return QWidget::eventFilter(Watched, Event);
@@ -463,6 +415,53 @@ void InstallSOFFrame(EditorHost& Host, AudioPageHost& Pages, QWidget* Panel)
         Panel->layout()->addWidget(frame.get());
         return frame;
     });
+}
+
+// Over the source list a row of its own moves to another source row; from the source trees a
+// logic source lands in the condition column, an audio source in the others.
+bool TSOFFrame::SourceDragOver(const QDropEvent& Drag) const
+{
+    const QPoint at = Drag.position().toPoint();
+    if (Drag.mimeData()->hasFormat(kRowMime)) {
+        QTreeWidgetItem* item = SourceList->itemAt(at);
+        return item && SourceList->indexOfTopLevelItem(item) > 0;
+    }
+    const int column = ColumnAt(SourceList, at);
+    return column == kConditionColumn ? IsSourceDrag(Drag.mimeData(), SourceDragKind::Logic)
+                                      : column > 0 && IsSourceDrag(Drag.mimeData(), SourceDragKind::Audio);
+}
+
+void TSOFFrame::SourceDropped(QDropEvent& Drop)
+{
+    const QPoint at = Drop.position().toPoint();
+    const int target = RowAt(SourceList, at);
+    if (Drop.mimeData()->hasFormat(kRowMime)) {
+        const int from = Drop.mimeData()->data(kRowMime).toInt();
+        Drop.acceptProposedAction();
+        if (SOFEditor(*FHost.Project(), FDeviceIndex).MoveSource(SelectedSOF(), SelectedInput(), target, from)) {
+            ShowInput();
+            SelectRow(SourceList, target);
+            RowSelected();
+        }
+        return;
+    }
+    const int column = ColumnAt(SourceList, at);
+    Drop.acceptProposedAction();
+    SelectRow(SourceList, target);
+    RowSelected();
+    if (target < 0)
+        return;
+    if (column == kConditionColumn && IsSourceDrag(Drop.mimeData(), SourceDragKind::Logic)) {
+        if (LogicSourcePicker* logic = FHost.LogicSources()) {
+            logic->SetTargetKind(ltSOFCondition);
+            logic->Assign(AssignSender::Page);
+        }
+    } else if (column > 0 && IsSourceDrag(Drop.mimeData(), SourceDragKind::Audio)) {
+        if (AudioSourcePicker* audio = FHost.AudioSources()) {
+            audio->SetTargetKind(atSOFInput);
+            audio->Assign();
+        }
+    }
 }
 
 } // namespace kvr::editors

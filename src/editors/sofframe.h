@@ -9,6 +9,7 @@
 #include "editors/sourcepicker.h"
 
 class QAction;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -59,6 +60,8 @@ private:
     int SelectedRow() const;
     void SOFListClick();
     void RowSelected();
+    bool SourceDragOver(const QDropEvent& Drag) const;
+    void SourceDropped(QDropEvent& Drop);
 
     EditorHost& FHost;
     int FDeviceIndex;

@@ -1,6 +1,7 @@
 #include "editors/sourcedrag.h"
 
 #include <QDrag>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -29,9 +30,20 @@ bool IsSourceDrag(const QMimeData* Data, SourceDragKind Kind)
     return Data != nullptr && Data->hasFormat(MimeType(Kind));
 }
 
+std::function<bool(const QDropEvent&)> TakesSourceDrag(SourceDragKind Kind)
+{
+    return [Kind](const QDropEvent& Drag) { return IsSourceDrag(Drag.mimeData(), Kind); };
+}
+
 int ColumnAt(const QTreeView* View, const QPoint& ViewportPos)
 {
     return View->header()->logicalIndexAt(ViewportPos.x());
+}
+
+int RowAt(const QTreeWidget* List, const QPoint& ViewportPos)
+{
+    QTreeWidgetItem* item = List->itemAt(ViewportPos);
+    return item ? List->indexOfTopLevelItem(item) : -1;
 }
 
 SourceTreeWidget::SourceTreeWidget(SourceDragKind Kind, QWidget* Parent) : QTreeWidget(Parent), FKind(Kind)

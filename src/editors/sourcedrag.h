@@ -9,6 +9,7 @@
 
 #include "editors/sourcenode.h"
 
+class QDropEvent;
 class QMimeData;
 
 namespace kvr::editors {
@@ -20,9 +21,13 @@ inline constexpr int kDragStartDistance = 5;
 
 QMimeData* MakeSourceDrag(SourceDragKind Kind);
 bool IsSourceDrag(const QMimeData* Data, SourceDragKind Kind);
+// The rule of a drop target that takes any drag of one kind (for controls::answerDragEvent).
+std::function<bool(const QDropEvent&)> TakesSourceDrag(SourceDragKind Kind);
 
 // The column of a list or tree under a point of its viewport, -1 right of the last column.
 int ColumnAt(const QTreeView* View, const QPoint& ViewportPos);
+// The top-level row of a list under a point of its viewport, -1 for none.
+int RowAt(const QTreeWidget* List, const QPoint& ViewportPos);
 
 // A read-only source tree that is a drag source for its kind and takes no drop.
 class SourceTreeWidget : public QTreeWidget {

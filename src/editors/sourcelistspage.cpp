@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "controls/dragtarget.h"
 #include "editors/audiosourcetree.h"
 #include "editors/editorhost.h"
 #include "editors/sourceassign.h"
@@ -425,54 +426,49 @@ bool TSourceListsPage::eventFilter(QObject* Watched, QEvent* Event)
     const bool panel = Watched == Panel31 || Watched == Panel32;
     if (!table && !listBox && !panel)
         return QWidget::eventFilter(Watched, Event);
-    switch (Event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(Event);
-        const QPoint at = drag->position().toPoint();
-        const bool fromTable = drag->source() == ListView20;
-        const bool fromTree = IsSourceDrag(drag->mimeData(), SourceDragKind::Audio);
-        bool accept = false;
-        if (table)
-            accept = (fromTable || fromTree) && ListView20->itemAt(at) != nullptr;
-        else if (listBox)
-            accept = fromTable;
-        else
-            accept = fromTree;
-        if (accept)
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
+    if (controls::answerDragEvent(
+            Event,
+            [this, table, listBox](const QDropEvent& Drag) {
+                const bool fromTable = Drag.source() == ListView20;
+                const bool fromTree = IsSourceDrag(Drag.mimeData(), SourceDragKind::Audio);
+                if (table)
+                    return (fromTable || fromTree) && ListView20->itemAt(Drag.position().toPoint()) != nullptr;
+                return listBox ? fromTable : fromTree;
+            },
+            [this, Watched](QDropEvent& Drop) { Dropped(Watched, Drop); }))
         return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(Event);
-        const QPoint at = drop->position().toPoint();
-        drop->acceptProposedAction();
-        drop->setDropAction(Qt::IgnoreAction); // the page moves and copies; the views keep their items
-        AudioSourcePicker* audio = FHost.AudioSources();
-        if (table && drop->source() == ListView20) {
-            if (QTreeWidgetItem* item = ListView20->itemAt(at))
-                MoveEntry(SelectedEntry(), ListView20->indexOfTopLevelItem(item));
-        } else if (table && audio) {
-            QTreeWidgetItem* item = ListView20->itemAt(at);
-            const int column = ColumnAt(ListView20, at);
-            if (item && (column == kLeftColumn || column == kRightColumn)) {
-                SelectRow(ListView20, ListView20->indexOfTopLevelItem(item));
-                RefreshSourceListEntry();
-                audio->SetTargetKind(column == kLeftColumn ? atSourceListLeft : atSourceListRight);
-                audio->Assign();
-            }
-        } else if (listBox) {
-            if (QListWidgetItem* line = ListBox6->itemAt(at); line && SelectedEntry() >= 0)
-                CopyEntry(SelectedEntry(), ListBox6->row(line));
-        } else if (panel && audio && SelectedEntry() >= 0) {
-            audio->SetTargetKind(Watched == Panel31 ? atSourceListLeft : atSourceListRight);
+    return QWidget::eventFilter(Watched, Event);
+}
+
+// The table reorders its own rows and takes audio sources in its left and right columns; the
+// list box takes a copy of a table row; the panels take audio sources for the selected entry.
+void TSourceListsPage::Dropped(QObject* Watched, QDropEvent& Drop)
+{
+    const bool table = Watched == ListView20->viewport();
+    const bool listBox = Watched == ListBox6->viewport();
+    const bool panel = Watched == Panel31 || Watched == Panel32;
+    const QPoint at = Drop.position().toPoint();
+    Drop.acceptProposedAction();
+    Drop.setDropAction(Qt::IgnoreAction); // the page moves and copies; the views keep their items
+    AudioSourcePicker* audio = FHost.AudioSources();
+    if (table && Drop.source() == ListView20) {
+        if (QTreeWidgetItem* item = ListView20->itemAt(at))
+            MoveEntry(SelectedEntry(), ListView20->indexOfTopLevelItem(item));
+    } else if (table && audio) {
+        QTreeWidgetItem* item = ListView20->itemAt(at);
+        const int column = ColumnAt(ListView20, at);
+        if (item && (column == kLeftColumn || column == kRightColumn)) {
+            SelectRow(ListView20, ListView20->indexOfTopLevelItem(item));
+            RefreshSourceListEntry();
+            audio->SetTargetKind(column == kLeftColumn ? atSourceListLeft : atSourceListRight);
             audio->Assign();
         }
-        return true;
-    }
-    default: return QWidget::eventFilter(Watched, Event);
+    } else if (listBox) {
+        if (QListWidgetItem* line = ListBox6->itemAt(at); line && SelectedEntry() >= 0)
+            CopyEntry(SelectedEntry(), ListBox6->row(line));
+    } else if (panel && audio && SelectedEntry() >= 0) {
+        audio->SetTargetKind(Watched == Panel31 ? atSourceListLeft : atSourceListRight);
+        audio->Assign();
     }
 }
 

@@ -6,6 +6,7 @@
 #include "editors/sourcepicker.h"
 
 class QCheckBox;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -56,6 +57,7 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    void Dropped(QObject* Watched, QDropEvent& Drop);
     std::unique_ptr<SelectorSourceLists> Lists();
     int SelectedList() const;
     int SelectedEntry() const { return CurrentRow(ListView20); }

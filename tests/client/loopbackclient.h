@@ -51,19 +51,17 @@ public:
         if (!Dir.isValid())
             return "no temporary folder";
         const QString Folder = Dir.path() + "/run";
-        Server = std::make_unique<Program>(RurezPath, QStringList{"--dir", Folder, "--udp-bind", "127.0.0.1:0",
-                                                                  "--connect-timeout-ms", "1000", "--retry-ms", "200",
-                                                                  "--reconnect-ms", "1000"});
-        if (!Server->waitForLine("rurez ready"))
-            return "server: " + Server->errors().toStdString();
+        if (std::string Error = Programs.startServer(RurezPath, {"--dir", Folder, "--udp-bind", "127.0.0.1:0",
+                                                                 "--connect-timeout-ms", "1000", "--retry-ms", "200",
+                                                                 "--reconnect-ms", "1000"});
+            !Error.empty())
+            return Error;
         QString Spec = "ip=127.0.0.2,serial=0x4321,name=EMU";
         if (!Knobs.isEmpty())
             Spec += "," + Knobs;
-        Emulator = std::make_unique<Program>(DevemuPath, QStringList{"--device", Spec, "--broadcast-ms", "0"});
-        const auto Line = Emulator->waitForLine("device");
-        if (!Line || !Emulator->waitForLine("devemu ready"))
-            return "emulator: " + Emulator->errors().toStdString();
-        DevicePort = wordValue(*Line, "tcp").section(':', 1).toInt();
+        if (std::string Error = Programs.startEmulator(DevemuPath, {Spec}, 0, false); !Error.empty())
+            return Error;
+        DevicePort = Programs.devicePorts.front();
         SocketPath = kvr::commserver::serverSocketPath(Folder.toStdString());
 
         kvr::client::TClientServices S;
@@ -89,13 +87,11 @@ public:
     ~LoopbackClient()
     {
         Client.reset();
-        Emulator.reset();
-        Server.reset();
+        Programs.stop();
     }
 
     QTemporaryDir Dir;
-    std::unique_ptr<Program> Server;
-    std::unique_ptr<Program> Emulator;
+    LoopbackPrograms Programs;
     std::unique_ptr<TKVRCommunicationClient> Client;
     std::string SocketPath;
     int DevicePort = 0;

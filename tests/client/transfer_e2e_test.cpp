@@ -50,7 +50,7 @@ protected:
         const std::string Error = Loop.Start(BuiltProgram("rurez", "rurez"), BuiltProgram("devemu", "devemu"), Knobs);
         ASSERT_EQ(Error, "");
         Client = Loop.Client.get();
-        Emulator = Loop.Emulator.get();
+        Emulator = Loop.Programs.emulator.get();
     }
 
     std::size_t DeviceReceived()

@@ -69,61 +69,33 @@ bool readResultBecomes(ICommServer& server, std::int32_t wanted, int timeoutMs)
     return false;
 }
 
-// A TCP port free on both emulated addresses, so that connections by address find either device
-// at the one device port the server knows.
-int freeDevicePort()
-{
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        QTcpServer a;
-        QTcpServer b;
-        if (a.listen(QHostAddress("127.0.0.2"), 0) && b.listen(QHostAddress("127.0.0.3"), a.serverPort()))
-            return a.serverPort();
-    }
-    return 0;
-}
-
 class Loopback : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir_.isValid());
         folder_ = dir_.path() + "/run";
-        const int port = freeDevicePort();
+        const int port = FreeDevicePort();
         ASSERT_NE(port, 0);
-        server_ = std::make_unique<Program>(KVR_RUREZ_PATH, serverArgs(folder_, port));
-        const auto ready = server_->waitForLine("rurez ready");
-        ASSERT_TRUE(ready) << server_->errors().toStdString();
-        const QString udp = wordValue(*ready, "udp");
-        emulator_ = std::make_unique<Program>(KVR_DEVEMU_PATH,
-            QStringList{"--device", QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1").arg(port),
-                        "--device", QString("ip=127.0.0.3,port=%1,serial=0x5678,name=EMU2,pid=ABCD,did=2,broadcasts=newer").arg(port),
-                        "--udp-target", "127.0.0.1:" + udp, "--broadcast-ms", "200"});
-        for (int i = 0; i < 2; ++i) {
-            const auto line = emulator_->waitForLine("device");
-            ASSERT_TRUE(line) << emulator_->errors().toStdString();
-            devicePorts_.push_back(wordValue(*line, "tcp").section(':', 1).toInt());
-        }
-        ASSERT_TRUE(emulator_->waitForLine("devemu ready"));
+        ASSERT_EQ(programs_.startServer(KVR_RUREZ_PATH, serverArgs(folder_, port)), "");
+        ASSERT_EQ(programs_.startEmulator(KVR_DEVEMU_PATH,
+                                          {QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1").arg(port),
+                                           QString("ip=127.0.0.3,port=%1,serial=0x5678,name=EMU2,pid=ABCD,did=2,broadcasts=newer").arg(port)},
+                                          200),
+                  "");
         proxy_ = std::make_unique<CommServerProxy>(ProxyEndpoint{serverSocketPath(folder_.toStdString()), {}, 0});
     }
 
     void TearDown() override
     {
         proxy_.reset();
-        if (emulator_) {
-            EXPECT_EQ(emulator_->stopAndCheck().toStdString(), "");
-        }
-        if (server_) {
-            EXPECT_EQ(server_->stopAndCheck().toStdString(), "");
-        }
-        emulator_.reset();
-        server_.reset();
+        EXPECT_EQ(programs_.stopAndCheck(), "");
     }
 
     void open(const char* ip = "127.0.0.2", int device = 0)
     {
         std::int32_t result = -1;
-        ASSERT_EQ(proxy_->OpenTCPConnection(H, ip, devicePorts_.at(device), result), HrOk);
+        ASSERT_EQ(proxy_->OpenTCPConnection(H, ip, programs_.devicePorts.at(device), result), HrOk);
         ASSERT_EQ(result, ResultOk);
     }
 
@@ -158,9 +130,7 @@ protected:
 
     QTemporaryDir dir_;
     QString folder_;
-    std::unique_ptr<Program> server_;
-    std::unique_ptr<Program> emulator_;
-    std::vector<int> devicePorts_;
+    LoopbackPrograms programs_;
     std::unique_ptr<CommServerProxy> proxy_;
 };
 
@@ -192,8 +162,8 @@ TEST_F(Loopback, ReadRequestReachesTheDeviceAndItsAnswerComesBack)
 TEST_F(Loopback, ErrorReportOfTheDeviceReachesTheClient)
 {
     open();
-    emulator_->send("error 1 7 4660 5");
-    ASSERT_TRUE(emulator_->waitForLine("ok error"));
+    programs_.emulator->send("error 1 7 4660 5");
+    ASSERT_TRUE(programs_.emulator->waitForLine("ok error"));
     const auto report = read(2000);
     ASSERT_TRUE(report);
     EXPECT_EQ(report->id, 0x0F100007u);
@@ -341,8 +311,8 @@ TEST_F(Loopback, ConnectionByAddressFindsTheDeviceByItsBroadcast)
 TEST_F(Loopback, CuttingTheLinkGivesReconnectingThenLost)
 {
     open();
-    emulator_->send("cut 1");
-    ASSERT_TRUE(emulator_->waitForLine("ok cut"));
+    programs_.emulator->send("cut 1");
+    ASSERT_TRUE(programs_.emulator->waitForLine("ok cut"));
     ASSERT_TRUE(readResultBecomes(ResultReconnecting, 3000));
     EXPECT_EQ(send(block(0x1A000001)), ResultReconnecting);
     ASSERT_TRUE(readResultBecomes(ResultConnectionLost, 5000));
@@ -352,11 +322,11 @@ TEST_F(Loopback, CuttingTheLinkGivesReconnectingThenLost)
 TEST_F(Loopback, LinkComesBackWhenTheDeviceReturnsInTime)
 {
     open();
-    emulator_->send("cut 1");
-    ASSERT_TRUE(emulator_->waitForLine("ok cut"));
+    programs_.emulator->send("cut 1");
+    ASSERT_TRUE(programs_.emulator->waitForLine("ok cut"));
     ASSERT_TRUE(readResultBecomes(ResultReconnecting, 3000));
-    emulator_->send("resume 1");
-    ASSERT_TRUE(emulator_->waitForLine("ok resume"));
+    programs_.emulator->send("resume 1");
+    ASSERT_TRUE(programs_.emulator->waitForLine("ok resume"));
     ASSERT_TRUE(readResultBecomes(ResultNothingQueued, 3000));
     EXPECT_EQ(send(block(0x1A000001)), ResultOk);
     EXPECT_TRUE(read(2000));
@@ -414,7 +384,7 @@ TEST_F(Loopback, AGoneServerGivesNegativeCodesAtOnce)
 {
     std::int32_t version = 0;
     ASSERT_EQ(proxy_->GetVersion(version), HrOk);
-    server_->stop();
+    programs_.server->stop();
     QElapsedTimer clock;
     clock.start();
     Bytes b;

@@ -34,17 +34,17 @@ protected:
         const QString folder = Dir.path() + "/run";
         const int port = FreePort("127.0.0.2");
         ASSERT_NE(port, 0);
-        Server = std::make_unique<Program>(KVR_RUREZ_PATH,
-            QStringList{"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000", "--retry-ms", "200",
-                        "--reconnect-ms", "1500", "--broadcast-max-age-ms", "1500", "--device-port", QString::number(port)});
-        const auto ready = Server->waitForLine("rurez ready");
-        ASSERT_TRUE(ready) << Server->errors().toStdString();
-        Emulator = std::make_unique<Program>(KVR_DEVEMU_PATH,
-            QStringList{"--device",
-                        QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1,modules=1001:2:0/1002:3:1/1003:4:0")
-                            .arg(port),
-                        "--udp-target", "127.0.0.1:" + wordValue(*ready, "udp"), "--broadcast-ms", "200"});
-        ASSERT_TRUE(Emulator->waitForLine("devemu ready")) << Emulator->errors().toStdString();
+        ASSERT_EQ(Programs.startServer(KVR_RUREZ_PATH,
+                                       {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000",
+                                        "--retry-ms", "200", "--reconnect-ms", "1500", "--broadcast-max-age-ms", "1500",
+                                        "--device-port", QString::number(port)}),
+                  "");
+        ASSERT_EQ(Programs.startEmulator(
+                      KVR_DEVEMU_PATH,
+                      {QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1,modules=1001:2:0/1002:3:1/1003:4:0")
+                           .arg(port)},
+                      200),
+                  "");
 
         kvr::client::TClientServices s;
         s.Now = [] {
@@ -65,20 +65,15 @@ protected:
     {
         Actions.reset();
         Frame.reset();
-        if (Emulator) {
-            EXPECT_EQ(Emulator->stopAndCheck().toStdString(), "");
-        }
-        if (Server) {
-            EXPECT_EQ(Server->stopAndCheck().toStdString(), "");
-        }
+        EXPECT_EQ(Programs.stopAndCheck(), "");
     }
 
     // The lines of the "last" command of device 1.
     QStringList Last(int Count)
     {
-        Emulator->send(QString("last 1 %1").arg(Count));
+        Programs.emulator->send(QString("last 1 %1").arg(Count));
         QStringList lines;
-        while (const auto line = Emulator->waitForLine("", 3000)) {
+        while (const auto line = Programs.emulator->waitForLine("", 3000)) {
             if (line->startsWith("ok last"))
                 break;
             if (line->startsWith("last 1 "))
@@ -96,8 +91,7 @@ protected:
     QTemporaryDir Dir;
     kvr::client::TClientServices ClientServices;
     kvr::platform::MemorySettingsStore Store;
-    std::unique_ptr<Program> Server;
-    std::unique_ptr<Program> Emulator;
+    LoopbackPrograms Programs;
     std::unique_ptr<MaintenanceFrame> Frame;
     std::unique_ptr<ServiceActions> Actions;
 };
@@ -145,8 +139,8 @@ TEST_F(Maintenance, QuietDeviceLeavesOnceTheServerAgesItsBroadcast)
 {
     ASSERT_TRUE(TreeShown());
     Frame->SetFocus(Frame->Tree().Roots()[0].get());
-    Emulator->send("quiet 1");
-    ASSERT_TRUE(Emulator->waitForLine("ok quiet"));
+    Programs.emulator->send("quiet 1");
+    ASSERT_TRUE(Programs.emulator->waitForLine("ok quiet"));
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(Until([this] { Frame->RefreshDeviceList(); }, [this] { return Frame->Tree().Roots().empty(); }, 12000));
@@ -154,7 +148,7 @@ TEST_F(Maintenance, QuietDeviceLeavesOnceTheServerAgesItsBroadcast)
     EXPECT_EQ(Frame->Focused(), nullptr);
     EXPECT_TRUE(Frame->Devices().Entries().empty());
 
-    Emulator->send("talk 1");
+    Programs.emulator->send("talk 1");
     EXPECT_TRUE(TreeShown()) << "it comes back with its next broadcast";
 }
 
@@ -229,8 +223,8 @@ TEST_F(Maintenance, MonitorBesideTheWindowSeesWhatTheDeviceSends)
                                Dir.path().toStdString());
     ASSERT_TRUE(monitor.Connected());
     monitor.Activate = true;
-    Emulator->send("send 1 0x01020304 41");
-    ASSERT_TRUE(Emulator->waitForLine("ok send"));
+    Programs.emulator->send("send 1 0x01020304 41");
+    ASSERT_TRUE(Programs.emulator->waitForLine("ok send"));
     std::vector<std::string> frameLines;
     EXPECT_TRUE(Until(
         [&] {

@@ -13,8 +13,11 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class Program {
 public:
@@ -114,6 +117,106 @@ inline int FreePort(const char* Address)
 {
     QTcpServer probe;
     return probe.listen(QHostAddress(Address), 0) ? probe.serverPort() : 0;
+}
+
+// A TCP port free on both emulated addresses 127.0.0.2 and 127.0.0.3 right now, so that
+// connections by address reach either device at the one device port the server knows.
+inline int FreeDevicePort()
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        QTcpServer a;
+        QTcpServer b;
+        if (a.listen(QHostAddress("127.0.0.2"), 0) && b.listen(QHostAddress("127.0.0.3"), a.serverPort()))
+            return a.serverPort();
+    }
+    return 0;
+}
+
+// The server program and the device emulator of a program-level test, started on loopback.
+// Every start waits, bounded, for the program's ready line and says what went wrong (empty on
+// success). The destructor stops both, the emulator first.
+class LoopbackPrograms {
+public:
+    LoopbackPrograms() = default;
+    LoopbackPrograms(const LoopbackPrograms&) = delete;
+    LoopbackPrograms& operator=(const LoopbackPrograms&) = delete;
+    ~LoopbackPrograms() { stop(); }
+
+    // Stops both without checking, the emulator first.
+    void stop()
+    {
+        emulator.reset();
+        server.reset();
+    }
+
+    // Starts the server with these arguments; keeps its ready line and its UDP port.
+    std::string startServer(const QString& path, const QStringList& args,
+                            const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+    {
+        server = std::make_unique<Program>(path, args, env);
+        const auto ready = server->waitForLine("rurez ready");
+        if (!ready)
+            return "server: " + server->errors().toStdString();
+        serverReady = *ready;
+        udp = wordValue(serverReady, "udp");
+        return {};
+    }
+
+    // Starts the emulator with one device a spec and a broadcast every broadcastMs. With
+    // toServer the broadcasts go to the started server's UDP port. Keeps each device's TCP port.
+    std::string startEmulator(const QString& path, const QStringList& devices, int broadcastMs, bool toServer = true)
+    {
+        QStringList args;
+        for (const QString& device : devices)
+            args << "--device" << device;
+        if (toServer)
+            args << "--udp-target" << "127.0.0.1:" + udp;
+        args << "--broadcast-ms" << QString::number(broadcastMs);
+        emulator = std::make_unique<Program>(path, args);
+        devicePorts.clear();
+        for (qsizetype i = 0; i < devices.size(); ++i) {
+            const auto line = emulator->waitForLine("device");
+            if (!line)
+                return "emulator: " + emulator->errors().toStdString();
+            devicePorts.push_back(wordValue(*line, "tcp").section(':', 1).toInt());
+        }
+        if (!emulator->waitForLine("devemu ready"))
+            return "emulator: " + emulator->errors().toStdString();
+        return {};
+    }
+
+    // Stops both, the emulator first; what a sanitizer reported in either, empty when nothing.
+    std::string stopAndCheck()
+    {
+        std::string found;
+        if (emulator)
+            if (const QString text = emulator->stopAndCheck(); !text.isEmpty())
+                found += "emulator: " + text.toStdString();
+        if (server)
+            if (const QString text = server->stopAndCheck(); !text.isEmpty())
+                found += "server: " + text.toStdString();
+        return found;
+    }
+
+    std::unique_ptr<Program> server;
+    std::unique_ptr<Program> emulator;
+    QString serverReady;          // the server's ready line
+    QString udp;                  // the server's UDP port
+    std::vector<int> devicePorts; // the TCP port of each emulated device, in order
+};
+
+// Lets the event loop run (a client's poll among it) until done holds or the time is up.
+inline bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
 }
 
 // Runs step and lets messages through until done holds; bounded.

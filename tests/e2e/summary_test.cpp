@@ -32,23 +32,21 @@ TEST(ProjectSummaryProgram, TwoDevicesOneQuiet)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString folder = dir.path() + "/run";
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress("127.0.0.2"), 0));
-    const int port = probe.serverPort();
-    probe.close();
-    Program server(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000", "--retry-ms", "200",
-                                    "--reconnect-ms", "1500", "--broadcast-max-age-ms", "1500", "--device-port", QString::number(port)});
-    const auto ready = server.waitForLine("rurez ready");
-    ASSERT_TRUE(ready) << server.errors().toStdString();
-    const QString udp = wordValue(*ready, "udp");
-    Program emulator(KVR_DEVEMU_PATH,
-                     {"--device",
-                      QString("ip=127.0.0.2,port=%1,serial=0x1234,name=STUDIO1,pid=ABCD,did=1,modules=1001:2:0/1002:3:1/1003:4:0,"
-                              "cards=1003:2:100:1234:2:5")
-                          .arg(port),
-                      "--device", QString("ip=127.0.0.3,port=%1,serial=0x5678,name=STUDIO2,pid=ABCD,did=2,modules=7:3:0").arg(port),
-                      "--udp-target", "127.0.0.1:" + udp, "--broadcast-ms", "200"});
-    ASSERT_TRUE(emulator.waitForLine("devemu ready")) << emulator.errors().toStdString();
+    const int port = FreePort("127.0.0.2");
+    ASSERT_NE(port, 0);
+    LoopbackPrograms programs;
+    ASSERT_EQ(programs.startServer(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000",
+                                                    "--retry-ms", "200", "--reconnect-ms", "1500", "--broadcast-max-age-ms", "1500",
+                                                    "--device-port", QString::number(port)}),
+              "");
+    ASSERT_EQ(programs.startEmulator(KVR_DEVEMU_PATH,
+                                     {QString("ip=127.0.0.2,port=%1,serial=0x1234,name=STUDIO1,pid=ABCD,did=1,modules=1001:2:0/"
+                                              "1002:3:1/1003:4:0,cards=1003:2:100:1234:2:5")
+                                          .arg(port),
+                                      QString("ip=127.0.0.3,port=%1,serial=0x5678,name=STUDIO2,pid=ABCD,did=2,modules=7:3:0").arg(port)},
+                                     200),
+              "");
+    Program& emulator = *programs.emulator;
     emulator.send("quiet 2");
     ASSERT_TRUE(emulator.waitForLine("ok quiet"));
 
@@ -137,8 +135,7 @@ TEST(ProjectSummaryProgram, TwoDevicesOneQuiet)
     EXPECT_EQ(summary.Output, expected);
     EXPECT_EQ(summary.Client().GetStatus(), dcsNotConnected) << "each device's connection is closed after its scan";
 
-    EXPECT_EQ(emulator.stopAndCheck().toStdString(), "");
-    EXPECT_EQ(server.stopAndCheck().toStdString(), "");
+    EXPECT_EQ(programs.stopAndCheck(), "");
 }
 
 } // namespace

@@ -28,15 +28,12 @@ protected:
         const QString folder = Dir.path() + "/run";
         const int port = FreePort("127.0.0.2");
         ASSERT_NE(port, 0);
-        Server = std::make_unique<Program>(KVR_RUREZ_PATH,
-            QStringList{"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000", "--retry-ms", "200",
-                        "--device-port", QString::number(port)});
-        const auto ready = Server->waitForLine("rurez ready");
-        ASSERT_TRUE(ready) << Server->errors().toStdString();
-        Emulator = std::make_unique<Program>(KVR_DEVEMU_PATH,
-            QStringList{"--device", QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1").arg(port),
-                        "--udp-target", "127.0.0.1:" + wordValue(*ready, "udp"), "--broadcast-ms", "200"});
-        ASSERT_TRUE(Emulator->waitForLine("devemu ready")) << Emulator->errors().toStdString();
+        ASSERT_EQ(Programs.startServer(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms",
+                                                        "1000", "--retry-ms", "200", "--device-port", QString::number(port)}),
+                  "");
+        ASSERT_EQ(Programs.startEmulator(KVR_DEVEMU_PATH,
+                                         {QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1").arg(port)}, 200),
+                  "");
 
         Services.Now = [] {
             return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -57,12 +54,7 @@ protected:
     {
         Watches.clear();
         Clients.clear();
-        if (Emulator) {
-            EXPECT_EQ(Emulator->stopAndCheck().toStdString(), "");
-        }
-        if (Server) {
-            EXPECT_EQ(Server->stopAndCheck().toStdString(), "");
-        }
+        EXPECT_EQ(Programs.stopAndCheck(), "");
     }
 
     // A watch window's controller on its own client, connected as after the dialog's OK.
@@ -87,8 +79,7 @@ protected:
 
     QTemporaryDir Dir;
     kvr::client::TClientServices Services;
-    std::unique_ptr<Program> Server;
-    std::unique_ptr<Program> Emulator;
+    LoopbackPrograms Programs;
     kvr::model::TProject Project;
     std::vector<std::unique_ptr<TKVRCommunicationClient>> Clients;
     std::vector<std::unique_ptr<WatchController>> Watches;
@@ -97,8 +88,8 @@ protected:
 
 TEST_F(WatchE2E, StatesArriveAndTheListComesBack)
 {
-    Emulator->send("state 1 1086 1");
-    ASSERT_TRUE(Emulator->waitForLine("ok state"));
+    Programs.emulator->send("state 1 1086 1");
+    ASSERT_TRUE(Programs.emulator->waitForLine("ok state"));
 
     WatchController& w = OpenWindow();
     EXPECT_EQ(w.DeviceName(), "ABCD-EMU1");
@@ -108,10 +99,10 @@ TEST_F(WatchE2E, StatesArriveAndTheListComesBack)
     ASSERT_TRUE(Until([] {}, [&] { return w.Rows()[0].State == "1"; }, 5000)) << "the requested state arrives";
     EXPECT_EQ(w.Rows()[1].State, "0");
 
-    Emulator->send("state 1 1086 0");
+    Programs.emulator->send("state 1 1086 0");
     ASSERT_TRUE(Until([] {}, [&] { return w.Rows()[0].State == "0"; }, 5000)) << "a change is reported";
 
-    Emulator->send("logic 1 6 1"); // global logic 6 is logic source 1087
+    Programs.emulator->send("logic 1 6 1"); // global logic 6 is logic source 1087
     ASSERT_TRUE(Until([&] { w.DrainUDP(); }, [&] { return w.Rows()[1].State == "1"; }, 5000));
     ASSERT_GE(Log.size(), 3u);
     EXPECT_EQ(Log.back(), w.Rows()[1].Name + " -> 1");

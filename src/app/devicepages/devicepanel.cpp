@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "app/frameio/framecards.h"
+#include "controls/dragtarget.h"
 #include "model/project.h"
 #include "platform/currentprompter.h"
 #include "platform/prompter.h"
@@ -448,19 +449,22 @@ bool DevicePanel::eventFilter(QObject* Watched, QEvent* Event)
 {
     const auto found = std::find_if(FSourceDrops.begin(), FSourceDrops.end(),
                                     [Watched](const auto& Drop) { return Drop.first == Watched; });
-    const QEvent::Type type = Event->type();
-    if (found == FSourceDrops.end() || (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
+    if (found == FSourceDrops.end())
         return QWidget::eventFilter(Watched, Event);
-    auto* drop = static_cast<QDropEvent*>(Event);
     // Only a drag from the logic-source window's tree.
-    if (!FHost.IsLogicSourceDrag || !FHost.IsLogicSourceDrag(drop->mimeData()) || !Page()) {
-        drop->ignore();
+    const auto accepts = [this](const QDropEvent& Drag) {
+        return FHost.IsLogicSourceDrag && FHost.IsLogicSourceDrag(Drag.mimeData()) && Page();
+    };
+    if (controls::answerDragEvent(Event, accepts, [this, &accepts, found](QDropEvent& Drop) {
+            if (!accepts(Drop)) {
+                Drop.ignore();
+                return;
+            }
+            Drop.acceptProposedAction();
+            FSources.Drop(found->second);
+        }))
         return true;
-    }
-    drop->acceptProposedAction();
-    if (type == QEvent::Drop)
-        FSources.Drop(found->second);
-    return true;
+    return QWidget::eventFilter(Watched, Event);
 }
 
 void DevicePanel::ShowSource(PageSource Source)

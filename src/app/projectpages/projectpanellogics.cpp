@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 
 #include "app/projectpages/projectpanel.h"
+#include "controls/dragtarget.h"
 #include "platform/text1252.h"
 
 namespace kvr::app {
@@ -169,40 +170,29 @@ bool ProjectPanel::eventFilter(QObject* Watched, QEvent* Event)
     const bool list = Watched == FLogicListViewport;
     if (!list && Watched != Panel37)
         return QTabWidget::eventFilter(Watched, Event);
-    switch (Event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(Event);
-        if (AcceptsDrag(drag->mimeData()))
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
+    if (controls::answerDragEvent(
+            Event, [this](const QDropEvent& Drag) { return AcceptsDrag(Drag.mimeData()); },
+            [this, list](QDropEvent& Drop) {
+                if (!FLogics || !AcceptsDrag(Drop.mimeData()))
+                    return;
+                Drop.acceptProposedAction();
+                if (list) {
+                    QTreeWidgetItem* item = ListView21->itemAt(Drop.position().toPoint());
+                    const int row = item ? ListView21->indexOfTopLevelItem(item) : -1;
+                    {
+                        const QSignalBlocker blocker(ListView21);
+                        ListView21->clearSelection();
+                        if (item)
+                            item->setSelected(true);
+                    }
+                    FLogics->DropOnRow(row);
+                } else {
+                    FLogics->DropOnSource();
+                }
+                ShowLogicSelection();
+            }))
         return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(Event);
-        if (!FLogics || !AcceptsDrag(drop->mimeData()))
-            return true;
-        drop->acceptProposedAction();
-        if (list) {
-            QTreeWidgetItem* item = ListView21->itemAt(drop->position().toPoint());
-            const int row = item ? ListView21->indexOfTopLevelItem(item) : -1;
-            {
-                const QSignalBlocker blocker(ListView21);
-                ListView21->clearSelection();
-                if (item)
-                    item->setSelected(true);
-            }
-            FLogics->DropOnRow(row);
-        } else {
-            FLogics->DropOnSource();
-        }
-        ShowLogicSelection();
-        return true;
-    }
-    default:
-        return QTabWidget::eventFilter(Watched, Event);
-    }
+    return QTabWidget::eventFilter(Watched, Event);
 }
 
 } // namespace kvr::app

@@ -21,6 +21,7 @@
 #include <algorithm>
 
 #include "client/kvrcommunicationclient.h"
+#include "controls/dragtarget.h"
 #include "gfx/qpaintercanvas.h"
 #include "platform/qtlogview.h"
 #include "service/watch/watchgraph.h"
@@ -337,28 +338,17 @@ bool TWatchForm::eventFilter(QObject* Watched, QEvent* Event)
         RemoveClicked();
         return true;
     }
-    if (Watched == WatchView->viewport()) {
-        switch (Event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDropEvent*>(Event);
-            if (FConnected && FServices.AcceptsDrop && FServices.AcceptsDrop(drag->mimeData()))
-                drag->acceptProposedAction();
-            else
-                drag->ignore();
-            return true;
-        }
-        case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(Event);
-            if (FConnected && FServices.AcceptsDrop && FServices.AcceptsDrop(drop->mimeData()) && FServices.Dropped) {
-                drop->acceptProposedAction();
+    const auto accepts = [this](const QDropEvent& Drag) {
+        return FConnected && FServices.AcceptsDrop && FServices.AcceptsDrop(Drag.mimeData());
+    };
+    if (Watched == WatchView->viewport() &&
+        controls::answerDragEvent(Event, accepts, [this, &accepts](QDropEvent& Drop) {
+            if (accepts(Drop) && FServices.Dropped) {
+                Drop.acceptProposedAction();
                 FServices.Dropped(*this);
             }
-            return true;
-        }
-        default: break;
-        }
-    }
+        }))
+        return true;
     return QWidget::eventFilter(Watched, Event);
 }
 

@@ -39,30 +39,6 @@ using kvr::platform::Answer;
 
 namespace {
 
-int FreeDevicePort()
-{
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        QTcpServer a;
-        QTcpServer b;
-        if (a.listen(QHostAddress("127.0.0.2"), 0) && b.listen(QHostAddress("127.0.0.3"), a.serverPort()))
-            return a.serverPort();
-    }
-    return 0;
-}
-
-bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 std::unique_ptr<TKVRCommunicationClient> NewClient()
 {
     return std::make_unique<TKVRCommunicationClient>(nullptr, kvr::client::SystemServices());
@@ -75,9 +51,7 @@ class DeviceTransferE2E : public QObject {
 
     QTemporaryDir dir;
     int port = 0;
-    QString udp;
-    std::unique_ptr<Program> server;
-    std::unique_ptr<Program> emulator;
+    LoopbackPrograms programs;
     kvr::platform::ScriptedPrompter* prompts = nullptr;
     QtModelHost host;
     TCX4AppForm* form = nullptr;
@@ -175,11 +149,9 @@ private slots:
         port = FreeDevicePort();
         QVERIFY(port != 0);
         // The server's shipped defaults but for its ports, which the test must not share.
-        server = std::make_unique<Program>(KVR_RUREZ_PATH, QStringList{"--dir", folder, "--udp-bind", "127.0.0.1:0",
-                                                                       "--device-port", QString::number(port)});
-        const auto ready = server->waitForLine("rurez ready");
-        QVERIFY2(ready, qPrintable(server->errors()));
-        udp = wordValue(*ready, "udp");
+        const std::string error = programs.startServer(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0",
+                                                                        "--device-port", QString::number(port)});
+        QVERIFY2(error.empty(), error.c_str());
 
         // The fixture project: two devices of project "ABCD".
         kvr::model::TProject fixture;
@@ -220,21 +192,15 @@ private slots:
 
         // 127.0.0.2 is device "North", 127.0.0.3 is "South" running the file's configuration and
         // drops its link after 20 blocks.
-        emulator = std::make_unique<Program>(
+        const std::string started = programs.startEmulator(
             KVR_DEVEMU_PATH,
-            QStringList{"--device",
-                        QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=%2,stamp=1")
-                            .arg(port)
-                            .arg(did0),
-                        "--device",
-                        QString("ip=127.0.0.3,port=%1,serial=0x5678,name=EMU2,pid=ABCD,did=%2,cut-after=20,image=%3")
-                            .arg(port)
-                            .arg(did1)
-                            .arg(QString::fromStdString(P("south.kvf"))),
-                        "--udp-target", "127.0.0.1:" + udp, "--broadcast-ms", "200"});
-        for (int i = 0; i < 2; ++i)
-            QVERIFY2(emulator->waitForLine("device"), qPrintable(emulator->errors()));
-        QVERIFY(emulator->waitForLine("devemu ready"));
+            {QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=%2,stamp=1").arg(port).arg(did0),
+             QString("ip=127.0.0.3,port=%1,serial=0x5678,name=EMU2,pid=ABCD,did=%2,cut-after=20,image=%3")
+                 .arg(port)
+                 .arg(did1)
+                 .arg(QString::fromStdString(P("south.kvf")))},
+            200);
+        QVERIFY2(started.empty(), started.c_str());
     }
 
     void cleanupTestCase()
@@ -242,8 +208,7 @@ private slots:
         DestroyApplicationForms();
         kvr::model::SetModelHost(nullptr);
         kvr::platform::setPrompter(nullptr);
-        emulator.reset();
-        server.reset();
+        programs.stop();
         qunsetenv("KVR_RUREZ_DIR");
     }
 
@@ -294,7 +259,7 @@ private slots:
         TKVRConnectionDlg dialog(*client, list);
         int row = -1;
         QVERIFY(RunUntil([&] {
-            socket.writeDatagram(datagram, QHostAddress("127.0.0.1"), udp.toUShort());
+            socket.writeDatagram(datagram, QHostAddress("127.0.0.1"), programs.udp.toUShort());
             dialog.RefreshDeviceList();
             for (int i = 0; i < dialog.DeviceList->topLevelItemCount(); ++i)
                 if (dialog.DeviceList->topLevelItem(i)->text(1) == "00000007")
@@ -496,7 +461,7 @@ private slots:
         QTest::qWait(1500);
         QVERIFY(Device(0).FOnline != 0);
         QElapsedTimer sinceStop;
-        emulator.reset(); // the broadcasts stop
+        programs.emulator.reset(); // the broadcasts stop
         sinceStop.start();
         QVERIFY(RunUntil([&] { return Device(0).FOnline == 0 && Device(1).FOnline == 0; }, 15000));
         const qint64 offlineAfter = sinceStop.elapsed();

@@ -27,32 +27,6 @@ using namespace Kvrdata_ns;
 constexpr unsigned PidABCD = 0x41424344;
 constexpr unsigned PidWXYZ = 0x5758595A;
 
-// A port free on both emulated addresses: connections by address reach either device there.
-int FreeDevicePort()
-{
-    for (int Attempt = 0; Attempt < 20; ++Attempt) {
-        QTcpServer A;
-        QTcpServer B;
-        if (A.listen(QHostAddress("127.0.0.2"), 0) && B.listen(QHostAddress("127.0.0.3"), A.serverPort()))
-            return A.serverPort();
-    }
-    return 0;
-}
-
-// Lets the event loop run (the client's poll among it) until Done or the time is up.
-bool RunUntil(const std::function<bool()>& Done, int TimeoutMs = 5000)
-{
-    QElapsedTimer Clock;
-    Clock.start();
-    while (!Done()) {
-        if (Clock.elapsed() > TimeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 class ClientLoopback : public ::testing::Test {
 protected:
     void SetUp() override
@@ -63,27 +37,18 @@ protected:
         qputenv("KVR_RUREZ_DIR", Folder.toLocal8Bit());
         Port = FreeDevicePort();
         ASSERT_NE(Port, 0);
-        Server = std::make_unique<Program>(
-            KVR_RUREZ_PATH, QStringList{"--dir", Folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000",
-                                        "--retry-ms", "200", "--reconnect-ms", "1500", "--broadcast-max-age-ms",
-                                        "3000", "--device-port", QString::number(Port)});
-        const auto Ready = Server->waitForLine("rurez ready");
-        ASSERT_TRUE(Ready) << Server->errors().toStdString();
-        const QString Udp = wordValue(*Ready, "udp");
+        ASSERT_EQ(Programs.startServer(KVR_RUREZ_PATH, {"--dir", Folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms",
+                                                        "1000", "--retry-ms", "200", "--reconnect-ms", "1500",
+                                                        "--broadcast-max-age-ms", "3000", "--device-port", QString::number(Port)}),
+                  "");
         // Device 1 has firmware that is identified from its image, device 2 newer firmware that is
         // identified from its information pages.
-        Emulator = std::make_unique<Program>(
-            KVR_DEVEMU_PATH,
-            QStringList{"--device",
-                        QString("ip=127.0.0.2,port=%1,serial=0x1234,firmware=0x05130000,name=EMU1,pid=ABCD,did=3")
-                            .arg(Port),
-                        "--device",
-                        QString("ip=127.0.0.3,port=%1,serial=0x5678,firmware=0x05140000,name=EMU2,pid=WXYZ,did=4")
-                            .arg(Port),
-                        "--udp-target", "127.0.0.1:" + Udp, "--broadcast-ms", "200"});
-        for (int i = 0; i < 2; ++i)
-            ASSERT_TRUE(Emulator->waitForLine("device")) << Emulator->errors().toStdString();
-        ASSERT_TRUE(Emulator->waitForLine("devemu ready"));
+        ASSERT_EQ(Programs.startEmulator(
+                      KVR_DEVEMU_PATH,
+                      {QString("ip=127.0.0.2,port=%1,serial=0x1234,firmware=0x05130000,name=EMU1,pid=ABCD,did=3").arg(Port),
+                       QString("ip=127.0.0.3,port=%1,serial=0x5678,firmware=0x05140000,name=EMU2,pid=WXYZ,did=4").arg(Port)},
+                      200),
+                  "");
 
         kvr::client::TClientServices S = kvr::client::SystemServices();
         Client = std::make_unique<TKVRCommunicationClient>(nullptr, S);
@@ -94,8 +59,7 @@ protected:
     void TearDown() override
     {
         Client.reset();
-        Emulator.reset();
-        Server.reset();
+        Programs.stop();
         qunsetenv("KVR_RUREZ_DIR");
     }
 
@@ -109,8 +73,7 @@ protected:
 
     QTemporaryDir Dir;
     int Port = 0;
-    std::unique_ptr<Program> Server;
-    std::unique_ptr<Program> Emulator;
+    LoopbackPrograms Programs;
     std::unique_ptr<TKVRCommunicationClient> Client;
     std::vector<TKVRClientStatus> Statuses;
 };
@@ -216,7 +179,7 @@ TEST_F(ClientLoopback, PollRaisesBlocksErrorsAndBroadcasts)
     Request.ID = 0x112E0000;
     ASSERT_TRUE(Client->SendBlock(Request));
     // An error report of the connected device.
-    Emulator->send("error 1 2 3 4");
+    Programs.emulator->send("error 1 2 3 4");
     ASSERT_TRUE(RunUntil([&] {
         return !Errors.empty() && Blocks.size() >= 2 && !Broadcasts.empty();
     })) << "blocks " << Blocks.size() << " errors " << Errors.size() << " broadcasts " << Broadcasts.size();
@@ -230,7 +193,7 @@ TEST_F(ClientLoopback, PollRaisesBlocksErrorsAndBroadcasts)
 TEST_F(ClientLoopback, LostLinkIsReported)
 {
     OpenTCP("127.0.0.2");
-    Emulator->send("cut 1");
+    Programs.emulator->send("cut 1");
     Statuses.clear();
     // Sends ride out the reconnecting answers; once the server gives the link up the client is
     // no longer connected.

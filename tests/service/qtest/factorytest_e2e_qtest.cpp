@@ -34,18 +34,8 @@ using namespace kvr::service;
 
 namespace {
 
-bool RunUntil(const std::function<bool()>& done, int timeoutMs = 8000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
+// Waits of the window against the real programs.
+constexpr int kWaitMs = 8000;
 
 // The protocol server: two card protocols, one with CR LF and one with LF line ends; 404 else.
 class ProtocolStub {
@@ -95,8 +85,7 @@ class FactoryTestE2E : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
-    std::unique_ptr<Program> server;
-    std::unique_ptr<Program> emulator;
+    LoopbackPrograms programs;
     std::unique_ptr<ProtocolStub> stub;
     kvr::platform::MemorySettingsStore* store = nullptr;
     kvr::platform::ScriptedPrompter* prompts = nullptr;
@@ -110,22 +99,17 @@ private slots:
         QVERIFY(dir.isValid());
         const QString folder = dir.path() + "/run";
         qputenv("KVR_RUREZ_DIR", folder.toLocal8Bit());
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress("127.0.0.2"), 0));
-        const int port = probe.serverPort();
-        probe.close();
-        server = std::make_unique<Program>(KVR_RUREZ_PATH, QStringList{"--dir", folder, "--udp-bind", "127.0.0.1:0",
-                                                                       "--device-port", QString::number(port)});
-        const auto ready = server->waitForLine("rurez ready");
-        QVERIFY2(ready, qPrintable(server->errors()));
-        emulator = std::make_unique<Program>(
-            KVR_DEVEMU_PATH,
-            QStringList{"--device",
-                        QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1,modules=1001:2:0/1003:4:0,"
-                                "cards=1003:0:50:12345:1/1003:3:72:987:2")
-                            .arg(port),
-                        "--udp-target", "127.0.0.1:" + wordValue(*ready, "udp"), "--broadcast-ms", "200"});
-        QVERIFY2(emulator->waitForLine("devemu ready"), qPrintable(emulator->errors()));
+        const int port = FreePort("127.0.0.2");
+        QVERIFY(port != 0);
+        std::string error = programs.startServer(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--device-port",
+                                                                  QString::number(port)});
+        QVERIFY2(error.empty(), error.c_str());
+        error = programs.startEmulator(KVR_DEVEMU_PATH,
+                                       {QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1,modules=1001:2:0/"
+                                                "1003:4:0,cards=1003:0:50:12345:1/1003:3:72:987:2")
+                                            .arg(port)},
+                                       200);
+        QVERIFY2(error.empty(), error.c_str());
         stub = std::make_unique<ProtocolStub>();
 
         auto settings = std::make_unique<kvr::platform::MemorySettingsStore>();
@@ -141,7 +125,7 @@ private slots:
         services.Settings = store;
         form->SetCommunicationClient(std::make_unique<TKVRCommunicationClient>(nullptr, kvr::client::SystemServices()), services);
         form->show();
-        QVERIFY(RunUntil([this] { return Device() && Device()->Children.size() == 2; }));
+        QVERIFY(RunUntil([this] { return Device() && Device()->Children.size() == 2; }, kWaitMs));
         QVERIFY(form->Frame()->SetFocus(Device()));
         QVERIFY(form->Frame()->Connected());
     }
@@ -154,7 +138,7 @@ private slots:
                                FactoryTestBaseUrl(*store), std::move(pdf), form.get());
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QVERIFY(RunUntil([&] { return window.btnClose->isEnabled() && !window.Run().Entries.empty(); }));
+        QVERIFY(RunUntil([&] { return window.btnClose->isEnabled() && !window.Run().Entries.empty(); }, kWaitMs));
         QVERIFY2(window.btnPrint->isEnabled(), qPrintable(window.Label1->text()));
         QVERIFY(window.btnSave->isEnabled());
         const auto& entries = window.Run().Entries;
@@ -228,10 +212,8 @@ private slots:
         form.reset();
         kvr::platform::setPrompter(nullptr);
         kvr::platform::setSettingsStore(nullptr);
-        if (emulator)
-            QCOMPARE(emulator->stopAndCheck(), QString());
-        if (server)
-            QCOMPARE(server->stopAndCheck(), QString());
+        const std::string found = programs.stopAndCheck();
+        QVERIFY2(found.empty(), found.c_str());
     }
 };
 

@@ -27,27 +27,11 @@
 
 using namespace kvr::app;
 
-namespace {
-bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-} // namespace
-
 class GLMonitorE2E : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
-    std::unique_ptr<Program> server;
-    std::unique_ptr<Program> emulator;
+    LoopbackPrograms programs;
     QtModelHost host;
     TCX4AppForm* form = nullptr;
 
@@ -57,10 +41,8 @@ private slots:
         QVERIFY(dir.isValid());
         const QString folder = dir.path() + "/run";
         qputenv("KVR_RUREZ_DIR", folder.toLocal8Bit());
-        server = std::make_unique<Program>(KVR_RUREZ_PATH, QStringList{"--dir", folder, "--udp-bind", "127.0.0.1:0"});
-        const auto ready = server->waitForLine("rurez ready");
-        QVERIFY2(ready, qPrintable(server->errors()));
-        const QString udp = wordValue(*ready, "udp");
+        const std::string error = programs.startServer(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0"});
+        QVERIFY2(error.empty(), error.c_str());
 
         kvr::model::TProject fixture;
         kvr::app::test::MakeStudio(fixture, {"North"});
@@ -75,11 +57,9 @@ private slots:
         QVERIFY(form->FileCommands().OpenRecent(file));
         form->SetCommunicationClient(std::make_unique<TKVRCommunicationClient>(nullptr, kvr::client::SystemServices()));
 
-        emulator = std::make_unique<Program>(
-            KVR_DEVEMU_PATH, QStringList{"--device", "ip=127.0.0.2,serial=0x1234,name=EMU1,pid=ABCD,did=1",
-                                         "--udp-target", "127.0.0.1:" + udp, "--broadcast-ms", "0"});
-        QVERIFY2(emulator->waitForLine("device"), qPrintable(emulator->errors()));
-        QVERIFY(emulator->waitForLine("devemu ready"));
+        const std::string started =
+            programs.startEmulator(KVR_DEVEMU_PATH, {"ip=127.0.0.2,serial=0x1234,name=EMU1,pid=ABCD,did=1"}, 0);
+        QVERIFY2(started.empty(), started.c_str());
     }
 
     void cleanupTestCase()
@@ -87,8 +67,7 @@ private slots:
         DestroyApplicationForms();
         kvr::model::SetModelHost(nullptr);
         kvr::platform::setPrompter(nullptr);
-        emulator.reset();
-        server.reset();
+        programs.stop();
         qunsetenv("KVR_RUREZ_DIR");
     }
 
@@ -98,13 +77,13 @@ private slots:
         QVERIFY(GLProtoForm->isVisible());
         // The client's poll takes the datagrams the server queued for it.
         QVERIFY(RunUntil([&] {
-            emulator->send("logic 1 4 1");
-            emulator->waitForLine("ok logic");
+            programs.emulator->send("logic 1 4 1");
+            programs.emulator->waitForLine("ok logic");
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
             return GLProtoForm->Lamp(4)->Color() == GLLampColor::Red;
         }));
         QVERIFY(GLProtoForm->Memo1->toPlainText().contains("GL 5 (GL: 5) = 1 (by IP 127.0.0.2)"));
-        emulator->send("logic 1 4 0");
+        programs.emulator->send("logic 1 4 0");
         QVERIFY(RunUntil([&] { return GLProtoForm->Lamp(4)->Color() == GLLampColor::Green; }));
         QCOMPARE(int(GLProtoForm->Lamp(3)->Color()), int(GLLampColor::Grey));
     }
