@@ -34,7 +34,7 @@ std::string PotSuffix(int Pot)
 
 std::string Line(int Index, const std::string& Label)
 {
-    char number[8];
+    char number[16];
     std::snprintf(number, sizeof number, "%02d", Index + 1);
     return std::string(number) + " | " + Label;
 }
