@@ -42,6 +42,19 @@ int TypeAt(model::TDevice& device, int console, int position)
     return model::ModuleType(ModuleEntryAt(device, console, position));
 }
 
+// The console page over a host's device, shown at its usual size.
+struct ShownPage {
+    explicit ShownPage(DeviceHost& host) : page(state, clipboard, host, nullptr)
+    {
+        page.resize(940, 640);
+        page.show();
+        page.ShowConsolePage();
+    }
+    ConsoleEditorState state;
+    ModuleClipboard clipboard;
+    ConsolePage page;
+};
+
 } // namespace
 
 class ConsolePageTest : public QObject {
@@ -109,12 +122,9 @@ private slots:
     void dropMoveAndPaste()
     {
         DeviceHost host;
-        ConsoleEditorState state;
-        ModuleClipboard clipboard;
-        ConsolePage page(state, clipboard, host, nullptr);
-        page.resize(940, 640);
-        page.show();
-        page.ShowConsolePage();
+        ShownPage shown(host);
+        ConsoleEditorState& state = shown.state;
+        ConsolePage& page = shown.page;
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         QCOMPARE(page.TabControl1->currentIndex(), int(pmConsole));
         QVERIFY(page.GroupBox12->isVisible());
@@ -217,12 +227,9 @@ private slots:
         QVERIFY(AddConsoleModule(host.device, 0, 0, 10).Refusal.empty());
         QVERIFY(AddConsole(host.device));
         QVERIFY(AddConsoleModule(host.device, 1, 0, 10).Refusal.empty());
-        ConsoleEditorState state;
-        ModuleClipboard clipboard;
-        ConsolePage page(state, clipboard, host, nullptr);
-        page.resize(940, 640);
-        page.show();
-        page.ShowConsolePage();
+        ShownPage shown(host);
+        ConsoleEditorState& state = shown.state;
+        ConsolePage& page = shown.page;
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         QCOMPARE(state.PageMode, int(pmKeys));
         QCOMPARE(page.TabControl2->count(), 2);
