@@ -162,8 +162,9 @@ public:
         return {};
     }
 
-    // Starts the emulator with one device a spec and a broadcast every broadcastMs. With
-    // toServer the broadcasts go to the started server's UDP port. Keeps each device's TCP port.
+    // Starts the emulator with one device per entry of devices (the text of its --device) and a
+    // broadcast every broadcastMs; with toServer the broadcasts go to the started server's UDP
+    // port. Keeps each device's TCP port.
     std::string startEmulator(const QString& path, const QStringList& devices, int broadcastMs, bool toServer = true)
     {
         QStringList args;
