@@ -36,6 +36,7 @@ RpcValues defaultOutputs(const char* signature)
     }
     return values;
 }
+
 // Hands over the accepted descriptor itself: each connection is served from it directly (see
 // SocketStream).
 class LocalListener : public QLocalServer {
@@ -44,7 +45,13 @@ public:
     std::function<void(int)> onAccepted;
 
 protected:
-    void incomingConnection(quintptr descriptor) override { onAccepted(static_cast<int>(descriptor)); }
+    void incomingConnection(quintptr descriptor) override
+    {
+        if (onAccepted)
+            onAccepted(static_cast<int>(descriptor));
+        else
+            ::close(static_cast<int>(descriptor));
+    }
 };
 
 } // namespace
