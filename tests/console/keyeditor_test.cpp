@@ -1,4 +1,5 @@
 #include "console/keyeditor.h"
+#include "keyfixture.h"
 #include "console/keyrecordview.h"
 #include "console/moduleplacement.h"
 #include "model/device.h"
@@ -20,35 +21,12 @@ using namespace kvr::console;
 
 namespace {
 
-class KeyEditing : public ::testing::Test {
+class KeyEditing : public kvr::console::test::KeyFixture {
 protected:
-    KeyEditing()
-    {
-        model::SetModelHost(&host);
-        for (int i = 0; i < 2; ++i)
-            project.AddDevice();
-        device = project.Device(0);
-        auto header = device->GetHeader();
-        header[model::dh::ConsoleCount] = 1;
-        device->SetHeader(header, false);
-    }
-    ~KeyEditing() override { model::SetModelHost(nullptr); }
-
-    void Place(int position, int type) { ASSERT_EQ("", AddConsoleModule(*device, 0, position, type).Refusal); }
-
     // Stores the record (as the module's own when own is 1), selects its key and shows it.
     KeyOptionsView Select(int position, const model::TKeyRecord& record, int own = 1)
     {
-        const int key = record[0];
-        model::SetKeyFunction(*device, key, record, own, ModuleSlotID(0, position));
-        state.SelectedConsole = 0;
-        state.SelectedSlot = position;
-        state.SelectedModule = ModuleEntryAt(*device, 0, position);
-        state.SelectedKey = key;
-        state.SelectedKeyRecord = {};
-        state.SelectedKeyRecord[0] = static_cast<std::uint8_t>(key);
-        model::GetKeyFunction(*device, key, state.SelectedKeyRecord, ModuleSlotID(0, position));
-        return FillKeyFunctionList(state, project, 0, memory);
+        return Show(position, record[0], record, own);
     }
     model::TKeyRecord Stored(int position, int key)
     {
@@ -58,26 +36,9 @@ protected:
         return r;
     }
     KeyEditor Editor() { return KeyEditor(state, project, 0, memory); }
-
-    model::QuietModelHost host;
-    model::TProject project;
-    model::TDevice* device = nullptr;
-    ConsoleEditorState state;
-    KeyEditorMemory memory;
 };
 
-model::TKeyRecord Record(int key, std::uint8_t function, std::uint8_t sub = 0, std::uint8_t colours = 0x40,
-                         const char* label = "K")
-{
-    model::TKeyRecord r{};
-    KeyRecordView view(r);
-    view.Key() = static_cast<std::uint8_t>(key);
-    view.SetText(label);
-    view.Function() = function;
-    view.SubFunction() = sub;
-    view.Colours() = colours;
-    return r;
-}
+using kvr::console::test::Record;
 
 int ItemOf(const std::vector<std::string>& items, const std::string& caption)
 {

@@ -1,4 +1,5 @@
 #include "console/keyoptions.h"
+#include "keyfixture.h"
 #include "console/keyrecordview.h"
 #include "console/moduleplacement.h"
 #include "model/device.h"
@@ -15,55 +16,8 @@ using namespace kvr::console;
 
 namespace {
 
-class KeyOptions : public ::testing::Test {
-protected:
-    KeyOptions()
-    {
-        model::SetModelHost(&host);
-        for (int i = 0; i < 2; ++i)
-            project.AddDevice();
-        device = project.Device(0);
-        auto header = device->GetHeader();
-        header[model::dh::ConsoleCount] = 1;
-        device->SetHeader(header, false);
-    }
-    ~KeyOptions() override { model::SetModelHost(nullptr); }
-
-    void Place(int position, int type)
-    {
-        ASSERT_EQ("", AddConsoleModule(*device, 0, position, type).Refusal);
-    }
-    model::TKeyRecord Record(int key, std::uint8_t function, std::uint8_t sub = 0, const char* label = "K")
-    {
-        model::TKeyRecord r{};
-        KeyRecordView view(r);
-        view.Key() = static_cast<std::uint8_t>(key);
-        view.SetText(label);
-        view.Function() = function;
-        view.SubFunction() = sub;
-        view.Colours() = 0x40;
-        return r;
-    }
-    // Selects the key with the record (stored as the module's own or through its table).
-    KeyOptionsView Show(int position, int key, const model::TKeyRecord& record, int own = 1)
-    {
-        model::SetKeyFunction(*device, key, record, own, ModuleSlotID(0, position));
-        state.SelectedConsole = 0;
-        state.SelectedSlot = position;
-        state.SelectedModule = ModuleEntryAt(*device, 0, position);
-        state.SelectedKey = key;
-        state.SelectedKeyRecord = {};
-        state.SelectedKeyRecord[0] = static_cast<std::uint8_t>(key);
-        model::GetKeyFunction(*device, key, state.SelectedKeyRecord, ModuleSlotID(0, position));
-        return FillKeyFunctionList(state, project, 0, memory);
-    }
-
-    model::QuietModelHost host;
-    model::TProject project;
-    model::TDevice* device = nullptr;
-    ConsoleEditorState state;
-    KeyEditorMemory memory;
-};
+using KeyOptions = kvr::console::test::KeyFixture;
+using kvr::console::test::Record;
 
 TEST_F(KeyOptions, KeyNamesAndFunctionBoxes)
 {
@@ -232,16 +186,8 @@ TEST_F(KeyOptions, ShowingKeysWritesNothingElse)
     model::GetKeyFunction(*device, 0, probe, 101); // the fader type's table exists from here on
     const auto before = device->GetAllData();
     for (const auto& [position, keys] : {std::pair{0, 57}, std::pair{1, 20}}) {
-        for (int key = 0; key < keys; ++key) {
-            state.SelectedConsole = 0;
-            state.SelectedSlot = position;
-            state.SelectedModule = ModuleEntryAt(*device, 0, position);
-            state.SelectedKey = key;
-            state.SelectedKeyRecord = {};
-            state.SelectedKeyRecord[0] = static_cast<std::uint8_t>(key);
-            model::GetKeyFunction(*device, key, state.SelectedKeyRecord, ModuleSlotID(0, position));
-            FillKeyFunctionList(state, project, 0, memory);
-        }
+        for (int key = 0; key < keys; ++key)
+            ShowStored(position, key);
     }
     const auto after = device->GetAllData();
     EXPECT_EQ(before, after);
