@@ -1,6 +1,5 @@
 #include "editors/outfktpagewidget.h"
 
-#include <QDrag>
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -277,25 +276,20 @@ bool TOutputFunctionsPage::eventFilter(QObject* Watched, QEvent* Event)
         auto* mouse = static_cast<QMouseEvent*>(Event);
         const int row = RowAt(ListView15, mouse->position().toPoint());
         FPage.SelectRow(row);
-        FArmed = mouse->button() == Qt::LeftButton && row > 0;
-        FPressPos = mouse->position().toPoint();
+        FRowDrag.Arm(mouse->button() == Qt::LeftButton && row > 0, mouse->position().toPoint());
         return false;
     }
     case QEvent::MouseMove: {
         auto* mouse = static_cast<QMouseEvent*>(Event);
-        if (FArmed && (mouse->buttons() & Qt::LeftButton) &&
-            (mouse->position().toPoint() - FPressPos).manhattanLength() >= kDragStartDistance) {
-            FArmed = false;
-            auto* drag = new QDrag(ListView15);
+        const auto rowData = [] {
             auto* data = new QMimeData;
             data->setData(kRowDrag, QByteArray());
-            drag->setMimeData(data);
-            drag->exec(Qt::MoveAction);
-            return true;
-        }
-        return false;
+            return data;
+        };
+        return (mouse->buttons() & Qt::LeftButton) &&
+               FRowDrag.StartIfFar(ListView15, mouse->position().toPoint(), rowData, Qt::MoveAction);
     }
-    case QEvent::MouseButtonRelease: FArmed = false; return false;
+    case QEvent::MouseButtonRelease: FRowDrag.Cancel(); return false;
     default: return QWidget::eventFilter(Watched, Event);
     }
 }

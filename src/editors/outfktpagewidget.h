@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "editors/outfktpage.h"
+#include "editors/sourcedrag.h"
 
 class QAction;
 class QGroupBox;
@@ -67,8 +68,7 @@ private:
     QAction* Source1Item = nullptr;
     QAction* Source2Item = nullptr;
     QAction* RemoveSourceItem = nullptr;
-    QPoint FPressPos;
-    bool FArmed = false;
+    ArmedDrag FRowDrag;
     bool FShowing = false;
 };
 

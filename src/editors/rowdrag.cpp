@@ -1,10 +1,8 @@
 #include "editors/rowdrag.h"
 
-#include <QDrag>
 #include <QMimeData>
 #include <QMouseEvent>
 
-#include "editors/sourcedrag.h"
 
 namespace kvr::editors {
 
@@ -41,27 +39,22 @@ RowDragList::RowDragList(QWidget* Parent) : QTreeWidget(Parent)
 void RowDragList::mousePressEvent(QMouseEvent* Event)
 {
     QTreeWidget::mousePressEvent(Event);
-    FPressPos = Event->position().toPoint();
-    FArmed = Event->button() == Qt::LeftButton && itemAt(FPressPos) != nullptr;
+    const QPoint at = Event->position().toPoint();
+    FDrag.Arm(Event->button() == Qt::LeftButton && itemAt(at) != nullptr, at);
 }
 
 void RowDragList::mouseMoveEvent(QMouseEvent* Event)
 {
-    if (!FArmed || !(Event->buttons() & Qt::LeftButton)) {
+    if (!FDrag.Armed() || !(Event->buttons() & Qt::LeftButton)) {
         QTreeWidget::mouseMoveEvent(Event);
         return;
     }
-    if ((Event->position().toPoint() - FPressPos).manhattanLength() < kDragStartDistance)
-        return;
-    FArmed = false;
-    auto* drag = new QDrag(this);
-    drag->setMimeData(MakeRowDrag(this));
-    drag->exec(Qt::MoveAction);
+    FDrag.StartIfFar(this, Event->position().toPoint(), [this] { return MakeRowDrag(this); }, Qt::MoveAction);
 }
 
 void RowDragList::mouseReleaseEvent(QMouseEvent* Event)
 {
-    FArmed = false;
+    FDrag.Cancel();
     QTreeWidget::mouseReleaseEvent(Event);
 }
 

@@ -4,6 +4,8 @@
 
 #include <QTreeWidget>
 
+#include "editors/sourcedrag.h"
+
 class QMimeData;
 
 namespace kvr::editors {
@@ -24,8 +26,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* Event) override;
 
 private:
-    bool FArmed = false;
-    QPoint FPressPos;
+    ArmedDrag FDrag;
 };
 
 } // namespace kvr::editors

@@ -1,7 +1,6 @@
 #include "editors/sofframe.h"
 
 #include <QAction>
-#include <QDrag>
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -380,21 +379,16 @@ bool TSOFFrame::eventFilter(QObject* Watched, QEvent* Event)
     switch (Event->type()) {
     case QEvent::MouseButtonPress: {
         auto* press = static_cast<QMouseEvent*>(Event);
-        FArmed = press->button() == Qt::LeftButton && SelectedRow() > 0;
-        FPressAt = press->position().toPoint();
+        FRowDrag.Arm(press->button() == Qt::LeftButton && SelectedRow() > 0, press->position().toPoint());
         return false;
     }
     case QEvent::MouseMove: {
-        auto* move = static_cast<QMouseEvent*>(Event);
-        if (!FArmed || (move->position().toPoint() - FPressAt).manhattanLength() < kDragStartDistance)
-            return false;
-        FArmed = false;
-        auto* data = new QMimeData;
-        data->setData(kRowMime, QByteArray::number(SelectedRow()));
-        auto* drag = new QDrag(SourceList);
-        drag->setMimeData(data);
-        drag->exec(Qt::MoveAction);
-        return true;
+        const auto rowData = [this] {
+            auto* data = new QMimeData;
+            data->setData(kRowMime, QByteArray::number(SelectedRow()));
+            return data;
+        };
+        return FRowDrag.StartIfFar(SourceList, static_cast<QMouseEvent*>(Event)->position().toPoint(), rowData, Qt::MoveAction);
     }
     default: return QWidget::eventFilter(Watched, Event);
     }

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "editors/audiopagehost.h"
+#include "editors/sourcedrag.h"
 #include "editors/sourcepicker.h"
 
 class QAction;
@@ -66,8 +67,7 @@ private:
     EditorHost& FHost;
     int FDeviceIndex;
     bool FUpdating = false;
-    QPoint FPressAt;
-    bool FArmed = false;
+    ArmedDrag FRowDrag;
 };
 
 // Builds the frame into the page panel while the page shows.

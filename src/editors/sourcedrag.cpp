@@ -89,30 +89,35 @@ QTreeWidgetItem* SourceTreeWidget::ItemOf(int Node) const
     return Node >= 0 && Node < static_cast<int>(FItems.size()) ? FItems[static_cast<std::size_t>(Node)] : nullptr;
 }
 
+bool ArmedDrag::StartIfFar(QWidget* From, const QPoint& At, const std::function<QMimeData*()>& Data, Qt::DropAction Action)
+{
+    if (!FArmed || (At - FAt).manhattanLength() < kDragStartDistance)
+        return false;
+    FArmed = false;
+    auto* drag = new QDrag(From);
+    drag->setMimeData(Data());
+    drag->exec(Action);
+    return true;
+}
+
 void SourceTreeWidget::mousePressEvent(QMouseEvent* Event)
 {
     QTreeWidget::mousePressEvent(Event);
-    FArmed = CanDrag && CanDrag(Event->buttons());
-    FPressPos = Event->position().toPoint();
+    FDrag.Arm(CanDrag && CanDrag(Event->buttons()), Event->position().toPoint());
 }
 
 void SourceTreeWidget::mouseMoveEvent(QMouseEvent* Event)
 {
-    if (!FArmed) {
+    if (!FDrag.Armed()) {
         QTreeWidget::mouseMoveEvent(Event);
         return;
     }
-    if ((Event->position().toPoint() - FPressPos).manhattanLength() < kDragStartDistance)
-        return;
-    FArmed = false;
-    auto* drag = new QDrag(this);
-    drag->setMimeData(MakeSourceDrag(FKind));
-    drag->exec(Qt::CopyAction);
+    FDrag.StartIfFar(this, Event->position().toPoint(), [this] { return MakeSourceDrag(FKind); }, Qt::CopyAction);
 }
 
 void SourceTreeWidget::mouseReleaseEvent(QMouseEvent* Event)
 {
-    FArmed = false;
+    FDrag.Cancel();
     QTreeWidget::mouseReleaseEvent(Event);
 }
 

@@ -19,6 +19,25 @@ enum class SourceDragKind { Logic, Audio };
 // A drag starts after the mouse moved this far with the button down.
 inline constexpr int kDragStartDistance = 5;
 
+// A drag that a press arms and a move of kDragStartDistance pixels from the press starts.
+class ArmedDrag {
+public:
+    void Arm(bool Armed, const QPoint& At)
+    {
+        FArmed = Armed;
+        FAt = At;
+    }
+    void Cancel() { FArmed = false; }
+    bool Armed() const { return FArmed; }
+    // When armed and the mouse is far enough from the press: disarms, runs the drag of the data
+    // from From and answers true; otherwise false.
+    bool StartIfFar(QWidget* From, const QPoint& At, const std::function<QMimeData*()>& Data, Qt::DropAction Action);
+
+private:
+    bool FArmed = false;
+    QPoint FAt;
+};
+
 QMimeData* MakeSourceDrag(SourceDragKind Kind);
 bool IsSourceDrag(const QMimeData* Data, SourceDragKind Kind);
 // The rule of a drop target that takes any drag of one kind (for controls::answerDragEvent).
@@ -36,7 +55,7 @@ public:
     // Decides on a press, after the press selected its node, whether a drag may start.
     std::function<bool(Qt::MouseButtons)> CanDrag;
     // Cancels a drag that is armed but not yet started (a double click).
-    void CancelDrag() { FArmed = false; }
+    void CancelDrag() { FDrag.Cancel(); }
 
     // Replaces the items by the nodes; each item knows its node index.
     void Fill(const SourceNodes& Nodes);
@@ -55,8 +74,7 @@ protected:
 
 private:
     SourceDragKind FKind;
-    bool FArmed = false;
-    QPoint FPressPos;
+    ArmedDrag FDrag;
     std::vector<QTreeWidgetItem*> FItems;
 };
 
