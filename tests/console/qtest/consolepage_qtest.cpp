@@ -36,24 +36,12 @@ using namespace kvr::console;
 namespace {
 
 using consoletest::DeviceHost;
+using consoletest::ShownPage;
 
 int TypeAt(model::TDevice& device, int console, int position)
 {
     return model::ModuleType(ModuleEntryAt(device, console, position));
 }
-
-// The console page over a host's device, shown at its usual size.
-struct ShownPage {
-    explicit ShownPage(DeviceHost& host) : page(state, clipboard, host, nullptr)
-    {
-        page.resize(940, 640);
-        page.show();
-        page.ShowConsolePage();
-    }
-    ConsoleEditorState state;
-    ModuleClipboard clipboard;
-    ConsolePage page;
-};
 
 } // namespace
 

@@ -2,9 +2,13 @@
 // A console host over one in-memory device, for the console widgets' tests: the main window's
 // services do nothing.
 
+#include <QSize>
+
 #include <vector>
 
 #include "console/consolehost.h"
+#include "console/moduleclipboard.h"
+#include "console/pages/consolepage.h"
 #include "model/device.h"
 #include "model/project.h"
 
@@ -24,6 +28,19 @@ public:
 
     kvr::model::TProject project;
     kvr::model::TDevice& device = *project.Device(project.AddDevice());
+};
+
+// The console page over a host's device, shown at a size of the tests' choosing.
+struct ShownPage {
+    explicit ShownPage(DeviceHost& host, QSize size = {940, 640}) : page(state, clipboard, host, nullptr)
+    {
+        page.resize(size);
+        page.show();
+        page.ShowConsolePage();
+    }
+    kvr::console::ConsoleEditorState state;
+    kvr::console::ModuleClipboard clipboard;
+    kvr::console::ConsolePage page;
 };
 
 } // namespace consoletest

@@ -41,6 +41,8 @@ using namespace kvr::console;
 
 namespace {
 
+using consoletest::ShownPage;
+
 // The host's device with one console.
 class DeviceHost : public consoletest::DeviceHost {
 public:
@@ -128,14 +130,11 @@ private slots:
     {
         DeviceHost host;
         QVERIFY(AddConsoleModule(host.device, 0, 0, 10).Refusal.empty());
-        ConsoleEditorState state;
-        ModuleClipboard clipboard;
-        ConsolePage page(state, clipboard, host, nullptr);
+        ShownPage shown(host, {1200, 800});
+        ConsoleEditorState& state = shown.state;
+        ConsolePage& page = shown.page;
         ScriptedPicker picker;
         page.KeyOptions->Picker = &picker;
-        page.resize(1200, 800);
-        page.show();
-        page.ShowConsolePage();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         QCOMPARE(state.PageMode, int(pmKeys));
         SelectKey0(page, state);
@@ -213,14 +212,11 @@ private slots:
         lamp[33] = 0x3F;
         KeyRecordView(lamp).SetSource(kf::Param1, 0x0123);
         model::SetKeyFunction(host.device, 26, lamp, 1, ModuleSlotID(0, placed.Position));
-        ConsoleEditorState state;
-        ModuleClipboard clipboard;
-        ConsolePage page(state, clipboard, host, nullptr);
+        ShownPage shown(host, {1200, 800});
+        ConsoleEditorState& state = shown.state;
+        ConsolePage& page = shown.page;
         ScriptedPicker picker;
         page.KeyOptions->Picker = &picker;
-        page.resize(1200, 800);
-        page.show();
-        page.ShowConsolePage();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         state.PageMode = pmKeys;
         state.SelectedSlot = placed.Position;
@@ -257,12 +253,9 @@ private slots:
         key[35] = 0x02; // group 2, which has no label
         model::SetKeyFunction(host.device, 0, key, 1, ModuleSlotID(0, 0));
 
-        ConsoleEditorState state;
-        ModuleClipboard clipboard;
-        ConsolePage page(state, clipboard, host, nullptr);
-        page.resize(1200, 800);
-        page.show();
-        page.ShowConsolePage();
+        ShownPage shown(host, {1200, 800});
+        ConsoleEditorState& state = shown.state;
+        ConsolePage& page = shown.page;
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         QTest::mouseClick(page.TabControl1, Qt::LeftButton, {}, page.TabControl1->tabRect(pmAuthorisation).center());
         QCOMPARE(state.PageMode, int(pmAuthorisation));
