@@ -44,7 +44,8 @@ void normaliseConsoleModules(TDevice& device)
 
 } // namespace
 
-int TProject::SaveToDisk(const std::string& fileName, bool prepare, const std::function<void()>& beforeReplace)
+int TProject::SaveToDisk(const std::string& fileName, bool prepare,
+                         const std::function<bool(const std::string& completeFile)>& place)
 {
     TKVRFI trace("TProject::SaveToDisk");
     if (prepare) {
@@ -103,7 +104,7 @@ int TProject::SaveToDisk(const std::string& fileName, bool prepare, const std::f
         }
     }
 
-    if (!file.Commit(beforeReplace)) {
+    if (!file.Commit(place)) {
         saveError("Unable to write file! Disk full? (" + fileName + ")");
         return 0;
     }
