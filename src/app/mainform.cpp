@@ -186,6 +186,7 @@ void TCX4AppForm::BuildMenus()
         QMenu* menu = menuBar()->addMenu(Q(menuSpec.Caption));
         menu->setObjectName(Q(menuSpec.Name));
         menu->menuAction()->setObjectName(Q(menuSpec.Name));
+        menu->menuAction()->setVisible(ItemVisibleAt(menuSpec.Visibility, 0));
         for (const MenuItemSpec& item : MainMenuItems()) {
             if (item.Menu != menuSpec.Name)
                 continue;
