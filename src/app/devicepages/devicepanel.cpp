@@ -20,6 +20,7 @@
 #include "model/project.h"
 #include "platform/currentprompter.h"
 #include "platform/prompter.h"
+#include "platform/text1252.h"
 
 namespace kvr::app {
 
@@ -35,7 +36,9 @@ template <typename T> T* Named(T* Widget, const char* Name)
     return Widget;
 }
 
-QString Q(const std::string& Text) { return QString::fromStdString(Text); }
+// Texts of the device image are Windows-1252.
+QString Q(const std::string& Text) { return platform::fromCp1252(Text); }
+std::string Stored(const QString& Text) { return platform::toCp1252(Text); }
 
 } // namespace
 
@@ -98,7 +101,8 @@ QWidget* DevicePanel::BuildOptions()
     Edit3 = Named(new QLineEdit(common), "Edit3");
     Edit3->setMaxLength(35);
     FrameTypeBox = Named(new QComboBox(common), "FrameTypeBox");
-    FrameTypeBox->addItems({"KX7300-1", "KX7300-2"});
+    for (const model::TFrameTypeInfo& type : model::FrameTypeTable)
+        FrameTypeBox->addItem(QString::fromLatin1(type.Model));
     auto spin = [common](const char* Name, int Min, int Max) {
         auto* box = Named(new QSpinBox(common), Name);
         box->setRange(Min, Max);
@@ -139,11 +143,12 @@ QWidget* DevicePanel::BuildOptions()
     layout->addStretch();
 
     connect(Edit3, &QLineEdit::textEdited, this, [this](const QString& Text) {
-        if (auto page = Page(); page) {
-            FHost.Project()->Device(FHost.CurDevice())->SetName(Text.toStdString());
-            if (FHost.TreeChanged)
-                FHost.TreeChanged();
-        }
+        if (!Page())
+            return;
+        const std::string name = Stored(Text);
+        FHost.Project()->Device(FHost.CurDevice())->SetName(name);
+        if (FHost.NameChanged)
+            FHost.NameChanged(name);
     });
     connect(FrameTypeBox, &QComboBox::activated, this, [this](int Item) {
         model::TProject* project = FHost.Project ? FHost.Project() : nullptr;
@@ -151,7 +156,9 @@ QWidget* DevicePanel::BuildOptions()
             return;
         const frameio::FrameCardContext context{*project, FHost.CurDevice(), FHost.ServiceLevel ? FHost.ServiceLevel() : 0,
                                                 FHost.FitOptions ? FHost.FitOptions() : 0, platform::prompter()};
-        frameio::FrameTypeChange(context, Item);
+        // The tree loses the slot nodes of dropped racks.
+        if (frameio::FrameTypeChange(context, Item) && FHost.TreeChanged)
+            FHost.TreeChanged();
         FillDevicePage();
     });
     // The spin boxes raise valueChanged for the fill too; the controller ignores it while filling.
@@ -211,15 +218,15 @@ QWidget* DevicePanel::BuildNetwork()
     for (int i = 0; i < 4; ++i)
         connect(MaskEdits[i], &QLineEdit::textEdited, this, [this, w = which[i], i] {
             if (auto page = Page())
-                page->SetAddress(w, MaskEdits[i]->text().toStdString());
+                page->SetAddress(w, Stored(MaskEdits[i]->text()));
         });
     connect(MaskEdits[4], &QLineEdit::editingFinished, this, [this] {
         if (auto page = Page())
-            page->SetAddress(NetAddress::MailServer, MaskEdits[4]->text().toStdString());
+            page->SetAddress(NetAddress::MailServer, Stored(MaskEdits[4]->text()));
     });
     connect(Edit29, &QLineEdit::textEdited, this, [this](const QString& Text) {
         if (auto page = Page())
-            page->SetSender(Text.toStdString());
+            page->SetSender(Stored(Text));
     });
     connect(DHCPBox, &QCheckBox::clicked, this, [this](bool Checked) {
         for (int i = 0; i < 4; ++i)
@@ -318,7 +325,7 @@ QWidget* DevicePanel::BuildOperationMode()
     layout->addStretch();
     connect(ChipCardIDText, &QLineEdit::textEdited, this, [this](const QString& Text) {
         if (auto page = Page())
-            page->SetChipCardID(Text.toStdString());
+            page->SetChipCardID(Stored(Text));
     });
     connect(Button66, &QPushButton::clicked, this, [this] {
         if (auto page = Page())
@@ -418,12 +425,12 @@ void DevicePanel::BuildUserGroupRows()
         // Handlers only once the values are in, so building writes nothing.
         connect(label, &QLineEdit::textEdited, this, [this, i](const QString& Text) {
             if (auto g = Groups())
-                g->SetLabel(i, Text.toStdString());
+                g->SetLabel(i, Stored(Text));
         });
         // The displayed text keeps the blanks in place; text() would drop them.
         connect(pin, &QLineEdit::textEdited, this, [this, i, pin] {
             if (auto g = Groups())
-                g->SetPIN(i, pin->displayText().toStdString());
+                g->SetPIN(i, Stored(pin->displayText()));
         });
         connect(lock, &QComboBox::activated, this, [this, i](int Index) {
             if (auto g = Groups())
