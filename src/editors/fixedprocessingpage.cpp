@@ -157,6 +157,8 @@ TFixedProcessingPage::TFixedProcessingPage(EditorHost& Host, QWidget* Parent) : 
     Panel16->setObjectName("Panel16");
     Panel16->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel16->setMinimumWidth(160);
+    Panel16->setAcceptDrops(true);
+    Panel16->installEventFilter(this);
     head->addWidget(Panel16, 1, 1);
     Button37 = Button(GroupBox32, "Button37", "Select ...", 0);
     head->addWidget(Button37, 1, 2);
@@ -320,6 +322,16 @@ bool TFixedProcessingPage::eventFilter(QObject* Watched, QEvent* Event)
             return true;
         }
     }
+    // An audio source dropped on the source panel is assigned as the "Select ..." window would.
+    if (Watched == Panel16 &&
+        controls::answerDragEvent(Event, {.Takes = TakesSourceDrag(SourceDragKind::Audio),
+                                          .Dropped = [this](QDropEvent&) {
+                                              if (AudioSourcePicker* picker = FHost.AudioSources()) {
+                                                  picker->SetTargetKind(atFixedProcessing);
+                                                  picker->Assign();
+                                              }
+                                          }}))
+        return true;
     for (QTreeWidget* list : {ListView16, ListView17, ListView10}) {
         if (Watched == list->viewport() &&
             controls::answerDragEvent(

@@ -44,7 +44,7 @@ public:
     QPushButton* Button41 = nullptr;    // "Remove"
     QGroupBox* GroupBox32 = nullptr;    // "Edit Fixed Processing"
     QLineEdit* Edit20 = nullptr;        // "Label"
-    QLabel* Panel16 = nullptr;          // the source's name
+    QLabel* Panel16 = nullptr;          // the source's name; takes audio sources dropped on it
     QPushButton* Button37 = nullptr;    // "Select ..."
     QCheckBox* CheckBox20 = nullptr;    // "Stereo"
     QTreeWidget* ListView16 = nullptr;  // "Selected DSP-Functions"
