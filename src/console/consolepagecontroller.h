@@ -122,10 +122,12 @@ public:
     void StartPictureDrag();
     // paletteType: the module type of a palette drag, -1 for a drag of the picture.
     bool DragOver(int x, int y, int paletteType);
-    // False when the drop was refused (the drag ends as cancelled).
-    bool Drop(int x, int y, int paletteType);
-    // A module dragged from the picture and released over the palette is deleted.
-    void DropOnPalette();
+    // False when the drop was refused (the drag ends as cancelled). selectedPaletteType: the
+    // palette's selected item, -1 for none; a picture drag whose module went on the palette adds
+    // one of that type where it is dropped.
+    bool Drop(int x, int y, int paletteType, int selectedPaletteType);
+    // A module dragged from the picture is deleted as the drag enters the palette.
+    void DragOntoPalette();
     void EndDrag();
 
     PopupState Popup() const;

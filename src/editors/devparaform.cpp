@@ -148,7 +148,8 @@ void TDevParaForm::FormShow()
             tabs->setObjectName(f.Control);
             for (const std::string& item : FCodec.Items(i))
                 tabs->addTab(QString::fromStdString(item));
-            connect(tabs, &QTabBar::tabBarClicked, this, [this, i](int index) {
+            // The value follows the tab shown, however the user changed it.
+            connect(tabs, &QTabBar::currentChanged, this, [this, i](int index) {
                 if (index >= 0)
                     Changed(i, index);
             });

@@ -279,24 +279,21 @@ bool TInsertFrame::eventFilter(QObject* Watched, QEvent* Event)
         return QWidget::eventFilter(Watched, Event);
     QTreeWidget* list = fixedList ? FaderList : switchList ? SIList : nullptr;
     if (controls::answerDragEvent(
-            Event, [this, list](const QDropEvent& Drag) { return SourceDragOver(list, Drag); },
-            [this, Watched, list](QDropEvent& Drop) { SourceDropped(Watched, list, Drop); }))
+            Event, {.Takes = TakesSourceDrag(SourceDragKind::Audio),
+                    .LandsAt = [this, list](const QDropEvent& Drag) { return SourceLandsAt(list, Drag); },
+                    .Dropped = [this, Watched, list](QDropEvent& Drop) { SourceDropped(Watched, list, Drop); }}))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }
 
-// An audio source from the tree; over a list only the source column takes it.
-bool TInsertFrame::SourceDragOver(QTreeWidget* List, const QDropEvent& Drag) const
+// Over a list only the source column takes an audio source.
+bool TInsertFrame::SourceLandsAt(QTreeWidget* List, const QDropEvent& Drag) const
 {
-    return IsSourceDrag(Drag.mimeData(), SourceDragKind::Audio) &&
-           (!List || ColumnAt(List, Drag.position().toPoint()) == InsertPoints::kSourceColumn);
+    return !List || ColumnAt(List, Drag.position().toPoint()) == InsertPoints::kSourceColumn;
 }
 
 void TInsertFrame::SourceDropped(QObject* Watched, QTreeWidget* List, QDropEvent& Drop)
 {
-    if (!SourceDragOver(List, Drop))
-        return;
-    Drop.acceptProposedAction();
     if (List) {
         QTreeWidgetItem* item = List->itemAt(Drop.position().toPoint());
         SelectRow(List, item ? List->indexOfTopLevelItem(item) : -1);

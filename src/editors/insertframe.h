@@ -49,7 +49,7 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    bool SourceDragOver(QTreeWidget* List, const QDropEvent& Drag) const;
+    bool SourceLandsAt(QTreeWidget* List, const QDropEvent& Drag) const;
     void SourceDropped(QObject* Watched, QTreeWidget* List, QDropEvent& Drop);
     void FixedSelected();
     void SwitchableSelected();

@@ -149,6 +149,7 @@ void ConsolePage::Build()
     auto* paletteLayout = new QVBoxLayout(GroupBox12);
     ListView2 = new ModulePaletteView(controller_, GroupBox12);
     ListView2->Changed = [this] { Refresh(); };
+    ConsoleImg->PaletteSelection = [this] { return ListView2->SelectedType(); };
     paletteLayout->addWidget(ListView2);
     lower->addWidget(GroupBox12, 1);
 

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class QMimeData;
+
 namespace kvr::console {
 
 class ConsolePageController;
@@ -15,6 +17,7 @@ struct ConsoleEditorState;
 
 // Drag data of a module: the palette item's type, or -1 for a module moved on the picture.
 inline constexpr const char* kModuleMimeType = "application/x-kvr-console-module";
+QMimeData* MakeModuleDrag(int paletteType);
 
 class ConsoleImage : public QWidget {
     Q_OBJECT
@@ -26,6 +29,8 @@ public:
     std::function<void()> Changed;
     // A right press opens the popup at this global point.
     std::function<void(const QPoint&)> PopupRequested;
+    // The module type of the palette's selected item, -1 for none.
+    std::function<int()> PaletteSelection;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,6 +52,8 @@ class ModulePaletteView : public QListWidget {
 public:
     ModulePaletteView(ConsolePageController& page, QWidget* parent);
     std::function<void()> Changed;
+    // The module type of the selected item, -1 for none.
+    int SelectedType() const;
 
 protected:
     // The face pictures are drawn when the palette is first shown, not with the main window.

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 
@@ -108,6 +109,30 @@ private slots:
         QTest::mouseClick(third, Qt::LeftButton, {}, QPoint(5, third->height() / 2));
         QCOMPARE(knob->Max(), 60);
         QCOMPARE(TextOf(form, "SineFreqPotiText"), QString("32 Hz"));
+    }
+
+    // The band tabs choose the band the knobs show, however the tab changes: the arrow keys on
+    // the focused bar, as a click would.
+    void bandTabsFollowTheKeys()
+    {
+        TDevParaForm form;
+        form.DSPFunctionType = 34;
+        form.Parameters = {10, 50, 90};
+        form.FormShow();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* bands = form.findChild<QTabBar*>("SUBand");
+        auto* gain = form.findChild<TKVRPoti3*>("SUGainPot");
+        QVERIFY(bands != nullptr && gain != nullptr);
+        QCOMPARE(gain->Position(), 10);
+        bands->setFocus();
+        QTest::keyClick(bands, Qt::Key_Right);
+        QCOMPARE(bands->currentIndex(), 1);
+        QCOMPARE(gain->Position(), 50);
+        QTest::keyClick(bands, Qt::Key_Right);
+        QCOMPARE(gain->Position(), 90);
+        QTest::keyClick(bands, Qt::Key_Left);
+        QCOMPARE(gain->Position(), 50);
     }
 };
 

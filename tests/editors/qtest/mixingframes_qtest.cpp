@@ -3,9 +3,7 @@
 // routing edit's own text, the "Add" state).
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDragEnterEvent>
 #include <QHeaderView>
-#include <QMimeData>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,10 +31,12 @@
 #include "model/summingbuses.h"
 #include "recordinghost.h"
 #include "sourcebuilder.h"
+#include "support/windowdrag.h"
 
 using namespace kvr::editors;
 using namespace kvr::model;
 using namespace kvr::model::test;
+using kvr::testsupport::WindowDrag;
 
 class MixingFramesTest : public QObject {
     Q_OBJECT
@@ -182,10 +182,8 @@ private slots:
         };
         for (const Drop d : {Drop{20, SourceDragKind::Audio, false}, Drop{150, SourceDragKind::Audio, false},
                              Drop{260, SourceDragKind::Audio, true}, Drop{260, SourceDragKind::Logic, false}}) {
-            std::unique_ptr<QMimeData> data(MakeSourceDrag(d.kind));
-            QDragEnterEvent move(QPoint(d.x, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(frame.SIList->viewport(), &move);
-            QCOMPARE(move.isAccepted(), d.accepted);
+            WindowDrag drag(MakeSourceDrag(d.kind), Qt::CopyAction);
+            QCOMPARE(drag.MoveTo(frame.SIList->viewport(), QPoint(d.x, 5)), d.accepted);
         }
         QCOMPARE(frame.SIList->topLevelItem(1)->text(0), QString("Insert 2"));
         QCOMPARE(frame.SIList->topLevelItem(1)->text(1), QString("Routing 1"));
