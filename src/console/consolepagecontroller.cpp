@@ -385,7 +385,7 @@ void ConsolePageController::CopyModule()
 void ConsolePageController::PasteModule()
 {
     if (model::TDevice* device = Device()) {
-        if (auto refused = clipboard_.Paste(*device, state_.SelectedConsole, state_.SelectedSlot))
+        if (auto refused = clipboard_.Paste(*device, state_.SelectedConsole, state_.SelectedSlot, AskYesNo))
             Tell(*refused);
         ChangedModules();
     }
