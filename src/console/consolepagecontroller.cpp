@@ -183,11 +183,17 @@ bool ConsolePageController::Press(int x, int y, bool leftButton, bool& dragAllow
     return true;
 }
 
+void ConsolePageController::ModulePointerMove(int element)
+{
+    state_.PointerKey = element;
+}
+
 bool ConsolePageController::PressModuleKey(int element)
 {
+    // The press's own point decides, whatever the pointer crossed before it.
+    state_.PointerKey = element;
     if (WarnUncoloured(IsIn(FaderModuleTypes, state_.SelectedModuleType())))
         return false;
-    state_.PointerKey = element;
     state_.SelectedKey = element;
     LoadKey();
     host_.ShowModule();
