@@ -183,11 +183,17 @@ bool ConsolePageController::Press(int x, int y, bool leftButton, bool& dragAllow
     return true;
 }
 
+void ConsolePageController::ModulePointerMove(int element)
+{
+    state_.PointerKey = element;
+}
+
 bool ConsolePageController::PressModuleKey(int element)
 {
+    // The press's own point decides, whatever the pointer crossed before it.
+    state_.PointerKey = element;
     if (WarnUncoloured(IsIn(FaderModuleTypes, state_.SelectedModuleType())))
         return false;
-    state_.PointerKey = element;
     state_.SelectedKey = element;
     LoadKey();
     host_.ShowModule();
@@ -388,7 +394,7 @@ void ConsolePageController::CopyModule()
 void ConsolePageController::PasteModule()
 {
     if (model::TDevice* device = Device()) {
-        if (auto refused = clipboard_.Paste(*device, state_.SelectedConsole, state_.SelectedSlot))
+        if (auto refused = clipboard_.Paste(*device, state_.SelectedConsole, state_.SelectedSlot, AskYesNo))
             Tell(*refused);
         ChangedModules();
     }

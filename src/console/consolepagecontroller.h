@@ -94,7 +94,10 @@ public:
     // A press on the picture; false when the colour warning refused it. dragAllowed tells the
     // widget whether a left press may start moving the module.
     bool Press(int x, int y, bool leftButton, bool& dragAllowed);
-    // A press on the module panel's picture at an element (the module panel's hit test).
+    // The pointer over the module panel's picture at an element (the module panel's hit test).
+    void ModulePointerMove(int element);
+    // A press on the module panel's picture at an element; false when the colour warning
+    // refused it.
     bool PressModuleKey(int element);
     // The module panel for the selection, and its option handlers.
     ModulePanelView Panel();

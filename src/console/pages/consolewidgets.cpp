@@ -223,11 +223,19 @@ void ModulePaletteView::dropEvent(QDropEvent* event)
     controls::answerDragEvent(event, PaletteDrops());
 }
 
-ModuleImage::ModuleImage(ConsolePageController& page, ConsoleEditorState& state, QWidget* parent)
-    : QWidget(parent), page_(page), state_(state)
+ModuleImage::ModuleImage(ConsolePageController& page, ConsoleEditorState& state, QWidget* groupBox)
+    : QWidget(groupBox), page_(page), state_(state)
 {
     setObjectName("ModuleImg");
     setMouseTracking(true);
+    groupBox->installEventFilter(this);
+}
+
+bool ModuleImage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        Fit(*parentWidget());
+    return QWidget::eventFilter(watched, event);
 }
 
 void ModuleImage::Fit(QWidget& groupBox)
@@ -246,11 +254,19 @@ void ModuleImage::paintEvent(QPaintEvent*)
     page_.PaintSelectedModule(canvas, scale_);
 }
 
+int ModuleImage::ElementAt(const QPoint& at) const
+{
+    return HitTestModule(at.x(), at.y(), state_.SelectedModuleType(), scale_);
+}
+
+void ModuleImage::mouseMoveEvent(QMouseEvent* event)
+{
+    page_.ModulePointerMove(ElementAt(event->position().toPoint()));
+}
+
 void ModuleImage::mousePressEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
-    const int element = HitTestModule(p.x(), p.y(), state_.SelectedModuleType(), scale_);
-    if (page_.PressModuleKey(element) && Changed)
+    if (page_.PressModuleKey(ElementAt(event->position().toPoint())) && Changed)
         Changed();
 }
 

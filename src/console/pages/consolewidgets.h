@@ -68,20 +68,25 @@ private:
     bool pictures_ = false;
 };
 
-// The selected module large, at the scale its group box allows.
+// The selected module large, at the scale its group box allows. The picture follows every
+// resize of its group box: the box settles only after the panels beside it were laid out.
 class ModuleImage : public QWidget {
     Q_OBJECT
 public:
-    ModuleImage(ConsolePageController& page, ConsoleEditorState& state, QWidget* parent);
+    ModuleImage(ConsolePageController& page, ConsoleEditorState& state, QWidget* groupBox);
     std::function<void()> Changed;
     // Sizes and places the picture in its group box for the selected module's type.
     void Fit(QWidget& groupBox);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    int ElementAt(const QPoint& at) const;
+
     ConsolePageController& page_;
     ConsoleEditorState& state_;
     float scale_ = 0;
