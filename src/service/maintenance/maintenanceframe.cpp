@@ -195,11 +195,18 @@ bool MaintenanceFrame::SetFocus(TModuleNode* Node)
     return true;
 }
 
+void MaintenanceFrame::SetConnected(bool Connected)
+{
+    FClient->Tag = Connected ? 1 : 0;
+    FPanels[spConnection] = Connected ? "Connected" : "Not Connected";
+    if (!Connected)
+        FPanels[spProgress].clear();
+}
+
 void MaintenanceFrame::CloseWithoutNode()
 {
     FClient->CloseConnection();
-    FClient->Tag = 0;
-    FPanels[spConnection] = "Not Connected";
+    SetConnected(false);
 }
 
 void MaintenanceFrame::FocusChanging(TModuleNode* Old, TModuleNode* New)
@@ -228,15 +235,15 @@ void MaintenanceFrame::ChangeConnection(const TDeviceAddr& Addr)
     TWaitCursor cursor;
     TDeviceAddr addr = Addr; // the entry may be refreshed while messages pass
     FClient->CloseConnection();
+    // What a read of the device before showed there is not about this connection.
+    FPanels[spProgress].clear();
     S.ProcessMessages();
     if (FClient->OpenConnection(addr)) {
         FCurrentDevice = kvr::client::TrimText(FClient->GetDeviceName(false));
-        FClient->Tag = 1;
-        FPanels[spConnection] = "Connected";
+        SetConnected(true);
     } else {
         FCurrentDevice.clear();
-        FClient->Tag = 0;
-        FPanels[spConnection] = "Not Connected";
+        SetConnected(false);
     }
     Changed();
 }
@@ -245,12 +252,10 @@ void MaintenanceFrame::StatusChanged()
 {
     switch (FClient->GetStatus()) {
     case dcsNotConnected:
-        FClient->Tag = 0;
-        FPanels[spConnection] = "Not Connected";
+        SetConnected(false);
         break;
     case dcsConnected:
-        FClient->Tag = 1;
-        FPanels[spConnection] = "Connected";
+        SetConnected(true);
         FClient->SetLogging(FLog.Protocol ? 1 : 0);
         break;
     default:
@@ -388,8 +393,7 @@ void MaintenanceFrame::CloseDevice()
     FClient->CloseConnection();
     if (entry && !FClient->RemoveKnownDevice(*entry))
         InfoFormatter->ShowMessage(mmCouldNotRemove, "");
-    FClient->Tag = 0;
-    FPanels[spConnection] = "Not Connected";
+    SetConnected(false);
     FDevices.Remove(entry);
     Changed();
 }
@@ -397,13 +401,31 @@ void MaintenanceFrame::CloseDevice()
 void MaintenanceFrame::CloseAfterDeviceReset()
 {
     FClient->CloseConnection();
-    FClient->Tag = 0;
-    FPanels[spConnection] = "Not Connected";
+    SetConnected(false);
     // Clearing the selection is no focus change that reconnects.
     kvr::client::TFlagScope scope(FInFocusChange, true);
     FFocused = nullptr;
     SetNoNodeStates();
     Changed();
+}
+
+void MaintenanceFrame::CloseAfterRestart()
+{
+    FClient->CloseConnection();
+    SetConnected(false);
+    Changed();
+}
+
+void MaintenanceFrame::FocusedNodeClicked()
+{
+    if (!FFocused || Connected() || FInFocusChange || FBusy)
+        return;
+    TDeviceInfo_cza* device = DeviceOf(FFocused);
+    if (!device)
+        return;
+    kvr::client::TFlagScope scope(FInFocusChange, true);
+    RefreshHold hold(*this);
+    ChangeConnection(*device);
 }
 
 void MaintenanceFrame::ShowFile()

@@ -136,6 +136,12 @@ public:
 
     // After a reset of the whole device: connection closed, flag cleared, no focus.
     void CloseAfterDeviceReset();
+    // After the restart that ends a firmware update: connection closed, flag cleared; the focus
+    // stays, and a click on it connects again.
+    void CloseAfterRestart();
+    // A click on the node that has the focus already: connects again when the connection is
+    // gone (no focus change does it then).
+    void FocusedNodeClicked();
 
     // Tells the view that the tree, the focus, the items or the status bar changed.
     std::function<void()> OnChanged;
@@ -148,6 +154,9 @@ private:
     void SetNoNodeStates();
     void ShowModuleIDItems(int First, int Last, bool Visible);
     void CloseWithoutNode();
+    // The connected flag and the status panels that follow it: panel 3 says which, and the
+    // progress text of panel 4 belongs to a connection that is gone.
+    void SetConnected(bool Connected);
     void StatusChanged();
     void Changed();
     TItemState& It(const char* Name) { return FItems[Name]; }
