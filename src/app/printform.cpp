@@ -113,6 +113,8 @@ TPrintForm::TPrintForm(reports::PrintHost& Host, QWidget* Parent, std::unique_pt
     PrintStatus->setObjectName("PrintStatus");
     PrintProgress = new QProgressBar(this);
     PrintProgress->setObjectName("PrintProgress");
+    // A long printer title does not widen the window, and the rows keep their place while idle.
+    PrintStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     for (QWidget* w : std::initializer_list<QWidget*>{PrintStatus, PrintProgress}) {
         QSizePolicy keep = w->sizePolicy();
         keep.setRetainSizeWhenHidden(true);
@@ -209,6 +211,7 @@ void TPrintForm::ShowProgress()
 {
     const reports::PrintRun& run = *FRun;
     const bool running = run.Running();
+    Button3->setEnabled(run.StartEnabled);
     PrintStatus->setVisible(running);
     PrintProgress->setVisible(running);
     if (!running)

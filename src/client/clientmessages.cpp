@@ -45,8 +45,8 @@ const TInfoMessage ClientMessages[ClientMessageCount] = {
      "the new KVR Communication Server."},
     {msgUdpPortInUse,
      "KVR Communication Server could not be started: the UDP port %d, on which the devices send their status, is "
-     "held by another program.\nPlease end that program or have it share the port, then start this application "
-     "again.\n\nConnections to audio devices are not possible."},
+     "held by another program.\nPlease end that program, then start this application again.\n\nConnections to "
+     "audio devices are not possible."},
 };
 
 } // namespace kvr::client

@@ -156,7 +156,7 @@ private slots:
             if (form.Run().Progress.Documents < 2 || !status.isEmpty())
                 return;
             status = form.PrintStatus->text();
-            statusShown = form.PrintStatus->isVisible() && form.PrintProgress->isVisible();
+            statusShown = form.PrintStatus->isVisible() && form.PrintProgress->isVisible() && !form.Button3->isEnabled();
             if (close)
                 form.Button1->click();
             else
