@@ -11,6 +11,7 @@
 #include "diagnostics/kvrinfoformat.h"
 #include "diagnostics/waitcursor.h"
 #include "platform/settingsstore.h"
+#include "service/eventwait.h"
 #include "service/maintenance/mtnmessages.h"
 
 namespace kvr::service {
@@ -42,8 +43,12 @@ TMaintenanceServices SystemMaintenanceServices()
     s.ProcessMessages = [] {
         if (QCoreApplication::instance())
             QCoreApplication::processEvents();
-        // Waits poll this; a short sleep keeps them from spinning.
+        // Loops that poll this; a short sleep keeps them from spinning.
         QThread::msleep(1);
+    };
+    s.WaitMs = [](unsigned Ms) {
+        EventWait wait;
+        wait.Until([] { return false; }, Ms);
     };
     s.DateTimeText = [] {
         return QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat).toStdString();
@@ -471,6 +476,10 @@ bool MaintenanceFrame::RequestLoggedBlock(KVRCANBlock Send, KVRCANBlock& Reply, 
 
 void MaintenanceFrame::Wait(unsigned Ms)
 {
+    if (Ms > 0 && S.WaitMs) {
+        S.WaitMs(Ms);
+        return;
+    }
     const std::uint32_t start = S.Tick();
     while (static_cast<std::uint32_t>(S.Tick() - start) < Ms)
         S.ProcessMessages();

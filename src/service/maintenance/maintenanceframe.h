@@ -26,6 +26,9 @@ namespace kvr::service {
 struct TMaintenanceServices {
     std::function<std::uint32_t()> Tick;               // millisecond tick, wraps
     std::function<void()> ProcessMessages;             // lets messages through once
+    // Waits Ms milliseconds letting messages through without spinning; empty: ProcessMessages
+    // until Tick has moved on by Ms.
+    std::function<void(unsigned Ms)> WaitMs = {};
     std::function<std::string()> DateTimeText;         // status panel 0
     std::function<std::string()> LogStamp;             // time stamp of message lines
     std::function<int(TDeviceAddr& Addr)> ConnectionDialog; // Add Device; 1 is OK
