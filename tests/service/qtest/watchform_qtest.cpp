@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QDir>
 #include <QMimeData>
@@ -159,6 +160,33 @@ private slots:
             QVERIFY(logic.Drop());
         }
         QCOMPARE(dropped, 1);
+        form->close();
+        QTRY_VERIFY(form.isNull());
+    }
+
+    // The graph page is laid out only when it is first shown: the picture takes the graph's
+    // size then, so that the graph is drawn whole without a resize of the window.
+    void theGraphFillsItsBoxWhenItsPageIsFirstShown()
+    {
+        QPointer<TWatchForm> form = MakeForm(1);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        form->AddWatch(1086, -1);
+        form->DrawGraph->setChecked(true);
+        QWidget* graph = form->findChild<QWidget*>("Graph");
+        QTabBar* tabs = form->PageControl1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        QCOMPARE(form->PageControl1->currentIndex(), 1);
+        QTRY_VERIFY2(graph->width() > 200 && graph->height() > 100, qPrintable(QString("%1 x %2").arg(graph->width()).arg(graph->height())));
+        QTRY_COMPARE(form->Controller().GraphWidth, graph->width());
+        // The watch's baseline runs across the whole graph, not a corner of it.
+        const int y = form->WatchView->visualItemRect(form->WatchView->topLevelItem(0)).height();
+        const QImage shown = graph->grab().toImage();
+        bool dark = false;
+        for (int x = shown.width() - 40; x < shown.width() - 5; ++x)
+            dark = dark || shown.pixelColor(x, y).lightness() < 64;
+        QVERIFY2(dark, "the baseline reaches the graph's right end");
+        QVERIFY(form->grab().toImage().save(QDir::current().filePath("watchgraph-first.png")));
         form->close();
         QTRY_VERIFY(form.isNull());
     }
