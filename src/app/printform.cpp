@@ -5,11 +5,14 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/currentprompter.h"
@@ -61,11 +64,14 @@ TPrintForm::TPrintForm(reports::PrintHost& Host, QWidget* Parent, std::unique_pt
     GroupBox1 = Group("GroupBox1", "Devices", this);
     CheckListBox2 = new QListWidget(GroupBox1);
     CheckListBox2->setObjectName("CheckListBox2");
-    // Three columns: items flow top to bottom and wrap into the next column.
+    // One column of check boxes that scrolls down: twenty devices read as a list, not as a
+    // row of columns that runs off sideways.
     CheckListBox2->setFlow(QListView::TopToBottom);
-    CheckListBox2->setWrapping(true);
-    CheckListBox2->setResizeMode(QListView::Adjust);
-    CheckListBox2->setGridSize(QSize(128, 18));
+    CheckListBox2->setWrapping(false);
+    CheckListBox2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    CheckListBox2->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    CheckListBox2->setSelectionMode(QAbstractItemView::NoSelection);
+    CheckListBox2->installEventFilter(this);
     GroupBox1->layout()->addWidget(CheckListBox2);
 
     GroupBox2 = Group("GroupBox2", "Print documentation", this);
@@ -103,6 +109,18 @@ TPrintForm::TPrintForm(reports::PrintHost& Host, QWidget* Parent, std::unique_pt
     Button1 = new QPushButton("Close", this);
     Button1->setObjectName("Button1");
     Button1->setDefault(true);
+    PrintStatus = new QLabel(this);
+    PrintStatus->setObjectName("PrintStatus");
+    PrintProgress = new QProgressBar(this);
+    PrintProgress->setObjectName("PrintProgress");
+    // A long printer title does not widen the window, and the rows keep their place while idle.
+    PrintStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    for (QWidget* w : std::initializer_list<QWidget*>{PrintStatus, PrintProgress}) {
+        QSizePolicy keep = w->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(keep);
+        w->hide();
+    }
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(Button3);
@@ -110,6 +128,8 @@ TPrintForm::TPrintForm(reports::PrintHost& Host, QWidget* Parent, std::unique_pt
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GroupBox1, 1);
     layout->addWidget(GroupBox2);
+    layout->addWidget(PrintStatus);
+    layout->addWidget(PrintProgress);
     layout->addLayout(buttons);
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
@@ -123,6 +143,8 @@ TPrintForm::TPrintForm(reports::PrintHost& Host, QWidget* Parent, std::unique_pt
         Sync();
     });
     connect(CheckListBox2, &QListWidget::itemChanged, this, &TPrintForm::CheckListBox2ClickCheck);
+    connect(CheckListBox2, &QListWidget::itemClicked, this, &TPrintForm::ToggleItem);
+    FRun->OnProgress = [this] { ShowProgress(); };
     Sync();
 }
 
@@ -151,11 +173,57 @@ void TPrintForm::showEvent(QShowEvent* Event)
 void TPrintForm::keyPressEvent(QKeyEvent* Event)
 {
     if (Event->key() == Qt::Key_Escape) {
+        // During a run this stops it at the next page; the run's end closes the window.
         FRun->FormKeyDown(27);
         CloseByResult();
         return;
     }
     QDialog::keyPressEvent(Event);
+}
+
+bool TPrintForm::eventFilter(QObject* Watched, QEvent* Event)
+{
+    if (Watched == CheckListBox2 && Event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Space && CheckListBox2->currentItem()) {
+        ToggleItem(CheckListBox2->currentItem());
+        return true;
+    }
+    return QDialog::eventFilter(Watched, Event);
+}
+
+void TPrintForm::reject()
+{
+    if (FRun->Running()) {
+        FRun->Stop();
+        return;
+    }
+    QDialog::reject();
+}
+
+void TPrintForm::ToggleItem(QListWidgetItem* Item)
+{
+    if (!Item || !CheckListBox2->isEnabled())
+        return;
+    Item->setCheckState(Item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+void TPrintForm::ShowProgress()
+{
+    const reports::PrintRun& run = *FRun;
+    const bool running = run.Running();
+    Button3->setEnabled(run.StartEnabled);
+    PrintStatus->setVisible(running);
+    PrintProgress->setVisible(running);
+    if (!running)
+        return;
+    PrintProgress->setRange(0, std::max(run.Progress.Total, 1));
+    PrintProgress->setValue(run.Progress.Done);
+    PrintStatus->setText(run.Progress.Documents == 0
+                             ? QString("Printing ...")
+                             : QString("Printing document %1, page %2: %3")
+                                   .arg(run.Progress.Documents)
+                                   .arg(run.Progress.Pages)
+                                   .arg(platform::fromCp1252(run.Progress.Title)));
 }
 
 void TPrintForm::Button3Click()
@@ -192,9 +260,14 @@ void TPrintForm::Sync()
     if (CheckListBox2->count() != static_cast<int>(run.Items.size())) {
         CheckListBox2->clear();
         for (const auto& item : run.Items) {
+            // Not checkable by the view itself: a click anywhere on the row ticks it, once.
             auto* entry = new QListWidgetItem(platform::fromCp1252(item.Name), CheckListBox2);
-            entry->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+            entry->setFlags(Qt::ItemIsEnabled);
         }
+        // Tall enough for ten devices; more scroll.
+        const int rows = std::clamp(CheckListBox2->count(), 3, 10);
+        const int row = std::max(CheckListBox2->sizeHintForRow(0), CheckListBox2->fontMetrics().height() + 4);
+        CheckListBox2->setMinimumHeight(rows * row + 2 * CheckListBox2->frameWidth());
     }
     for (int i = 0; i < CheckListBox2->count(); ++i) {
         QListWidgetItem* entry = CheckListBox2->item(i);

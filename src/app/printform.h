@@ -11,8 +11,10 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QListWidgetItem;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
@@ -41,14 +43,24 @@ public:
     std::array<QCheckBox*, reports::pbCount> SectionBoxes{};
     QPushButton* Button3 = nullptr; // Start Print
     QPushButton* Button1 = nullptr; // Close
+    // Shown while a run prints: the document in hand and the devices done.
+    QLabel* PrintStatus = nullptr;
+    QProgressBar* PrintProgress = nullptr;
+
+    // Close and the window's own close stop a run first; the window closes once it stopped.
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     void Button3Click();
     void CheckListBox2ClickCheck(QListWidgetItem* Item);
+    // A click anywhere on a device's row, or Space on it, ticks or clears it.
+    void ToggleItem(QListWidgetItem* Item);
+    void ShowProgress();
     // Shows the run's state; never writes back.
     void Sync();
     void CloseByResult();

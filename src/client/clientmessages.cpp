@@ -43,6 +43,10 @@ const TInfoMessage ClientMessages[ClientMessageCount] = {
     {msgServerUpdatedRestart,
      "The KVR Communication Server on this system was successfully updated.\n\nPlease restart the application to use "
      "the new KVR Communication Server."},
+    {msgUdpPortInUse,
+     "KVR Communication Server could not be started: the UDP port %d, on which the devices send their status, is "
+     "held by another program.\nPlease end that program, then start this application again.\n\nConnections to "
+     "audio devices are not possible."},
 };
 
 } // namespace kvr::client

@@ -24,9 +24,10 @@ enum TClientMessage : std::uint32_t {
     msgChecksumWrong = 0xA101000E,
     msgNoBurnStatus = 0xA101000F,
     msgServerUpdatedRestart = 0x21010010,
+    msgUdpPortInUse = 0xA1010011,
 };
 
-inline constexpr int ClientMessageCount = 16;
+inline constexpr int ClientMessageCount = 17;
 extern const TInfoMessage ClientMessages[ClientMessageCount];
 
 } // namespace kvr::client

@@ -46,6 +46,9 @@ public:
     virtual bool ServerRunning() = 0;
     // The debugger output of the installation steps.
     virtual void DebugOutput(const std::string& Line) = 0;
+    // The UDP port of the device broadcasts when the last server started could not have it
+    // because another program holds it; 0 otherwise.
+    virtual int UdpPortInUse() const { return 0; }
     // Asks the application to end when control returns to its message loop.
     virtual void Terminate() = 0;
 };

@@ -148,7 +148,11 @@ void TKVRCommunicationClient::ConnectServer()
                     DebugLine("KVRCC: (6) CoRUREZIntfV4::Create() failed after InstallServer");
                     Server.reset();
                     SetStatus(dcsServerInitFailed);
-                    InfoFormatter->ShowMessage(msgInstallFailed, "");
+                    // A server that cannot have its UDP port is no matter of rights: say what holds it.
+                    if (const int Port = Services.Host->UdpPortInUse(); Port != 0)
+                        InfoFormatter->ShowMessage(msgUdpPortInUse, "", Port);
+                    else
+                        InfoFormatter->ShowMessage(msgInstallFailed, "");
                     SetStatus(dcsServerInitFailed);
                     return;
                 }

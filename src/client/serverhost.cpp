@@ -8,8 +8,10 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QThread>
 
+#include <cerrno>
 #include <csignal>
 #include <functional>
 #include <cstdlib>
@@ -86,6 +88,24 @@ qint64 LockHolder(const std::string& Folder)
     return Lock.getLockInfo(&Pid, &Host, &App) && Pid > 0 ? Pid : 0;
 }
 
+// A process of ours that has ended (a started server is no child of ours: nobody waits on it).
+bool ProcessGone(qint64 Pid)
+{
+    return Pid > 0 && ::kill(static_cast<pid_t>(Pid), 0) != 0 && errno == ESRCH;
+}
+
+// The UDP port of a "rurez failed udp=PORT in-use" line in what a server wrote; 0 without one.
+int UdpPortInUseOf(const QByteArray& Output)
+{
+    for (const QByteArray& Line : Output.split('\n')) {
+        const QList<QByteArray> Words = Line.trimmed().split(' ');
+        if (Words.size() == 4 && Words[0] == "rurez" && Words[1] == "failed" && Words[2].startsWith("udp=") &&
+            Words[3] == "in-use")
+            return Words[2].mid(4).toInt();
+    }
+    return 0;
+}
+
 } // namespace
 
 HResult TLocalServerHost::CreateLocal(std::shared_ptr<ICommServer>& Server)
@@ -103,13 +123,25 @@ HResult TLocalServerHost::CreateLocal(std::shared_ptr<ICommServer>& Server)
     const std::string Path = RegisteredCommandLine();
     if (Path.empty() || !QFileInfo(QString::fromStdString(Path)).isExecutable())
         return HrClassNotRegistered;
+    FUdpPortInUse = 0;
+    QProcess Start;
+    Start.setProgram(QString::fromStdString(Path));
+    Start.setStandardInputFile(QProcess::nullDevice());
+    QTemporaryFile Output(QDir::tempPath() + "/rurez-start-XXXXXX.txt");
+    if (Output.open())
+        Start.setStandardOutputFile(Output.fileName());
     qint64 Pid = 0;
-    if (!QProcess::startDetached(QString::fromStdString(Path), {}, QString(), &Pid))
+    if (!Start.startDetached(&Pid))
         return HrServerExecFailure;
     StartedPid = Pid;
     std::shared_ptr<kvr::commserver::CommServerProxy> Proxy;
-    if (!WaitFor([&] { return (Proxy = Connect(Folder)) != nullptr; }))
+    if (!WaitFor([&] { return (Proxy = Connect(Folder)) != nullptr || ProcessGone(Pid); }) || !Proxy) {
+        if (Output.isOpen()) {
+            Output.seek(0);
+            FUdpPortInUse = UdpPortInUseOf(Output.readAll());
+        }
         return HrServerExecFailure;
+    }
     Server = Proxy;
     return 0;
 }

@@ -6,6 +6,9 @@
 // The carried server is the file KVR_SERVER_IMAGE names, else "rurez" in the program's folder.
 // It is installed into KVR_SERVER_INSTALL_DIR, else <user data folder>/kvr/.
 //
+// A server that cannot start says why on its standard output, which the host reads from a file:
+// the wait for its socket ends as soon as it has ended.
+//
 // An older server found running is asked to end (its lock names its process), and the host
 // waits for its socket to close before the update writes the new one; a server ends by itself a
 // few seconds after its last client has gone.
@@ -30,6 +33,7 @@ public:
     void RunRegistration(const std::string& Path) override;
     bool ServerRunning() override;
     void DebugOutput(const std::string& Line) override;
+    int UdpPortInUse() const override { return FUdpPortInUse; }
     void Terminate() override;
 
     // Where the carried server program is.
@@ -37,6 +41,7 @@ public:
 
 private:
     std::int64_t StartedPid = 0; // the server this host started, until it asks it to end
+    int FUdpPortInUse = 0;
 };
 
 } // namespace kvr::client

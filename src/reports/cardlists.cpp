@@ -1,5 +1,6 @@
 #include "reports/cardlists.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -166,7 +167,9 @@ void RunList(PageFrame& Frame, const ListKind& Kind)
         }
         if (s % kGroupSize == 0 || M > 80) {
             if (M > 80) {
-                const int bottom = Trunc(100 * p.u + M + p.R); // row and height added, as always printed
+                // Row and height added, as always printed; that end lies above the page, so the
+                // lines stop at the page frame's top edge.
+                const int bottom = std::max(Trunc(100 * p.u + M + p.R), Trunc(200 * p.u));
                 p.Line(p.X(200), p.Y(M), p.X(200), bottom);
                 p.Line(p.X(Kind.CloseRight), p.Y(M), p.X(Kind.CloseRight), bottom);
                 p.Rule(M, Kind.CloseRight);

@@ -1,5 +1,6 @@
 #include "reports/printrun.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "gfx/canvas.h"
@@ -24,6 +25,9 @@ private:
     int FSaved;
 };
 
+// Thrown at a page boundary of a run the user stopped; ends the sections on the way out.
+struct PrintStopped {};
+
 // The device name as stored in header bytes 16-51.
 std::string HeaderName(const std::array<std::uint8_t, model::TDevice::HeaderSize>& Header)
 {
@@ -34,6 +38,62 @@ std::string HeaderName(const std::array<std::uint8_t, model::TDevice::HeaderSize
 }
 
 } // namespace
+
+// The printer as the sections of a run see it: it counts documents and pages for the window,
+// lets messages through at every one, so that the window repaints and Escape arrives, and ends
+// the run there once it was stopped.
+class WatchedPrinter : public platform::Printer {
+public:
+    WatchedPrinter(platform::Printer& Printer, PrintRun& Run) : P(Printer), R(Run) {}
+
+    bool Printing() const override { return P.Printing(); }
+    bool HasPrinter() const override { return P.HasPrinter(); }
+    void SetOrientation(platform::PrinterOrientation O) override { P.SetOrientation(O); }
+    platform::PrinterOrientation Orientation() const override { return P.Orientation(); }
+    int PageWidth() const override { return P.PageWidth(); }
+    int PageHeight() const override { return P.PageHeight(); }
+    int Resolution() const override { return P.Resolution(); }
+    void SetTitle(const std::string& Title) override { P.SetTitle(Title); }
+    const std::string& Title() const override { return P.Title(); }
+    gfx::Canvas& Canvas() override { return P.Canvas(); }
+    std::vector<std::string> TakeErrors() override { return P.TakeErrors(); }
+
+    void BeginDoc() override
+    {
+        if (P.Printing())
+            return;
+        Between();
+        P.BeginDoc();
+        ++R.Progress.Documents;
+        R.Progress.Pages = 1;
+        R.Progress.Title = P.Title();
+        R.ProgressChanged();
+    }
+    void NewPage() override
+    {
+        if (!P.Printing())
+            return;
+        Between();
+        P.NewPage();
+        ++R.Progress.Pages;
+        R.ProgressChanged();
+    }
+    void EndDoc() override { P.EndDoc(); }
+
+private:
+    // Before a page or a document is opened: the window repaints, Escape arrives, and a stop
+    // ends the run with no empty page begun.
+    void Between()
+    {
+        if (R.FEventPump)
+            R.FEventPump();
+        if (R.FStop)
+            throw PrintStopped();
+    }
+
+    platform::Printer& P;
+    PrintRun& R;
+};
 
 PrintRun::PrintRun(PrintHost& Host, platform::PrintService& Printers, PrintSections Sections,
                    std::function<void()> EventPump)
@@ -132,15 +192,32 @@ void PrintRun::FormKeyDown(int Key)
 {
     if (Key != 27)
         return;
+    // Between two documents of a run the printer is idle, yet the run goes on.
+    if (FRunning) {
+        Stop();
+        return;
+    }
     const platform::Printer* printer = FPrinters.CurrentPrinter();
     if (printer == nullptr || !printer->Printing())
         Result = ModalResult::Cancel;
 }
 
+void PrintRun::Stop()
+{
+    if (FRunning)
+        FStop = true;
+}
+
+void PrintRun::ProgressChanged()
+{
+    if (OnProgress)
+        OnProgress();
+}
+
 void PrintRun::Button3Click()
 {
     platform::Printer* printer = FPrinters.CurrentPrinter();
-    if (printer != nullptr && printer->Printing()) {
+    if (FRunning || (printer != nullptr && printer->Printing())) {
         platform::prompter().showMessage(AlreadyPrintingText);
         return;
     }
@@ -153,17 +230,35 @@ void PrintRun::Button3Click()
         return;
     }
     StartEnabled = false;
+    FRunning = true;
+    FStop = false;
+    Progress = {};
+    Progress.Total = (BoxChecked[pbGlobalLogicTable] ? 1 : 0) +
+                     static_cast<int>(std::count_if(Items.begin(), Items.end(), [](const Item& I) { return I.Checked; }));
+    // Whatever way the run ends, the window may start the next one.
+    struct RunEnd {
+        PrintRun& R;
+        ~RunEnd()
+        {
+            R.FRunning = false;
+            R.StartEnabled = true;
+            R.ProgressChanged();
+        }
+    } runEnd{*this};
+    bool stopped = false;
     try {
-        Run(*printer);
+        WatchedPrinter watched(*printer, *this);
+        Run(watched);
+    } catch (const PrintStopped&) {
+        stopped = true;
     } catch (...) {
         if (printer->Printing())
             printer->EndDoc();
-        StartEnabled = true;
         throw;
     }
     if (printer->Printing())
         printer->EndDoc();
-    StartEnabled = true;
+    FStop = false;
     // Jobs that could not be written are reported, never passed over as printed.
     const std::vector<std::string> errors = printer->TakeErrors();
     if (!errors.empty()) {
@@ -172,7 +267,7 @@ void PrintRun::Button3Click()
             text += "\n" + line;
         platform::prompter().showMessage(QString::fromStdString(text));
     }
-    Result = ModalResult::Ok;
+    Result = stopped ? ModalResult::Cancel : ModalResult::Ok;
 }
 
 void PrintRun::Run(platform::Printer& Printer)
@@ -186,15 +281,22 @@ void PrintRun::Run(platform::Printer& Printer)
             FSections.PrintModule(frame, selection.Entry, ModuleSlotID(selection));
         return;
     }
-    if (BoxChecked[pbGlobalLogicTable] && FSections.Section[pbGlobalLogicTable])
-        FSections.Section[pbGlobalLogicTable](frame);
+    if (BoxChecked[pbGlobalLogicTable]) {
+        if (FSections.Section[pbGlobalLogicTable])
+            FSections.Section[pbGlobalLogicTable](frame);
+        ++Progress.Done;
+        ProgressChanged();
+    }
     CurDeviceRestore restore(FHost);
     for (const Item& item : Items) {
         FHost.SetCurDevice(item.Device);
         FDevice = item.Device;
         frame.FDevice = item.Device;
-        if (item.Checked)
+        if (item.Checked) {
             PrintDevice(frame);
+            ++Progress.Done;
+            ProgressChanged();
+        }
     }
 }
 

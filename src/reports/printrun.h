@@ -85,20 +85,43 @@ public:
     // A user's click on a device item or a section box.
     void SetItemChecked(std::size_t Item, bool Checked);
     void SetBoxChecked(PrintBox Box, bool Checked);
-    // Escape (27) closes the window unless the printer is printing.
+    // Escape (27) closes the window unless the printer is printing; during a run it stops the
+    // run at the next page.
     void FormKeyDown(int Key);
     // "Start Print ".
     void Button3Click();
+
+    // Ends a run at the next page or document: the document in hand ends with the pages it
+    // has, nothing further is printed, and the window closes as Escape closes it.
+    void Stop();
+    bool Running() const { return FRunning; }
+
+    // How far a run is, for the window: documents begun, the pages of the one in hand, its
+    // printer title, and the devices (the project-wide section counts as one) done of all.
+    struct TProgress {
+        int Documents = 0;
+        int Pages = 0;
+        std::string Title;
+        int Done = 0;
+        int Total = 0;
+    };
+    TProgress Progress;
+    // Told at every document and page of a run, and once when the run ends.
+    std::function<void()> OnProgress;
 
 private:
     void UpdateStartEnabled();
     void PrintDevice(PageFrame& Frame);
     void Run(platform::Printer& Printer);
+    void ProgressChanged();
+    friend class WatchedPrinter;
 
     PrintHost& FHost;
     platform::PrintService& FPrinters;
     PrintSections FSections;
     std::function<void()> FEventPump;
+    bool FRunning = false;
+    bool FStop = false;
 };
 
 } // namespace kvr::reports

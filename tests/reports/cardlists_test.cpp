@@ -206,6 +206,30 @@ TEST_F(CardListTest, ThirtySlotPagesAndGroups)
     }
 }
 
+// A page that breaks before a slot closes its table with two edges and a rule; every line of
+// every page stays within the page frame (from 200 u down to 5 u above the page's end).
+TEST_F(CardListTest, TheTableClosedAtAPageBreakStaysInsideThePageFrame)
+{
+    Frame(30);
+    for (int slot : {20, 21, 22})
+        Put(slot, Audio(122, slot, 24));
+    Put(23, Audio(122, 23, 2));
+    const auto& job = Print(PrintAudioList);
+    ASSERT_EQ(3u, job.Pages.size());
+    const int frameTop = 496, frameBottom = 7016 - 12;
+    for (std::size_t p = 0; p < job.Pages.size(); ++p)
+        for (const gfx::Op& op : job.Pages[p].ofKind(gfx::OpKind::Line))
+            for (const auto& point : op.points)
+                EXPECT_TRUE(point.y >= frameTop && point.y <= frameBottom)
+                    << "page " << p + 1 << ": a line reaches y " << point.y;
+    // The table of page 2 ends at row 82; its edges run up from there to the frame's top.
+    const auto lines = job.Pages[1].ofKind(gfx::OpKind::Line);
+    for (int x : {496, 4935})
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [x](const gfx::Op& op) {
+            return op.points[0] == gfx::Point{x, RowY(82)} && op.points[1] == gfx::Point{x, 496};
+        })) << "closing edge at x " << x;
+}
+
 TEST_F(CardListTest, MadiListBreaksInsideTheCardUnderARepeatedHeader)
 {
     Frame(10);

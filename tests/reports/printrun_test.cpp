@@ -175,6 +175,71 @@ TEST_F(PrintRunTest, StartPrintWhilePrintingIsRefusedAndEscapeIgnored)
     EXPECT_EQ(PrintRun::ModalResult::Cancel, run.Result);
 }
 
+// Escape during a run, as it arrives while messages go through between two pages, ends the run
+// there: the document in hand keeps its pages, nothing further prints, and the window closes.
+// The window follows each document and page meanwhile.
+TEST_F(PrintRunTest, EscapeStopsARunBetweenPagesAndTheProgressFollowsEachDocument)
+{
+    AddFrame("Frame 1");
+    AddFrame("Frame 2");
+    host.FCurDevice = 1;
+    PrintSections threePages;
+    for (std::size_t box = 0; box < pbCount; ++box)
+        threePages.Section[box] = [box](PageFrame& frame) {
+            frame.PrepareSection(PrinterOrientation::Portrait, SectionWords[box], box == pbGlobalLogicTable ? -1 : frame.FDevice);
+            frame.Printer.BeginDoc();
+            frame.Printer.NewPage();
+            frame.Printer.NewPage();
+            frame.Printer.EndDoc();
+        };
+    PrintRun* running = nullptr;
+    std::vector<std::string> seen;
+    PrintRun stoppable(host, printers, threePages, [&] {
+        if (running->Progress.Documents == 3 && running->Progress.Pages == 2)
+            running->FormKeyDown(27);
+    });
+    running = &stoppable;
+    stoppable.OnProgress = [&] {
+        seen.push_back(std::to_string(stoppable.Progress.Documents) + "." + std::to_string(stoppable.Progress.Pages) + " " +
+                       std::to_string(stoppable.Progress.Done) + "/" + std::to_string(stoppable.Progress.Total) + " " +
+                       stoppable.Progress.Title);
+    };
+    stoppable.FormShow();
+    stoppable.SetItemChecked(0, true);
+    stoppable.SetItemChecked(1, true);
+    stoppable.Button3Click();
+
+    ASSERT_EQ(3u, printer.Jobs.size());
+    EXPECT_EQ(3u, printer.Jobs[0].Pages.size());
+    EXPECT_EQ(2u, printer.Jobs[2].Pages.size()) << "the third document ends with the pages it has";
+    EXPECT_FALSE(printer.Printing());
+    EXPECT_EQ(PrintRun::ModalResult::Cancel, stoppable.Result);
+    EXPECT_TRUE(stoppable.StartEnabled);
+    EXPECT_FALSE(stoppable.Running());
+    EXPECT_EQ(1, host.FCurDevice);
+    EXPECT_EQ((std::vector<std::string>{"1.1 0/3 Studio - Global information - Global Logic List",
+                                        "1.2 0/3 Studio - Global information - Global Logic List",
+                                        "1.3 0/3 Studio - Global information - Global Logic List",
+                                        "1.3 1/3 Studio - Global information - Global Logic List",
+                                        "2.1 1/3 Studio - Frame 1 - DSP-Frame-RearView",
+                                        "2.2 1/3 Studio - Frame 1 - DSP-Frame-RearView",
+                                        "2.3 1/3 Studio - Frame 1 - DSP-Frame-RearView",
+                                        "3.1 1/3 Studio - Frame 1 - Audio-List", "3.2 1/3 Studio - Frame 1 - Audio-List",
+                                        "3.2 1/3 Studio - Frame 1 - Audio-List"}),
+              seen)
+        << "the last: the run's end";
+
+    // The next run prints whole again.
+    printer.Jobs.clear();
+    running = nullptr;
+    PrintRun whole(host, printers, threePages);
+    whole.FormShow();
+    whole.SetItemChecked(0, true);
+    whole.Button3Click();
+    EXPECT_EQ(1u + 8u, printer.Jobs.size());
+    EXPECT_EQ(PrintRun::ModalResult::Ok, whole.Result);
+}
+
 TEST_F(PrintRunTest, CancelledDialogPrintsNothing)
 {
     AddFrame("Frame 1");

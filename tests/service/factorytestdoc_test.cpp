@@ -78,7 +78,7 @@ TEST(FactoryTestCorrections, ByCardTypeAndSlot)
     page[23] = 0x9C; // -100 -> -1.00
     page[47 + 3] = 25;
     page[0] = 50;
-    const std::string mic = CorrectionValuesText(page, 0); // the first I/O card has values too
+    const std::string mic = CorrectionValuesText(page, 1);
     EXPECT_NE(mic.find("\nCorrection values:\nAD  pos.corr (dB)\n 0   -1.00\n"), std::string::npos) << mic;
     EXPECT_NE(mic.find("MIC     5     10"), std::string::npos);
     EXPECT_NE(mic.find(" 3    0.00   0.00"), std::string::npos);
@@ -90,16 +90,18 @@ TEST(FactoryTestCorrections, ByCardTypeAndSlot)
 
     page[0] = 71;
     EXPECT_EQ(CorrectionValuesText(page, 7).find("DA"), std::string::npos);
+    page[0] = 70;
+    EXPECT_NE(CorrectionValuesText(page, 8).find("DA  neg.corr (dB)\n"), std::string::npos) << "slot index 8 has values";
 
     struct None {
         std::uint8_t Code;
         int Slot;
     };
-    for (None n : {None{50, 8}, None{50, 9}, None{72, -1}, None{0x33, 2}}) {
+    for (None n : {None{50, 0}, None{70, 0}, None{50, 9}, None{72, -1}, None{0x33, 2}}) {
         page[0] = n.Code;
         EXPECT_EQ(CorrectionValuesText(page, n.Slot), "") << int(n.Code) << " slot " << n.Slot;
     }
-    EXPECT_EQ(CorrectionValuesText(std::span(page).first(64), 0), "");
+    EXPECT_EQ(CorrectionValuesText(std::span(page).first(64), 1), "");
 }
 
 TEST(FactoryTestDocument, PrintLayout)

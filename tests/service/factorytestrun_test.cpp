@@ -134,13 +134,10 @@ TEST_F(Run, FetchesEachCardAndAddsItsCorrectionValues)
     ASSERT_EQ(T->Entries.size(), 5u);
     EXPECT_EQ(T->Entries[0].Lines, (std::vector<std::string>{"Module:        Module KX730-020   #F1", "Serial No.:    257", "Factory test:  PASSED OK"}));
     const auto& first = T->Entries[2].Lines;
-    ASSERT_GE(first.size(), 12u);
+    ASSERT_EQ(first.size(), 9u) << "the card in slot index 0 has no correction values: its protocol ends with the text";
     EXPECT_EQ(first[1], "Serial No.:    12345");
     EXPECT_EQ(std::vector<std::string>(first.begin() + 3, first.begin() + 9),
               (std::vector<std::string>{"", "", "Detailed protocol: ", "", "line 1", "line 2"}));
-    EXPECT_EQ(first[9], "");
-    EXPECT_EQ(first[10], "Correction values:") << "the card in slot index 0 has values";
-    EXPECT_EQ(first[12], " 0   -1.00");
     const auto& second = T->Entries[3].Lines;
     EXPECT_EQ(std::vector<std::string>(second.begin() + 7, second.begin() + 9), (std::vector<std::string>{"line 1", "line 2"}));
     EXPECT_NE(std::find(second.begin(), second.end(), "AD    15dB     18dB     21dB     24dB"), second.end());

@@ -122,6 +122,36 @@ TEST_F(Update, RecordsInOrderThenBurnAndRestart)
     EXPECT_EQ(Frame->Focused(), DeviceNode(0)) << "the focus went up to the device";
 }
 
+// "Restart System" closes the connection: the status bar says so and forgets the last read's
+// progress; a click on the device node, which keeps the focus, connects again, and the next
+// update runs.
+TEST_F(Update, AfterTheRestartAClickOnTheFocusedNodeConnectsAgain)
+{
+    Prepare();
+    Frame->SetProgressText("collecting module information finished");
+    Answers = {mrYes, mrYes};
+    Up->Execute();
+    ASSERT_EQ(Shown.back(), mmRestartSystem);
+    EXPECT_FALSE(Frame->Connected());
+    EXPECT_EQ(Frame->StatusPanels()[spConnection], "Not Connected");
+    EXPECT_EQ(Frame->StatusPanels()[spProgress], "");
+    EXPECT_EQ(Frame->KVRCC().GetStatus(), dcsNotConnected);
+    const std::size_t opens = Opens();
+    EXPECT_TRUE(Frame->SetFocus(DeviceNode(0)));
+    EXPECT_EQ(Opens(), opens) << "the node had the focus: no focus change";
+    Frame->FocusedNodeClicked();
+    EXPECT_TRUE(Frame->Connected());
+    EXPECT_EQ(Opens(), opens + 1);
+    EXPECT_EQ(Frame->StatusPanels()[spConnection], "Connected");
+    Frame->FocusedNodeClicked();
+    EXPECT_EQ(Opens(), opens + 1) << "connected: a click changes nothing";
+
+    Shown.clear();
+    Answers = {mrNo};
+    Up->Execute();
+    EXPECT_EQ(Shown, (std::vector<unsigned>{mmText})) << "the update asks again instead of refusing";
+}
+
 TEST_F(Update, UnacknowledgedRecordStopsAndDoublesTheInterval)
 {
     Prepare();

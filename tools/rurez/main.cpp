@@ -2,10 +2,13 @@
 // socket (and other machines on TCP when asked) and owning the links to the devices.
 //
 //   rurez /regserver              record this program's path and version, then exit
-//   rurez [options]               serve; prints "rurez ready ..." once it listens
+//   rurez [options]               serve; prints "rurez ready ..." once it listens, or
+//                                 "rurez failed udp=PORT in-use" when another program holds
+//                                 the UDP port (the program that started it reports that)
 //     --dir PATH                  folder of the socket and the lock (mode 0700)
 //     --remote-listen HOST:PORT   TCP listener for other machines (off by default)
-//     --udp-bind HOST:PORT        where device broadcasts arrive (0.0.0.0:2009)
+//     --udp-bind HOST:PORT        where device broadcasts arrive (0.0.0.0:2009, or the value of
+//                                 KVR_RUREZ_UDP_BIND)
 //     --udp-target HOST:PORT      where broadcasts go; repeatable (255.255.255.255:2009)
 //     --device-port N             device TCP port for Ping and connections by address (2008)
 //     --device-udp-port N         UDP port of a single device (2009)
@@ -22,9 +25,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QLockFile>
+#include <QUdpSocket>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -84,6 +90,15 @@ bool prepareFolder(const std::string& folder, std::string& error)
     return true;
 }
 
+// Whether another program holds the UDP port so that this server cannot share it.
+bool udpPortHeld(const HostPort& bind)
+{
+    QUdpSocket probe;
+    return !probe.bind(QHostAddress(QString::fromStdString(bind.host)), bind.port,
+                       QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint) &&
+           probe.error() == QAbstractSocket::AddressInUseError;
+}
+
 int usage()
 {
     std::fprintf(stderr, "usage: rurez [/regserver] [--dir PATH] [--remote-listen HOST:PORT] [--udp-bind HOST:PORT] "
@@ -107,6 +122,9 @@ int main(int argc, char** argv)
     config.folder = defaultServerFolder();
     config.ownerUid = ::getuid();
     bool targetsGiven = false;
+    // A started server gets no arguments: tests move its UDP port this way.
+    if (const char* bind = std::getenv("KVR_RUREZ_UDP_BIND"); bind && *bind && !parseHostPort(bind, config.udpBind))
+        return usage();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -191,6 +209,10 @@ int main(int argc, char** argv)
     CommServerCore core(config);
     if (!core.start(&error)) {
         std::fprintf(stderr, "rurez: %s\n", error.c_str());
+        if (udpPortHeld(config.udpBind)) {
+            std::printf("rurez failed udp=%u in-use\n", static_cast<unsigned>(config.udpBind.port));
+            std::fflush(stdout);
+        }
         return 1;
     }
     RpcServer server(core);

@@ -471,18 +471,14 @@ bool DevicePanel::eventFilter(QObject* Watched, QEvent* Event)
                                     [Watched](const auto& Drop) { return Drop.first == Watched; });
     if (found == FSourceDrops.end())
         return QWidget::eventFilter(Watched, Event);
-    // Only a drag from the logic-source window's tree.
-    const auto accepts = [this](const QDropEvent& Drag) {
-        return FHost.IsLogicSourceDrag && FHost.IsLogicSourceDrag(Drag.mimeData()) && Page();
-    };
-    if (controls::answerDragEvent(Event, accepts, [this, &accepts, found](QDropEvent& Drop) {
-            if (!accepts(Drop)) {
-                Drop.ignore();
-                return;
-            }
-            Drop.acceptProposedAction();
-            FSources.Drop(found->second);
-        }))
+    // Only a drag from the logic-source window's tree, while a device is shown.
+    if (controls::answerDragEvent(
+            Event, {.Takes =
+                        [this](const QMimeData* Data) {
+                            return FHost.IsLogicSourceDrag && FHost.IsLogicSourceDrag(Data);
+                        },
+                    .LandsAt = [this](const QDropEvent&) { return Page() != nullptr; },
+                    .Dropped = [this, found](QDropEvent&) { FSources.Drop(found->second); }}))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }

@@ -72,8 +72,8 @@ std::string ProtocolPath(std::int32_t Serial)
 
 std::string CorrectionValuesText(std::span<const std::uint8_t> Page, int SlotIndex)
 {
-    // The I/O cards sit at indexes 0-7; index 8 is the carrier's own controller.
-    if (Page.size() < CardPageSize || SlotIndex < 0 || SlotIndex > 7)
+    // Only the cards in slot indexes 1 to 8 store correction values.
+    if (Page.size() < CardPageSize || SlotIndex < 1 || SlotIndex > 8)
         return {};
     std::string out;
     switch (Page[0]) {

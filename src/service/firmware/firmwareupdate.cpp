@@ -145,7 +145,9 @@ void FirmwareUpdate::Execute()
                     const bool done = F.SendLoggedBlock(reset);
                     F.Wait(RestartPauseMs);
                     if (done) {
-                        c.Tag = 0;
+                        // The device restarts: its connection is over until a click or a
+                        // focus change opens it again.
+                        F.CloseAfterRestart();
                         break;
                     }
                 }

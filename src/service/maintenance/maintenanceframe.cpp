@@ -11,6 +11,7 @@
 #include "diagnostics/kvrinfoformat.h"
 #include "diagnostics/waitcursor.h"
 #include "platform/settingsstore.h"
+#include "service/eventwait.h"
 #include "service/maintenance/mtnmessages.h"
 
 namespace kvr::service {
@@ -42,8 +43,12 @@ TMaintenanceServices SystemMaintenanceServices()
     s.ProcessMessages = [] {
         if (QCoreApplication::instance())
             QCoreApplication::processEvents();
-        // Waits poll this; a short sleep keeps them from spinning.
+        // Loops that poll this; a short sleep keeps them from spinning.
         QThread::msleep(1);
+    };
+    s.WaitMs = [](unsigned Ms) {
+        EventWait wait;
+        wait.Until([] { return false; }, Ms);
     };
     s.DateTimeText = [] {
         return QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat).toStdString();
@@ -195,11 +200,18 @@ bool MaintenanceFrame::SetFocus(TModuleNode* Node)
     return true;
 }
 
+void MaintenanceFrame::SetConnected(bool Connected)
+{
+    FClient->Tag = Connected ? 1 : 0;
+    FPanels[spConnection] = Connected ? "Connected" : "Not Connected";
+    if (!Connected)
+        FPanels[spProgress].clear();
+}
+
 void MaintenanceFrame::CloseWithoutNode()
 {
     FClient->CloseConnection();
-    FClient->Tag = 0;
-    FPanels[spConnection] = "Not Connected";
+    SetConnected(false);
 }
 
 void MaintenanceFrame::FocusChanging(TModuleNode* Old, TModuleNode* New)
@@ -228,15 +240,15 @@ void MaintenanceFrame::ChangeConnection(const TDeviceAddr& Addr)
     TWaitCursor cursor;
     TDeviceAddr addr = Addr; // the entry may be refreshed while messages pass
     FClient->CloseConnection();
+    // What a read of the device before showed there is not about this connection.
+    FPanels[spProgress].clear();
     S.ProcessMessages();
     if (FClient->OpenConnection(addr)) {
         FCurrentDevice = kvr::client::TrimText(FClient->GetDeviceName(false));
-        FClient->Tag = 1;
-        FPanels[spConnection] = "Connected";
+        SetConnected(true);
     } else {
         FCurrentDevice.clear();
-        FClient->Tag = 0;
-        FPanels[spConnection] = "Not Connected";
+        SetConnected(false);
     }
     Changed();
 }
@@ -245,12 +257,10 @@ void MaintenanceFrame::StatusChanged()
 {
     switch (FClient->GetStatus()) {
     case dcsNotConnected:
-        FClient->Tag = 0;
-        FPanels[spConnection] = "Not Connected";
+        SetConnected(false);
         break;
     case dcsConnected:
-        FClient->Tag = 1;
-        FPanels[spConnection] = "Connected";
+        SetConnected(true);
         FClient->SetLogging(FLog.Protocol ? 1 : 0);
         break;
     default:
@@ -388,8 +398,7 @@ void MaintenanceFrame::CloseDevice()
     FClient->CloseConnection();
     if (entry && !FClient->RemoveKnownDevice(*entry))
         InfoFormatter->ShowMessage(mmCouldNotRemove, "");
-    FClient->Tag = 0;
-    FPanels[spConnection] = "Not Connected";
+    SetConnected(false);
     FDevices.Remove(entry);
     Changed();
 }
@@ -397,13 +406,31 @@ void MaintenanceFrame::CloseDevice()
 void MaintenanceFrame::CloseAfterDeviceReset()
 {
     FClient->CloseConnection();
-    FClient->Tag = 0;
-    FPanels[spConnection] = "Not Connected";
+    SetConnected(false);
     // Clearing the selection is no focus change that reconnects.
     kvr::client::TFlagScope scope(FInFocusChange, true);
     FFocused = nullptr;
     SetNoNodeStates();
     Changed();
+}
+
+void MaintenanceFrame::CloseAfterRestart()
+{
+    FClient->CloseConnection();
+    SetConnected(false);
+    Changed();
+}
+
+void MaintenanceFrame::FocusedNodeClicked()
+{
+    if (!FFocused || Connected() || FInFocusChange || FBusy)
+        return;
+    TDeviceInfo_cza* device = DeviceOf(FFocused);
+    if (!device)
+        return;
+    kvr::client::TFlagScope scope(FInFocusChange, true);
+    RefreshHold hold(*this);
+    ChangeConnection(*device);
 }
 
 void MaintenanceFrame::ShowFile()
@@ -449,6 +476,10 @@ bool MaintenanceFrame::RequestLoggedBlock(KVRCANBlock Send, KVRCANBlock& Reply, 
 
 void MaintenanceFrame::Wait(unsigned Ms)
 {
+    if (Ms > 0 && S.WaitMs) {
+        S.WaitMs(Ms);
+        return;
+    }
     const std::uint32_t start = S.Tick();
     while (static_cast<std::uint32_t>(S.Tick() - start) < Ms)
         S.ProcessMessages();

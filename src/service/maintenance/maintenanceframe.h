@@ -26,6 +26,9 @@ namespace kvr::service {
 struct TMaintenanceServices {
     std::function<std::uint32_t()> Tick;               // millisecond tick, wraps
     std::function<void()> ProcessMessages;             // lets messages through once
+    // Waits Ms milliseconds letting messages through without spinning; empty: ProcessMessages
+    // until Tick has moved on by Ms.
+    std::function<void(unsigned Ms)> WaitMs = {};
     std::function<std::string()> DateTimeText;         // status panel 0
     std::function<std::string()> LogStamp;             // time stamp of message lines
     std::function<int(TDeviceAddr& Addr)> ConnectionDialog; // Add Device; 1 is OK
@@ -136,6 +139,12 @@ public:
 
     // After a reset of the whole device: connection closed, flag cleared, no focus.
     void CloseAfterDeviceReset();
+    // After the restart that ends a firmware update: connection closed, flag cleared; the focus
+    // stays, and a click on it connects again.
+    void CloseAfterRestart();
+    // A click on the node that has the focus already: connects again when the connection is
+    // gone (no focus change does it then).
+    void FocusedNodeClicked();
 
     // Tells the view that the tree, the focus, the items or the status bar changed.
     std::function<void()> OnChanged;
@@ -148,6 +157,9 @@ private:
     void SetNoNodeStates();
     void ShowModuleIDItems(int First, int Last, bool Visible);
     void CloseWithoutNode();
+    // The connected flag and the status panels that follow it: panel 3 says which, and the
+    // progress text of panel 4 belongs to a connection that is gone.
+    void SetConnected(bool Connected);
     void StatusChanged();
     void Changed();
     TItemState& It(const char* Name) { return FItems[Name]; }

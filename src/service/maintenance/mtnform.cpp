@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
@@ -53,7 +54,15 @@ class ModuleTreeView : public QTreeWidget {
 public:
     using QTreeWidget::QTreeWidget;
 
+    // The node that had the focus when the last press came, before the press moved it.
+    QTreeWidgetItem* CurrentAtPress = nullptr;
+
 protected:
+    void mousePressEvent(QMouseEvent* Event) override
+    {
+        CurrentAtPress = currentItem();
+        QTreeWidget::mousePressEvent(Event);
+    }
     void focusInEvent(QFocusEvent* Event) override
     {
         if (currentItem()) {
@@ -147,6 +156,15 @@ TMtnForm::TMtnForm(QWidget* Parent) : QDialog(Parent)
         if (!FFrame || FSyncing)
             return;
         FFrame->SetFocus(NodeOf(Current));
+        ScheduleSync();
+    });
+    // A click on the node that had the focus already is no focus change; with the connection
+    // gone (a restart, a lost link) it connects again.
+    connect(ModuleVST, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* Item) {
+        auto* view = static_cast<ModuleTreeView*>(ModuleVST);
+        if (!FFrame || FSyncing || Item != view->CurrentAtPress || NodeOf(Item) != FFrame->Focused())
+            return;
+        FFrame->FocusedNodeClicked();
         ScheduleSync();
     });
     connect(ModuleVST, &QTreeWidget::itemExpanded, this, [](QTreeWidgetItem* I) {

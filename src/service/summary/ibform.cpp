@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -82,11 +83,18 @@ TIBForm::TIBForm(const model::TProject& Project, std::unique_ptr<TKVRCommunicati
     btnGen = new QPushButton("Generate!", input);
     btnGen->setObjectName("btnGen");
     grid->addWidget(btnGen, 5, 3);
+    btnStop = new QPushButton("Stop", input);
+    btnStop->setObjectName("btnStop");
+    btnStop->setEnabled(false);
+    grid->addWidget(btnStop, 6, 3);
     PB = new QProgressBar(input);
     PB->setObjectName("PB");
     PB->setRange(0, 100);
     PB->setValue(0);
     grid->addWidget(PB, 7, 0, 1, 4);
+    lblProgress = new QLabel(input);
+    lblProgress->setObjectName("lblProgress");
+    grid->addWidget(lblProgress, 8, 0, 1, 4);
     PageControl1->addTab(input, "Input");
 
     auto* output = new QWidget;
@@ -118,8 +126,14 @@ TIBForm::TIBForm(const model::TProject& Project, std::unique_ptr<TKVRCommunicati
     Update = new QTimer(this);
     Update->setInterval(1000);
 
-    connect(Button2, &QPushButton::clicked, this, [this] { done(1); });
+    connect(Button2, &QPushButton::clicked, this, [this] {
+        if (FSummary->Running())
+            CloseWhenStopped();
+        else
+            done(1);
+    });
     connect(btnGen, &QPushButton::clicked, this, &TIBForm::Generate);
+    connect(btnStop, &QPushButton::clicked, this, [this] { FSummary->Stop(); });
     connect(Button1, &QPushButton::clicked, this, &TIBForm::SaveToFile);
     connect(Button3, &QPushButton::clicked, this, &TIBForm::CopyToClipboard);
     connect(DevList, &QTreeWidget::itemClicked, this, [this] { DevListClick(); });
@@ -135,6 +149,7 @@ TIBForm::TIBForm(const model::TProject& Project, std::unique_ptr<TKVRCommunicati
     FSummary->Changed = [this] {
         PB->setRange(0, std::max(FSummary->ProgressMax, 1));
         PB->setValue(FSummary->Progress);
+        lblProgress->setText(Text(FSummary->ProgressText));
     };
 }
 
@@ -189,7 +204,9 @@ void TIBForm::DevListClick()
 void TIBForm::Generate()
 {
     btnGen->setEnabled(false);
+    btnStop->setEnabled(true);
     const bool made = FSummary->Generate(platform::toCp1252(txtOrder->text()), platform::toCp1252(txtCustomer->text()));
+    btnStop->setEnabled(false);
     if (made) {
         // The memo is never cleared: each run appends, after whatever the user typed there.
         for (const std::string& l : FSummary->LastRun)
@@ -197,6 +214,16 @@ void TIBForm::Generate()
         PageControl1->setCurrentIndex(1);
     }
     btnGen->setEnabled(true);
+    if (FCloseWhenStopped) {
+        FCloseWhenStopped = false;
+        done(1);
+    }
+}
+
+void TIBForm::CloseWhenStopped()
+{
+    FCloseWhenStopped = true;
+    FSummary->Stop();
 }
 
 void TIBForm::SaveToFile()
@@ -222,10 +249,22 @@ void TIBForm::CopyToClipboard()
     QApplication::clipboard()->setText(Out->toPlainText());
 }
 
+void TIBForm::keyPressEvent(QKeyEvent* Event)
+{
+    // Escape stops a run and leaves the dialog open; without a run it closes the dialog.
+    if (Event->key() == Qt::Key_Escape && FSummary->Running()) {
+        FSummary->Stop();
+        return;
+    }
+    QDialog::keyPressEvent(Event);
+}
+
 void TIBForm::reject()
 {
-    // Escape closes only while no run is going on.
-    if (btnGen->isEnabled())
+    // The window's own close during a run waits for the scan to stop, as Close does.
+    if (FSummary->Running())
+        CloseWhenStopped();
+    else
         QDialog::reject();
 }
 

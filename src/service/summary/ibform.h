@@ -1,6 +1,8 @@
 #pragma once
 // TIBForm, "Create project summary": a thin dialog over ProjectSummary. The rows are rebuilt
 // every second; "Generate!" scans every device and appends the summary to the output page.
+// While it runs, "Stop" or Escape ends the scan between two steps, and Close ends it before the
+// dialog closes.
 
 #include <QDialog>
 
@@ -38,7 +40,9 @@ public:
     QLabel* lblPowerSN = nullptr;
     QLineEdit* txtPowerSN = nullptr;
     QPushButton* btnGen = nullptr;
+    QPushButton* btnStop = nullptr;
     QProgressBar* PB = nullptr;
+    QLabel* lblProgress = nullptr; // the device the run is at
     QPlainTextEdit* Out = nullptr;
     QPushButton* Button1 = nullptr; // Save to File ...
     QPushButton* Button3 = nullptr; // Copy to Clipboard
@@ -55,12 +59,17 @@ public:
 
 protected:
     void showEvent(QShowEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
 
 private:
     int SelectedRow() const;
 
+    // Close during a run: the scan stops first, then the dialog closes.
+    void CloseWhenStopped();
+
     std::unique_ptr<ProjectSummary> FSummary;
     bool FShown = false;
+    bool FCloseWhenStopped = false;
 };
 
 } // namespace kvr::service

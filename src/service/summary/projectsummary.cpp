@@ -24,9 +24,11 @@ ProjectSummary::ProjectSummary(std::unique_ptr<TKVRCommunicationClient> Client, 
                                TSummaryServices Services)
     : FClient(std::move(Client)), FProject(Project), S(std::move(Services))
 {
+    // A wait for the connection ends as soon as the status changes.
+    FClient->OnStatusChanged = [this](QObject*) { FWait.Wake(); };
 }
 
-ProjectSummary::~ProjectSummary() = default;
+ProjectSummary::~ProjectSummary() { FClient->OnStatusChanged = nullptr; }
 
 platform::Prompter& ProjectSummary::Ask() { return S.Ask ? *S.Ask : platform::prompter(); }
 
@@ -106,6 +108,29 @@ void ProjectSummary::SetProgress(int Value)
         Changed();
 }
 
+void ProjectSummary::SetProgressText(std::string Text)
+{
+    ProgressText = std::move(Text);
+    if (Changed)
+        Changed();
+}
+
+void ProjectSummary::Wait(const std::function<bool()>& Done, unsigned Ms)
+{
+    if (S.Wait)
+        S.Wait(Done, Ms);
+    else
+        FWait.Until(Done, Ms);
+}
+
+void ProjectSummary::Stop()
+{
+    if (!FRunning)
+        return;
+    FStop = true;
+    FWait.Wake();
+}
+
 bool ProjectSummary::Generate(const std::string& Order, const std::string& Customer)
 {
     if (FRunning)
@@ -116,40 +141,48 @@ bool ProjectSummary::Generate(const std::string& Order, const std::string& Custo
         return false;
 
     FRunning = true;
+    FStop = false;
     TWaitCursor hourglass;
     ProgressMax = static_cast<int>(SummaryModulesMax * FEntries.size());
     SetProgress(0);
-    for (std::size_t k = 0; k < FEntries.size(); ++k) {
+    const std::size_t count = FEntries.size();
+    for (std::size_t k = 0; k < count && k < FEntries.size() && !FStop; ++k) {
+        SetProgressText("Device " + std::to_string(k + 1) + " of " + std::to_string(count) + ": " + FEntries[k].Name());
         // The entry may change meanwhile (the rows are refreshed while the scan waits): the scan
         // works on a copy and only its results go back.
         TDeviceDesc copy = FEntries[k];
-        ScanDevice(copy);
-        if (k < FEntries.size()) {
+        if (ScanDevice(copy) && k < FEntries.size()) {
             FEntries[k].ModuleCount = copy.ModuleCount;
             FEntries[k].Modules = copy.Modules;
             FEntries[k].CardPages = copy.CardPages;
         }
-        SetProgress(static_cast<int>(SummaryModulesMax * (k + 1)));
+        if (!FStop)
+            SetProgress(static_cast<int>(SummaryModulesMax * (k + 1)));
     }
     LastRun = SummaryText({FProjectText, Order, Customer}, FEntries);
     Output.insert(Output.end(), LastRun.begin(), LastRun.end());
-    SetProgress(ProgressMax);
+    const bool stopped = FStop;
     FRunning = false;
+    FStop = false;
+    if (stopped) {
+        SetProgressText("Stopped.");
+        return true;
+    }
+    SetProgress(ProgressMax);
+    SetProgressText({});
     Ask().messageBox("Done.", "", platform::Buttons::Ok, platform::Icon::Information);
     return true;
 }
 
-void ProjectSummary::ScanDevice(TDeviceDesc& Entry)
+bool ProjectSummary::ScanDevice(TDeviceDesc& Entry)
 {
     const int base = Progress;
     TDeviceAddr addr = Entry.Addr;
     FClient->OpenConnection(addr);
-    const std::uint64_t start = S.Now();
-    while (FClient->GetStatus() != dcsConnected && S.Now() - start < SummaryWaitMs)
-        S.ProcessMessages();
-    if (FClient->GetStatus() != dcsConnected) {
+    Wait([this] { return FClient->GetStatus() == dcsConnected || FStop; }, ConnectWaitMs);
+    if (FClient->GetStatus() != dcsConnected || FStop) {
         FClient->CloseConnection();
-        return; // the entry keeps what an earlier run found
+        return false; // the entry keeps what an earlier run found
     }
     Entry.ClearScan();
 
@@ -171,20 +204,26 @@ void ProjectSummary::ScanDevice(TDeviceDesc& Entry)
         }
     }
     SortModules(Entry);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(Entry.ModuleCount); ++i) {
-        ReadCards(Entry, i, base);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(Entry.ModuleCount) && !FStop; ++i) {
+        ReadCards(Entry, i);
         SetProgress(base + static_cast<int>(i));
     }
     FClient->CloseConnection();
+    return true;
 }
 
-void ProjectSummary::ReadCards(TDeviceDesc& Entry, std::size_t Index, int)
+void ProjectSummary::ReadCards(TDeviceDesc& Entry, std::size_t Index)
 {
     const TScannedModule& m = Entry.Modules[Index];
     if (m.Kind != 4 || m.Position < 0 || m.Position >= static_cast<std::int32_t>(SummaryCarriersMax))
         return;
     auto& page = Entry.CardPages[static_cast<std::size_t>(m.Position)];
     for (std::size_t slot = 0; slot < SummarySlots; ++slot) {
+        // A slot without a card costs the client's retries: the user may stop in between.
+        if (S.ProcessMessages)
+            S.ProcessMessages();
+        if (FStop)
+            return;
         page[slot] = {};
         KVRCANBlock request;
         request.ID = static_cast<std::uint32_t>(m.Address) | ClassCardPage;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "client/kvrcommunicationclient.h"
+#include "service/eventwait.h"
 #include "service/summary/summarytext.h"
 
 namespace kvr::model {
@@ -26,6 +27,9 @@ struct TSummaryServices {
     std::function<std::uint64_t()> Now;    // monotonic milliseconds
     std::function<void()> ProcessMessages; // lets messages through once
     platform::Prompter* Ask = nullptr;     // null: the program's prompter
+    // Waits until Done holds or Ms have passed, letting messages through without spinning.
+    // Empty: the event loop's idle wait, which a status change or a stop ends early.
+    std::function<void(const std::function<bool()>& Done, unsigned Ms)> Wait = {};
 };
 
 // The state of the two serial-number edits for the selected row.
@@ -61,6 +65,14 @@ public:
     // "Generate!": false when the question was cancelled or a run is going on.
     bool Generate(const std::string& Order, const std::string& Customer);
     bool Running() const { return FRunning; }
+    // Ends a run between two steps: what the devices scanned so far gave is kept and written
+    // out, without the closing "Done.". Nothing when no run is going on.
+    void Stop();
+    bool Stopped() const { return FStop; }
+    // How long a device may take to connect.
+    unsigned ConnectWaitMs = SummaryWaitMs;
+    // The device the run is at, for the window: "Device 3 of 20: Frame 3".
+    std::string ProgressText;
     // Every summary made so far, each appended; LastRun the lines of the latest.
     std::vector<std::string> Output;
     std::vector<std::string> LastRun;
@@ -71,9 +83,12 @@ public:
     TKVRCommunicationClient& Client() { return *FClient; }
 
 private:
-    void ScanDevice(TDeviceDesc& Entry);
-    void ReadCards(TDeviceDesc& Entry, std::size_t Index, int Base);
+    // False when the device did not connect (or the run was stopped first): nothing was read.
+    bool ScanDevice(TDeviceDesc& Entry);
+    void ReadCards(TDeviceDesc& Entry, std::size_t Index);
     void SetProgress(int Value);
+    void SetProgressText(std::string Text);
+    void Wait(const std::function<bool()>& Done, unsigned Ms);
     platform::Prompter& Ask();
 
     std::unique_ptr<TKVRCommunicationClient> FClient;
@@ -83,6 +98,8 @@ private:
     std::string FProjectText;
     std::string FPID;
     bool FRunning = false;
+    bool FStop = false;
+    EventWait FWait;
 };
 
 } // namespace kvr::service

@@ -45,8 +45,17 @@ public:
     }
     QImage Picture;
     std::function<void(int X, int Y)> MouseMoved;
+    // The graph takes its size from its box, which a page shown for the first time only then
+    // lays out: the picture follows every size the view gets.
+    std::function<void()> Resized;
 
 protected:
+    void resizeEvent(QResizeEvent* Event) override
+    {
+        QWidget::resizeEvent(Event);
+        if (Resized)
+            Resized();
+    }
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
@@ -202,6 +211,10 @@ TWatchForm::TWatchForm(std::unique_ptr<TKVRCommunicationClient> Client, TWatchFo
     connect(RadioButton1, &QRadioButton::clicked, this, [this] { SetScrollMode(); });
     connect(RadioButton2, &QRadioButton::clicked, this, [this] { SetScrollMode(); });
     connect(Edit1, &QSpinBox::valueChanged, this, [this](int Value) { GraphTimer->setInterval(Value); });
+    Graph->Resized = [this] {
+        if (!FClosing && Graph->Picture.size() != Graph->size())
+            ClearGraph();
+    };
     Graph->MouseMoved = [this](int X, int Y) {
         if (Graph->Picture.isNull())
             return;
@@ -338,16 +351,16 @@ bool TWatchForm::eventFilter(QObject* Watched, QEvent* Event)
         RemoveClicked();
         return true;
     }
-    const auto accepts = [this](const QDropEvent& Drag) {
-        return FConnected && FServices.AcceptsDrop && FServices.AcceptsDrop(Drag.mimeData());
-    };
+    // A logic source of the watched device, while connected.
     if (Watched == WatchView->viewport() &&
-        controls::answerDragEvent(Event, accepts, [this, &accepts](QDropEvent& Drop) {
-            if (accepts(Drop) && FServices.Dropped) {
-                Drop.acceptProposedAction();
-                FServices.Dropped(*this);
-            }
-        }))
+        controls::answerDragEvent(
+            Event, {.Takes = [this](const QMimeData* Data) { return FServices.TakesDrag && FServices.TakesDrag(Data); },
+                    .LandsAt =
+                        [this](const QDropEvent&) {
+                            return FConnected && FServices.ShowsWatchedDevice && FServices.ShowsWatchedDevice() &&
+                                   FServices.Dropped;
+                        },
+                    .Dropped = [this](QDropEvent&) { FServices.Dropped(*this); }}))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }

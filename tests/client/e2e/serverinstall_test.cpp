@@ -3,10 +3,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QLockFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +17,7 @@
 #include <memory>
 
 #include "../../e2e/program.h"
+#include "client/clientmessages.h"
 #include "client/kvrcommunicationclient.h"
 #include "client/serverhost.h"
 #include "commserver/commserverproxy.h"
@@ -124,6 +128,37 @@ TEST_F(ServerInstall, ServerEndsAfterItsLastClientHasGone)
     }
     EXPECT_TRUE(Server.waitForExit(3000).has_value());
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(kvr::commserver::serverSocketPath(Run.toStdString()))));
+}
+
+// When another program holds the UDP port of the device broadcasts for itself, the server
+// cannot start. The message names the port and the other program instead of the user's rights,
+// and the client does not wait out its deadline for a server that has ended.
+TEST_F(ServerInstall, AUdpPortHeldByAnotherProgramIsNamed)
+{
+    QUdpSocket Holder;
+    ASSERT_TRUE(Holder.bind(QHostAddress("127.0.0.1"), 0, QAbstractSocket::DontShareAddress));
+    const std::string Port = std::to_string(Holder.localPort());
+    qputenv("KVR_RUREZ_UDP_BIND", QByteArray::fromStdString("127.0.0.1:" + Port));
+    std::vector<std::pair<unsigned, std::string>> Shown;
+    InfoFormatter->SetMessagePresenter([&](int, const std::string& Text, unsigned Code, const std::string&) {
+        Shown.emplace_back(Code, Text);
+        return static_cast<int>(mrOk);
+    });
+    QElapsedTimer Clock;
+    Clock.start();
+    {
+        TKVRCommunicationClient Client;
+        EXPECT_EQ(Client.GetStatus(), dcsServerInitFailed);
+    }
+    EXPECT_LT(Clock.elapsed(), 8000) << "two starts that wait out 5 s each take longer";
+    qunsetenv("KVR_RUREZ_UDP_BIND");
+    InfoFormatter->SetMessagePresenter(nullptr);
+    ASSERT_EQ(Shown.size(), 1u);
+    EXPECT_EQ(Shown[0].first, kvr::client::msgUdpPortInUse);
+    const std::string& Text = Shown[0].second;
+    EXPECT_NE(Text.find("UDP port " + Port + ","), std::string::npos) << Text;
+    EXPECT_NE(Text.find("held by another program"), std::string::npos) << Text;
+    EXPECT_EQ(Text.find("user rights"), std::string::npos) << Text;
 }
 
 // With the shipped defaults too: a server nobody uses does not stay.

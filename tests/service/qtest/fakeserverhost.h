@@ -2,6 +2,7 @@
 // A server host that hands the client the given fake server, for the service windows' widget
 // tests.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -32,5 +33,18 @@ public:
     void Terminate() override {}
     std::shared_ptr<kvr::commserver::FakeCommServer> S;
 };
+
+// A client's services over the fake server, on a fake clock that moves 25 ms at every look so
+// that the client's waits for answers end at once.
+inline kvr::client::TClientServices FakeClientServices(std::shared_ptr<kvr::commserver::FakeCommServer> Server,
+                                                       std::shared_ptr<std::uint64_t> Clock)
+{
+    kvr::client::TClientServices cs;
+    cs.Now = [Clock] { return *Clock += 25; };
+    cs.ProcessMessages = [] {};
+    cs.Sleep = [Clock](unsigned Ms) { *Clock += Ms; };
+    cs.Host = std::make_shared<FakeServerHost>(std::move(Server));
+    return cs;
+}
 
 } // namespace servicetest

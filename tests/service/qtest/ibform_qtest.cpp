@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +40,15 @@ void AddDevice(kvr::model::TProject& P, const std::string& Name, std::uint32_t D
     d->SetHeader(h, false);
 }
 
+// The program's prompter replaced by a script, for the answers a test gives.
+kvr::platform::ScriptedPrompter* ScriptPrompts()
+{
+    auto script = std::make_unique<kvr::platform::ScriptedPrompter>();
+    auto* prompts = script.get();
+    kvr::platform::setPrompter(std::move(script));
+    return prompts;
+}
+
 } // namespace
 
 class IBFormTest : public QObject {
@@ -58,16 +68,15 @@ private slots:
         auto server = std::make_shared<kvr::commserver::FakeCommServer>();
         server->setBroadcasts(servicetest::Collection({servicetest::StatusMsg({0x0A0B0C, "Studio 1", "ABCD", 1, 0x7F000002, {}})}));
         auto clock = std::make_shared<std::uint64_t>(1000);
-        kvr::client::TClientServices cs;
-        cs.Now = [clock] { return *clock += 25; };
-        cs.ProcessMessages = [] {};
-        cs.Sleep = [clock](unsigned Ms) { *clock += Ms; };
-        cs.Host = std::make_shared<servicetest::FakeServerHost>(server);
-        auto script = std::make_unique<kvr::platform::ScriptedPrompter>();
-        auto* prompts = script.get();
-        kvr::platform::setPrompter(std::move(script));
+        const kvr::client::TClientServices cs = servicetest::FakeClientServices(server, clock);
+        auto* prompts = ScriptPrompts();
 
-        TIBForm form(project, std::make_unique<TKVRCommunicationClient>(nullptr, cs), {[clock] { return *clock += 25; }, [] {}, nullptr});
+        TIBForm form(project, std::make_unique<TKVRCommunicationClient>(nullptr, cs),
+                     {[clock] { return *clock += 25; }, [] {}, nullptr,
+                      [clock](const std::function<bool()>& Done, unsigned Ms) {
+                          if (!Done())
+                              *clock += Ms;
+                      }});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.windowTitle(), QString("Create project summary"));
@@ -122,6 +131,63 @@ private slots:
         QVERIFY(form.grab().toImage().save(QDir::current().filePath("ibform.png")));
         QTest::keyClick(&form, Qt::Key_Escape);
         QVERIFY(!form.isVisible());
+        kvr::platform::setPrompter(nullptr);
+    }
+
+    // While "Generate!" waits for a device that does not connect, Escape stops the scan and the
+    // dialog stays; Close stops it first and then closes the dialog. Either way what was
+    // gathered is written out and no "Done." comes after.
+    void aRunStopsBeforeTheDialogCloses_data()
+    {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("Escape") << false;
+        QTest::newRow("Close") << true;
+    }
+    void aRunStopsBeforeTheDialogCloses()
+    {
+        QFETCH(bool, close);
+        kvr::model::TProject project;
+        project.SetName("Show");
+        AddDevice(project, "Studio 1", 1, 0, 0);
+        AddDevice(project, "Studio 2", 2, 0, 0);
+        auto server = std::make_shared<kvr::commserver::FakeCommServer>();
+        server->scriptResults(kvr::commserver::RpcMethod::OpenConnection, {1}); // Studio 1 does not connect
+        auto clock = std::make_shared<std::uint64_t>(1000);
+        const kvr::client::TClientServices cs = servicetest::FakeClientServices(server, clock);
+        auto* prompts = ScriptPrompts();
+
+        // The program's own wait: the event loop runs, a connection may take 5000 ms.
+        TIBForm form(project, std::make_unique<TKVRCommunicationClient>(nullptr, cs),
+                     {[clock] { return *clock += 25; }, [] { QCoreApplication::processEvents(); }, nullptr});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        prompts->answer(kvr::platform::Answer::Yes); // not all devices are available
+        bool openWhileRunning = false;
+        QString shownProgress;
+        QTimer::singleShot(300, &form, [&] {
+            shownProgress = form.lblProgress->text();
+            QVERIFY(form.btnStop->isEnabled());
+            if (close)
+                form.Button2->click();
+            else
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &form, Qt::Key_Escape);
+            openWhileRunning = form.isVisible();
+        });
+        QElapsedTimer elapsed;
+        elapsed.start();
+        form.btnGen->click();
+        QVERIFY2(elapsed.elapsed() < 3000, "the scan stopped within its first wait");
+        QCOMPARE(shownProgress, QString("Device 1 of 2: Studio 1"));
+        QVERIFY2(openWhileRunning, "the dialog does not close while the scan runs");
+        QCOMPARE(form.isVisible(), !close);
+        QVERIFY2(prompts->records().size() == 1, "the question only, no \"Done.\"");
+        QVERIFY(form.Out->toPlainText().contains("Number of Devices: 2"));
+        QVERIFY(!form.btnStop->isEnabled());
+        QVERIFY(form.btnGen->isEnabled());
+        if (close)
+            QCOMPARE(form.result(), 1);
+        else
+            QCOMPARE(form.lblProgress->text(), QString("Stopped."));
         kvr::platform::setPrompter(nullptr);
     }
 };

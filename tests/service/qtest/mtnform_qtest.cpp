@@ -35,11 +35,7 @@ private slots:
         server->setBroadcasts(servicetest::Collection({servicetest::StatusMsg(a), servicetest::StatusMsg(b)}));
 
         auto clock = std::make_shared<std::uint64_t>(1000);
-        kvr::client::TClientServices cs;
-        cs.Now = [clock] { return *clock += 25; }; // waits for answers end quickly
-        cs.ProcessMessages = [] {};
-        cs.Sleep = [clock](unsigned Ms) { *clock += Ms; };
-        cs.Host = std::make_shared<servicetest::FakeServerHost>(server);
+        const kvr::client::TClientServices cs = servicetest::FakeClientServices(server, clock);
 
         kvr::platform::MemorySettingsStore store;
         TMaintenanceServices services;
@@ -96,6 +92,52 @@ private slots:
 
         QTest::keyClick(&form, Qt::Key_Escape);
         QVERIFY(!form.isVisible());
+    }
+
+    // After the restart that ends a firmware update the status bar says the connection is gone,
+    // and a click on the node that still has the focus connects again.
+    void aClickOnTheFocusedNodeConnectsAgain()
+    {
+        auto server = std::make_shared<kvr::commserver::FakeCommServer>();
+        servicetest::Status a;
+        a.Modules = {{1001, 2, 0}};
+        server->setBroadcasts(servicetest::Collection({servicetest::StatusMsg(a)}));
+        auto clock = std::make_shared<std::uint64_t>(1000);
+        const kvr::client::TClientServices cs = servicetest::FakeClientServices(server, clock);
+        kvr::platform::MemorySettingsStore store;
+        TMaintenanceServices services;
+        services.Settings = &store;
+        TMtnForm form;
+        form.SetCommunicationClient(std::make_unique<TKVRCommunicationClient>(nullptr, cs), services);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTreeWidgetItem* device = form.ModuleVST->topLevelItem(0);
+        QVERIFY(device);
+        const auto click = [&form, device] {
+            QTest::mouseClick(form.ModuleVST->viewport(), Qt::LeftButton, {}, form.ModuleVST->visualItemRect(device).center());
+        };
+        const auto opens = [&server] {
+            const auto calls = server->calls();
+            return std::count_if(calls.begin(), calls.end(),
+                                 [](const auto& c) { return c.method == kvr::commserver::RpcMethod::OpenConnection; });
+        };
+        click();
+        QTRY_VERIFY(form.Frame()->Connected());
+        QCOMPARE(opens(), 1);
+        form.Frame()->SetProgressText("collecting module information finished");
+        form.Frame()->CloseAfterRestart();
+        QTRY_COMPARE(form.StatusPanels[spConnection]->text(), QString("Not Connected"));
+        QCOMPARE(form.StatusPanels[spProgress]->text(), QString());
+        QCOMPARE(form.Frame()->Focused(), form.Frame()->Tree().Roots()[0].get());
+
+        click();
+        QTRY_VERIFY(form.Frame()->Connected());
+        QCOMPARE(opens(), 2);
+        QTRY_COMPARE(form.StatusPanels[spConnection]->text(), QString("Connected"));
+        // While connected, a click on the focused node changes nothing.
+        click();
+        QApplication::processEvents();
+        QCOMPARE(opens(), 2);
     }
 };
 
