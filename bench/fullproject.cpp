@@ -1,11 +1,13 @@
 #include "fullproject.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <span>
 #include <vector>
 
 #include "kvrdata/byteorder.h"
+#include "model/dspfitdevice.h"
 #include "model/recordhooks.h"
 
 namespace kvr::bench {
@@ -16,6 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 using namespace kvr::model;
 
 constexpr std::size_t kScriptSize = 14 + 16 * 20;
+constexpr std::size_t kStructureHead = 16;
 
 void Word(Bytes& b, std::uint16_t v)
 {
@@ -27,10 +30,23 @@ void Word(Bytes& b, std::uint16_t v)
 
 void FillRecordLists(TDevice& dev, std::size_t Room)
 {
+    // DSP cards in the slots ending in 9, so that the fitting places everything; a card already
+    // there stays.
+    for (std::uint8_t slot : {9, 19, 29})
+        if (dev.GetSetupData(slot).empty())
+            dev.SetSetupData(slot, Bytes{0x03, 0x50, 0, 0, 0, 0, 0, 0});
+    // As many summing buses as those cards carry, program buses, AUX buses and clean feeds in the
+    // proportions 16:32:30 of a full list, so that the device stays within its limits.
+    RunDSPFitting(dev, 0);
+    const int busCount = std::min(78, dev.FBusLimit);
+    const int cleanFeeds = busCount * 30 / 78;
+    const int programBuses = busCount * 16 / 78;
+    const int auxBuses = busCount - cleanFeeds - programBuses;
+
     auto header = dev.GetHeader();
-    header[dh::ProgramBusCount] = 16;
-    header[dh::AuxBusCount] = 32;
-    header[dh::CleanFeedCount] = 30;
+    header[dh::ProgramBusCount] = static_cast<std::uint8_t>(programBuses);
+    header[dh::AuxBusCount] = static_cast<std::uint8_t>(auxBuses);
+    header[dh::CleanFeedCount] = static_cast<std::uint8_t>(cleanFeeds);
     header[dh::OutFktCount] = 40;
     header[dh::FixedProcCount] = 10;
     dev.SetHeader(header, false);
@@ -42,7 +58,7 @@ void FillRecordLists(TDevice& dev, std::size_t Room)
         kvr::writeBE16(r, 4, static_cast<std::uint16_t>(0x0100 + n % 64));
         kvr::writeBE16(r, 10, static_cast<std::uint16_t>(931 + n % 150));
         kvr::writeBE16(r, 12, 0x3FFF);
-        r[18] = n <= 30 ? 0x10 : 0;
+        r[18] = n <= cleanFeeds ? 0x10 : 0;
         r[20] = static_cast<std::uint8_t>(n);
         kvr::writeBE16(r, 26, static_cast<std::uint16_t>(481 + n));
         fch.insert(fch.end(), r.begin(), r.end());
@@ -67,7 +83,6 @@ void FillRecordLists(TDevice& dev, std::size_t Room)
         kvr::writeBE16(s, 12, static_cast<std::uint16_t>(1381 + i % 20));
         scripts.insert(scripts.end(), s.begin(), s.end());
     }
-    dev.SetData(stScript, scripts);
 
     Bytes outFkts;
     for (int i = 0; i < 40; ++i) {
@@ -85,7 +100,7 @@ void FillRecordLists(TDevice& dev, std::size_t Room)
     dev.SetData(stOutFkt, outFkts);
 
     Bytes buses;
-    for (int i = 0; i < 48; ++i) {
+    for (int i = 0; i < programBuses + auxBuses; ++i) {
         Bytes b(32, 0);
         std::memcpy(b.data(), "Bus", 3);
         b[16] = 0x80;
@@ -94,7 +109,7 @@ void FillRecordLists(TDevice& dev, std::size_t Room)
     }
     dev.SetData(stBus, buses);
     Bytes feeds;
-    for (int i = 0; i < 30; ++i) {
+    for (int i = 0; i < cleanFeeds; ++i) {
         Bytes b(32, 0);
         std::memcpy(b.data(), "CF", 2);
         b[16] = 0x80;
@@ -122,15 +137,14 @@ void FillRecordLists(TDevice& dev, std::size_t Room)
         procs.insert(procs.end(), p.begin(), p.end());
     }
     dev.SetData(stProc, procs);
-    // DSP cards in the slots ending in 9, so that the fitting places everything; a card already
-    // there stays.
-    for (std::uint8_t slot : {9, 19, 29})
-        if (dev.GetSetupData(slot).empty())
-            dev.SetSetupData(slot, Bytes{0x03, 0x50, 0, 0, 0, 0, 0, 0});
 
-    // Scripts go while the image keeps the room: a device full of cards and modules has fewer.
-    for (std::size_t count = 100; count > 0 && dev.GetAllData().size() + Room > TDevice::ImageSize; --count)
-        dev.SetData(stScript, std::span<const std::uint8_t>(scripts.data(), (count - 1) * kScriptSize));
+    // The scripts last, as many of them as keep the room: a device full of cards and modules has
+    // fewer. A structure takes a few bytes of its own beside its payload.
+    const std::size_t used = dev.GetAllData().size() + kStructureHead;
+    const std::size_t free = used + Room < TDevice::ImageSize ? TDevice::ImageSize - Room - used : 0;
+    const std::size_t count = std::min<std::size_t>(100, free / kScriptSize);
+    if (count > 0)
+        dev.SetData(stScript, std::span<const std::uint8_t>(scripts.data(), count * kScriptSize));
 }
 
 void FillImage(TDevice& dev, std::size_t Room)

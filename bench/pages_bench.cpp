@@ -10,7 +10,8 @@
 // lengthen.
 //
 // Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise, with the main window at
-// the size it opens with unless KVR_BENCH_WINDOW gives another ("1920x1170").
+// the size it opens with unless KVR_BENCH_WINDOW gives another ("1920x1170"); KVR_BENCH_SAMPLES
+// sets the samples per row (15), KVR_BENCH_PROJECT a file that keeps the project.
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -37,12 +38,15 @@
 #include "app/mainform.h"
 #include "app/qtmodelhost.h"
 #include "console/moduleplacement.h"
+#include "console/moduletypes.h"
 #include "editors/audioreswin.h"
 #include "editors/logicsourcetree.h"
 #include "editors/reswindow.h"
 #include "fullproject.h"
 #include "model/cardrecords.h"
 #include "model/device.h"
+#include "model/dspfitdevice.h"
+#include "model/keyfunctions.h"
 #include "model/modelhost.h"
 #include "model/project.h"
 #include "platform/currentprompter.h"
@@ -151,6 +155,23 @@ void FillConsoles(model::TDevice& Dev, DeviceFigures& Figures)
         }
 }
 
+// Fader modules give way to blank modules, the last first, while the DSPs cannot process all
+// faders beside the fixed processings and level detects.
+void FitFaders(model::TDevice& Dev)
+{
+    for (int c = console::kMaxConsoles - 1; c >= 0; --c)
+        for (int position = 8; position >= 0; --position) {
+            model::RunDSPFitting(Dev, 0);
+            if ((Dev.FLimitExceeded & model::kLimitDSP) == 0)
+                return;
+            if (!console::IsFaderFamilyType(model::ModuleType(console::ModuleEntryAt(Dev, c, position))))
+                continue;
+            console::AddConsoleModule(Dev, c, position, 1);
+            if (console::IsFaderFamilyType(model::ModuleType(console::ModuleEntryAt(Dev, c, position + 10))))
+                console::AddConsoleModule(Dev, c, position + 10, 2);
+        }
+}
+
 void BuildLargestProject(const std::string& File)
 {
     model::TProject project;
@@ -162,9 +183,17 @@ void BuildLargestProject(const std::string& File)
         FillFrame(project, index, device);
         FillConsoles(dev, device);
         bench::FillRecordLists(dev, kRepairRoom);
-        if (d == 0)
-            std::fprintf(stderr, "every device: %d cards, %d channel and GPIO rows, %d console modules, image %zu of %zu bytes\n",
-                         device.Cards, device.Rows, device.Modules, dev.GetAllData().size(), model::TDevice::ImageSize);
+        FitFaders(dev);
+        if (d == 0) {
+            model::RunDSPFitting(dev, 0);
+            std::fprintf(stderr,
+                         "every device: %d cards, %d channel and GPIO rows, %d console modules, image %zu of %zu bytes; "
+                         "%d fader strips; buses %d/%d, output functions %d/%d, SOFs %d/%d, DSP cycles %d/%d, limits exceeded 0x%02X\n",
+                         device.Cards, device.Rows, device.Modules, dev.GetAllData().size(), model::TDevice::ImageSize,
+                         dev.Header()[model::dh::FaderCount],
+                         dev.FBusCount, dev.FBusLimit, dev.FOutFktCount, dev.FOutFktLimit, dev.FSOFCount, dev.FSOFLimit,
+                         dev.FDSPCyclesUsed, dev.FDSPCycles, dev.FLimitExceeded);
+        }
     }
     if (project.SaveToDisk(File, false) != 1)
         std::fprintf(stderr, "the project was not saved\n");
@@ -407,10 +436,14 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
 
     platform::setSettingsStore(std::make_unique<platform::MemorySettingsStore>());
-    platform::setPrompter(std::make_unique<platform::ScriptedPrompter>());
+    auto scripted = std::make_unique<platform::ScriptedPrompter>();
+    platform::ScriptedPrompter* prompts = scripted.get();
+    platform::setPrompter(std::move(scripted));
     QtModelHost host;
     model::SetModelHost(&host);
-    const std::string file = "/tmp/kvr-bench-pages-" + std::to_string(::getpid()) + ".kvp";
+    // KVR_BENCH_PROJECT keeps the project in that file, to be opened in the program.
+    const QString keep = qEnvironmentVariable("KVR_BENCH_PROJECT");
+    const std::string file = keep.isEmpty() ? "/tmp/kvr-bench-pages-" + std::to_string(::getpid()) + ".kvp" : keep.toStdString();
     BuildLargestProject(file);
 
     program.Form = CreateApplicationForms();
@@ -421,7 +454,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the project did not open\n");
         return 1;
     }
-    std::remove(file.c_str());
+    // The project opens as a user's would: without a message.
+    for (const auto& record : prompts->records())
+        std::fprintf(stderr, "opening said: %s\n", qPrintable(record.text));
+    if (keep.isEmpty())
+        std::remove(file.c_str());
     ResWindow->show();
     AudioResWin->show();
     program.Settle();
