@@ -17,7 +17,8 @@
 //     --reply-backlog-bytes N     close a connection whose unread answers pass N bytes (8 MiB)
 //     --connection-idle-ms N      close a connection without handles idle for N ms (30000)
 //
-// Without --serial, "COM n" is looked up in the settings store's serial map at every open.
+// Without --serial, "COM n" is looked up in the settings store's serial map, read at start and
+// again when the settings file changes.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,6 +27,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include <sys/stat.h>
@@ -168,8 +170,12 @@ int main(int argc, char** argv)
             return usage();
         }
     }
-    if (config.serialPorts.empty())
-        config.serialPortSource = serialPortMap;
+    if (config.serialPorts.empty()) {
+        auto stored = std::make_shared<StoredSerialPorts>();
+        stored->onNotice = [](const std::string& notice) { std::fprintf(stderr, "rurez: %s\n", notice.c_str()); };
+        stored->current(); // read once now; again only when the file changes
+        config.serialPortSource = [stored] { return serialPortMap(stored->current()); };
+    }
     // Tests stand in for a foreign user by naming another owner.
     if (const char* owner = std::getenv("KVR_RUREZ_OWNER_UID"); owner && *owner)
         config.ownerUid = static_cast<std::uint32_t>(std::strtoul(owner, nullptr, 10));
