@@ -14,8 +14,11 @@
 //     --broadcast-max-age-ms N    a sender's status record leaves the collections after N ms
 //                                 without a newer one (1500)
 //     --idle-exit-ms N            end N ms after the last client has gone (5000; 0: never)
-//     --reply-backlog-bytes N     close a connection whose unread answers pass N bytes (8 MiB)
+//     --reply-backlog-bytes N     close a connection whose unread answers pass N bytes
+//                                 (its share of the memory bound: 256 KiB)
 //     --connection-idle-ms N      close a connection without handles idle for N ms (30000)
+//     --handle-idle-ms N          close a connection holding handles idle for N ms (60000)
+//     --stall-ms N                a link whose unsent bytes do not move for N ms is broken (3000)
 //
 // Without --serial, "COM n" is looked up in the settings store's serial map, read at start and
 // again when the settings file changes.
@@ -90,7 +93,8 @@ int usage()
 {
     std::fprintf(stderr, "usage: rurez [/regserver] [--dir PATH] [--remote-listen HOST:PORT] [--udp-bind HOST:PORT] "
                          "[--udp-target HOST:PORT]... [--device-port N] [--device-udp-port N] [--serial N=PATH]... "
-                         "[--connect-timeout-ms N] [--retry-ms N] [--reconnect-ms N] [--broadcast-max-age-ms N] [--idle-exit-ms N] [--reply-backlog-bytes N] [--connection-idle-ms N]\n");
+                         "[--connect-timeout-ms N] [--retry-ms N] [--reconnect-ms N] [--broadcast-max-age-ms N] [--idle-exit-ms N] [--reply-backlog-bytes N] [--connection-idle-ms N] "
+                         "[--handle-idle-ms N] [--stall-ms N]\n");
     return 64;
 }
 
@@ -165,6 +169,12 @@ int main(int argc, char** argv)
             ++i;
         } else if (arg == "--connection-idle-ms" && hasValue && parseInt(argv[i + 1], n)) {
             config.connectionIdleMs = n;
+            ++i;
+        } else if (arg == "--handle-idle-ms" && hasValue && parseInt(argv[i + 1], n)) {
+            config.holderIdleMs = n;
+            ++i;
+        } else if (arg == "--stall-ms" && hasValue && parseInt(argv[i + 1], n) && n > 0) {
+            config.link.stallTimeoutMs = n;
             ++i;
         } else {
             return usage();
