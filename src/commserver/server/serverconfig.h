@@ -61,7 +61,8 @@ struct ServerConfig {
     int holderIdleMs = 60000;
     // UDP: datagrams taken from the socket per turn of the event loop, so that calls are served
     // between them however many arrive; and datagrams one sender may deliver per second (with a
-    // burst of as many), what comes faster from it is dropped.
+    // burst of as many; a big one counts one more for every KiB beyond its first), what comes
+    // faster from it is dropped.
     int udpDatagramsPerTurn = 64;
     int udpSenderRate = 500;
     // A sender's status record leaves the collections once it has sent nothing newer for this

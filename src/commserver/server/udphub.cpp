@@ -160,8 +160,11 @@ bool UdpHub::bind(std::string* error)
     return true;
 }
 
-bool UdpHub::admit(std::uint32_t ip, std::chrono::steady_clock::time_point now)
+bool UdpHub::admit(std::uint32_t ip, std::size_t size, std::chrono::steady_clock::time_point now)
 {
+    // A datagram counts one, and one more for every KiB it carries beyond its first: a device's
+    // broadcasts are small, and big ones cost the server in proportion.
+    const double cost = 1.0 + static_cast<double>(size / 1024);
     const double rate = std::max(config_.udpSenderRate, 1);
     auto it = senders_.find(ip);
     if (it == senders_.end()) {
@@ -177,9 +180,9 @@ bool UdpHub::admit(std::uint32_t ip, std::chrono::steady_clock::time_point now)
     Allowance& a = it->second;
     a.left = std::min(rate, a.left + std::chrono::duration<double>(now - a.at).count() * rate);
     a.at = now;
-    if (a.left < 1)
+    if (a.left < cost)
         return false;
-    a.left -= 1;
+    a.left -= cost;
     return true;
 }
 
@@ -206,7 +209,7 @@ void UdpHub::readTurn()
         left -= static_cast<std::size_t>(n);
         for (int i = 0; i < n; ++i) {
             const auto ip = ipv4Of(senders[i]);
-            if (!admit(ip.value_or(0), now) || !onDatagram)
+            if (!admit(ip.value_or(0), headers[i].msg_len, now) || !onDatagram)
                 continue;
             const std::uint8_t* data = buffers_.data() + static_cast<std::size_t>(i) * DatagramMax;
             onDatagram(ip.value_or(0), portOf(senders[i]), Bytes(data, data + headers[i].msg_len));

@@ -33,8 +33,8 @@ public:
 private:
     // One turn: at most udpDatagramsPerTurn datagrams; what is left raises the next turn.
     void readTurn();
-    // Whether a datagram of this sender is within its rate.
-    bool admit(std::uint32_t ip, std::chrono::steady_clock::time_point now);
+    // Whether a datagram of this sender and size is within the sender's rate.
+    bool admit(std::uint32_t ip, std::size_t size, std::chrono::steady_clock::time_point now);
 
     const ServerConfig& config_;
     int fd_ = -1;
