@@ -46,6 +46,7 @@ public:
     LocalClient& operator=(const LocalClient&) = delete;
 
     bool connected() const { return connected_; }
+    int descriptor() const { return fd_; }
 
     // The reply's values, HRESULT first; nullopt when none came (the server closed us, say).
     std::optional<RpcValues> call(RpcMethod method, RpcValues inputs, int timeoutMs = 3000)
@@ -204,6 +205,32 @@ TEST_F(ServerOnSockets, OneConnectionCannotFillTheHandleTable)
     }
     EXPECT_EQ(withoutHandle, 0) << "every connection got a handle";
     EXPECT_LE(core_->clientCount(), 256u);
+}
+
+// A connection that sends more of a call than any call needs is closed before it fills memory;
+// the others go on.
+TEST_F(ServerOnSockets, ACallBiggerThanAnyCallNeedsClosesItsConnection)
+{
+    start();
+    auto big = connect();
+    auto other = connect();
+    RpcFrame frame;
+    frame.method = RpcMethod::SendUDPBlockV6;
+    frame.values = {std::int32_t{1}, Bytes(1024 * 1024, 0x55)};
+    const Bytes bytes = encodeRpcFrame(frame);
+    std::size_t sent = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (!big->closedByServer() && sent < bytes.size() && clock.elapsed() < 3000) {
+        const ssize_t n = ::send(big->descriptor(), bytes.data() + sent, std::min<std::size_t>(16384, bytes.size() - sent),
+                                 MSG_NOSIGNAL | MSG_DONTWAIT);
+        sent += n > 0 ? static_cast<std::size_t>(n) : 0;
+        spin(2);
+    }
+    spin(50);
+    EXPECT_TRUE(big->closedByServer()) << sent << " bytes sent";
+    EXPECT_LT(sent, bytes.size());
+    EXPECT_EQ(other->result(RpcMethod::GetVersion, {}), MinimumServerVersion);
 }
 
 // Connections that hold handles but make no calls keep no place for good: on a full server the

@@ -102,8 +102,10 @@ public:
         if (closing_)
             return;
         reader_.append(bytes);
-        // A client waits for each reply; one that keeps sending meanwhile only fills memory.
-        if (reader_.buffered() > RpcHeaderSize + RpcMaxPayload) {
+        // A client waits for each reply; one that keeps sending meanwhile only fills memory, and
+        // so does one that sends more of a call than any call needs (the biggest, a datagram
+        // to send, stays well within the connection's share).
+        if (reader_.buffered() > callBufferShare(core_.config())) {
             close();
             return;
         }

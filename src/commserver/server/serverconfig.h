@@ -75,14 +75,16 @@ struct ServerConfig {
     std::uint32_t ownerUid = 0;         // peers of the local socket must be this user
 };
 
-// The shares of memoryLimit: half for the queues of all handles together, a quarter for answers
-// not yet read (each connection its part), an eighth for bytes not yet taken by devices (each
-// link its part); the rest covers the table, the collections and the read buffers.
-inline std::size_t queuedBytesLimit(const ServerConfig& c) { return c.memoryLimit / 2; }
+// The shares of memoryLimit: three eighths for the queues of all handles together, a quarter
+// for answers not yet read (each connection its part), an eighth for calls not yet whole (each
+// connection its part), an eighth for bytes not yet taken by devices (each link its part); the
+// last eighth covers the table, the collections and the devices' read buffers.
+inline std::size_t queuedBytesLimit(const ServerConfig& c) { return c.memoryLimit / 8 * 3; }
 inline std::size_t replyBacklogShare(const ServerConfig& c)
 {
     return c.replyBacklogLimit != 0 ? c.replyBacklogLimit : c.memoryLimit / 4 / std::max<std::size_t>(c.maxConnections, 1);
 }
+inline std::size_t callBufferShare(const ServerConfig& c) { return c.memoryLimit / 8 / std::max<std::size_t>(c.maxConnections, 1); }
 inline std::size_t linkUnsentShare(const ServerConfig& c)
 {
     return std::min(c.link.unsentLimit, c.memoryLimit / 8 / std::max<std::size_t>(c.maxClients, 1));
