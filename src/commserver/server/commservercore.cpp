@@ -3,12 +3,6 @@
 #include <cstdint>
 #include <utility>
 #include <QFile>
-
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" void __sanitizer_purge_allocator();
-#elif defined(__GLIBC__)
-#include <malloc.h>
-#endif
 #include <QTimer>
 
 #include <algorithm>
@@ -21,6 +15,12 @@ extern "C" void __sanitizer_purge_allocator();
 #include "kvrdata/blockstream.h"
 #include "kvrdata/deviceaddr.h"
 #include "kvrdata/udpmsgv6.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" void __sanitizer_purge_allocator();
+#elif defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace kvr::commserver {
 
