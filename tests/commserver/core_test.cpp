@@ -420,14 +420,17 @@ TEST_F(CoreWithDevice, ASenderAboveItsRateIsCutBackAndOthersComeThrough)
     QUdpSocket device;
     ASSERT_TRUE(flood.bind(QHostAddress("127.0.0.9"), 0));
     ASSERT_TRUE(device.bind(QHostAddress("127.0.0.5"), 0));
+    QElapsedTimer clock;
+    clock.start();
     for (int i = 0; i < 1000; ++i)
         sendStatus(flood, core_->udpPort(), static_cast<std::uint32_t>(i));
     sendStatus(device, core_->udpPort(), 1);
     spin(300);
+    const auto withinRate = static_cast<int>(50 + 50 * clock.elapsed() / 1000) + 1; // a burst, and what the time allowed
     std::map<std::uint32_t, int> bySender;
     for (Bytes msg; server_->ReadUDPBlock(1, msg, result) == HrOk && result == ResultOk; msg.clear())
         ++bySender[kvr::readLE32(msg, 0)];
-    EXPECT_LE(bySender[0x7F000009], 60) << "the flood was cut back to its rate";
+    EXPECT_LE(bySender[0x7F000009], withinRate) << "the flood was cut back to its rate";
     EXPECT_GE(bySender[0x7F000009], 40) << "a burst of the rate goes through";
     EXPECT_EQ(bySender[0x7F000005], 1) << "the device's broadcast came through";
     EXPECT_TRUE(collectedSenders().count(0x7F000005));
