@@ -1,5 +1,7 @@
 #include "commserver/serverregistration.h"
 
+#include "diagnostics/platform.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -9,7 +11,6 @@
 #include <cctype>
 #include <cstdlib>
 
-#include <sys/stat.h>
 
 namespace kvr::commserver {
 
@@ -39,8 +40,7 @@ std::string settingsFileName()
 bool settingsFileUsable(std::string* problem)
 {
     const std::string file = settingsFileName();
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0 || S_ISREG(st.st_mode))
+    if (kvr::diag::RegularFileOrNone(file))
         return true;
     if (problem)
         *problem = "the settings file " + file + " is not a regular file; it is not read, and the defaults are used";
