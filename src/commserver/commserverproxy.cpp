@@ -53,9 +53,18 @@ void closeFd(int& fd)
 // Connects a non-blocking socket within the deadline.
 bool connectWithin(int fd, const sockaddr* address, socklen_t length, Clock::time_point deadline)
 {
-    if (::connect(fd, address, length) == 0)
+    // A local socket answers EAGAIN when the server's queue of connections to accept is full:
+    // nothing is under way, so the connect is tried again, a little later each time.
+    int pauseMs = 1;
+    int result = ::connect(fd, address, length);
+    while (result != 0 && address->sa_family == AF_UNIX && errno == EAGAIN && msLeft(deadline) > 0) {
+        ::usleep(static_cast<useconds_t>(std::min(pauseMs, msLeft(deadline))) * 1000);
+        pauseMs = std::min(pauseMs * 2, 50);
+        result = ::connect(fd, address, length);
+    }
+    if (result == 0)
         return true;
-    if (errno != EINPROGRESS && errno != EAGAIN && errno != EINTR)
+    if (errno != EINPROGRESS && errno != EINTR)
         return false;
     if (!waitReady(fd, POLLOUT, deadline))
         return false;

@@ -78,8 +78,10 @@ DeviceFrameReader::Status DeviceFrameReader::next(DeviceFrame& frame)
         start_ = 0;
         return Status::Failed;
     }
-    if (data.size() < DeviceFrameHeaderSize || data.size() < DeviceFrameHeaderSize + data[0])
+    if (data.size() < DeviceFrameHeaderSize || data.size() < DeviceFrameHeaderSize + data[0]) {
+        releaseConsumed(buffer_, start_);
         return Status::NeedMore;
+    }
     const std::size_t size = DeviceFrameHeaderSize + data[0];
     frame = *decodeDeviceFrame(data.first(size));
     start_ += size;

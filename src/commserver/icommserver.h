@@ -31,6 +31,7 @@ enum ResultCode : std::int32_t {
     ResultNotConnected = 9,  // send: this handle has no connection
     ResultReconnecting = 10, // the link is lost and being retried
     ResultConnectionLost = 11, // read: the link is lost for good
+    ResultLinkBusy = 12,     // send: the link holds as much unsent as it may; nothing was sent
     ResultInvalidArgument = 20, // a byte array or argument the server cannot use
 };
 

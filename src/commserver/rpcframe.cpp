@@ -150,13 +150,17 @@ RpcFrameReader::Status RpcFrameReader::next(RpcFrame& frame)
         return fail();
     if (data.size() >= 4 && rpcMethodInfo(data[3]) == nullptr)
         return fail();
-    if (data.size() < RpcHeaderSize)
+    if (data.size() < RpcHeaderSize) {
+        releaseConsumed(buffer_, start_);
         return Status::NeedMore;
+    }
     const std::uint32_t length = readBE32(data, 8);
     if (length > RpcMaxPayload)
         return fail();
-    if (data.size() - RpcHeaderSize < length)
+    if (data.size() - RpcHeaderSize < length) {
+        releaseConsumed(buffer_, start_);
         return Status::NeedMore;
+    }
 
     const auto kind = static_cast<RpcKind>(data[2]);
     const RpcMethodInfo* info = rpcMethodInfo(data[3]);

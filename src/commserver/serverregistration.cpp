@@ -1,5 +1,7 @@
 #include "commserver/serverregistration.h"
 
+#include "diagnostics/platform.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+
 
 namespace kvr::commserver {
 
@@ -34,8 +37,20 @@ std::string settingsFileName()
     return QDir(base).filePath(QStringLiteral("kvrconfig/settings.ini")).toStdString();
 }
 
+bool settingsFileUsable(std::string* problem)
+{
+    const std::string file = settingsFileName();
+    if (kvr::diag::RegularFileOrNone(file))
+        return true;
+    if (problem)
+        *problem = "the settings file " + file + " is not a regular file; it is not read, and the defaults are used";
+    return false;
+}
+
 bool registerServer(const ServerRegistration& registration)
 {
+    if (!settingsFileUsable())
+        return false;
     const QString file = QString::fromStdString(settingsFileName());
     QDir().mkpath(QFileInfo(file).absolutePath());
     QSettings store(file, QSettings::IniFormat);
@@ -49,6 +64,8 @@ bool registerServer(const ServerRegistration& registration)
 
 ServerRegistration readServerRegistration()
 {
+    if (!settingsFileUsable())
+        return {};
     QSettings store(QString::fromStdString(settingsFileName()), QSettings::IniFormat);
     ServerRegistration r;
     r.path = store.value(valuePath(ServerPathKey, "")).toString().toStdString();
@@ -58,6 +75,8 @@ ServerRegistration readServerRegistration()
 
 std::map<std::string, std::string> readStoredValues(const std::string& key)
 {
+    if (!settingsFileUsable())
+        return {};
     QSettings store(QString::fromStdString(settingsFileName()), QSettings::IniFormat);
     QString group = valuePath(key, "x");
     group.chop(2); // the key's path without a value name

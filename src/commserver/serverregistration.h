@@ -18,10 +18,15 @@ struct ServerRegistration {
     std::string version;
 };
 
+// Only a regular file (or none yet) is read or written as the settings file: anything else
+// there (a FIFO, a device) could block the reader for good. Otherwise false, with why in words.
+bool settingsFileUsable(std::string* problem = nullptr);
+
 bool registerServer(const ServerRegistration& registration);
 ServerRegistration readServerRegistration();
 std::string settingsFileName();
-// Every value under a key of the store, by value name (lower case, as the store keeps them).
+// Every value under a key of the store, by value name (lower case, as the store keeps them); none
+// when the settings file is not usable.
 std::map<std::string, std::string> readStoredValues(const std::string& key);
 
 } // namespace kvr::commserver

@@ -51,16 +51,15 @@ void SocketStream::abort()
 
 void SocketStream::readable()
 {
-    std::array<std::uint8_t, 65536> buffer;
+    // One read per event: a peer that sends faster than it is read waits for its next turn (its
+    // kernel buffer holds the rest), so many busy sockets share the event loop fairly.
+    std::array<std::uint8_t, 16384> buffer;
     while (isOpen()) {
         const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
         if (n > 0) {
             if (onBytes)
                 onBytes({buffer.data(), static_cast<std::size_t>(n)});
-            // Whatever came behind a short read raises the next event.
-            if (static_cast<std::size_t>(n) < buffer.size())
-                return;
-            continue;
+            return; // whatever came behind it raises the next event
         }
         if (n < 0 && errno == EINTR)
             continue;
@@ -98,6 +97,7 @@ bool SocketStream::write(std::span<const std::uint8_t> bytes)
             fail();
             return false;
         }
+        sentTotal_ += *sent;
         bytes = bytes.subspan(*sent);
     }
     if (!bytes.empty()) {
@@ -117,8 +117,14 @@ void SocketStream::writable()
         return;
     }
     sent_ += *sent;
+    sentTotal_ += *sent;
     if (bytesToWrite() == 0) {
-        pending_.clear();
+        // A backlog that has drained gives its memory back; a small one keeps it for the next.
+        constexpr std::size_t KeptCapacity = 64 * 1024;
+        if (pending_.capacity() > KeptCapacity)
+            std::vector<std::uint8_t>().swap(pending_);
+        else
+            pending_.clear();
         sent_ = 0;
         writeNotifier_->setEnabled(false);
     }

@@ -37,6 +37,8 @@ public:
     // False once the socket has closed or failed.
     bool write(std::span<const std::uint8_t> bytes);
     std::size_t bytesToWrite() const { return pending_.size() - sent_; }
+    // Bytes the kernel has taken since the socket was opened: whether a backlog moves at all.
+    std::uint64_t bytesSent() const { return sentTotal_; }
     // Closes at once, dropping what is still to be written; nothing is reported afterwards.
     void abort();
     bool isOpen() const { return fd_ >= 0 && !failed_; }
@@ -55,6 +57,7 @@ private:
     QSocketNotifier* writeNotifier_ = nullptr;
     std::vector<std::uint8_t> pending_;
     std::size_t sent_ = 0; // of pending_
+    std::uint64_t sentTotal_ = 0;
 };
 
 // A TCP listener that hands over each accepted connection's descriptor, to be served by a

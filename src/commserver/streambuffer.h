@@ -18,4 +18,16 @@ inline void appendCompacting(Bytes& buffer, std::size_t& start, std::span<const 
     buffer.insert(buffer.end(), bytes.begin(), bytes.end());
 }
 
+// Once the frames of a read are taken: a buffer that a big read grew keeps only what is left, so
+// an idle reader does not hold the memory of its biggest read.
+inline void releaseConsumed(Bytes& buffer, std::size_t& start)
+{
+    constexpr std::size_t KeptCapacity = 32 * 1024;
+    if (buffer.capacity() <= KeptCapacity || buffer.size() - start > KeptCapacity / 4)
+        return;
+    Bytes rest(buffer.begin() + static_cast<std::ptrdiff_t>(start), buffer.end());
+    buffer.swap(rest);
+    start = 0;
+}
+
 } // namespace kvr::commserver

@@ -12,9 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
+#include <sys/socket.h>
+
 #include "commserver/deviceframe.h"
+#include "qtenvironment.h"
 #include "commserver/server/commservercore.h"
 #include "commserver/server/localcommserver.h"
 #include "commserver/server/udphub.h"
@@ -25,14 +29,6 @@
 namespace {
 
 using namespace kvr::commserver;
-
-void spin(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
 
 class CoreWithDevice : public ::testing::Test {
 protected:
@@ -67,6 +63,18 @@ protected:
         const Bytes b = encodeDeviceFrame(makeDeviceFrame(id, Bytes{1, 2}));
         socket_->write(reinterpret_cast<const char*>(b.data()), static_cast<qint64>(b.size()));
         socket_->flush();
+    }
+
+    // The senders the older broadcast collection lists.
+    std::set<std::uint32_t> collectedSenders()
+    {
+        Bytes collection;
+        std::int32_t result = -1;
+        EXPECT_EQ(server_->ReadUDPBroadCasts(0, collection, result), HrOk);
+        std::set<std::uint32_t> senders;
+        for (std::size_t at = 4; at + 177 <= collection.size(); at += 177)
+            senders.insert(kvr::readLE32(collection, at));
+        return senders;
     }
 
     std::int32_t readId(std::int32_t& result)
@@ -205,6 +213,42 @@ TEST_F(CoreWithDevice, HandlesWithoutAConnection)
     EXPECT_NE(result, ResultOk);
     EXPECT_EQ(server_->OpenSerialConnection(9, 42, result), HrOk);
     EXPECT_NE(result, ResultOk) << "no device path configured for COM 42";
+}
+
+// A device that takes the link and never reads: once the link holds its bound of unsent bytes a
+// send is refused instead of piling up, and once nothing has moved for the stall time the link is
+// reported broken, so the client's reads and sends learn it.
+TEST_F(CoreWithDevice, ADeviceThatNeverReadsIsRefusedThenReportedBroken)
+{
+    const int small = 4096; // the device's kernel takes little
+    ASSERT_EQ(::setsockopt(static_cast<int>(device_.socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &small, sizeof small), 0);
+    ServerConfig config;
+    config.link.stallTimeoutMs = 300;
+    start(config);
+    open();
+    socket_->setReadBufferSize(1); // and this end reads nothing either
+    const Bytes b = clientBlockFromFrame(makeDeviceFrame(0x1B000001, Bytes(255, 0x55)));
+    std::int32_t result = ResultOk;
+    int sent = 0;
+    while (result == ResultOk && sent < 200000) {
+        ASSERT_EQ(server_->SendBlock(1, b, result), HrOk);
+        sent += result == ResultOk;
+    }
+    EXPECT_EQ(result, ResultLinkBusy) << "after " << sent << " sends";
+    EXPECT_LT(sent, 40000) << "what piles up beyond the kernel's buffers is bounded";
+
+    device_.close(); // and no new link either
+    QElapsedTimer clock;
+    clock.start();
+    std::int32_t read = ResultNothingQueued;
+    while (read == ResultNothingQueued && clock.elapsed() < 3000) {
+        spin(20);
+        readId(read);
+    }
+    EXPECT_TRUE(read == ResultReconnecting || read == ResultConnectionLost) << read;
+    EXPECT_LT(clock.elapsed(), 1500) << "within the stall time";
+    ASSERT_EQ(server_->SendBlock(1, b, result), HrOk);
+    EXPECT_TRUE(result == ResultReconnecting || result == ResultNoConnection) << result;
 }
 
 TEST_F(CoreWithDevice, MalformedBlockFromTheClientIsRefused)
@@ -360,14 +404,36 @@ TEST_F(CoreWithDevice, AFullCollectionMakesRoomForANewSender)
         spin(30);
     }
     spin(100);
-    Bytes collection;
+    EXPECT_EQ(collectedSenders(), (std::set<std::uint32_t>{0x7F00000C, 0x7F00000D, 0x7F00000E})) << "the first sender made room";
+}
+
+// A sender above its rate loses what is too much, before it costs anything; another sender's
+// broadcast still comes through, and the collection keeps its status.
+TEST_F(CoreWithDevice, ASenderAboveItsRateIsCutBackAndOthersComeThrough)
+{
+    ServerConfig config;
+    config.udpSenderRate = 50;
+    start(config);
     std::int32_t result = -1;
-    ASSERT_EQ(server_->ReadUDPBroadCasts(0, collection, result), HrOk);
-    ASSERT_EQ(collection.size(), 4u + 3u * 177u);
-    std::set<std::uint32_t> senderIps;
-    for (std::size_t at = 4; at + 177 <= collection.size(); at += 177)
-        senderIps.insert(kvr::readLE32(collection, at));
-    EXPECT_EQ(senderIps, (std::set<std::uint32_t>{0x7F00000C, 0x7F00000D, 0x7F00000E})) << "the first sender made room";
+    ASSERT_EQ(server_->SetFilter(1, 0, 0, result), HrOk);
+    QUdpSocket flood;
+    QUdpSocket device;
+    ASSERT_TRUE(flood.bind(QHostAddress("127.0.0.9"), 0));
+    ASSERT_TRUE(device.bind(QHostAddress("127.0.0.5"), 0));
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 1000; ++i)
+        sendStatus(flood, core_->udpPort(), static_cast<std::uint32_t>(i));
+    sendStatus(device, core_->udpPort(), 1);
+    spin(300);
+    const auto withinRate = static_cast<int>(50 + 50 * clock.elapsed() / 1000) + 1; // a burst, and what the time allowed
+    std::map<std::uint32_t, int> bySender;
+    for (Bytes msg; server_->ReadUDPBlock(1, msg, result) == HrOk && result == ResultOk; msg.clear())
+        ++bySender[kvr::readLE32(msg, 0)];
+    EXPECT_LE(bySender[0x7F000009], withinRate) << "the flood was cut back to its rate";
+    EXPECT_GE(bySender[0x7F000009], 40) << "a burst of the rate goes through";
+    EXPECT_EQ(bySender[0x7F000005], 1) << "the device's broadcast came through";
+    EXPECT_TRUE(collectedSenders().count(0x7F000005));
 }
 
 TEST(CoreUdp, MessagesFromClientsGoToTheirAddressOrEveryTarget)

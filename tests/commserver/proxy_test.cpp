@@ -16,12 +16,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include "commserver/commserverproxy.h"
 #include "commserver/rpcframe.h"
+#include "kvrdata/byteorder.h"
 
 namespace {
 
@@ -191,6 +193,64 @@ TEST(CommServerProxy, EachCallWaitsForItsOwnDeadline)
     EXPECT_EQ(proxy.GetVersion(version), HrServerTimeout);
     EXPECT_GE(clock.elapsed(), 250);
     EXPECT_LT(clock.elapsed(), 1000) << "waited with the waiting read's time-out";
+}
+
+// A server whose queue of connections to accept is full answers a local connect with EAGAIN:
+// the proxy tries again within its connect time instead of failing at once.
+TEST(CommServerProxy, AFullAcceptQueueIsWaitedFor)
+{
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/s.sock").toStdString();
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    std::vector<int> waiting;
+    for (int i = 0; i < 16; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+            ::close(fd);
+            break;
+        }
+        waiting.push_back(fd);
+    }
+    ASSERT_LT(waiting.size(), 16u) << "the queue is full";
+    // The server catches up after a while and answers whatever then connects.
+    std::atomic<bool> stop{false};
+    std::thread server([&] {
+        ::usleep(300000);
+        std::vector<int> accepted;
+        while (!stop) {
+            pollfd p{listener, POLLIN, 0};
+            if (::poll(&p, 1, 20) == 1) {
+                const int client = ::accept(listener, nullptr, nullptr);
+                accepted.push_back(client);
+                std::uint8_t buffer[256];
+                pollfd c{client, POLLIN, 0};
+                if (::poll(&c, 1, 50) == 1 && ::read(client, buffer, sizeof(buffer)) >= static_cast<ssize_t>(RpcHeaderSize)) {
+                    const Bytes reply = replyFrame(RpcMethod::GetVersion, kvr::readBE32(std::span<const std::uint8_t>(buffer, 12), 4),
+                                                   {std::int32_t{0}, std::int32_t{MinimumServerVersion}});
+                    [[maybe_unused]] auto n = ::write(client, reply.data(), reply.size());
+                }
+            }
+        }
+        for (const int fd : accepted)
+            ::close(fd);
+    });
+    CommServerProxy proxy(ProxyEndpoint{path, {}, 0}, ProxyTimeouts{2000, 1000});
+    QElapsedTimer clock;
+    clock.start();
+    std::int32_t version = 0;
+    EXPECT_EQ(proxy.GetVersion(version), HrOk);
+    EXPECT_EQ(version, MinimumServerVersion);
+    EXPECT_GE(clock.elapsed(), 250) << "it waited for the server";
+    stop = true;
+    server.join();
+    for (const int fd : waiting)
+        ::close(fd);
+    ::close(listener);
 }
 
 TEST(CommServerProxy, NoServerAtAllAnswersAtOnce)

@@ -1,6 +1,7 @@
 #pragma once
 // One QCoreApplication for a whole test program; sockets, timers and processes need it.
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -18,3 +19,12 @@ public:
 private:
     QCoreApplication* app_ = nullptr;
 };
+
+// Runs the event loop for ms: the server in this process serves meanwhile.
+inline void spin(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}

@@ -17,10 +17,14 @@
 //     --broadcast-max-age-ms N    a sender's status record leaves the collections after N ms
 //                                 without a newer one (1500)
 //     --idle-exit-ms N            end N ms after the last client has gone (5000; 0: never)
-//     --reply-backlog-bytes N     close a connection whose unread answers pass N bytes (8 MiB)
+//     --reply-backlog-bytes N     close a connection whose unread answers pass N bytes
+//                                 (its share of the memory bound: 256 KiB)
 //     --connection-idle-ms N      close a connection without handles idle for N ms (30000)
+//     --handle-idle-ms N          close a connection holding handles idle for N ms (60000)
+//     --stall-ms N                a link whose unsent bytes do not move for N ms is broken (3000)
 //
-// Without --serial, "COM n" is looked up in the settings store's serial map at every open.
+// Without --serial, "COM n" is looked up in the settings store's serial map, read at start and
+// again when the settings file changes.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,6 +36,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include <sys/stat.h>
@@ -103,7 +108,8 @@ int usage()
 {
     std::fprintf(stderr, "usage: rurez [/regserver] [--dir PATH] [--remote-listen HOST:PORT] [--udp-bind HOST:PORT] "
                          "[--udp-target HOST:PORT]... [--device-port N] [--device-udp-port N] [--serial N=PATH]... "
-                         "[--connect-timeout-ms N] [--retry-ms N] [--reconnect-ms N] [--broadcast-max-age-ms N] [--idle-exit-ms N] [--reply-backlog-bytes N] [--connection-idle-ms N]\n");
+                         "[--connect-timeout-ms N] [--retry-ms N] [--reconnect-ms N] [--broadcast-max-age-ms N] [--idle-exit-ms N] [--reply-backlog-bytes N] [--connection-idle-ms N] "
+                         "[--handle-idle-ms N] [--stall-ms N]\n");
     return 64;
 }
 
@@ -182,12 +188,22 @@ int main(int argc, char** argv)
         } else if (arg == "--connection-idle-ms" && hasValue && parseInt(argv[i + 1], n)) {
             config.connectionIdleMs = n;
             ++i;
+        } else if (arg == "--handle-idle-ms" && hasValue && parseInt(argv[i + 1], n)) {
+            config.holderIdleMs = n;
+            ++i;
+        } else if (arg == "--stall-ms" && hasValue && parseInt(argv[i + 1], n) && n > 0) {
+            config.link.stallTimeoutMs = n;
+            ++i;
         } else {
             return usage();
         }
     }
-    if (config.serialPorts.empty())
-        config.serialPortSource = serialPortMap;
+    if (config.serialPorts.empty()) {
+        auto stored = std::make_shared<StoredSerialPorts>();
+        stored->onNotice = [](const std::string& notice) { std::fprintf(stderr, "rurez: %s\n", notice.c_str()); };
+        stored->current(); // read once now; again only when the file changes
+        config.serialPortSource = [stored] { return serialPortMap(stored->current()); };
+    }
     // Tests stand in for a foreign user by naming another owner.
     if (const char* owner = std::getenv("KVR_RUREZ_OWNER_UID"); owner && *owner)
         config.ownerUid = static_cast<std::uint32_t>(std::strtoul(owner, nullptr, 10));

@@ -7,6 +7,8 @@
 #include <cctype>
 #include <optional>
 
+#include <sys/stat.h>
+
 #include "commserver/serverregistration.h"
 
 namespace kvr::commserver {
@@ -100,12 +102,36 @@ std::map<int, std::string> storedSerialPortMap()
     return map;
 }
 
-std::map<int, std::string> serialPortMap()
+std::map<int, std::string> serialPortMap() { return serialPortMap(storedSerialPortMap()); }
+
+std::map<int, std::string> serialPortMap(const std::map<int, std::string>& stored)
 {
     std::map<int, std::string> map = defaultSerialPortMap(machineSerialDevices());
-    for (const auto& [n, path] : storedSerialPortMap())
+    for (const auto& [n, path] : stored)
         map[n] = path;
     return map;
+}
+
+const std::map<int, std::string>& StoredSerialPorts::current()
+{
+    // Looking at the file's entry costs no read, and never blocks, whatever the file is.
+    Identity now;
+    struct stat st {};
+    if (::stat(settingsFileName().c_str(), &st) == 0)
+        now = Identity{true, st.st_dev, st.st_ino, static_cast<unsigned long long>(st.st_size), st.st_mtim.tv_sec,
+                       st.st_mtim.tv_nsec, st.st_mode};
+    if (seen_ == now)
+        return map_;
+    seen_ = now;
+    std::string problem;
+    if (!settingsFileUsable(&problem)) {
+        map_.clear();
+        if (onNotice)
+            onNotice(problem);
+        return map_;
+    }
+    map_ = storedSerialPortMap();
+    return map_;
 }
 
 bool serialDeviceExists(const std::string& path)

@@ -4,7 +4,9 @@
 // follows the machine: /dev/ttySk is COM k+1, and USB serial adapters (ttyUSB*, ttyACM*), in
 // name order, take the numbers after the highest such port (from COM1 when there is none).
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,27 @@ std::vector<std::string> machineSerialDevices();
 std::map<int, std::string> storedSerialPortMap();
 // The default map with the stored entries over it.
 std::map<int, std::string> serialPortMap();
+std::map<int, std::string> serialPortMap(const std::map<int, std::string>& stored);
+
+// The stored entries as the server keeps them: read at first use and again only when the
+// settings file changes (another file, size or time), not at every open. A settings file that is
+// not a regular file is not read (no entries); onNotice says so once.
+class StoredSerialPorts {
+public:
+    const std::map<int, std::string>& current();
+    std::function<void(const std::string&)> onNotice;
+
+private:
+    struct Identity {
+        bool exists = false;
+        unsigned long long device = 0, inode = 0, size = 0;
+        long long seconds = 0, nanoseconds = 0;
+        unsigned mode = 0;
+        bool operator==(const Identity&) const = default;
+    };
+    std::optional<Identity> seen_;
+    std::map<int, std::string> map_;
+};
 bool serialDeviceExists(const std::string& path);
 
 } // namespace kvr::commserver

@@ -16,6 +16,12 @@
 #include "kvrdata/deviceaddr.h"
 #include "kvrdata/udpmsgv6.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" void __sanitizer_purge_allocator();
+#elif defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace kvr::commserver {
 
 namespace {
@@ -26,38 +32,41 @@ constexpr std::int32_t ServerVersion = MinimumServerVersion;
 RpcReply reply(std::int32_t result) { return RpcReply{HrOk, {result}}; }
 RpcReply replyBytes(Bytes bytes, std::int32_t result) { return RpcReply{HrOk, {std::move(bytes), result}}; }
 
-template <typename T>
-void pushBounded(std::deque<T>& queue, T value, std::size_t limit)
+// What one queued entry costs beyond its bytes: its place in the queue, the shared buffer's
+// header and the allocator's own share of both allocations.
+constexpr std::size_t EntryOverhead = 96;
+
+// The answer of a call on another connection's handle: as for a handle that does not exist.
+RpcReply refusedHandle(RpcMethod method)
 {
-    if (limit == 0)
-        return;
-    while (queue.size() >= limit)
-        queue.pop_front(); // the oldest goes when full
-    queue.push_back(std::move(value));
+    const RpcMethodInfo* info = rpcMethodInfo(static_cast<std::uint8_t>(method));
+    return info->outputs[0] == 'b' ? replyBytes({}, ResultNotConnected) : reply(ResultNotConnected);
 }
 
-// A queue of datagrams bounded by count and by bytes: the oldest go when either is reached.
-struct DatagramQueue {
-    std::deque<Bytes> items;
-    std::size_t bytes = 0;
-
-    void push(Bytes value, std::size_t countLimit, std::size_t byteLimit)
-    {
-        if (countLimit == 0 || value.size() > byteLimit)
-            return;
-        while (!items.empty() && (items.size() >= countLimit || bytes + value.size() > byteLimit))
-            pop();
-        bytes += value.size();
-        items.push_back(std::move(value));
+// The methods that work on the caller's handle (the broadcast collections take 0 for it, and
+// the status and known-device methods keep nothing per handle).
+bool usesHandle(RpcMethod method)
+{
+    switch (method) {
+    case RpcMethod::CloseConnection:
+    case RpcMethod::OpenSerialConnection:
+    case RpcMethod::OpenTCPConnection:
+    case RpcMethod::ReadBlock:
+    case RpcMethod::ReadUDPBlock:
+    case RpcMethod::SendBlock:
+    case RpcMethod::ReadBlockEx:
+    case RpcMethod::SetFilter:
+    case RpcMethod::OpenConnection:
+    case RpcMethod::SetLogging:
+    case RpcMethod::LogText:
+    case RpcMethod::ReadBlock2:
+    case RpcMethod::ReadBlockEx2:
+    case RpcMethod::ReadUDPBlockV6:
+        return true;
+    default:
+        return false;
     }
-    Bytes pop()
-    {
-        Bytes front = std::move(items.front());
-        items.pop_front();
-        bytes -= front.size();
-        return front;
-    }
-};
+}
 
 } // namespace
 
@@ -67,16 +76,37 @@ struct CommServerCore::Waiter {
     std::chrono::steady_clock::time_point deadline;
 };
 
+// A datagram goes to every handle's queue as one shared copy; each queue counts it in full, so
+// the bound holds however the copies are shared.
+struct CommServerCore::Queue {
+    std::deque<std::shared_ptr<const Bytes>> items;
+    std::size_t bytes = 0; // of the entries themselves: what the queue's own limit counts
+
+    // What the queue costs the server as a whole.
+    std::size_t cost() const { return bytes + items.size() * EntryOverhead; }
+};
+
 struct CommServerCore::Client {
+    Owner owner = InProcess;
     std::unique_ptr<DeviceLink> link;
     Done pendingOpen;
     std::uint32_t filter = 0;
     std::uint32_t mask = 0;
-    std::deque<Bytes> blocks;
-    DatagramQueue udp;
-    DatagramQueue udpV6;
+    Queue blocks;
+    Queue udp;
+    Queue udpV6;
     std::int32_t logTypes = 0;
     std::deque<std::uint64_t> waiters;
+
+    std::size_t queuedBytes() const { return blocks.cost() + udp.cost() + udpV6.cost(); }
+    Queue& largestQueue()
+    {
+        Queue* largest = &blocks;
+        for (Queue* q : {&udp, &udpV6})
+            if (q->cost() > largest->cost())
+                largest = q;
+        return *largest;
+    }
 };
 
 CommServerCore::CommServerCore(ServerConfig config, QObject* parent)
@@ -107,20 +137,113 @@ bool CommServerCore::start(std::string* error)
 
 std::uint16_t CommServerCore::udpPort() const { return udp_ ? udp_->port() : 0; }
 
-CommServerCore::Client* CommServerCore::client(std::int32_t H, bool create)
+CommServerCore::Client* CommServerCore::client(std::int32_t H, bool create, Owner owner)
 {
     auto it = clients_.find(H);
     if (it != clients_.end())
         return it->second.get();
     if (!create || clients_.size() >= config_.maxClients)
         return nullptr;
-    return clients_.emplace(H, std::make_unique<Client>()).first->second.get();
+    const std::size_t held = handlesOf(owner);
+    if (held >= config_.handlesPerConnection)
+        return nullptr;
+    // A place stays free for the first handle of every connection that has none yet.
+    if (held > 0) {
+        std::set<Owner> holding;
+        for (const auto& [h, c] : clients_)
+            holding.insert(c->owner);
+        const std::size_t kept = config_.maxConnections - std::min(holding.size(), config_.maxConnections);
+        if (clients_.size() + kept >= config_.maxClients)
+            return nullptr;
+    }
+    auto c = std::make_unique<Client>();
+    c->owner = owner;
+    return clients_.emplace(H, std::move(c)).first->second.get();
 }
 
-void CommServerCore::releaseHandles(const std::set<std::int32_t>& handles)
+bool CommServerCore::foreign(std::int32_t H, Owner owner) const
 {
-    for (const std::int32_t H : handles)
+    const auto it = clients_.find(H);
+    return it != clients_.end() && it->second->owner != owner;
+}
+
+std::size_t CommServerCore::handlesOf(Owner owner) const
+{
+    return static_cast<std::size_t>(
+        std::count_if(clients_.begin(), clients_.end(), [owner](const auto& c) { return c.second->owner == owner; }));
+}
+
+void CommServerCore::releaseOwner(Owner owner)
+{
+    std::vector<std::int32_t> owned;
+    for (const auto& [H, c] : clients_)
+        if (c->owner == owner)
+            owned.push_back(H);
+    for (const std::int32_t H : owned)
         closeClient(H);
+    if (!owned.empty())
+        giveBackMemory();
+}
+
+void CommServerCore::giveBackMemory()
+{
+    // The allocator keeps freed memory for reuse; what a flood filled goes back to the system
+    // once its handles are gone, so the server returns to its size at rest.
+    if (std::exchange(giveBackDue_, true))
+        return;
+    QTimer::singleShot(0, this, [this] {
+        giveBackDue_ = false;
+#if defined(__SANITIZE_ADDRESS__)
+        __sanitizer_purge_allocator(); // the sanitizer's allocator stands in for the system's
+#elif defined(__GLIBC__)
+        ::malloc_trim(0);
+#endif
+    });
+}
+
+void CommServerCore::dropOldest(Queue& queue)
+{
+    const std::size_t size = queue.items.front()->size();
+    queue.items.pop_front();
+    queue.bytes -= size;
+    queuedBytes_ -= size + EntryOverhead;
+}
+
+void CommServerCore::clearQueue(Queue& queue)
+{
+    queuedBytes_ -= queue.cost();
+    queue.items.clear();
+    queue.bytes = 0;
+}
+
+void CommServerCore::push(Client& c, Queue& queue, std::shared_ptr<const Bytes> entry, std::size_t countLimit, std::size_t byteLimit)
+{
+    const std::size_t size = entry->size();
+    const std::size_t cost = size + EntryOverhead;
+    const std::size_t bound = queuedBytesLimit(config_);
+    if (countLimit == 0 || size > byteLimit || cost > bound)
+        return;
+    // The queue's own limits: the oldest go.
+    while (!queue.items.empty() && (queue.items.size() >= countLimit || queue.bytes + size > byteLimit))
+        dropOldest(queue);
+    // The bound of all queues together: a handle that holds half its share or more makes room in
+    // its own queue; one below that takes the room from the handle that holds most, so a
+    // flooding link cannot push out what a quiet one waits for.
+    const std::size_t share = bound / std::max<std::size_t>(clients_.size(), 1);
+    while (queuedBytes_ + cost > bound) {
+        Client* victim = &c;
+        if (c.queuedBytes() + cost < share / 2)
+            for (const auto& [H, other] : clients_)
+                if (other->queuedBytes() > victim->queuedBytes())
+                    victim = other.get();
+        Queue& from = victim == &c && !queue.items.empty() ? queue : victim->largestQueue();
+        if (from.items.empty())
+            return;
+        dropOldest(from);
+    }
+    queue.bytes += size;
+    queuedBytes_ += cost;
+    queue.items.push_back(std::move(entry));
 }
 
 void CommServerCore::closeClient(std::int32_t H)
@@ -130,6 +253,7 @@ void CommServerCore::closeClient(std::int32_t H)
         return;
     std::unique_ptr<Client> gone = std::move(it->second);
     clients_.erase(it);
+    queuedBytes_ -= gone->queuedBytes();
     if (gone->pendingOpen)
         gone->pendingOpen(reply(ResultNoConnection));
     for (const std::uint64_t id : gone->waiters) {
@@ -143,9 +267,16 @@ void CommServerCore::closeClient(std::int32_t H)
     }
 }
 
-void CommServerCore::openLink(std::int32_t H, std::unique_ptr<DeviceLink> link, Done done)
+LinkTimings CommServerCore::linkTimings() const
 {
-    Client* c = client(H, true);
+    LinkTimings timings = config_.link;
+    timings.unsentLimit = linkUnsentShare(config_);
+    return timings;
+}
+
+void CommServerCore::openLink(std::int32_t H, Owner owner, std::unique_ptr<DeviceLink> link, Done done)
+{
+    Client* c = client(H, true, owner);
     if (!c) {
         done(reply(ResultNoConnection));
         return;
@@ -153,7 +284,7 @@ void CommServerCore::openLink(std::int32_t H, std::unique_ptr<DeviceLink> link, 
     if (c->pendingOpen)
         std::exchange(c->pendingOpen, nullptr)(reply(ResultNoConnection));
     // Blocks of an earlier link belong to another device.
-    c->blocks.clear();
+    clearQueue(c->blocks);
     c->link = std::move(link);
     c->pendingOpen = std::move(done);
     DeviceLink* raw = c->link.get();
@@ -197,7 +328,7 @@ void CommServerCore::frameFromDevice(std::int32_t H, const DeviceFrame& frame)
             }
         }
     }
-    pushBounded(c->blocks, clientBlockFromFrame(frame), config_.blockQueueLimit);
+    push(*c, c->blocks, std::make_shared<const Bytes>(clientBlockFromFrame(frame)), config_.blockQueueLimit, SIZE_MAX);
 }
 
 namespace {
@@ -222,9 +353,9 @@ void CommServerCore::readBlock(std::int32_t H, std::int32_t timeoutMs, Done done
         done(replyBytes({}, ResultNotConnected));
         return;
     }
-    if (!c->blocks.empty()) {
-        Bytes block = std::move(c->blocks.front());
-        c->blocks.pop_front();
+    if (!c->blocks.items.empty()) {
+        Bytes block = *c->blocks.items.front();
+        dropOldest(c->blocks);
         done(replyBytes(std::move(block), ResultOk));
         return;
     }
@@ -305,7 +436,11 @@ void CommServerCore::sendBlock(std::int32_t H, const Bytes& block, Done done)
     }
     if (c->logTypes != 0)
         log(H, "send " + std::to_string(frame->id) + " len " + std::to_string(frame->len));
-    done(reply(c->link->send(*frame) ? ResultOk : ResultReconnecting));
+    switch (c->link->send(*frame)) {
+    case DeviceLink::SendOutcome::Sent: done(reply(ResultOk)); return;
+    case DeviceLink::SendOutcome::Busy: done(reply(ResultLinkBusy)); return;
+    case DeviceLink::SendOutcome::Failed: done(reply(ResultReconnecting)); return;
+    }
 }
 
 void CommServerCore::ping(const std::string& host, std::int32_t timeoutMs, Done done)
@@ -336,27 +471,6 @@ namespace {
 constexpr std::size_t DeviceRecordMax = 2048;
 constexpr std::size_t DeviceRecordsBytesMax = 48 * 1024;
 
-// Keeps the newest record of a sender; a new sender that finds the collection full, by count or
-// by bytes, takes the place of the senders heard from longest ago.
-template <typename Map, typename Entry>
-void storeNewest(Map& records, std::uint32_t key, Entry entry, std::size_t maxCount, std::size_t maxBytes)
-{
-    records.erase(key);
-    std::size_t bytes = entry.record.size();
-    for (const auto& [k, e] : records)
-        bytes += e.record.size();
-    while (!records.empty() && (records.size() >= maxCount || bytes > maxBytes)) {
-        auto oldest = records.begin();
-        for (auto it = records.begin(); it != records.end(); ++it)
-            if (it->second.at < oldest->second.at)
-                oldest = it;
-        bytes -= oldest->second.record.size();
-        records.erase(oldest);
-    }
-    if (maxCount > 0)
-        records.emplace(key, std::move(entry));
-}
-
 void fillMessage(Kvrdata_ns::TUDPMsgV6& msg, std::uint32_t fromIp, std::uint16_t fromPort, const Bytes& datagram)
 {
     msg.FromIP = fromIp;
@@ -375,47 +489,72 @@ std::string dotted(std::uint32_t ip)
 
 } // namespace
 
+void CommServerCore::NewestRecords::erase(std::map<std::uint32_t, Collected>::iterator it)
+{
+    byAge_.erase({it->second.at, it->first});
+    bytes_ -= it->second.record.size();
+    byKey_.erase(it);
+}
+
+void CommServerCore::NewestRecords::store(std::uint32_t key, Collected entry, std::size_t maxCount, std::size_t maxBytes)
+{
+    if (const auto it = byKey_.find(key); it != byKey_.end())
+        erase(it);
+    while (!byKey_.empty() && (byKey_.size() >= maxCount || bytes_ + entry.record.size() > maxBytes))
+        erase(byKey_.find(byAge_.begin()->second));
+    if (maxCount == 0)
+        return;
+    byAge_.emplace(entry.at, key);
+    bytes_ += entry.record.size();
+    byKey_.emplace(key, std::move(entry));
+}
+
+void CommServerCore::NewestRecords::forgetOlderThan(std::chrono::steady_clock::time_point limit)
+{
+    while (!byAge_.empty() && byAge_.begin()->first < limit)
+        erase(byKey_.find(byAge_.begin()->second));
+}
+
 void CommServerCore::udpReceived(std::uint32_t fromIp, std::uint16_t fromPort, const Bytes& datagram)
 {
     const auto now = std::chrono::steady_clock::now();
-    const Bytes older = olderUdpRecord(fromIp, datagram);
+    auto older = std::make_shared<const Bytes>(olderUdpRecord(fromIp, datagram));
     Kvrdata_ns::TUDPMsgV6 msg;
     fillMessage(msg, fromIp, fromPort, datagram);
-    Bytes newer;
-    msg.ToVariant(newer);
+    Bytes encoded;
+    msg.ToVariant(encoded);
+    auto newer = std::make_shared<const Bytes>(std::move(encoded));
     for (auto& [H, c] : clients_) {
-        c->udp.push(older, config_.udpQueueLimit, config_.udpQueueBytesLimit);
-        if (!newer.empty())
-            c->udpV6.push(newer, config_.udpQueueLimit, config_.udpQueueBytesLimit);
+        push(*c, c->udp, older, config_.udpQueueLimit, config_.udpQueueBytesLimit);
+        if (!newer->empty())
+            push(*c, c->udpV6, newer, config_.udpQueueLimit, config_.udpQueueBytesLimit);
     }
 
     // A device on a serial line has no address; its serial number tells it apart.
     if (datagram.size() >= 8 && readBE32(datagram, 0) == StatusMagic) {
         const std::uint32_t key = fromIp != 0 ? fromIp : readBE32(datagram, 4) & 0xFFFFFF;
-        storeNewest(statusRecords_, key, Collected{now, older, fromIp, fromPort}, config_.collectionLimit, SIZE_MAX);
+        statusRecords_.store(key, Collected{now, *older, fromIp, fromPort}, config_.collectionLimit, SIZE_MAX);
     }
     if (datagram.size() > DeviceRecordMax)
         return;
     if (const Kvrdata_ns::TBCDevice* device = msg.GetDevice()) {
         const std::uint32_t key = fromIp != 0 ? fromIp : device->MAC & 0xFFFFFF;
-        storeNewest(deviceRecords_, key, Collected{now, datagram, fromIp, fromPort}, config_.collectionLimit,
-                    DeviceRecordsBytesMax);
+        deviceRecords_.store(key, Collected{now, datagram, fromIp, fromPort}, config_.collectionLimit, DeviceRecordsBytesMax);
     }
 }
 
 void CommServerCore::purgeCollections()
 {
-    const auto now = std::chrono::steady_clock::now();
-    const auto tooOld = [&](const auto& entry) { return now - entry.second.at > std::chrono::milliseconds(config_.broadcastMaxAgeMs); };
-    std::erase_if(statusRecords_, tooOld);
-    std::erase_if(deviceRecords_, tooOld);
+    const auto limit = std::chrono::steady_clock::now() - std::chrono::milliseconds(config_.broadcastMaxAgeMs);
+    statusRecords_.forgetOlderThan(limit);
+    deviceRecords_.forgetOlderThan(limit);
 }
 
 Bytes CommServerCore::broadcastCollectionV6()
 {
     purgeCollections();
     Kvrdata_ns::TUDPMsgsV6 vector;
-    for (const auto& [key, entry] : deviceRecords_) {
+    for (const auto& [key, entry] : deviceRecords_.entries()) {
         vector.Insert(vector.CreateElement());
         fillMessage(*vector.Element(vector.Size() - 1), entry.fromIp, entry.fromPort, entry.record);
     }
@@ -424,16 +563,16 @@ Bytes CommServerCore::broadcastCollectionV6()
     return out;
 }
 
-void CommServerCore::openTcp(std::int32_t H, std::uint32_t ip, Done done)
+void CommServerCore::openTcp(std::int32_t H, Owner owner, std::uint32_t ip, Done done)
 {
     if (ip == 0 || ip == 0xFFFFFFFFu) {
         done(reply(ResultNoConnection));
         return;
     }
-    openLink(H, std::make_unique<TcpDeviceLink>(dotted(ip), config_.devicePort, config_.link), std::move(done));
+    openLink(H, owner, std::make_unique<TcpDeviceLink>(dotted(ip), config_.devicePort, linkTimings()), std::move(done));
 }
 
-void CommServerCore::openSerial(std::int32_t H, int port, Done done)
+void CommServerCore::openSerial(std::int32_t H, Owner owner, int port, Done done)
 {
     const std::map<int, std::string> ports = config_.serialPortSource ? config_.serialPortSource() : config_.serialPorts;
     const auto it = ports.find(port);
@@ -441,10 +580,10 @@ void CommServerCore::openSerial(std::int32_t H, int port, Done done)
         done(reply(ResultNoConnection));
         return;
     }
-    openLink(H, std::make_unique<SerialDeviceLink>(it->second, config_.link), std::move(done));
+    openLink(H, owner, std::make_unique<SerialDeviceLink>(it->second, linkTimings()), std::move(done));
 }
 
-void CommServerCore::openByAddress(std::int32_t H, const Bytes& address, Done done)
+void CommServerCore::openByAddress(std::int32_t H, Owner owner, const Bytes& address, Done done)
 {
     Kvrdata_ns::TDeviceAddr da;
     Bytes copy = address;
@@ -454,23 +593,23 @@ void CommServerCore::openByAddress(std::int32_t H, const Bytes& address, Done do
     }
     switch (da.CK) {
     case Kvrdata_ns::dckFixedIP:
-        openTcp(H, da.IP, std::move(done));
+        openTcp(H, owner, da.IP, std::move(done));
         return;
     case Kvrdata_ns::dckCOMPort:
-        openSerial(H, da.GetCOMPort(), std::move(done));
+        openSerial(H, owner, da.GetCOMPort(), std::move(done));
         return;
     case Kvrdata_ns::dckBroadcast: {
         // The newest status record of the device: project, device and (when given) serial number.
         purgeCollections();
         const std::uint32_t serial = da.MAC & 0xFFFFFF;
         std::optional<std::pair<std::uint32_t, std::uint32_t>> found; // address, serial
-        for (const auto& [key, entry] : statusRecords_) {
+        for (const auto& [key, entry] : statusRecords_.entries()) {
             const std::span<const std::uint8_t> r(entry.record);
             const std::uint32_t s = readLE32(r, 12) & 0xFFFFFF;
             if (readLE32(r, 20) == da.PID && readLE32(r, 16) == da.DID && (serial == 0 || s == serial))
                 found = {entry.fromIp, s};
         }
-        for (const auto& [key, entry] : deviceRecords_) {
+        for (const auto& [key, entry] : deviceRecords_.entries()) {
             if (found)
                 break;
             Kvrdata_ns::TUDPMsgV6 msg;
@@ -485,9 +624,9 @@ void CommServerCore::openByAddress(std::int32_t H, const Bytes& address, Done do
             return;
         }
         if (found->first != 0)
-            openTcp(H, found->first, std::move(done));
+            openTcp(H, owner, found->first, std::move(done));
         else
-            openSerial(H, static_cast<int>(found->second), std::move(done));
+            openSerial(H, owner, static_cast<int>(found->second), std::move(done));
         return;
     }
     default:
@@ -500,18 +639,18 @@ Bytes CommServerCore::broadcastCollection()
 {
     purgeCollections();
     Bytes out;
-    out.reserve(4 + statusRecords_.size() * OlderUdpRecordSize);
+    out.reserve(4 + statusRecords_.entries().size() * OlderUdpRecordSize);
     ByteWriter w(out);
     w.be16(static_cast<std::uint16_t>(OlderUdpRecordSize));
     w.be16(0);
-    for (const auto& [key, entry] : statusRecords_)
+    for (const auto& [key, entry] : statusRecords_.entries())
         w.bytes(entry.record);
     return out;
 }
 
-void CommServerCore::popQueue(std::int32_t H, bool older, Done done)
+void CommServerCore::popQueue(std::int32_t H, Owner owner, bool older, Done done)
 {
-    Client* c = client(H, true);
+    Client* c = client(H, true, owner);
     if (!c) {
         done(replyBytes({}, ResultNotConnected));
         return;
@@ -521,19 +660,25 @@ void CommServerCore::popQueue(std::int32_t H, bool older, Done done)
         done(replyBytes({}, ResultNothingQueued));
         return;
     }
-    done(replyBytes(queue.pop(), ResultOk));
+    Bytes entry = *queue.items.front();
+    dropOldest(queue);
+    done(replyBytes(std::move(entry), ResultOk));
 }
 
-void CommServerCore::call(RpcMethod method, const RpcValues& in, Done done)
+void CommServerCore::call(Owner owner, RpcMethod method, const RpcValues& in, Done done)
 {
     const auto H = [&] { return rpcInt(in, 0); };
+    if (usesHandle(method) && foreign(H(), owner)) {
+        done(refusedHandle(method));
+        return;
+    }
     switch (method) {
     case RpcMethod::CloseConnection:
         if (Client* c = client(H(), false)) {
             if (c->pendingOpen)
                 std::exchange(c->pendingOpen, nullptr)(reply(ResultNoConnection));
             c->link.reset();
-            c->blocks.clear();
+            clearQueue(c->blocks);
         }
         done(reply(ResultOk));
         return;
@@ -545,7 +690,7 @@ void CommServerCore::call(RpcMethod method, const RpcValues& in, Done done)
         done(reply(ServerVersion));
         return;
     case RpcMethod::OpenSerialConnection:
-        openSerial(H(), rpcInt(in, 1), std::move(done));
+        openSerial(H(), owner, rpcInt(in, 1), std::move(done));
         return;
     case RpcMethod::OpenTCPConnection: {
         const std::int32_t port = rpcInt(in, 2);
@@ -553,7 +698,8 @@ void CommServerCore::call(RpcMethod method, const RpcValues& in, Done done)
             done(reply(ResultNoConnection));
             return;
         }
-        openLink(H(), std::make_unique<TcpDeviceLink>(rpcText(in, 1), static_cast<std::uint16_t>(port), config_.link), std::move(done));
+        openLink(H(), owner, std::make_unique<TcpDeviceLink>(rpcText(in, 1), static_cast<std::uint16_t>(port), linkTimings()),
+                 std::move(done));
         return;
     }
     case RpcMethod::ReadBlock:
@@ -565,10 +711,10 @@ void CommServerCore::call(RpcMethod method, const RpcValues& in, Done done)
         readBlock(H(), std::clamp(rpcInt(in, 1), 0, RpcLongestWaitMs), std::move(done));
         return;
     case RpcMethod::ReadUDPBlock:
-        popQueue(H(), true, std::move(done));
+        popQueue(H(), owner, true, std::move(done));
         return;
     case RpcMethod::ReadUDPBlockV6:
-        popQueue(H(), false, std::move(done));
+        popQueue(H(), owner, false, std::move(done));
         return;
     case RpcMethod::SendBlock:
         sendBlock(H(), rpcBytes(in, 1), std::move(done));
@@ -583,7 +729,7 @@ void CommServerCore::call(RpcMethod method, const RpcValues& in, Done done)
         return;
     }
     case RpcMethod::SetFilter:
-        if (Client* c = client(H(), true)) {
+        if (Client* c = client(H(), true, owner)) {
             c->filter = static_cast<std::uint32_t>(rpcInt(in, 1));
             c->mask = static_cast<std::uint32_t>(rpcInt(in, 2));
             done(reply(ResultOk));
@@ -598,7 +744,7 @@ void CommServerCore::call(RpcMethod method, const RpcValues& in, Done done)
         ping(rpcText(in, 0), rpcInt(in, 1), std::move(done));
         return;
     case RpcMethod::SetLogging:
-        if (Client* c = client(H(), true)) {
+        if (Client* c = client(H(), true, owner)) {
             c->logTypes = rpcInt(in, 1);
             done(reply(ResultOk));
         } else {
@@ -619,7 +765,7 @@ void CommServerCore::call(RpcMethod method, const RpcValues& in, Done done)
         done(reply(ResultOk));
         return;
     case RpcMethod::OpenConnection:
-        openByAddress(H(), rpcBytes(in, 1), std::move(done));
+        openByAddress(H(), owner, rpcBytes(in, 1), std::move(done));
         return;
     case RpcMethod::SendUDPBlockV6: {
         Kvrdata_ns::TUDPMsgV6 msg;

@@ -20,6 +20,9 @@ DeviceLink::DeviceLink(LinkTimings timings) : timings_(timings)
         if (state_ == State::Reconnecting)
             startAttempt();
     });
+    stallTimer_ = new QTimer(this);
+    stallTimer_->setSingleShot(true);
+    connect(stallTimer_, &QTimer::timeout, this, [this] { checkUnsent(); });
 }
 
 DeviceLink::~DeviceLink() = default;
@@ -30,11 +33,36 @@ void DeviceLink::open()
     startAttempt();
 }
 
-bool DeviceLink::send(const DeviceFrame& frame)
+DeviceLink::SendOutcome DeviceLink::send(const DeviceFrame& frame)
 {
     if (state_ != State::Connected)
-        return false;
-    return writeBytes(encodeDeviceFrame(frame));
+        return SendOutcome::Failed;
+    const Bytes bytes = encodeDeviceFrame(frame);
+    if (unsentBytes() + bytes.size() > timings_.unsentLimit)
+        return SendOutcome::Busy;
+    if (!writeBytes(bytes))
+        return SendOutcome::Failed;
+    watchUnsent();
+    return SendOutcome::Sent;
+}
+
+void DeviceLink::watchUnsent()
+{
+    if (unsentBytes() == 0 || stallTimer_->isActive())
+        return;
+    passedOnAtCheck_ = bytesPassedOn();
+    stallTimer_->start(timings_.stallTimeoutMs);
+}
+
+void DeviceLink::checkUnsent()
+{
+    if (state_ != State::Connected || unsentBytes() == 0)
+        return;
+    if (bytesPassedOn() != passedOnAtCheck_) {
+        watchUnsent(); // it moves: watch the next stretch
+        return;
+    }
+    transportDropped();
 }
 
 void DeviceLink::attemptSucceeded()
@@ -64,6 +92,7 @@ void DeviceLink::transportDropped()
         attemptFailed();
         return;
     }
+    stallTimer_->stop();
     closeTransport();
     state_ = State::Reconnecting;
     lostAt_ = std::chrono::steady_clock::now();
@@ -171,6 +200,10 @@ bool TcpDeviceLink::writeBytes(const Bytes& bytes)
     return impl_->stream && impl_->stream->write(bytes);
 }
 
+std::size_t TcpDeviceLink::unsentBytes() const { return impl_->stream ? impl_->stream->bytesToWrite() : 0; }
+
+std::uint64_t TcpDeviceLink::bytesPassedOn() const { return impl_->stream ? impl_->stream->bytesSent() : 0; }
+
 void TcpDeviceLink::consume(std::span<const std::uint8_t> bytes)
 {
     impl_->reader.append(bytes);
@@ -191,6 +224,7 @@ struct SerialDeviceLink::Impl {
     std::string path;
     QSerialPort* port = nullptr;
     SlipDecoder slip;
+    std::uint64_t written = 0;
 };
 
 SerialDeviceLink::SerialDeviceLink(std::string devicePath, LinkTimings timings)
@@ -218,6 +252,7 @@ void SerialDeviceLink::startAttempt()
         const QByteArray bytes = port->readAll();
         consume({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
     });
+    connect(port, &QSerialPort::bytesWritten, this, [this](qint64 n) { impl_->written += static_cast<std::uint64_t>(n); });
     connect(port, &QSerialPort::errorOccurred, this, [this, port](QSerialPort::SerialPortError error) {
         if (port != impl_->port || error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
             return;
@@ -244,6 +279,13 @@ bool SerialDeviceLink::writeBytes(const Bytes& bytes)
     const Bytes framed = slipEncode(bytes);
     return impl_->port->write(reinterpret_cast<const char*>(framed.data()), static_cast<qint64>(framed.size())) == static_cast<qint64>(framed.size());
 }
+
+std::size_t SerialDeviceLink::unsentBytes() const
+{
+    return impl_->port ? static_cast<std::size_t>(impl_->port->bytesToWrite()) : 0;
+}
+
+std::uint64_t SerialDeviceLink::bytesPassedOn() const { return impl_->written; }
 
 void SerialDeviceLink::consume(std::span<const std::uint8_t> bytes)
 {

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <deque>
+#include <climits>
+#include <tuple>
 #include <vector>
-#include <set>
 
 #include <sys/socket.h>
 #include <sys/types.h>
@@ -20,7 +20,9 @@
 namespace kvr::commserver {
 
 namespace {
-constexpr int MaxConnections = 64;
+// A connection that holds handles yet has made no call for this long may give its place to a
+// new one on a full server: a program polls many times a second.
+constexpr auto HolderEvictableAfter = std::chrono::seconds(1);
 
 // Default outputs for a failed call, so every reply carries its method's shape.
 RpcValues defaultOutputs(const char* signature)
@@ -68,16 +70,17 @@ bool localPeerUid(qintptr socketDescriptor, std::uint32_t& uid)
 
 class RpcServer::Connection : public QObject {
 public:
-    Connection(CommServerCore& core, int descriptor, RpcServer* server)
-        : QObject(server), core_(core), server_(*server), socket_(new SocketStream(descriptor, this))
+    Connection(CommServerCore& core, int descriptor, CommServerCore::Owner id, RpcServer* server)
+        : QObject(server), core_(core), id_(id), socket_(new SocketStream(descriptor, this))
     {
         socket_->onBytes = [this](std::span<const std::uint8_t> bytes) { readSome(bytes); };
         socket_->onClosed = [this] { close(); };
     }
 
-    ~Connection() override { core_.releaseHandles(server_.releaseOwned(this)); }
+    ~Connection() override { core_.releaseOwner(id_); }
 
     bool closing() const { return closing_; }
+    bool holdsHandles() const { return core_.handlesOf(id_) > 0; }
     // Not serving a call and without one since when.
     bool idleSince(std::chrono::steady_clock::time_point& since) const
     {
@@ -99,8 +102,10 @@ public:
         if (closing_)
             return;
         reader_.append(bytes);
-        // A client waits for each reply; one that keeps sending meanwhile only fills memory.
-        if (reader_.buffered() > RpcHeaderSize + RpcMaxPayload) {
+        // A client waits for each reply; one that keeps sending meanwhile only fills memory, and
+        // so does one that sends more of a call than any call needs (the biggest, a datagram
+        // to send, stays well within the connection's share).
+        if (reader_.buffered() > callBufferShare(core_.config())) {
             close();
             return;
         }
@@ -120,15 +125,13 @@ private:
                 return;
             }
             const RpcMethodInfo* info = rpcMethodInfo(static_cast<std::uint8_t>(frame.method));
-            if (info->inputs[0] == 'i' && frame.method != RpcMethod::GetVersion)
-                server_.claim(rpcInt(frame.values, 0), this);
             busy_ = true;
             serving_ = true;
             lastCall_ = std::chrono::steady_clock::now();
             QPointer<Connection> self(this);
             const RpcMethod method = frame.method;
             const std::uint32_t number = frame.callNumber;
-            core_.call(method, frame.values, [self, method, number, info](RpcReply reply) {
+            core_.call(id_, method, frame.values, [self, method, number, info](RpcReply reply) {
                 if (!self)
                     return;
                 if (reply.hresult < 0 || !valuesMatch(reply.outputs, info->outputs))
@@ -157,7 +160,7 @@ private:
     // Writes a reply at once; false when the connection was closed instead.
     bool answer(const Bytes& reply)
     {
-        if (!socket_->write(reply) || socket_->bytesToWrite() > core_.config().replyBacklogLimit) {
+        if (!socket_->write(reply) || socket_->bytesToWrite() > replyBacklogShare(core_.config())) {
             close();
             return false;
         }
@@ -165,7 +168,7 @@ private:
     }
 
     CommServerCore& core_;
-    RpcServer& server_;
+    const CommServerCore::Owner id_;
     SocketStream* socket_;
     RpcFrameReader reader_;
     bool busy_ = false;
@@ -222,42 +225,24 @@ void RpcServer::adopt(int descriptor)
 {
     // A full server makes room by closing the connection that has been idle longest, rather
     // than turn away a client that is about to call.
-    if (openConnections() >= MaxConnections && !closeIdle(std::chrono::milliseconds::zero(), true)) {
+    if (openConnections() >= core_.config().maxConnections && !makeRoom()) {
         ::close(descriptor);
         return;
     }
-    auto* connection = new Connection(core_, descriptor, this);
+    auto* connection = new Connection(core_, descriptor, nextConnection_++, this);
     ++connections_;
     if (idleTimer_)
         idleTimer_->stop();
-    if (!sweepTimer_ && core_.config().connectionIdleMs > 0) {
+    const int shortestIdleMs = std::min(core_.config().connectionIdleMs > 0 ? core_.config().connectionIdleMs : INT_MAX,
+                                        core_.config().holderIdleMs > 0 ? core_.config().holderIdleMs : INT_MAX);
+    if (!sweepTimer_ && shortestIdleMs != INT_MAX) {
         sweepTimer_ = new QTimer(this);
-        sweepTimer_->setInterval(std::max(core_.config().connectionIdleMs / 4, 10));
-        connect(sweepTimer_, &QTimer::timeout, this,
-                [this] { closeIdle(std::chrono::milliseconds(core_.config().connectionIdleMs), false); });
+        sweepTimer_->setInterval(std::max(shortestIdleMs / 4, 10));
+        connect(sweepTimer_, &QTimer::timeout, this, [this] { closeIdle(); });
     }
     if (sweepTimer_ && !sweepTimer_->isActive())
         sweepTimer_->start();
     connect(connection, &QObject::destroyed, this, [this] { connectionGone(); });
-}
-
-void RpcServer::claim(std::int32_t handle, const Connection* connection)
-{
-    owners_.emplace(handle, connection);
-}
-
-std::set<std::int32_t> RpcServer::releaseOwned(const Connection* connection)
-{
-    std::set<std::int32_t> owned;
-    for (auto it = owners_.begin(); it != owners_.end();) {
-        if (it->second == connection) {
-            owned.insert(it->first);
-            it = owners_.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    return owned;
 }
 
 std::size_t RpcServer::openConnections() const
@@ -270,27 +255,46 @@ std::size_t RpcServer::openConnections() const
     }));
 }
 
-bool RpcServer::closeIdle(std::chrono::milliseconds idleFor, bool oldestOnly)
+void RpcServer::closeIdle()
 {
     const auto now = std::chrono::steady_clock::now();
-    std::vector<std::pair<std::chrono::steady_clock::time_point, Connection*>> idle;
+    const auto connectionIdle = std::chrono::milliseconds(core_.config().connectionIdleMs);
+    const auto holderIdle = std::chrono::milliseconds(core_.config().holderIdleMs);
     for (QObject* child : children()) {
         auto* connection = dynamic_cast<Connection*>(child);
         std::chrono::steady_clock::time_point since;
-        if (!connection || !connection->idleSince(since) || now - since < idleFor)
+        if (!connection || !connection->idleSince(since))
             continue;
-        const bool holdsHandle = std::any_of(owners_.begin(), owners_.end(), [&](const auto& o) { return o.second == connection; });
-        if (!holdsHandle)
-            idle.emplace_back(since, connection);
+        const auto idleFor = connection->holdsHandles() ? holderIdle : connectionIdle;
+        if (idleFor.count() > 0 && now - since >= idleFor)
+            connection->close();
     }
-    if (idle.empty())
+}
+
+bool RpcServer::makeRoom()
+{
+    // The connection idle longest goes: one without handles if there is any, else one that
+    // holds handles but has not called for a while (its links close with it).
+    const auto now = std::chrono::steady_clock::now();
+    Connection* bare = nullptr;
+    Connection* holder = nullptr;
+    std::chrono::steady_clock::time_point bareSince, holderSince;
+    for (QObject* child : children()) {
+        auto* connection = dynamic_cast<Connection*>(child);
+        std::chrono::steady_clock::time_point since;
+        if (!connection || !connection->idleSince(since))
+            continue;
+        if (!connection->holdsHandles()) {
+            if (!bare || since < bareSince)
+                std::tie(bare, bareSince) = std::pair{connection, since};
+        } else if (now - since >= HolderEvictableAfter && (!holder || since < holderSince)) {
+            std::tie(holder, holderSince) = std::pair{connection, since};
+        }
+    }
+    Connection* chosen = bare ? bare : holder;
+    if (!chosen)
         return false;
-    if (oldestOnly) {
-        std::min_element(idle.begin(), idle.end())->second->close();
-        return true;
-    }
-    for (const auto& [since, connection] : idle)
-        connection->close();
+    chosen->close();
     return true;
 }
 

@@ -8,8 +8,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <map>
-#include <set>
 #include <string>
 
 #include "commserver/server/commservercore.h"
@@ -39,13 +37,11 @@ private:
     class Connection;
     void adopt(int descriptor);
     void connectionGone();
-    // Closes the connections idle for at least idleFor that hold no handle (only the one idle
-    // longest when oldestOnly); false when there was none.
-    bool closeIdle(std::chrono::milliseconds idleFor, bool oldestOnly);
+    // Closes the connections idle past their idle time (longer for those holding handles).
+    void closeIdle();
+    // On a full server: closes the connection that may best give its place; false when none may.
+    bool makeRoom();
     std::size_t openConnections() const;
-    // A handle belongs to the connection that named it first; only its owner's end releases it.
-    void claim(std::int32_t handle, const Connection* connection);
-    std::set<std::int32_t> releaseOwned(const Connection* connection);
 
     CommServerCore& core_;
     QLocalServer* local_ = nullptr;
@@ -54,7 +50,7 @@ private:
     std::size_t connections_ = 0;
     QTimer* idleTimer_ = nullptr;
     QTimer* sweepTimer_ = nullptr;
-    std::map<std::int32_t, const Connection*> owners_;
+    CommServerCore::Owner nextConnection_ = 1; // 0 stands for the in-process caller
 };
 
 // The user id of the process at the other end of a local socket; false when unknown.
