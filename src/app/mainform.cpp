@@ -353,7 +353,8 @@ void TCX4AppForm::BuildPanels()
         pageLayout->addWidget(page, 0, 0); // all over each other, filling the client area
         PagePanels.push_back(page);
     }
-    if (auto* slotPanel = pages->findChild<frameio::TSlotPanel*>()) {
+    FSlotPanel = pages->findChild<frameio::TSlotPanel*>();
+    if (auto* slotPanel = FSlotPanel) {
         slotPanel->RefreshTimeChecked = [] { return OptionForm && OptionForm->RefreshTimeBox->isChecked(); };
         slotPanel->LogMessage = [this](const std::string& Text, int Level) { KVRLog.Message(Text, Level); };
         slotPanel->UpdateCaption = [this] { UpdateCaption(); };
@@ -371,8 +372,15 @@ void TCX4AppForm::BuildPanels()
 
 QAction* TCX4AppForm::Action(const QString& Name) const
 {
+    // A page switch sets a dozen commands: each is searched for among the window's thousands of
+    // children once, and kept while it lives under that name.
+    if (const auto kept = FNamedActions.constFind(Name); kept != FNamedActions.cend() && *kept && (*kept)->objectName() == Name)
+        return *kept;
     const auto actions = findChildren<QAction*>(Name);
-    return actions.isEmpty() ? nullptr : actions.front();
+    QAction* action = actions.isEmpty() ? nullptr : actions.front();
+    if (action)
+        FNamedActions.insert(Name, action);
+    return action;
 }
 
 void TCX4AppForm::FormCreate()
@@ -770,8 +778,19 @@ void TCX4AppForm::SetAction(const char* Name, bool Enabled)
 
 void TCX4AppForm::SetWidget(const char* Name, bool Enabled)
 {
-    if (auto* widget = findChild<QWidget*>(Name))
-        widget->setEnabled(Enabled);
+    const QString name = QString::fromLatin1(Name);
+    QPointer<QWidget>& kept = FNamedWidgets[name];
+    if (!kept || kept->objectName() != name)
+        kept = findChild<QWidget*>(name);
+    if (kept)
+        kept->setEnabled(Enabled);
+}
+
+QWidget* TCX4AppForm::PagePanel(const char* Name) const
+{
+    const auto page = std::find_if(PagePanels.begin(), PagePanels.end(),
+                                   [Name](const QWidget* p) { return p->objectName() == QLatin1String(Name); });
+    return page == PagePanels.end() ? nullptr : *page;
 }
 
 QTreeWidgetItem* TCX4AppForm::TreeItem(int AbsoluteIndex) const
@@ -801,7 +820,7 @@ void TCX4AppForm::BuildProjectTree()
         if (FTreeItems[i]->isExpanded())
             expanded.insert(KeyOf(FTreeNodes[i]));
     FKeptSlotScroll.reset();
-    if (auto* slotPanel = findChild<frameio::TSlotPanel*>(); slotPanel && slotPanel->isVisible())
+    if (auto* slotPanel = FSlotPanel; slotPanel && slotPanel->isVisible())
         FKeptSlotScroll = KeptScroll{FCurDevice, FCurSlot, slotPanel->ScrollPosition()};
 
     const DeviceButtons buttons = DeviceButtonStates(*FProject);
@@ -893,15 +912,15 @@ void TCX4AppForm::ProjectTreeChange()
     }
     if (route.CurSlot >= 0)
         FCurSlot = route.CurSlot;
-    if (auto* slotPanel = findChild<frameio::TSlotPanel*>(); slotPanel && route.Page == TreePage::FrameIO)
+    if (auto* slotPanel = FSlotPanel; slotPanel && route.Page == TreePage::FrameIO)
         slotPanel->ShowSlotPanel(FProject->Model(), FCurDevice, FCurSlot);
     if (route.Page == TreePage::Console)
         ShowConsolePage();
     if (route.Page == TreePage::Device)
         FillDevicePage();
-    if (auto* panel = findChild<QWidget*>(route.Panel); panel && *route.Panel)
+    if (auto* panel = PagePanel(route.Panel); panel && *route.Panel)
         panel->show();
-    if (auto* slotPanel = findChild<frameio::TSlotPanel*>(); slotPanel && route.Page == TreePage::FrameIO && FKeptSlotScroll &&
+    if (auto* slotPanel = FSlotPanel; slotPanel && route.Page == TreePage::FrameIO && FKeptSlotScroll &&
         FKeptSlotScroll->Device == FCurDevice && FKeptSlotScroll->Slot == FCurSlot)
         slotPanel->SetScrollPosition(FKeptSlotScroll->Position);
     FKeptSlotScroll.reset();

@@ -2,8 +2,11 @@
 // The main window: menus, tool bar, status bar, the project panel with its three resource
 // gauges, and the page panels on the right. What it does on start, show and close.
 
+#include <QHash>
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -57,6 +60,7 @@ class LogicPageWidget;
 
 namespace kvr::app::frameio {
 class PickerSourceWindows;
+class TSlotPanel;
 }
 
 namespace kvr::app {
@@ -266,6 +270,11 @@ private:
     void Log(const std::string& Line) override { KVRLog.Message(Line, 2); }
     void SetAction(const char* Name, bool Enabled);
     void SetWidget(const char* Name, bool Enabled);
+    // The page panel of that name; null when there is none.
+    QWidget* PagePanel(const char* Name) const;
+    // Commands and controls found by name, kept while they live under it.
+    mutable QHash<QString, QPointer<QAction>> FNamedActions;
+    QHash<QString, QPointer<QWidget>> FNamedWidgets;
 
     void BuildMenus();
     void BuildAudioSystemPage();
@@ -307,6 +316,7 @@ private:
     std::unique_ptr<editors::SourceTarget> FGlobalLogicTarget;
     // The frame I/O page's link to the two source windows.
     std::unique_ptr<frameio::PickerSourceWindows> FFrameSources;
+    frameio::TSlotPanel* FSlotPanel = nullptr;
     void WireOnlineState();
     bool Processing() const;
 };

@@ -1,6 +1,7 @@
 #include "editors/audiosourcetree.h"
 
 #include <algorithm>
+#include <array>
 
 #include "console/moduletypes.h"
 #include "diagnostics/platform.h"
@@ -250,13 +251,23 @@ std::vector<PotEntry> BuildPotList(TProject& Project, int Device)
     if (dev == nullptr)
         return pots;
     std::string name;
+    // Pots of the module that carries each block of ten, looked up once per block (-1: not yet).
+    std::array<int, 12> carried;
+    carried.fill(-1);
+    const auto carriedPots = [&](int block) {
+        int& pots = carried[static_cast<std::size_t>(block)];
+        if (pots < 0) {
+            std::vector<std::uint8_t> entry;
+            pots = FindPotModule(*dev, block, entry) == 1 && !entry.empty() ? console::PotCount(ModuleType(entry)) : 0;
+        }
+        return pots;
+    };
     for (int n = 1; n <= 120; ++n) {
         if (GetPotName(*dev, n, name) != 1)
             continue;
         const int block = (n - 1) / 10;
-        std::vector<std::uint8_t> entry;
         // The module's own number only where that module really carries the pot.
-        if (FindPotModule(*dev, block, entry) == 1 && !entry.empty() && (n - 1) % 10 < console::PotCount(ModuleType(entry)))
+        if ((n - 1) % 10 < carriedPots(block))
             pots.push_back({name + " (#C" + std::to_string(block + 1) + ")", n});
         else
             pots.push_back({name, n});

@@ -1,6 +1,8 @@
 #include "editors/logicsourcetree.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "console/moduletypes.h"
 #include "model/cardrecords.h"
@@ -86,18 +88,24 @@ private:
     void Keys()
     {
         static constexpr int types[] = {10, 11, 12, 25, 13, 26};
+        // Every module entry is read once; the groups go by type, then by slot. These types keep
+        // their key records in their own entries (no shared key table).
+        std::vector<std::pair<std::uint8_t, std::vector<std::uint8_t>>> modules;
+        for (const std::uint8_t slot : ConsoleModuleSlots()) {
+            std::vector<std::uint8_t> entry;
+            if (FDev.GetSetupData(slot, entry) && entry.size() >= kModuleHead)
+                modules.emplace_back(slot, std::move(entry));
+        }
         for (const int type : types) {
-            for (const std::uint8_t slot : ConsoleModuleSlots()) {
-                std::vector<std::uint8_t> entry;
-                if (!FDev.GetSetupData(slot, entry) || entry.size() < kModuleHead || ModuleType(entry) != type)
+            for (const auto& [slot, entry] : modules) {
+                if (ModuleType(entry) != type)
                     continue;
                 const int number = entry[4];
                 const int group = Group(std::string(console::ModelNumber(type)) + console::ModuleNumberText(type, number));
                 for (int k = 0; k < ModuleKeyCount(type); ++k) {
-                    TKeyRecord record{};
-                    GetKeyFunction(FDev, k, record, slot);
+                    const std::optional<TKeyRecord> record = FindKeyRecord(entry, k);
                     // The label field ends before the kind byte and the logic words.
-                    const std::string label = RecordLabel(record, 1, 30);
+                    const std::string label = record ? RecordLabel(*record, 1, 30) : std::string();
                     if (!label.empty())
                         AddNode(FNodes, group, "KEY" + std::to_string(k + 1) + " " + label, 1 + 32 * number + k, FDevice);
                 }

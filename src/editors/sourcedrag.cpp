@@ -52,6 +52,8 @@ SourceTreeWidget::SourceTreeWidget(SourceDragKind Kind, QWidget* Parent) : QTree
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setAcceptDrops(true);
+    // Every row is one line of text in the tree's font: the view need not measure each.
+    setUniformRowHeights(true);
 }
 
 void SourceTreeWidget::Fill(const SourceNodes& Nodes)
@@ -60,14 +62,20 @@ void SourceTreeWidget::Fill(const SourceNodes& Nodes)
     clear();
     FItems.clear();
     FItems.reserve(Nodes.size());
+    // The items are built apart from the tree and handed to it at once, so that the model does
+    // not report every item on its own.
+    QList<QTreeWidgetItem*> topLevel;
     for (std::size_t i = 0; i < Nodes.size(); ++i) {
         const SourceNode& node = Nodes[i];
-        QTreeWidgetItem* item = node.Parent < 0 ? new QTreeWidgetItem(this)
-                                                : new QTreeWidgetItem(FItems[static_cast<std::size_t>(node.Parent)]);
-        item->setText(0, platform::fromCp1252(node.Text));
+        auto* item = new QTreeWidgetItem(QStringList{platform::fromCp1252(node.Text)});
         item->setData(0, Qt::UserRole, static_cast<int>(i));
+        if (node.Parent < 0)
+            topLevel.push_back(item);
+        else
+            FItems[static_cast<std::size_t>(node.Parent)]->addChild(item);
         FItems.push_back(item);
     }
+    addTopLevelItems(topLevel);
     setUpdatesEnabled(true);
 }
 

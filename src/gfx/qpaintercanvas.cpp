@@ -79,8 +79,11 @@ int QPainterCanvas::pixelsPerInch() const
 QFont QPainterCanvas::qtFont()
 {
     const Font& f = font();
-    if (cacheValid_ && cachedFor_ == f)
-        return cachedFont_;
+    // A painter switches between a few fonts (bold numbers, regular rows); finding an installed
+    // family asks the font configuration, so every font of this canvas is mapped once.
+    for (const auto& [known, mapped] : fonts_)
+        if (known == f)
+            return mapped;
     const FontRole& role = fontRoleFor(f.name);
     QFont qf(resolveFamily(f.name));
     qf.setBold(f.bold);
@@ -97,9 +100,7 @@ QFont QPainterCanvas::qtFont()
         em = cellAt1000 > 0 ? static_cast<int>(std::lround(cell * 1000.0 / cellAt1000)) : cell;
     }
     qf.setPixelSize(std::max(1, em));
-    cachedFor_ = f;
-    cachedFont_ = qf;
-    cacheValid_ = true;
+    fonts_.emplace_back(f, qf);
     return qf;
 }
 

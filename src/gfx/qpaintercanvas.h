@@ -9,6 +9,8 @@
 #include <QPainter>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace kvr::gfx {
 
@@ -57,9 +59,7 @@ private:
     std::unique_ptr<QPainter> owned_;
     QPainter* painter_;
     QPaintDevice* device_;
-    Font cachedFor_;
-    QFont cachedFont_;
-    bool cacheValid_ = false;
+    std::vector<std::pair<Font, QFont>> fonts_; // the canvas fonts mapped so far
 };
 
 } // namespace kvr::gfx

@@ -377,19 +377,40 @@ void DevicePanel::DestroyUserGroupRows()
     for (QWidget* control : FRows)
         delete control;
     FRows.clear();
+    FGroupRows.clear();
+}
+
+void DevicePanel::FillUserGroupRow(const GroupRowControls& Row, const UserGroupRow& Values)
+{
+    Row.Label->setText(Q(Values.Label));
+    // The mask comes after the text, as on a new edit.
+    Row.PIN->setInputMask(QString());
+    Row.PIN->setText(Q(Values.PIN));
+    Row.PIN->setInputMask(PINMask);
+    Row.Autolock->setCurrentIndex(Values.Autolock < static_cast<int>(LockTimes.size()) ? Values.Autolock : 0);
+    Row.Display->setChecked(Values.Display);
 }
 
 void DevicePanel::BuildUserGroupRows()
 {
-    DestroyUserGroupRows();
     auto groups = Groups();
-    if (!groups)
+    if (!groups) {
+        DestroyUserGroupRows();
         return;
+    }
     const UserGroupValues values = groups->Values();
     AuthOptChipCard->setChecked(values.ChipCard);
     Panel25->setText(Q(values.Source1Name));
     Panel34->setText(Q(values.Source2Name));
     FPINLogicTags = {values.Source1, values.Source2};
+    // Rows of an earlier build take the new values: the same controls, filled as a build fills
+    // them, whose handlers write nothing for a value set here.
+    if (FGroupRows.size() == static_cast<std::size_t>(UserGroupCount)) {
+        for (int i = 0; i < UserGroupCount; ++i)
+            FillUserGroupRow(FGroupRows[static_cast<std::size_t>(i)], values.Rows[static_cast<std::size_t>(i)]);
+        return;
+    }
+    DestroyUserGroupRows();
     auto place = [this](QWidget* Control, int Left, int Top, int Width = -1) {
         Control->hide();
         Control->setParent(Panel38);
@@ -398,45 +419,37 @@ void DevicePanel::BuildUserGroupRows()
             Control->setFixedWidth(Width);
         FRows.push_back(Control);
     };
-    std::vector<QWidget*> built;
     for (int i = 0; i < UserGroupCount; ++i) {
-        const UserGroupRow& row = values.Rows[static_cast<std::size_t>(i)];
         const int top = 10 + 30 * i;
+        GroupRowControls row{new QLineEdit, new QLineEdit, new QComboBox, new QCheckBox("Display")};
+        row.Label->setMaxLength(UserGroupLabelMaxLength);
+        for (int t = 0; t < static_cast<int>(LockTimes.size()); ++t)
+            row.Autolock->addItem(Q(LockTimeText(t)));
+        FillUserGroupRow(row, values.Rows[static_cast<std::size_t>(i)]);
         place(new QLabel(QString("Group %1").arg(i + 1)), 15, top + 3);
         place(new QLabel("Label:"), 80, top + 3);
-        auto* label = new QLineEdit;
-        label->setMaxLength(UserGroupLabelMaxLength);
-        label->setText(Q(row.Label));
-        place(label, 115, top, 145);
+        place(row.Label, 115, top, 145);
         place(new QLabel("PIN:"), 270, top + 3);
-        auto* pin = new QLineEdit;
-        pin->setText(Q(row.PIN));
-        pin->setInputMask(PINMask);
-        place(pin, 295, top, 40);
+        place(row.PIN, 295, top, 40);
         place(new QLabel("Autolock after"), 350, top + 3);
-        auto* lock = new QComboBox;
-        for (int t = 0; t < static_cast<int>(LockTimes.size()); ++t)
-            lock->addItem(Q(LockTimeText(t)));
-        lock->setCurrentIndex(row.Autolock < static_cast<int>(LockTimes.size()) ? row.Autolock : 0);
-        place(lock, 420, top, 60);
-        auto* display = new QCheckBox("Display");
-        display->setChecked(row.Display);
-        place(display, 490, top, 60);
+        place(row.Autolock, 420, top, 60);
+        place(row.Display, 490, top, 60);
+        FGroupRows.push_back(row);
         // Handlers only once the values are in, so building writes nothing.
-        connect(label, &QLineEdit::textEdited, this, [this, i](const QString& Text) {
+        connect(row.Label, &QLineEdit::textEdited, this, [this, i](const QString& Text) {
             if (auto g = Groups())
                 g->SetLabel(i, Stored(Text));
         });
         // The displayed text keeps the blanks in place; text() would drop them.
-        connect(pin, &QLineEdit::textEdited, this, [this, i, pin] {
+        connect(row.PIN, &QLineEdit::textEdited, this, [this, i, pin = row.PIN] {
             if (auto g = Groups())
                 g->SetPIN(i, Stored(pin->displayText()));
         });
-        connect(lock, &QComboBox::activated, this, [this, i](int Index) {
+        connect(row.Autolock, &QComboBox::activated, this, [this, i](int Index) {
             if (auto g = Groups())
                 g->SetAutolock(i, Index);
         });
-        connect(display, &QCheckBox::clicked, this, [this, i](bool Checked) {
+        connect(row.Display, &QCheckBox::clicked, this, [this, i](bool Checked) {
             if (auto g = Groups())
                 g->SetDisplay(i, Checked);
         });

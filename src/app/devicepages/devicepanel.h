@@ -80,6 +80,14 @@ private:
     QWidget* BuildOperationMode();
     void BuildUserGroupRows();
     void DestroyUserGroupRows();
+    // The input controls of one user group's row.
+    struct GroupRowControls {
+        QLineEdit* Label = nullptr;
+        QLineEdit* PIN = nullptr;
+        QComboBox* Autolock = nullptr;
+        QCheckBox* Display = nullptr;
+    };
+    void FillUserGroupRow(const GroupRowControls& Row, const UserGroupRow& Values);
     void PowerSupplyChanged(const std::function<void(DevicePage&)>& Change);
     // A drop target of one of the page's logic sources.
     void AcceptSourceDrops(QWidget* Target, PageSource Source);
@@ -99,6 +107,7 @@ private:
     QWidget* Panel38 = nullptr;
     QWidget* FAuthorisationTab = nullptr;
     std::vector<QWidget*> FRows; // the row controls of the last build
+    std::vector<GroupRowControls> FGroupRows;
     // The PIN-input sources the last build showed: "Select ..." preselects them.
     std::array<std::uint16_t, 2> FPINLogicTags{};
     std::vector<std::pair<QObject*, PageSource>> FSourceDrops;

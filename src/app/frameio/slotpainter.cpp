@@ -1,6 +1,7 @@
 #include "app/frameio/slotpainter.h"
 
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 #include "gfx/canvas.h"
@@ -49,6 +50,16 @@ void SlotNumber(Canvas& C, int Slot, int Top)
 }
 
 gfx::Color SlotColor(int Slot) { return Slot % 2 == 0 ? FSlotColorEven : FSlotColorOdd; }
+
+// The rows of the picture a paint has to show, in image coordinates. A slot is painted when its
+// block reaches into them, a row of it with one row to spare either side: a row's cell frames
+// reach a pixel into the row below.
+struct Band {
+    int Top = std::numeric_limits<int>::min();
+    int Bottom = std::numeric_limits<int>::max();
+    bool Meets(int BlockTop, int BlockBottom) const { return BlockBottom > Top && BlockTop < Bottom; }
+    bool HoldsRow(int RowTop) const { return Meets(RowTop - kRowHeight, RowTop + 2 * kRowHeight); }
+};
 
 void GridLines(Canvas& C, int Top, int Bottom)
 {
@@ -145,7 +156,7 @@ void PaintIOChannel(Canvas& C, const FrameIOView& View, int Slot, int Row, int Y
         At(C, scMonoStereo, Y, "Stereo");
 }
 
-int PaintIOCard(Canvas& C, FrameIOView& View, int Slot, int Top)
+int PaintIOCard(Canvas& C, FrameIOView& View, int Slot, int Top, const Band& B)
 {
     const SlotRecord& r = View.Record(Slot);
     const int channels = r.ChannelByte();
@@ -157,11 +168,14 @@ int PaintIOCard(Canvas& C, FrameIOView& View, int Slot, int Top)
     CardTypeLines(C, r.CardType(), Top, bottom);
     int y = Top;
     for (int i = 0; i < channels; ++i, y += 16)
-        PaintIOChannel(C, View, Slot, i, y);
+        if (B.HoldsRow(y))
+            PaintIOChannel(C, View, Slot, i, y);
     SlotNumber(C, Slot, Top);
     if (View.ShowGPIOs()) {
         Line(C, X(scInputAddress), Top + 16 * channels + 1, kImageWidth, Top + 16 * channels + 1);
         for (int g = 0; g < gpios; ++g, y += 16) {
+            if (!B.HoldsRow(y))
+                continue;
             const int id = MakeChannelID(Slot, g, g % 2 == 0 ? 0x40 : 0xC0);
             Line(C, X(scInputAddress), y, kImageWidth, y);
             PaintLabel(C, {X(scLabel), y + 1, X(scLevelAdjust) - 1, y + 15}, y, r.GPIOLabel(g));
@@ -172,7 +186,7 @@ int PaintIOCard(Canvas& C, FrameIOView& View, int Slot, int Top)
     return bottom;
 }
 
-int PaintGPIOCard(Canvas& C, FrameIOView& View, int Slot, int Top)
+int PaintGPIOCard(Canvas& C, FrameIOView& View, int Slot, int Top, const Band& B)
 {
     const SlotRecord& r = View.Record(Slot);
     const int rows = r.GPIOByte();
@@ -185,6 +199,8 @@ int PaintGPIOCard(Canvas& C, FrameIOView& View, int Slot, int Top)
     SlotNumber(C, Slot, Top);
     int y = Top;
     for (int n = 0; n < rows; ++n, y += 16) {
+        if (!B.HoldsRow(y))
+            continue;
         const bool gpi = n % 4 == 0;
         const int id = MakeChannelID(Slot, n, gpi ? 0x40 : 0xC0);
         Line(C, X(scInputAddress), y, kImageWidth, y);
@@ -254,13 +270,15 @@ void PaintMadiPortLines(Canvas& C, FrameIOView& View, int Slot, int Top, const P
     }
 }
 
-void PaintMadiChannels(Canvas& C, FrameIOView& View, int Slot, int Top)
+void PaintMadiChannels(Canvas& C, FrameIOView& View, int Slot, int Top, const Band& B)
 {
     const SlotRecord& r = View.Record(Slot);
     SetFont(C, false);
     C.brush().color = SlotColor(Slot);
     int y = Top;
     for (int i = 0; i < r.MadiCount(); ++i, y += 16) {
+        if (!B.HoldsRow(y))
+            continue;
         const auto entry = r.Entry(i);
         const int id = entry ? entry->ID : 0;
         const bool floatPort = (r.PortFlags((id & 0x40) ? 1 : 0) & 0x80) != 0;
@@ -285,7 +303,7 @@ void PaintMadiChannels(Canvas& C, FrameIOView& View, int Slot, int Top)
     }
 }
 
-int PaintDSPCard(Canvas& C, FrameIOView& View, int Slot, int Top, const PaintSources& Sources)
+int PaintDSPCard(Canvas& C, FrameIOView& View, int Slot, int Top, const PaintSources& Sources, const Band& B)
 {
     const SlotRecord& r = View.Record(Slot);
     const int s = r.SubType();
@@ -326,7 +344,7 @@ int PaintDSPCard(Canvas& C, FrameIOView& View, int Slot, int Top, const PaintSou
     } else if ((s == 2 || s == 3) && whole) {
         PaintMadiPortLines(C, View, Slot, Top, Sources);
     } else if ((s == 2 || s == 3) && !whole) {
-        PaintMadiChannels(C, View, Slot, Top);
+        PaintMadiChannels(C, View, Slot, Top, B);
     }
 
     C.pen().color = kGrey;
@@ -415,7 +433,9 @@ void DrawEditCell(Canvas& C, int Column, int Top)
     C.brush() = brush;
 }
 
-void PaintSlotRows(Canvas& C, FrameIOView& View, int Slot, const PaintSources& Sources)
+namespace {
+
+void PaintSlot(Canvas& C, FrameIOView& View, int Slot, const PaintSources& Sources, const Band& B)
 {
     const int top = View.PlaceSlot(Slot);
     const SlotRecord& r = View.Record(Slot);
@@ -438,15 +458,36 @@ void PaintSlotRows(Canvas& C, FrameIOView& View, int Slot, const PaintSources& S
         return;
     }
     case CardKind::IO:
-        GridLines(C, top, PaintIOCard(C, View, Slot, top));
+        GridLines(C, top, PaintIOCard(C, View, Slot, top, B));
         return;
     case CardKind::GPIO:
-        GridLines(C, top, PaintGPIOCard(C, View, Slot, top));
+        GridLines(C, top, PaintGPIOCard(C, View, Slot, top, B));
         return;
     case CardKind::DSP:
-        PaintDSPCard(C, View, Slot, top, Sources);
+        PaintDSPCard(C, View, Slot, top, Sources, B);
         return;
     }
+}
+
+void PaintBand(Canvas& C, FrameIOView& View, const PaintSources& Sources, const Band& B)
+{
+    C.pen() = gfx::Pen{};
+    C.brush().color = gfx::clInfoBk;
+    C.brush().style = gfx::BrushStyle::Solid;
+    SetFont(C, false);
+    for (int slot = View.FirstSlot(); slot < View.EndSlot(); ++slot) {
+        View.PlaceSlot(slot);
+        if (B.Meets(View.SlotTop(slot), View.SlotBottom(slot)))
+            PaintSlot(C, View, slot, Sources, B);
+    }
+    DrawSlotHeader(C, View, View.ImageHeight());
+}
+
+} // namespace
+
+void PaintSlotRows(Canvas& C, FrameIOView& View, int Slot, const PaintSources& Sources)
+{
+    PaintSlot(C, View, Slot, Sources, Band{});
 }
 
 void DrawSlotHeader(Canvas& C, const FrameIOView& View, int ImageHeight)
@@ -489,15 +530,11 @@ void DrawSlotHeader(Canvas& C, const FrameIOView& View, int ImageHeight)
     C.pen().color = kBlack;
 }
 
-void DrawSlotView(Canvas& C, FrameIOView& View, const PaintSources& Sources)
+void DrawSlotView(Canvas& C, FrameIOView& View, const PaintSources& Sources) { PaintBand(C, View, Sources, Band{}); }
+
+void DrawSlotBand(Canvas& C, FrameIOView& View, const PaintSources& Sources, int Top, int Bottom)
 {
-    C.pen() = gfx::Pen{};
-    C.brush().color = gfx::clInfoBk;
-    C.brush().style = gfx::BrushStyle::Solid;
-    SetFont(C, false);
-    for (int slot = View.FirstSlot(); slot < View.EndSlot(); ++slot)
-        PaintSlotRows(C, View, slot, Sources);
-    DrawSlotHeader(C, View, View.ImageHeight());
+    PaintBand(C, View, Sources, Band{Top, Bottom});
 }
 
 } // namespace kvr::app::frameio

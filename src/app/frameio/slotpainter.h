@@ -40,6 +40,9 @@ void PaintSlotRows(gfx::Canvas& C, FrameIOView& View, int Slot, const PaintSourc
 void DrawSlotHeader(gfx::Canvas& C, const FrameIOView& View, int ImageHeight);
 // Every slot of the view, then the header. The canvas is View.ImageHeight() high.
 void DrawSlotView(gfx::Canvas& C, FrameIOView& View, const PaintSources& Sources);
+// What DrawSlotView paints on the picture's rows from Top to Bottom (exclusive), pixel for pixel,
+// painting only the slots and rows that reach into them: a paint of the part in view.
+void DrawSlotBand(gfx::Canvas& C, FrameIOView& View, const PaintSources& Sources, int Top, int Bottom);
 
 // Texts of the painters that the editors show too.
 std::string DelayChannelsText(int Code);

@@ -43,11 +43,13 @@ TSlotImage::TSlotImage(TSlotPanel& Panel, QWidget* Parent) : QWidget(Parent), Pa
     setFixedSize(kImageWidth, kHiddenHeight);
 }
 
-void TSlotImage::paintEvent(QPaintEvent*)
+void TSlotImage::paintEvent(QPaintEvent* Event)
 {
     QPainter painter(this);
-    painter.drawImage(0, 0, Picture);
+    Panel.PaintTable(painter, Event->rect());
 }
+
+QImage TSlotImage::Picture() const { return Panel.TablePicture(); }
 
 void TSlotImage::mouseMoveEvent(QMouseEvent* Event)
 {
@@ -178,7 +180,6 @@ void TSlotPanel::HideSlotPanel()
     HideCellEditors(true);
     FEditor.reset();
     FProject = nullptr;
-    SlotImage->Picture = QImage();
     SlotImage->setFixedSize(kImageWidth, kHiddenHeight);
 }
 
@@ -198,24 +199,53 @@ void TSlotPanel::DrawSlotView()
     const TWaitCursor hourglass(true);
     const bool timing = RefreshTimeChecked && RefreshTimeChecked() && LogMessage;
 
+    // The records and every slot's extent, once per change; a paint draws the part in view.
     View.Load(*device, FCurSlot, ShowGPIOs->isChecked());
-    const int height = View.ImageHeight();
-    QImage picture(kImageWidth, height, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    {
-        gfx::QPainterCanvas canvas(picture);
-        const auto slotsStart = std::chrono::steady_clock::now();
-        frameio::DrawSlotView(canvas, View, {FProject, FCurDevice, device->GetHeader()});
-        if (timing && View.WholeFrame())
-            LogMessage("Frame Setup HeightComp: " + std::to_string(MillisecondsSince(slotsStart)) + " ms", 2);
-    }
-    SlotImage->Picture = std::move(picture);
-    SlotImage->setFixedSize(kImageWidth, height);
+    View.PlaceAllSlots();
+    FSources = {FProject, FCurDevice, device->GetHeader()};
+    if (timing && View.WholeFrame())
+        LogMessage("Frame Setup HeightComp: " + std::to_string(MillisecondsSince(start)) + " ms", 2);
+    SlotImage->setFixedSize(kImageWidth, View.ImageHeight());
     SlotImage->update();
     if (timing)
         LogMessage("Frame Setup " + std::to_string(MillisecondsSince(start)) + "ms refreshtime", 2);
     if (UpdateCaption)
         UpdateCaption();
+}
+
+bool TSlotPanel::TableShown() const
+{
+    return FProject != nullptr && FCurDevice >= 0 && FProject->Device(FCurDevice) != nullptr;
+}
+
+void TSlotPanel::PaintTable(QPainter& Painter, const QRect& Area)
+{
+    const QRect area = Area.intersected(QRect(0, 0, kImageWidth, View.ImageHeight()));
+    if (!TableShown() || area.isEmpty())
+        return;
+    // The rows in view, painted on a picture of their own as the whole table would be.
+    QImage band(kImageWidth, area.height(), QImage::Format_RGB32);
+    band.fill(Qt::white);
+    {
+        QPainter bandPainter(&band);
+        bandPainter.translate(0, -area.top());
+        gfx::QPainterCanvas canvas(bandPainter);
+        frameio::DrawSlotBand(canvas, View, FSources, area.top(), area.bottom() + 1);
+    }
+    Painter.drawImage(0, area.top(), band);
+}
+
+QImage TSlotPanel::TablePicture()
+{
+    if (!TableShown())
+        return {};
+    QImage picture(kImageWidth, View.ImageHeight(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    {
+        gfx::QPainterCanvas canvas(picture);
+        frameio::DrawSlotView(canvas, View, FSources);
+    }
+    return picture;
 }
 
 void TSlotPanel::ShowGPIOsClick() { DrawSlotView(); }

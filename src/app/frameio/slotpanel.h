@@ -14,10 +14,12 @@
 #include "app/frameio/channelsettings.h"
 #include "app/frameio/frameeditor.h"
 #include "app/frameio/frameview.h"
+#include "app/frameio/slotpainter.h"
 
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QPainter;
 
 namespace kvr::model {
 class TProject;
@@ -33,7 +35,8 @@ class TSlotImage : public QWidget {
     Q_OBJECT
 public:
     TSlotImage(TSlotPanel& Panel, QWidget* Parent);
-    QImage Picture;
+    // The whole table as the page paints it, to be looked at.
+    QImage Picture() const;
 
 protected:
     void paintEvent(QPaintEvent* Event) override;
@@ -77,7 +80,11 @@ public:
     void ShowSlotPanel(model::TProject* Project, int Device, int CurSlot);
     // Hides the page and shrinks the picture, so a later frame shows no stale rows.
     void HideSlotPanel();
+    // Reads the records and lays out the slots for the table's new state; the paint follows.
     void DrawSlotView();
+    // Paints the table's rows in the area (the image widget's coordinates).
+    void PaintTable(QPainter& Painter, const QRect& Area);
+    QImage TablePicture();
     void ShowGPIOsClick();
     // The scroll box's horizontal and vertical position.
     QPoint ScrollPosition() const;
@@ -126,6 +133,8 @@ private:
     int FCurDevice = -1;
     int FCurSlot = kWholeFrame;
     SettingCell FOpenedOn; // the cell of the open box
+    PaintSources FSources;  // what the paints look up beside the records, read with them
+    bool TableShown() const;
 };
 
 } // namespace kvr::app::frameio

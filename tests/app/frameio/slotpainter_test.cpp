@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 
 #include "app/frameio/slotpainter.h"
 #include "framefixture.h"
@@ -458,6 +459,65 @@ TEST(SlotRender, FullFrameToPNG)
         // Slot 1's background in its number column (a DSP slot's in the single-slot view).
         const QColor want = curSlot == 255 ? QColor(0xB0, 0xD0, 0xB0) : QColor(0xC0, 0xC0, 0xC0);
         EXPECT_EQ(image.pixelColor(10, 100).rgb() & 0xF0F0F0, want.rgb() & 0xF0F0F0);
+    }
+}
+
+// The page paints only the rows in view. Any band of the picture, painted alone, shows the pixels
+// the whole table shows there: across slot and row boundaries, under a one-row DSP card whose
+// second line the next slot paints over, and in the single-slot view of a long MADI list. A band
+// of a few rows paints a few rows' worth.
+TEST(SlotRender, BandsShowThePixelsOfTheWholeTable)
+{
+    FrameProject full;
+    FillFullFrame(full);
+    FrameProject overflow;
+    SetFrameType(overflow.Dev(), 1);
+    for (const int slot : {0, 1, 2, 3, 4, 5, 6, 11, 12, 13, 14, 15, 16, 17, 20, 21, 22, 23, 24, 25, 26, 27})
+        overflow.Put(slot, IOCard(slot % 2 ? 222 : 111, slot, slot % 2 ? 4 : 8, 8));
+    overflow.Put(7, GPIOCard(0x0F));
+    overflow.Put(9, DSPCard(1, 0, 0, {}));
+    overflow.Put(10, IOCard(111, 10, 8, 8, -6, 0x94));
+    overflow.Put(19, DSPCard(3, 0x40, 0x80, MadiEntries(19, 32, -12, -6)));
+    const struct {
+        const char* name;
+        FrameProject& project;
+        int curSlot;
+    } cases[] = {{"one card of each kind", full, 255}, {"full frame", overflow, 255}, {"MADI list", overflow, 19}};
+    for (const auto& c : cases) {
+        FrameIOView v;
+        v.Load(c.project.Dev(), c.curSlot, true);
+        const PaintSources sources{&c.project.Project, c.project.Device, c.project.Dev().GetHeader()};
+        const int height = v.ImageHeight();
+        QImage whole(kImageWidth, height, QImage::Format_RGB32);
+        whole.fill(Qt::white);
+        {
+            gfx::QPainterCanvas canvas(whole);
+            DrawSlotView(canvas, v, sources);
+        }
+        RecordingCanvas all;
+        DrawSlotView(all, v, sources);
+        // Bands across the header, every slot's top, rows inside the slots and the picture's end.
+        std::vector<std::pair<int, int>> bands{{0, 60}, {height - 23, height}, {height / 2, height / 2 + 1},
+                                               {50 + 16 * 5 - 1, 50 + 16 * 5 + 1}, {50 + 16 * 33, 50 + 16 * 34 + 3}};
+        for (int slot = v.FirstSlot(); slot < v.EndSlot(); ++slot) {
+            const int top = v.SlotTop(slot);
+            bands.push_back({top - 1, top + 1});
+            bands.push_back({top + 7, std::min(height, top + 7 + 45)});
+        }
+        for (const auto& [from, to] : bands) {
+            QImage band(kImageWidth, to - from, QImage::Format_RGB32);
+            band.fill(Qt::white);
+            {
+                QPainter painter(&band);
+                painter.translate(0, -from);
+                gfx::QPainterCanvas canvas(painter);
+                DrawSlotBand(canvas, v, sources, from, to);
+            }
+            EXPECT_EQ(band, whole.copy(0, from, kImageWidth, to - from)) << c.name << " rows " << from << "-" << to;
+        }
+        RecordingCanvas few;
+        DrawSlotBand(few, v, sources, height / 2, height / 2 + 32);
+        EXPECT_LT(few.ops().size() * 4, all.ops().size()) << c.name;
     }
 }
 

@@ -105,7 +105,7 @@ class FramePageTest : public QObject {
         QTest::mouseMove(image, QPoint(X, Y));
         QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(X, Y));
     }
-    void Picture(const QString& Name) { Panel()->SlotImage->Picture.save(QCoreApplication::applicationDirPath() + "/framepage_" + Name + ".png"); }
+    void Picture(const QString& Name) { Panel()->SlotImage->Picture().save(QCoreApplication::applicationDirPath() + "/framepage_" + Name + ".png"); }
 
 private slots:
     void initTestCase()
@@ -151,7 +151,7 @@ private slots:
         SelectNode(0, "DSP Frame I/O");
         QVERIFY(Panel()->isVisible());
         const int top = Panel()->View.SlotTop(9);
-        const QImage before = Panel()->SlotImage->Picture;
+        const QImage before = Panel()->SlotImage->Picture();
         ClickTable(SlotColumnX(kvr::model::scSRC) + 20, top + 40);
         QVERIFY(ResWindow->isVisible());
         QCOMPARE(ResWindow->TargetKind(), 14);
@@ -159,7 +159,7 @@ private slots:
         ResWindow->SelectLogicSource(931); // the device's first logic function
         QTest::mouseClick(ResWindow->Button2, Qt::LeftButton);
         QCOMPARE(int(kvr::readBE16(Device().GetHeader(), 98)), 931);
-        QVERIFY(Panel()->SlotImage->Picture != before);
+        QVERIFY(Panel()->SlotImage->Picture() != before);
         Picture("condition");
         ResWindow->hide();
 
