@@ -158,6 +158,7 @@ QGroupBox* TFaderChannelFrame::BuildGeneral()
     FCHSourceSel = SelectButton(box, "FCHSourceSel");
     FCHLabelEdit = Named(new QLineEdit(box), "FCHLabelEdit");
     FCHLabelEdit->setMaxLength(16);
+    platform::RefuseBeyondCp1252(FCHLabelEdit);
     Panel11 = SourcePanel(box, "Panel11");
     FCHMonitorLSel = SelectButton(box, "FCHMonitorLSel");
     Panel12 = SourcePanel(box, "Panel12");

@@ -87,6 +87,7 @@ TInsertFrame::TInsertFrame(EditorHost& Host, QWidget* Owner, int DeviceIndex)
     SILabel = new QLineEdit(switchable);
     SILabel->setObjectName("SILabel");
     SILabel->setMaxLength(16);
+    platform::RefuseBeyondCp1252(SILabel);
     SISelector = new QSpinBox(switchable);
     SISelector->setObjectName("SISelector");
     SISelector->setRange(1, 768);

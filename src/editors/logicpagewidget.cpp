@@ -49,6 +49,7 @@ QLineEdit* LabelEdit(QWidget* Parent, const char* Name)
 {
     auto* edit = Named(new QLineEdit(Parent), Name);
     edit->setMaxLength(10);
+    platform::RefuseBeyondCp1252(edit);
     return edit;
 }
 

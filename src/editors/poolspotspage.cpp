@@ -34,6 +34,7 @@ TInputPoolsPage::TInputPoolsPage(EditorHost& Host, QWidget* Parent) : AudioTabPa
     Edit21 = new QLineEdit(box);
     Edit21->setObjectName("Edit21");
     Edit21->setMaxLength(7);
+    platform::RefuseBeyondCp1252(Edit21);
     boxLayout->addWidget(Edit21);
     auto* buttons = new QHBoxLayout;
     Button59 = new QPushButton("Add", box);
@@ -172,6 +173,7 @@ TPotentiometerPage::TPotentiometerPage(EditorHost& Host, QWidget* Parent) : Audi
     Edit26 = new QLineEdit(this);
     Edit26->setObjectName("Edit26");
     Edit26->setMaxLength(10);
+    platform::RefuseBeyondCp1252(Edit26);
     editor->addWidget(Edit26);
     Label76 = new QLabel("Change External Pot.", this);
     Label76->setObjectName("Label76");

@@ -20,6 +20,7 @@
 #include "model/project.h"
 #include "platform/currentprompter.h"
 #include "platform/prompter.h"
+#include "platform/text1252.h"
 
 namespace kvr::app {
 
@@ -35,7 +36,8 @@ template <typename T> T* Named(T* Widget, const char* Name)
     return Widget;
 }
 
-QString Q(const std::string& Text) { return QString::fromStdString(Text); }
+// Names and labels are stored in Windows-1252 like every record text.
+QString Q(const std::string& Text) { return platform::fromCp1252(Text); }
 
 } // namespace
 
@@ -97,6 +99,7 @@ QWidget* DevicePanel::BuildOptions()
     auto* form = new QGridLayout(common);
     Edit3 = Named(new QLineEdit(common), "Edit3");
     Edit3->setMaxLength(35);
+    platform::RefuseBeyondCp1252(Edit3);
     FrameTypeBox = Named(new QComboBox(common), "FrameTypeBox");
     FrameTypeBox->addItems({"KX7300-1", "KX7300-2"});
     auto spin = [common](const char* Name, int Min, int Max) {
@@ -140,7 +143,7 @@ QWidget* DevicePanel::BuildOptions()
 
     connect(Edit3, &QLineEdit::textEdited, this, [this](const QString& Text) {
         if (auto page = Page(); page) {
-            FHost.Project()->Device(FHost.CurDevice())->SetName(Text.toStdString());
+            FHost.Project()->Device(FHost.CurDevice())->SetName(platform::toCp1252(Text));
             if (FHost.TreeChanged)
                 FHost.TreeChanged();
         }
@@ -199,6 +202,7 @@ QWidget* DevicePanel::BuildNetwork()
     auto* advancedForm = new QFormLayout(advanced);
     Edit29 = Named(new QLineEdit(advanced), "Edit29");
     Edit29->setMaxLength(128);
+    platform::RefuseBeyondCp1252(Edit29);
     advancedForm->addRow(labels[4], MaskEdits[4]);
     advancedForm->addRow("Senders eMail-Address", Edit29);
     advanced->hide(); // never shown
@@ -219,7 +223,7 @@ QWidget* DevicePanel::BuildNetwork()
     });
     connect(Edit29, &QLineEdit::textEdited, this, [this](const QString& Text) {
         if (auto page = Page())
-            page->SetSender(Text.toStdString());
+            page->SetSender(platform::toCp1252(Text));
     });
     connect(DHCPBox, &QCheckBox::clicked, this, [this](bool Checked) {
         for (int i = 0; i < 4; ++i)
@@ -297,6 +301,7 @@ QWidget* DevicePanel::BuildOperationMode()
     setupLayout->addWidget(box(setup, "SaveSetupFaderBox", "Include fader values", HeaderBit::SetupFader), 2, 0, 1, 2);
     ChipCardIDText = Named(new QLineEdit(setup), "ChipCardIDText");
     ChipCardIDText->setMaxLength(10);
+    platform::RefuseBeyondCp1252(ChipCardIDText);
     setupLayout->addWidget(new QLabel("Chipcard ID"), 3, 0);
     setupLayout->addWidget(ChipCardIDText, 3, 1);
     auto* other = new QGroupBox("Other", tab);
@@ -318,7 +323,7 @@ QWidget* DevicePanel::BuildOperationMode()
     layout->addStretch();
     connect(ChipCardIDText, &QLineEdit::textEdited, this, [this](const QString& Text) {
         if (auto page = Page())
-            page->SetChipCardID(Text.toStdString());
+            page->SetChipCardID(platform::toCp1252(Text));
     });
     connect(Button66, &QPushButton::clicked, this, [this] {
         if (auto page = Page())
@@ -399,6 +404,7 @@ void DevicePanel::BuildUserGroupRows()
         place(new QLabel("Label:"), 80, top + 3);
         auto* label = new QLineEdit;
         label->setMaxLength(UserGroupLabelMaxLength);
+        platform::RefuseBeyondCp1252(label);
         label->setText(Q(row.Label));
         place(label, 115, top, 145);
         place(new QLabel("PIN:"), 270, top + 3);
@@ -418,7 +424,7 @@ void DevicePanel::BuildUserGroupRows()
         // Handlers only once the values are in, so building writes nothing.
         connect(label, &QLineEdit::textEdited, this, [this, i](const QString& Text) {
             if (auto g = Groups())
-                g->SetLabel(i, Text.toStdString());
+                g->SetLabel(i, platform::toCp1252(Text));
         });
         // The displayed text keeps the blanks in place; text() would drop them.
         connect(pin, &QLineEdit::textEdited, this, [this, i, pin] {
