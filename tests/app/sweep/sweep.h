@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QTabBar>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -14,8 +16,13 @@
 #include <vector>
 
 #include "../frameio/framefixture.h"
+#include "app/appforms.h"
 #include "app/mainform.h"
+#include "app/qtmodelhost.h"
+#include "model/modelhost.h"
 #include "model/project.h"
+#include "platform/currentprompter.h"
+#include "platform/settingsstore.h"
 
 namespace kvr::app::test {
 
@@ -105,19 +112,63 @@ inline void ForEachTab(TCX4AppForm& Form, QWidget* Root, const QString& Page, co
     }
 }
 
-// Every node of the project tree, every tab of its page.
-inline void ForEachPage(TCX4AppForm& Form, const std::function<void(const QString&)>& Visit)
+// The node's place in the tree, "0.1.3": it stays when a name changes.
+inline QString NodeKey(QTreeWidgetItem* Item)
 {
-    Form.ProjectTree->expandAll();
-    std::vector<QTreeWidgetItem*> items;
-    for (QTreeWidgetItemIterator it(Form.ProjectTree); *it != nullptr; ++it)
-        items.push_back(*it);
-    for (QTreeWidgetItem* item : items) {
+    QStringList parts;
+    for (; Item != nullptr; Item = Item->parent())
+        parts.prepend(QString::number(Item->parent() != nullptr ? Item->parent()->indexOfChild(Item)
+                                                                : Item->treeWidget()->indexOfTopLevelItem(Item)));
+    return parts.join('.');
+}
+
+// Every node of the project tree, every tab of its page. Pages are named by their nodes' texts,
+// or by their places in the tree with ByPlace (for names that a visit may change). A node is
+// looked up again for each visit, since a change may rebuild the tree.
+inline void ForEachPage(TCX4AppForm& Form, const std::function<void(const QString&)>& Visit, bool ByPlace = false)
+{
+    for (int n = 0;; ++n) {
+        Form.ProjectTree->expandAll();
+        QTreeWidgetItemIterator it(Form.ProjectTree);
+        for (int i = 0; i < n && *it != nullptr; ++i)
+            ++it;
+        QTreeWidgetItem* item = *it;
+        if (item == nullptr)
+            return;
         Form.ProjectTree->setCurrentItem(item);
         Settle(Form);
-        Form.ProjectTree->expandAll();
-        ForEachTab(Form, Form.centralWidget(), NodePath(item), Visit);
+        ForEachTab(Form, Form.centralWidget(), ByPlace ? NodeKey(item) : NodePath(item), Visit);
     }
 }
+
+// The main window at the default size, opened on the full sample project in a folder of its own.
+struct SweepWindow {
+    QTemporaryDir Dir;
+    QtModelHost Host;
+    TCX4AppForm* Form = nullptr;
+    std::string File;
+
+    void Open()
+    {
+        QVERIFY(Dir.isValid());
+        platform::setSettingsStore(std::make_unique<platform::MemorySettingsStore>());
+        platform::setPrompter(std::make_unique<platform::ScriptedPrompter>());
+        model::SetModelHost(&Host);
+        File = (Dir.path() + "/sweep.kvp").toStdString();
+        WriteFullProject(File);
+        Form = CreateApplicationForms();
+        Form->resize(1600, 1000);
+        Form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Form));
+        QVERIFY(Form->FileCommands().OpenRecent(File));
+        Settle(*Form);
+    }
+    void Close()
+    {
+        DestroyApplicationForms();
+        model::SetModelHost(nullptr);
+        platform::setPrompter(nullptr);
+    }
+};
 
 } // namespace kvr::app::test

@@ -18,7 +18,6 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStyleOption>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -35,11 +34,7 @@
 #include "editors/devparaform.h"
 #include "app/frameio/slotpainter.h"
 #include "app/frameio/slotpanel.h"
-#include "app/qtmodelhost.h"
 #include "gfx/qpaintercanvas.h"
-#include "model/modelhost.h"
-#include "platform/currentprompter.h"
-#include "platform/settingsstore.h"
 #include "sweep.h"
 
 using namespace kvr::app;
@@ -376,32 +371,16 @@ private:
 class TextFitSweepTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
-    QtModelHost host;
+    test::SweepWindow sweep;
     TCX4AppForm* form = nullptr;
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(dir.isValid());
-        kvr::platform::setSettingsStore(std::make_unique<kvr::platform::MemorySettingsStore>());
-        kvr::platform::setPrompter(std::make_unique<kvr::platform::ScriptedPrompter>());
-        kvr::model::SetModelHost(&host);
-        const std::string file = (dir.path() + "/sweep.kvp").toStdString();
-        test::WriteFullProject(file);
-        form = CreateApplicationForms();
-        form->resize(1600, 1000);
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        QVERIFY(form->FileCommands().OpenRecent(file));
-        test::Settle(*form);
+        sweep.Open();
+        form = sweep.Form;
     }
-    void cleanupTestCase()
-    {
-        DestroyApplicationForms();
-        kvr::model::SetModelHost(nullptr);
-        kvr::platform::setPrompter(nullptr);
-    }
+    void cleanupTestCase() { sweep.Close(); }
 
     void everyTextFitsItsRoom()
     {
