@@ -125,11 +125,11 @@ int ProjectFileCommands::SaveProject()
     }
     if (!UsableName(F.ProjectFileName))
         return 0;
-    // The new file is on disk before the backups move, and the project file is replaced in one
-    // step: its path holds the old or the new project whenever the program is stopped.
+    // The new file is complete on disk before any backup moves, and the project file and every
+    // backup level stay whole whenever the program is stopped.
     const int levels = std::min(F.Prefs.BackupLevels(), 9);
-    const int result = F.Project->SaveToDisk(F.ProjectFileName, [&] {
-        RotateBackups(F.ProjectFileName, levels, [this](const std::string& line) { Host.Log(line); });
+    const int result = F.Project->SaveToDisk(F.ProjectFileName, [&](const std::string& CompleteFile) {
+        return ReplaceWithBackups(CompleteFile, F.ProjectFileName, levels, [this](const std::string& line) { Host.Log(line); });
     });
     Host.UpdateCaption();
     Host.ShowFileDate(F.Project->GetFileDate());
@@ -214,6 +214,8 @@ bool ProjectFileCommands::OpenFile(const std::string& GivenName, bool StopTimers
         return false;
     }
     loaded->SetFitOptions(F.Prefs.FitOptions());
+    // A save of this project that was stopped midway is completed (or cleared) first.
+    FinishInterruptedSave(FileName, [this](const std::string& line) { Host.Log(line); });
     if (StopTimersWhileLoading && F.Project)
         Host.StopTimers();
     const bool ok = loaded->LoadFromDisk(FileName);

@@ -25,6 +25,7 @@
 #include "platform/kvrmsgform.h"
 #include "platform/logprompter.h"
 #include "platform/qtcursorhook.h"
+#include "platform/settingsstore.h"
 
 namespace {
 
@@ -87,6 +88,13 @@ int main(int argc, char** argv)
     InfoFormatter->SetMessagePresenter(MessagePresenter());
     if (const char* log = std::getenv("KVR_MESSAGE_LOG"); log && *log)
         kvr::platform::setPrompter(std::make_unique<kvr::platform::LogPrompter>(log));
+    // Settings come from a regular file only; anything else there is said once, and the
+    // program goes on with its defaults.
+    auto settings = std::make_unique<kvr::platform::IniSettingsStore>();
+    if (const std::string reason = settings->unusableReason(); !reason.empty())
+        kvr::platform::prompter().messageBox(kvr::platform::FromNativePath(reason), "Warning", kvr::platform::Buttons::Ok,
+                                             kvr::platform::Icon::Exclamation);
+    kvr::platform::setSettingsStore(std::move(settings));
     kvr::diag::SetPlainMessageHook(kvr::platform::ShowAssertionReport);
     kvr::diag::SetCursorHook(std::make_shared<kvr::platform::QtCursorHook>());
 

@@ -14,7 +14,7 @@ constexpr std::array<MenuSpec, 6> Menus{{
     {"Transfer1", "Transfer"},
     {"Options1", "Options"},
     {"Help1", "Help"},
-    {"KVR1", "KVR"},
+    {"KVR1", "KVR", V::Never}, // its commands are the manufacturer's
 }};
 
 constexpr std::array<MenuItemSpec, 35> Items{{

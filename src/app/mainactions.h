@@ -16,6 +16,7 @@ enum class ItemVisibility {
 struct MenuSpec {
     std::string_view Name;    // field name of the menu
     std::string_view Caption;
+    ItemVisibility Visibility = ItemVisibility::Always;
 };
 
 struct MenuItemSpec {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <set>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -34,6 +35,7 @@
 #include "app/cgauge.h"
 #include "app/frameio/channelsettings.h"
 #include "app/frameio/slotpanel.h"
+#include "app/frameio/sourcewindows.h"
 #include "app/mainactions.h"
 #include "app/optionform.h"
 #include "app/qtmodelhost.h"
@@ -186,6 +188,7 @@ void TCX4AppForm::BuildMenus()
         QMenu* menu = menuBar()->addMenu(Q(menuSpec.Caption));
         menu->setObjectName(Q(menuSpec.Name));
         menu->menuAction()->setObjectName(Q(menuSpec.Name));
+        menu->menuAction()->setVisible(ItemVisibleAt(menuSpec.Visibility, 0));
         for (const MenuItemSpec& item : MainMenuItems()) {
             if (item.Menu != menuSpec.Name)
                 continue;
@@ -358,6 +361,9 @@ void TCX4AppForm::BuildPanels()
         slotPanel->FitOptions = [this] { return static_cast<int>(FPrefs.FitOptions()); };
         slotPanel->BuildProjectTree = [this] { BuildProjectTree(); };
         slotPanel->UpdateResourceGauges = [this] { UpdateResourceGauges(); };
+        FFrameSources = std::make_unique<frameio::PickerSourceWindows>(frameio::PickerSourceWindows::Links{
+            [this] { return LogicSources(); }, [this] { return AudioSources(); }, [slotPanel] { slotPanel->DrawSlotView(); }});
+        slotPanel->Sources = FFrameSources.get();
     }
     layout->addWidget(pages, 1);
     setCentralWidget(panel1);
@@ -789,6 +795,14 @@ void TCX4AppForm::BuildProjectTree()
         return;
     const auto current = std::find(FTreeItems.begin(), FTreeItems.end(), ProjectTree->currentItem());
     const int selected = current == FTreeItems.end() ? -1 : static_cast<int>(current - FTreeItems.begin());
+    // A rebuild keeps the branches the user opened, and the frame table where it was scrolled.
+    std::set<TreeNodeKey> expanded;
+    for (std::size_t i = 0; i < FTreeItems.size() && i < FTreeNodes.size(); ++i)
+        if (FTreeItems[i]->isExpanded())
+            expanded.insert(KeyOf(FTreeNodes[i]));
+    FKeptSlotScroll.reset();
+    if (auto* slotPanel = findChild<frameio::TSlotPanel*>(); slotPanel && slotPanel->isVisible())
+        FKeptSlotScroll = KeptScroll{FCurDevice, FCurSlot, slotPanel->ScrollPosition()};
 
     const DeviceButtons buttons = DeviceButtonStates(*FProject);
     Button51->setEnabled(buttons.RemoveEnabled);
@@ -816,6 +830,8 @@ void TCX4AppForm::BuildProjectTree()
             item->setData(0, Qt::UserRole, node.ImageIndex);
             FTreeItems.push_back(item);
             parents.push_back(item);
+            if (expanded.contains(KeyOf(node)))
+                item->setExpanded(true);
             if (node.Level == 0)
                 FTreeRoot = item;
             else if (node.Level == 1)
@@ -885,6 +901,10 @@ void TCX4AppForm::ProjectTreeChange()
         FillDevicePage();
     if (auto* panel = findChild<QWidget*>(route.Panel); panel && *route.Panel)
         panel->show();
+    if (auto* slotPanel = findChild<frameio::TSlotPanel*>(); slotPanel && route.Page == TreePage::FrameIO && FKeptSlotScroll &&
+        FKeptSlotScroll->Device == FCurDevice && FKeptSlotScroll->Slot == FCurSlot)
+        slotPanel->SetScrollPosition(FKeptSlotScroll->Position);
+    FKeptSlotScroll.reset();
     if (route.Page == TreePage::Audio)
         FAudioPages->ShowAudioSystemPage(route.ImageIndex);
     if (route.Page == TreePage::Logic)

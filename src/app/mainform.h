@@ -3,11 +3,13 @@
 // gauges, and the page panels on the right. What it does on start, show and close.
 
 #include <QMainWindow>
+#include <QPoint>
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,10 @@ class TOutputFunctionsPage;
 class TOutputRoutingPage;
 class TFixedProcessingPage;
 class LogicPageWidget;
+}
+
+namespace kvr::app::frameio {
+class PickerSourceWindows;
 }
 
 namespace kvr::app {
@@ -287,10 +293,20 @@ private:
     std::unique_ptr<ProjectFileCommands> FFileCommands;
     std::vector<TreeNodeSpec> FTreeNodes;
     std::vector<QTreeWidgetItem*> FTreeItems;
+    // The frame table's scroll position at a rebuild of the tree, put back when the page switch
+    // that follows shows the same frame again.
+    struct KeptScroll {
+        int Device = -1;
+        int Slot = 255;
+        QPoint Position;
+    };
+    std::optional<KeptScroll> FKeptSlotScroll;
     bool FShown = false;
     std::unique_ptr<TKVRCommunicationClient> FDCC;
     std::unique_ptr<console::ConsoleHost> FConsoleHost;
     std::unique_ptr<editors::SourceTarget> FGlobalLogicTarget;
+    // The frame I/O page's link to the two source windows.
+    std::unique_ptr<frameio::PickerSourceWindows> FFrameSources;
     void WireOnlineState();
     bool Processing() const;
 };

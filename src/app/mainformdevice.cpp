@@ -3,10 +3,14 @@
 #include <QAction>
 #include <QGridLayout>
 #include <QMenu>
+#include <QTreeWidget>
+
+#include <algorithm>
 
 #include "app/devicepages/devicepanel.h"
 #include "app/mainform.h"
 #include "editors/sourcedrag.h"
+#include "platform/text1252.h"
 
 namespace kvr::app {
 
@@ -22,6 +26,14 @@ void TCX4AppForm::BuildDevicePage()
     host.ServiceLevel = [this] { return FServiceLevel; };
     host.FitOptions = [this] { return FPrefs.FitOptions(); };
     host.TreeChanged = [this] { BuildProjectTree(); };
+    // Typing a name renames the selected device node alone; a rebuild would close its branch.
+    host.NameChanged = [this](const std::string& Name) {
+        const auto at = std::find(FTreeItems.begin(), FTreeItems.end(), ProjectTree->currentItem());
+        if (at == FTreeItems.end())
+            return;
+        (*at)->setText(0, platform::fromCp1252(Name));
+        FTreeNodes[static_cast<std::size_t>(at - FTreeItems.begin())].Text = Name;
+    };
     // The logic-source window is created after the main window: it is looked up at each use.
     host.LogicSources = [this] { return LogicSources(); };
     host.IsLogicSourceDrag = [](const QMimeData* Data) { return editors::IsSourceDrag(Data, editors::SourceDragKind::Logic); };

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QProgressBar>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -165,8 +164,9 @@ void TCX4AppForm::BuildAudioSystemPage()
                                          return frame;
                                      });
     }
-    // Choosing a tab leaves the old one (its frame goes) and shows the new one.
-    connect(PageControl2->tabBar(), &QTabBar::tabBarClicked, this, [this](int Tab) {
+    // Choosing a tab leaves the old one (its frame goes) and shows the new one, however the user
+    // changed it: a press, the wheel or the arrow keys.
+    connect(PageControl2, &QTabWidget::currentChanged, this, [this](int Tab) {
         if (Tab >= 0)
             ShowAudioTab(Tab);
     });

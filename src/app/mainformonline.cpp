@@ -36,6 +36,10 @@ void TCX4AppForm::SetCommunicationClient(std::unique_ptr<TKVRCommunicationClient
         return;
     // As the main window's client is stored: no pacing, a 20 ms poll, broadcasts collected.
     FDCC->COMPort = 1;
+    FDCC->UDPPort = 2009;
+    FDCC->TCPPort = 2008;
+    // The server runs on this machine; control blocks are reported as coming from it.
+    FDCC->SetHostIP(0x7F000001);
     FDCC->TicksSend = 0;
     FDCC->SetTimerInterval(20);
     FDCC->PeriodicReadBroadcasts = true;

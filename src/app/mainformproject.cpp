@@ -12,6 +12,7 @@
 #include "app/frameio/linkselectform.h"
 #include "app/frameio/linksheet.h"
 #include "app/frameio/slotpanel.h"
+#include "app/frameio/sourcewindows.h"
 #include "app/processform.h"
 #include "app/mainform.h"
 #include "app/projectpages/glprotoform.h"
@@ -148,6 +149,8 @@ void TCX4AppForm::ReleasePages()
         ResWindow->SetTarget(editors::ltGlobalLogic, nullptr);
     if (FDevicePage)
         FDevicePage->ReleaseSources();
+    if (FFrameSources)
+        FFrameSources->Release();
 }
 
 void TCX4AppForm::GlobalLogicStates1Click()

@@ -67,9 +67,9 @@ public:
     int CopyDevice(int Device) override { return Project.CopyDevice(Device); }
     void DeleteDevice(int Device) override { Project.DeleteDevice(static_cast<unsigned>(Device)); }
     void SetDeviceTreeNode(int Device, void* Node) override { At(Device).FTreeNode = Node; }
-    int SaveToDisk(const std::string& FileName, const std::function<void()>& BeforeReplace) override
+    int SaveToDisk(const std::string& FileName, const std::function<bool(const std::string& CompleteFile)>& Place) override
     {
-        return Project.SaveToDisk(FileName, true, BeforeReplace);
+        return Project.SaveToDisk(FileName, true, Place);
     }
 
     int SaveCopyToDisk(const std::string& FileName) override

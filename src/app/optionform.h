@@ -8,32 +8,17 @@
 #include <string>
 
 #include "app/preferences.h"
+#include "controls/updown.h"
 
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
-class QToolButton;
 
 namespace kvr::app {
 
-// Up and down arrows that step a number shown in a read-only field.
-class TUpDown : public QWidget {
-    Q_OBJECT
-public:
-    TUpDown(QLineEdit* Associate, int Min, int Max, QWidget* Parent = nullptr);
-    int Position() const { return FPosition; }
-    void SetPosition(int Value);
-    void StepBy(int Steps);
-
-private:
-    QLineEdit* Associate;
-    int FMin, FMax, FPosition;
-    QToolButton* Up;
-    QToolButton* Down;
-    void changeEvent(QEvent* Event) override;
-};
+using controls::TUpDown;
 
 class TOptionForm : public QDialog {
     Q_OBJECT

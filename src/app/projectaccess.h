@@ -60,8 +60,12 @@ public:
     // The device's node in the project tree, for the data model's renames.
     virtual void SetDeviceTreeNode(int /*Device*/, void* /*Node*/) {}
     // Writes the project file (stamping user and version); clears the changed state on success.
-    // BeforeReplace runs once the new file is on disk, before it replaces the old one.
-    virtual int SaveToDisk(const std::string& /*FileName*/, const std::function<void()>& /*BeforeReplace*/ = {}) { return 0; }
+    // Place, when given, puts the completely written new file in place of the old one itself.
+    virtual int SaveToDisk(const std::string& /*FileName*/,
+                           const std::function<bool(const std::string& CompleteFile)>& /*Place*/ = {})
+    {
+        return 0;
+    }
     // Writes a copy of the project; the project and its devices keep their changed state, since
     // the project's own file still lacks the edits.
     virtual int SaveCopyToDisk(const std::string& /*FileName*/) { return 0; }

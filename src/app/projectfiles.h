@@ -13,12 +13,22 @@ std::string BackupBase(const std::string& ProjectFileName);
 // Backup of level 1 (newest) to 9 (oldest): base + "kv" + level.
 std::string BackupName(const std::string& ProjectFileName, int Level);
 
-// Shifts the backups one level down before a save replaces the project file: with Levels kept,
-// level L-1 becomes L, ..., the project file becomes level 1. A level that is in the way is
-// removed first. The project file stays where it is (level 1 is linked to it, or a copy where
-// the file system has no links), so its path is never empty; the save then replaces it. Failures
-// only leave a log line; the save goes on. Levels 0 keeps no backup.
-void RotateBackups(const std::string& ProjectFileName, int Levels, const std::function<void(const std::string&)>& Log);
+// Puts a new project file in place and shifts the backups one level down: with Levels kept,
+// level L-1 becomes L, ..., the old project file becomes level 1. CompleteFile is the new
+// project, completely written and on disk, in the project file's folder. The log lines name
+// the moves as a plain rotation would ("Removing ...", "Renaming:... to ...", "Renaming
+// failed!"); a level that cannot move only leaves its log line. Levels 0 keeps no backup.
+// Whenever the program is stopped, the project file holds the old or the new project and every
+// backup level is there; a save stopped after its new file was committed is completed by the
+// next open or save of the project (FinishInterruptedSave), one stopped before leaves the old
+// project and its backups as they were. False, with nothing changed, when the new file cannot
+// be put in place. Proceed, for tests, is asked before each step that changes a name; false
+// stops the save there, as a kill would.
+bool ReplaceWithBackups(const std::string& CompleteFile, const std::string& ProjectFileName, int Levels,
+                        const std::function<void(const std::string&)>& Log, const std::function<bool()>& Proceed = {});
+// Completes a save with backups that was stopped after it had committed its new file, or
+// removes what a save stopped before that point left behind.
+void FinishInterruptedSave(const std::string& ProjectFileName, const std::function<void(const std::string&)>& Log);
 
 // Save copy as: the part of the name before the first ".kv" (empty when none) + "_copy.kvp".
 std::string CopyProposal(const std::string& ProjectFileName);

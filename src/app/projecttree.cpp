@@ -134,4 +134,9 @@ PageRoute RouteNode(const std::vector<TreeNodeSpec>& Nodes, int Selected)
     return route;
 }
 
+TreeNodeKey KeyOf(const TreeNodeSpec& Node)
+{
+    return {Node.Device, Node.Level, Node.ImageIndex, Node.Level >= 2 ? Node.Text : std::string()};
+}
+
 } // namespace kvr::app

@@ -3,6 +3,7 @@
 // them, and which page, device and slot a selected node stands for. The main window turns the
 // nodes into tree items and the route into its page switch.
 
+#include <compare>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,17 @@ struct TreeNodeSpec {
     int Device = -1; // the device the node belongs to; -1 for the root
     bool FixedModel = false; // a device node of a fixed-model device
 };
+
+// What names a node across rebuilds: its device, level and marker, and below the device its
+// text. A device node's own text (its name, ", Online") may change, so it is left out.
+struct TreeNodeKey {
+    int Device = -1;
+    int Level = 0;
+    int ImageIndex = DefaultImage;
+    std::string Text;
+    auto operator<=>(const TreeNodeKey&) const = default;
+};
+TreeNodeKey KeyOf(const TreeNodeSpec& Node);
 
 // Every node in tree order (a parent before its children): the root, then per device its node
 // and, unless it is a fixed-model device, its pages.

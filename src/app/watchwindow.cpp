@@ -64,9 +64,9 @@ service::TWatchForm* OpenWatchWindow(QWidget* Owner, std::function<model::TProje
         ResWindow->BuildSourceTree();
         ResWindow->ShowPicker();
     };
-    s.AcceptsDrop = [](const QMimeData* Data) {
-        return ResWindow && WatchForm && editors::IsSourceDrag(Data, editors::SourceDragKind::Logic) &&
-               ResWindow->GetDeviceID() == WatchForm->WatchedDeviceID();
+    s.TakesDrag = [](const QMimeData* Data) { return editors::IsSourceDrag(Data, editors::SourceDragKind::Logic); };
+    s.ShowsWatchedDevice = [] {
+        return ResWindow && WatchForm && ResWindow->GetDeviceID() == WatchForm->WatchedDeviceID();
     };
     s.Dropped = [](service::TWatchForm&) {
         if (!ResWindow)

@@ -74,6 +74,10 @@ int ConfigTransfer::ReadConfig(Kvrdata_ns::TStream& Stream, bool Alternate)
         const std::uint64_t Began = Client.Now();
         if (!Client.RequestBlockFiltered(Request, Answer, 0xFFFFFFFF, 0xFF, 0, DefaultWait) || !AnsweredInTime(Began))
             return -1;
+        if (i == 1 && StreamSizeFromAnswer(Answer) != Size) {
+            InfoFormatter->Trace(0x8000, "%s", "Stream read refused: the size word changed on its way");
+            return -1;
+        }
         const unsigned N = i < Blocks ? static_cast<unsigned>(StreamBlockSize) : Rest;
         Read.insert(Read.end(), Answer.Data.begin(), Answer.Data.begin() + N);
         Client.SetProgress(static_cast<int>(StreamBlockSize * i), Size);
@@ -149,8 +153,10 @@ int ConfigTransfer::LoadFromTarget(unsigned char* Image)
     if (Pos < ImageHeaderSize)
         return 0;
     const int Size = ImageSizeFromHeader(std::span(Buffer).first(ImageHeaderSize));
-    if (Size == 0)
+    if (Size == 0) {
+        InfoFormatter->Trace(0x8000, "%s", "Image read refused: no image header, or its sizes do not add up");
         return 0;
+    }
     while (Pos < static_cast<std::size_t>(Size) && Client.GetStatus() == dcsConnected) {
         if (!ReadImageBlock(++Block, Buffer.data() + Pos)) {
             Client.SetProgress(10, 10);

@@ -135,6 +135,9 @@ HResult TLocalServerHost::CreateRemote(const std::string& Machine, std::shared_p
 
 std::string TLocalServerHost::RegisteredCommandLine()
 {
+    // A pipe named as the settings file would block the program here.
+    if (!kvr::diag::RegularFileOrNone(kvr::commserver::settingsFileName()))
+        return {};
     return kvr::commserver::readServerRegistration().path;
 }
 

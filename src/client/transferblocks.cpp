@@ -29,6 +29,8 @@ int ImageSizeFromHeader(std::span<const std::uint8_t> Header)
     const std::size_t Size = kvr::readBE16(Header, ImageLengthOffset);
     if (Size < ImageHeaderSize || Size > ImageMaxSize)
         return 0;
+    if (ImageHeaderSize + kvr::readBE16(Header, ImageSetupSizeOffset) + kvr::readBE16(Header, ImageStructSizeOffset) != Size)
+        return 0;
     return static_cast<int>(Size);
 }
 

@@ -32,6 +32,8 @@ inline constexpr std::uint32_t ImageWriteClass = 0x1B000000; // block 0: start o
 inline constexpr std::size_t ImageBlockSize = 8;
 inline constexpr std::size_t ImageHeaderSize = 200;
 inline constexpr std::size_t ImageMaxSize = 64000;
+inline constexpr std::size_t ImageSetupSizeOffset = 54;  // big-endian 16 bits: bytes of the setup entries
+inline constexpr std::size_t ImageStructSizeOffset = 56; // big-endian 16 bits: bytes of the structures
 inline constexpr std::size_t ImageLengthOffset = 58;     // big-endian 16 bits in the header
 inline constexpr std::size_t ImageChangeTimeOffset = 62; // big-endian 32 bits in the header
 
@@ -42,8 +44,10 @@ std::uint32_t ImageWriteID(unsigned Block);
 // confirm this one. Bit 24 is compared as well, since a late write confirmation (class 0x1B00)
 // carries every bit of a read request (class 0x1A00) and would be taken for image bytes.
 constexpr std::uint32_t ImageAnswerMask(std::uint32_t RequestID) { return RequestID | 0x0100FFFFu; }
-// The image length the 200-byte header announces; 0 when the header is no device image header or
-// the length lies outside 200..64000 (it would overrun the caller's buffer).
+// The image length the 200-byte header announces; 0 when the header is no device image header,
+// the length lies outside 200..64000 (it would overrun the caller's buffer), or it is not the
+// header plus the two areas the header sizes (a header damaged on its way: the only check an
+// image carries).
 int ImageSizeFromHeader(std::span<const std::uint8_t> Header);
 
 // Configuration streams -----------------------------------------------------------------------
@@ -62,6 +66,8 @@ std::uint32_t StreamReadID(unsigned Index, bool Alternate);
 std::uint32_t StreamWriteID(unsigned Index, bool Alternate);
 std::uint32_t StreamEndID(bool Alternate);
 // The stream size from the answer to a read of block 1: data bytes 6-7 (stream bytes 14-15) + 20.
+// A read takes block 1 twice, first for the size and then as stream bytes: both must give the
+// same size.
 int StreamSizeFromAnswer(const KVRCANBlock& Answer);
 
 // Status pages --------------------------------------------------------------------------------

@@ -183,11 +183,17 @@ bool ConsolePageController::Press(int x, int y, bool leftButton, bool& dragAllow
     return true;
 }
 
+void ConsolePageController::ModulePointerMove(int element)
+{
+    state_.PointerKey = element;
+}
+
 bool ConsolePageController::PressModuleKey(int element)
 {
+    // The press's own point decides, whatever the pointer crossed before it.
+    state_.PointerKey = element;
     if (WarnUncoloured(IsIn(FaderModuleTypes, state_.SelectedModuleType())))
         return false;
-    state_.PointerKey = element;
     state_.SelectedKey = element;
     LoadKey();
     host_.ShowModule();
@@ -311,25 +317,28 @@ bool ConsolePageController::DragOver(int x, int y, int paletteType)
         return false;
     if (paletteType >= 0)
         return IsUpperRow(slot) ? IsIn(ShortFaceTypes, paletteType) : IsIn(LowerRowTypes, paletteType);
-    return state_.DragSourceSlot >= 0 && IsUpperRow(slot) == IsUpperRow(state_.DragSourceSlot);
+    // A module of the picture stays in the row it was selected in, also after the palette took it.
+    return state_.SelectedSlot >= 0 && IsUpperRow(slot) == IsUpperRow(state_.SelectedSlot);
 }
 
-bool ConsolePageController::Drop(int x, int y, int paletteType)
+bool ConsolePageController::Drop(int x, int y, int paletteType, int selectedPaletteType)
 {
     model::TDevice* device = Device();
     if (!device || !DragOver(x, y, paletteType))
         return false;
-    if (paletteType >= 0) {
-        // A drag that began on the picture never adds the palette's module.
-        if (paletteType == kStudioPanelType)
+    // A palette drag adds its item; so does a picture drag whose module the palette deleted, with
+    // the palette's selected item, as a drop from the palette would.
+    const int added = paletteType >= 0 ? paletteType : state_.DragSourceSlot < 0 ? selectedPaletteType : -1;
+    if (added >= 0) {
+        if (added == kStudioPanelType)
             state_.PointerSlot = kStudioPanelPosition;
-        const Placement placed = AddConsoleModule(*device, state_.SelectedConsole, state_.PointerSlot, paletteType);
+        const Placement placed = AddConsoleModule(*device, state_.SelectedConsole, state_.PointerSlot, added);
         if (placed.Position < 0) {
             state_.DragSourceSlot = -1;
             platform::prompter().showMessage(Q(placed.Refusal));
             return false;
         }
-    } else {
+    } else if (state_.DragSourceSlot >= 0) {
         SwapConsoleModules(*device, state_.SelectedConsole, state_.DragSourceSlot, state_.PointerSlot);
     }
     state_.SelectedSlot = state_.PointerSlot;
@@ -339,7 +348,7 @@ bool ConsolePageController::Drop(int x, int y, int paletteType)
     return true;
 }
 
-void ConsolePageController::DropOnPalette()
+void ConsolePageController::DragOntoPalette()
 {
     model::TDevice* device = Device();
     if (!device || state_.DragSourceSlot < 0)
@@ -385,7 +394,7 @@ void ConsolePageController::CopyModule()
 void ConsolePageController::PasteModule()
 {
     if (model::TDevice* device = Device()) {
-        if (auto refused = clipboard_.Paste(*device, state_.SelectedConsole, state_.SelectedSlot))
+        if (auto refused = clipboard_.Paste(*device, state_.SelectedConsole, state_.SelectedSlot, AskYesNo))
             Tell(*refused);
         ChangedModules();
     }

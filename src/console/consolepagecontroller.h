@@ -94,7 +94,10 @@ public:
     // A press on the picture; false when the colour warning refused it. dragAllowed tells the
     // widget whether a left press may start moving the module.
     bool Press(int x, int y, bool leftButton, bool& dragAllowed);
-    // A press on the module panel's picture at an element (the module panel's hit test).
+    // The pointer over the module panel's picture at an element (the module panel's hit test).
+    void ModulePointerMove(int element);
+    // A press on the module panel's picture at an element; false when the colour warning
+    // refused it.
     bool PressModuleKey(int element);
     // The module panel for the selection, and its option handlers.
     ModulePanelView Panel();
@@ -122,10 +125,12 @@ public:
     void StartPictureDrag();
     // paletteType: the module type of a palette drag, -1 for a drag of the picture.
     bool DragOver(int x, int y, int paletteType);
-    // False when the drop was refused (the drag ends as cancelled).
-    bool Drop(int x, int y, int paletteType);
-    // A module dragged from the picture and released over the palette is deleted.
-    void DropOnPalette();
+    // False when the drop was refused (the drag ends as cancelled). selectedPaletteType: the
+    // palette's selected item, -1 for none; a picture drag whose module went on the palette adds
+    // one of that type where it is dropped.
+    bool Drop(int x, int y, int paletteType, int selectedPaletteType);
+    // A module dragged from the picture is deleted as the drag enters the palette.
+    void DragOntoPalette();
     void EndDrag();
 
     PopupState Popup() const;

@@ -27,6 +27,22 @@ ClipboardRefusal Plain(const char* text)
     return {text, false};
 }
 
+// A module named as the user meets it: its model number and what it is.
+std::string ModuleName(int type)
+{
+    std::string name(ModelNumber(type));
+    if (!Description(type).empty())
+        name += " " + std::string(Description(type));
+    return name;
+}
+
+std::string ReplaceAboveQuestion(model::TDevice& device, int console, int upper, int occupant, int overbridge)
+{
+    return "The upper slot " + std::to_string(upper - 10 + 1) + " of \"" + ConsoleName(device, console) + "\" holds " +
+           ModuleName(occupant) + ".\nDo you want to replace it with the fader overbridge " +
+           std::string(ModelNumber(overbridge)) + "?";
+}
+
 } // namespace
 
 std::optional<ClipboardRefusal> ModuleClipboard::DiscardEarlierCut(const ConfirmDiscard& confirm)
@@ -89,7 +105,8 @@ std::optional<ClipboardRefusal> ModuleClipboard::Copy(model::TDevice& device, in
     return std::nullopt;
 }
 
-std::optional<ClipboardRefusal> ModuleClipboard::Paste(model::TDevice& device, int console, int position)
+std::optional<ClipboardRefusal> ModuleClipboard::Paste(model::TDevice& device, int console, int position,
+                                                       const ConfirmDiscard& confirm)
 {
     if (!HoldsModule() || console < 0 || console >= kMaxConsoles || !IsSlotPosition(position))
         return std::nullopt;
@@ -107,14 +124,22 @@ std::optional<ClipboardRefusal> ModuleClipboard::Paste(model::TDevice& device, i
     if (!ModuleEntryAt(device, console, position).empty())
         return Error(kNotEmpty);
     const bool withOverbridge = IsIn(FaderModuleTypes, type) && LinkedOverbridge && !LinkedOverbridge->empty();
+    bool replaceAbove = false;
     if (IsIn(FaderModuleTypes, type)) {
         if (device.Header()[model::dh::FaderCount] >= kMaxFaderStrips) {
             model::RenumberFaderModules(device);
             return Plain("Cannot add this fader module! Maximum number is 10.");
         }
-        // The overbridge needs the slot above as much as the module needs its own.
-        if (withOverbridge && !ModuleEntryAt(device, console, position + 10).empty())
-            return Error(kNotEmpty);
+        // The overbridge goes above the module, into the place of whatever is there: that module
+        // and its keys would be lost, so the user decides.
+        const int occupant = withOverbridge ? model::ModuleType(ModuleEntryAt(device, console, position + 10)) : 0;
+        if (occupant != 0) {
+            const std::string question =
+                ReplaceAboveQuestion(device, console, position + 10, occupant, model::ModuleType(*LinkedOverbridge));
+            if (!confirm || !confirm(question))
+                return std::nullopt;
+            replaceAbove = true;
+        }
     }
     if (IsKeyModule(type) && held.size() > 4) {
         // A pending cut keeps its ID only while no other module has taken it in this device.
@@ -130,6 +155,9 @@ std::optional<ClipboardRefusal> ModuleClipboard::Paste(model::TDevice& device, i
             NameModulePots(device, type, held[4]);
     }
     KeepOneConsole(device);
+    // The replaced module goes as Delete Module takes it: nothing of it lingers.
+    if (replaceAbove)
+        RemoveConsoleModule(device, console, position + 10);
     if (withOverbridge)
         device.SetSetupData(static_cast<std::uint8_t>(ModuleSlotID(console, position + 10)), *LinkedOverbridge);
     device.SetSetupData(static_cast<std::uint8_t>(ModuleSlotID(console, position)), held);

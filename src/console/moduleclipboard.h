@@ -21,7 +21,8 @@ struct ClipboardRefusal {
 
 class ModuleClipboard {
 public:
-    // Asked (Yes/No) before an earlier cut that was never pasted is thrown away; false keeps it.
+    // Asked (Yes/No) before an earlier cut that was never pasted is thrown away, and before a
+    // paste replaces a placed module; false keeps what is there.
     using ConfirmDiscard = std::function<bool(const std::string& question)>;
 
     bool HoldsModule() const { return Module.has_value() && !Module->empty(); }
@@ -32,8 +33,11 @@ public:
     // Takes the slot's module out of the console (with the fader overbridge above a fader module).
     std::optional<ClipboardRefusal> Cut(model::TDevice& device, int console, int position, const ConfirmDiscard& confirm);
     std::optional<ClipboardRefusal> Copy(model::TDevice& device, int console, int position, const ConfirmDiscard& confirm);
-    // Places the held module into the empty slot; the clipboard keeps it for further pastes.
-    std::optional<ClipboardRefusal> Paste(model::TDevice& device, int console, int position);
+    // Places the held module into the empty slot; the clipboard keeps it for further pastes. A
+    // fader module's overbridge replaces a module in the slot above only when confirm says yes
+    // to the question that names that slot; no confirm counts as no.
+    std::optional<ClipboardRefusal> Paste(model::TDevice& device, int console, int position,
+                                          const ConfirmDiscard& confirm = {});
 
     // The device a pending cut came from is gone (project closed, device removed): a discarded cut
     // then has nothing left to release.

@@ -220,14 +220,29 @@ ModuleImageSizing SizeModuleImage(int type, int clientWidth, int clientHeight, c
     const bool tall = IsIn(TallFaceTypes, type);
     const bool wide = IsIn(ShortFaceTypes, type); // the Studio Panel included
     // A group box too small for the margins gives an empty picture, not a negative one.
-    if (tall) {
-        box.Height = std::max(0, clientHeight - 40);
+    const int roomWidth = std::max(0, clientWidth - 20);
+    const int roomHeight = std::max(0, clientHeight - 40);
+    const auto byHeight = [&](int height) {
+        box.Height = height;
         out.Scale = static_cast<float>(static_cast<double>(box.Height) / face.Height);
         box.Width = static_cast<int>(static_cast<double>(out.Scale) * face.Width);
-    } else if (wide) {
-        box.Width = std::max(0, clientWidth - 20);
+    };
+    const auto byWidth = [&](int width) {
+        box.Width = width;
         out.Scale = static_cast<float>(static_cast<double>(box.Width) / face.Width);
         box.Height = static_cast<int>(static_cast<double>(out.Scale) * face.Height);
+    };
+    // A tall face fills the height and a short one the width; where that would reach beyond the
+    // other side of the box (a short face in a wide, low box), the other side decides, so the
+    // face is always whole.
+    if (tall) {
+        byHeight(roomHeight);
+        if (box.Width > roomWidth)
+            byWidth(roomWidth);
+    } else if (wide) {
+        byWidth(roomWidth);
+        if (box.Height > roomHeight)
+            byHeight(roomHeight);
     }
     box.Visible = tall || wide;
     box.Left = ImageLeft(clientWidth, box.Width);

@@ -1,8 +1,10 @@
 #include "diagnostics/platform.h"
 
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -149,6 +151,14 @@ std::string ProgramFolder()
 bool FolderWritable(const std::string& Folder)
 {
     return !Folder.empty() && ::access(Folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool RegularFileOrNone(const std::string& Path)
+{
+    struct stat Info {};
+    if (::stat(Path.c_str(), &Info) != 0)
+        return errno == ENOENT;
+    return S_ISREG(Info.st_mode);
 }
 
 std::string UserLogFolder()

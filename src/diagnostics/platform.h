@@ -39,6 +39,9 @@ bool DebuggerPresent();
 std::string ProgramFolder();
 // True when files can be created in Folder.
 bool FolderWritable(const std::string& Folder);
+// True when Path names a regular file (a symbolic link counts as what it points to) or
+// nothing yet. Files of settings are read only then: opening a pipe or a device blocks.
+bool RegularFileOrNone(const std::string& Path);
 // A per-user folder for log files when the program's folder takes none, with a trailing '/'.
 // Created on demand; empty when none can be made.
 std::string UserLogFolder();

@@ -165,19 +165,19 @@ bool TChannelAssignmentPage::eventFilter(QObject* Watched, QEvent* Event)
     if (!target)
         return QWidget::eventFilter(Watched, Event);
     if (controls::answerDragEvent(
-            Event, [this, target](const QDropEvent& Drag) { return DragSource(target, Drag.mimeData()) != nullptr; },
-            [this, target](QDropEvent& Dropped) {
-                QTreeWidget* from = DragSource(target, Dropped.mimeData());
-                Dropped.acceptProposedAction();
-                Dropped.setDropAction(Qt::IgnoreAction); // the page refills; the views keep their items
-                if (from)
-                    Drop(target, from, target->itemAt(Dropped.position().toPoint()));
-            }))
+            Event, {.Takes = [this, target](const QMimeData* Data) { return DragSource(target, Data) != nullptr; },
+                    .LandsAt = [this, target](const QDropEvent& Drag) { return LandsAt(target, Drag); },
+                    .Dropped =
+                        [this, target](QDropEvent& Dropped) {
+                            Dropped.setDropAction(Qt::IgnoreAction); // the page refills; the views keep their items
+                            Drop(target, DragSource(target, Dropped.mimeData()),
+                                 target->itemAt(Dropped.position().toPoint()));
+                        }}))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }
 
-QTreeWidget* TChannelAssignmentPage::DragSource(QTreeWidget* Target, const QMimeData* Data)
+QTreeWidget* TChannelAssignmentPage::DragSource(QTreeWidget* Target, const QMimeData* Data) const
 {
     const auto from = [Data](QTreeWidget* list) { return IsRowDragFrom(Data, list) ? list : nullptr; };
     if (Target == ListView6)
@@ -186,14 +186,25 @@ QTreeWidget* TChannelAssignmentPage::DragSource(QTreeWidget* Target, const QMime
         return from(ListView6);
     if (Target == ListView8)
         return from(ListView9);
-    if (Target == ListView9) {
-        if (from(ListView9))
-            return ListView9;
-        model::TProject* project = FHost.Project();
-        const model::TDevice* dev = project ? project->Device(FHost.CurrentDevice()) : nullptr;
-        return dev && (dev->FLimitExceeded & 0x14) == 0 ? from(ListView8) : nullptr;
-    }
+    if (Target == ListView9)
+        return from(ListView9) ? ListView9 : from(ListView8);
     return nullptr;
+}
+
+// A line lands on a fader's line and a moved function on a function; an added function lands
+// anywhere on the chain while no limit is exceeded; the offer lists take lines anywhere.
+bool TChannelAssignmentPage::LandsAt(QTreeWidget* Target, const QDropEvent& Drag) const
+{
+    const bool overRow = RowAt(Target, Drag.position().toPoint()) >= 0;
+    if (Target == ListView6)
+        return overRow;
+    if (Target != ListView9)
+        return true;
+    if (DragSource(Target, Drag.mimeData()) == ListView9)
+        return overRow;
+    model::TProject* project = FHost.Project();
+    const model::TDevice* dev = project ? project->Device(FHost.CurrentDevice()) : nullptr;
+    return dev && (dev->FLimitExceeded & 0x14) == 0;
 }
 
 void TChannelAssignmentPage::Drop(QTreeWidget* Target, QTreeWidget* From, QTreeWidgetItem* Under)

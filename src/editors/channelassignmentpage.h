@@ -7,6 +7,7 @@
 #include <memory>
 
 class QComboBox;
+class QDropEvent;
 class QMimeData;
 class QTreeWidgetItem;
 class QGroupBox;
@@ -49,7 +50,8 @@ private:
     // The device's rules; null without a current device.
     std::unique_ptr<ChannelAssignment> Rules();
     // The list a drag over Target comes from, when Target takes it; null otherwise.
-    QTreeWidget* DragSource(QTreeWidget* Target, const QMimeData* Data);
+    QTreeWidget* DragSource(QTreeWidget* Target, const QMimeData* Data) const;
+    bool LandsAt(QTreeWidget* Target, const QDropEvent& Drag) const;
     void Drop(QTreeWidget* Target, QTreeWidget* From, QTreeWidgetItem* Under);
     int SelectedFader() const;
     void SelectFader(int Fader);

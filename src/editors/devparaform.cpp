@@ -2,17 +2,21 @@
 
 #include "controls/kvrpoti3.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kvr::editors {
 
@@ -35,6 +39,30 @@ TDevParaForm::TDevParaForm(QWidget* parent) : QDialog(parent)
     outer->addLayout(buttons);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool TDevParaForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) {
+            reject();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TDevParaForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    qApp->installEventFilter(this);
+}
+
+void TDevParaForm::hideEvent(QHideEvent* event)
+{
+    qApp->removeEventFilter(this);
+    QDialog::hideEvent(event);
 }
 
 int TDevParaForm::ShowModal()
@@ -94,7 +122,11 @@ void TDevParaForm::FormShow()
             if (f.Text != DspText::None) {
                 text = new QLabel(FPanel);
                 text->setObjectName(QString(f.Control) + "Text");
-                text->setMinimumWidth(110);
+                // As wide as the widest text the knob can bring, so that none is cut later.
+                int width = 110;
+                for (const std::string& shown : FCodec.Texts(i))
+                    width = std::max(width, text->fontMetrics().horizontalAdvance(QString::fromStdString(shown)));
+                text->setMinimumWidth(width + 2 * text->margin() + 2 * text->frameWidth());
                 grid->addWidget(text, row, 2);
             } else {
                 auto* scale = new QLabel("fast - slow", FPanel);
@@ -148,7 +180,8 @@ void TDevParaForm::FormShow()
             tabs->setObjectName(f.Control);
             for (const std::string& item : FCodec.Items(i))
                 tabs->addTab(QString::fromStdString(item));
-            connect(tabs, &QTabBar::tabBarClicked, this, [this, i](int index) {
+            // The value follows the tab shown, however the user changed it.
+            connect(tabs, &QTabBar::currentChanged, this, [this, i](int index) {
                 if (index >= 0)
                     Changed(i, index);
             });

@@ -27,6 +27,13 @@ public:
 
     const DspParamCodec& Codec() const { return FCodec; }
 
+protected:
+    // The form previews keys: Escape closes it whichever of its controls has the focus (a knob
+    // takes every key it is sent).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void Changed(int field, int value);
     void Refresh();

@@ -100,7 +100,7 @@ const std::vector<TypeRules>& Rules() {
         {{31},
          "SinePanel",
          {"Sine Generator"},
-         {With(Knob("SineGainPoti", "&Level", 16, 13, true, -80, 15, DspText::Int, " dB"), DspStore::Tenths),
+         {With(Knob("SineGainPoti", "&Level", 16, 13, true, -80, 15, DspText::Int, " dB int"), DspStore::Tenths),
           With(Choice(DspControl::Radio, "FTableSelect", "Frequency table", 0, 0, {"Third (Terz)", "DTMF"}),
                DspStore::SineTable),
           With(Knob("SineFreqPoti", "&Frequency", 0, 16, false, 0, kFrequencyCount - 1, DspText::SineHz),
@@ -108,7 +108,7 @@ const std::vector<TypeRules>& Rules() {
         {{12, 30},
          "TLimPanel",
          {"Limiter", "Transient Limiter"},
-         {Knob("TLimLevelPoti", "&Threshold", 0, 8, true, -20, 20, DspText::Int, "dB"),
+         {Knob("TLimLevelPoti", "&Threshold", 0, 8, true, -20, 20, DspText::Int, "dB int"),
           Knob("TLimReleasePoti", "&Release Time", 8, 8, false, 3, 20, DspText::Int, "dB/s"),
           With(Choice(DspControl::Radio, "TLimPre", "", 16, 2, {"Off", "50 \xC2\xB5s", "75 \xC2\xB5s"}),
                DspStore::Plain, 30),
@@ -465,7 +465,23 @@ bool DspParamCodec::Visible(int field) const {
 
 std::string DspParamCodec::Text(int field) const {
     const DspField& f = FFields.at(static_cast<std::size_t>(field));
-    const int value = Value(field);
+    if (f.Text == DspText::SineHz && !FSineFound)
+        return std::to_string(FWords[0] & 0xFFFFu) + " Hz";
+    return TextAt(f, Value(field), FSineTable);
+}
+
+std::vector<std::string> DspParamCodec::Texts(int field) const {
+    const DspField& f = FFields.at(static_cast<std::size_t>(field));
+    std::vector<std::string> texts;
+    for (int table = 0; table < (f.Text == DspText::SineHz ? 2 : 1); ++table) {
+        const int max = f.Text == DspText::SineHz ? (table == 1 ? kDtmfCount : kFrequencyCount) - 1 : f.Max;
+        for (int value = f.Min; value <= max; ++value)
+            texts.push_back(TextAt(f, value, table));
+    }
+    return texts;
+}
+
+std::string DspParamCodec::TextAt(const DspField& f, int value, int sineTable) const {
     switch (f.Text) {
     case DspText::None:
         return {};
@@ -486,9 +502,7 @@ std::string DspParamCodec::Text(int field) const {
     case DspText::InvRatio:
         return "1:" + Fixed(value * f.Scale, f.Decimals);
     case DspText::SineHz:
-        if (!FSineFound)
-            return std::to_string(FWords[0] & 0xFFFFu) + " Hz";
-        if (FSineTable == 1)
+        if (sineTable == 1)
             return std::to_string(DTMFTable[static_cast<std::size_t>(value)]) + " Hz (" +
                    (value < 4 ? "Row " : "Column ") + std::to_string(value % 4 + 1) + ")";
         return std::to_string(FrequencyTable[static_cast<std::size_t>(value)]) + " Hz";

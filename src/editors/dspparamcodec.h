@@ -72,6 +72,9 @@ public:
     int Min(int field) const;
     int Max(int field) const;
     std::string Text(int field) const; // empty for controls without a value text
+    // Every text the control can show over its range (for the sine frequency, in either table),
+    // so that its panel can be wide enough for each of them.
+    std::vector<std::string> Texts(int field) const;
     bool Visible(int field) const;
     std::vector<std::string> Items(int field) const;
 
@@ -80,6 +83,7 @@ public:
     const DspWords& Words() const { return FWords; }
 
 private:
+    std::string TextAt(const DspField& f, int value, int sineTable) const;
     void Load(int field);
     void Store(int field);
     void LoadBand();

@@ -469,24 +469,30 @@ bool TFaderChannelFrame::eventFilter(QObject* Watched, QEvent* Event)
     const auto logic = std::find(LogicPanels.begin(), LogicPanels.end(), Watched);
     if ((rows || source || monitor || logic != LogicPanels.end()) &&
         controls::answerDragEvent(
-            Event, [this, Watched](const QDropEvent& Drag) { return DragOver(Watched, Drag); },
-            [this, Watched](QDropEvent& Drop) { Dropped(Watched, Drop); }))
+            Event, {.Takes = [this, Watched](const QMimeData* Data) { return Takes(Watched, Data); },
+                    .LandsAt = [this, Watched](const QDropEvent& Drag) { return LandsAt(Watched, Drag); },
+                    .Dropped = [this, Watched](QDropEvent& Drop) { Dropped(Watched, Drop); }}))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }
 
-// The list takes its own rows; the source and monitor panels an audio source (a monitor one the
-// monitor bus can carry), the logic panels a logic source.
-bool TFaderChannelFrame::DragOver(QObject* Watched, const QDropEvent& Drag) const
+// The list takes its own rows; the source and monitor panels an audio source, the logic panels a
+// logic source.
+bool TFaderChannelFrame::Takes(QObject* Watched, const QMimeData* Data) const
 {
     if (Watched == FCHList->viewport())
-        return IsRowDragFrom(Drag.mimeData(), FCHList);
-    const bool monitor = Watched == Panel11 || Watched == Panel12;
-    if (Watched != Panel10 && !monitor)
-        return IsSourceDrag(Drag.mimeData(), SourceDragKind::Logic);
-    if (!IsSourceDrag(Drag.mimeData(), SourceDragKind::Audio))
-        return false;
-    if (!monitor)
+        return IsRowDragFrom(Data, FCHList);
+    if (Watched == Panel10 || Watched == Panel11 || Watched == Panel12)
+        return IsSourceDrag(Data, SourceDragKind::Audio);
+    return IsSourceDrag(Data, SourceDragKind::Logic);
+}
+
+// A row lands on a row; a monitor panel takes only a source the monitor bus can carry.
+bool TFaderChannelFrame::LandsAt(QObject* Watched, const QDropEvent& Drag) const
+{
+    if (Watched == FCHList->viewport())
+        return RowAt(FCHList, Drag.position().toPoint()) >= 0;
+    if (Watched != Panel11 && Watched != Panel12)
         return true;
     AudioSourcePicker* audio = FHost.AudioSources();
     return audio && FaderChannelEditor::MonitorAccepts(audio->SelectedSource());
@@ -494,10 +500,7 @@ bool TFaderChannelFrame::DragOver(QObject* Watched, const QDropEvent& Drag) cons
 
 void TFaderChannelFrame::Dropped(QObject* Watched, QDropEvent& Event)
 {
-    Event.acceptProposedAction();
     if (Watched == FCHList->viewport()) {
-        if (!IsRowDragFrom(Event.mimeData(), FCHList))
-            return;
         FEditor->Move(FEditor->Selected(), RowAt(FCHList, Event.position().toPoint()));
         Event.setDropAction(Qt::IgnoreAction); // the editor reorders; the view keeps its items
         ShowRows();

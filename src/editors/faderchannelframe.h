@@ -18,6 +18,7 @@ class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QPushButton;
 class QTimer;
 
@@ -94,7 +95,8 @@ private:
     void ListActionStates();
     void FCHListSelectItem();
     void DisableGroup(QGroupBox* Group);
-    bool DragOver(QObject* Watched, const QDropEvent& Drag) const;
+    bool Takes(QObject* Watched, const QMimeData* Data) const;
+    bool LandsAt(QObject* Watched, const QDropEvent& Drag) const;
     void Dropped(QObject* Watched, QDropEvent& Event);
 
     EditorHost& FHost;

@@ -22,6 +22,7 @@
 #include "controls/dragtarget.h"
 #include "editors/devparaform.h"
 #include "editors/editorhost.h"
+#include "editors/rowdrag.h"
 #include "editors/sourceassign.h"
 #include "model/project.h"
 #include "platform/currentprompter.h"
@@ -34,11 +35,9 @@ namespace {
 
 QTreeWidget* FunctionList(QWidget* parent, const char* name)
 {
-    auto* list = new QTreeWidget(parent);
+    auto* list = new RowDragList(parent);
     list->setObjectName(name);
-    list->setRootIsDecorated(false);
     list->setHeaderLabels({"Type", "Resource"});
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
     // "Type" takes what "Resource" leaves; the list is made wide enough for both (FitFunctionLists).
     list->header()->setStretchLastSection(false);
     list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -159,6 +158,8 @@ TFixedProcessingPage::TFixedProcessingPage(EditorHost& Host, QWidget* Parent) : 
     Panel16->setObjectName("Panel16");
     Panel16->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel16->setMinimumWidth(160);
+    Panel16->setAcceptDrops(true);
+    Panel16->installEventFilter(this);
     head->addWidget(Panel16, 1, 1);
     Button37 = Button(GroupBox32, "Button37", "Select ...", 0);
     head->addWidget(Button37, 1, 2);
@@ -248,20 +249,29 @@ TFixedProcessingPage::TFixedProcessingPage(EditorHost& Host, QWidget* Parent) : 
     ListBox2->installEventFilter(this);
     ListView16->installEventFilter(this);
     // Drags between the chain and the offer lists; the page decides every drop itself.
-    for (QTreeWidget* list : {ListView16, ListView17, ListView10}) {
-        list->setDragEnabled(true);
-        list->setAcceptDrops(true);
-        list->setDragDropMode(QAbstractItemView::DragDrop);
+    for (QTreeWidget* list : {ListView16, ListView17, ListView10})
         list->viewport()->installEventFilter(this);
-    }
 }
 
-bool TFixedProcessingPage::Accepts(QTreeWidget* Target, QObject* Source) const
+// The list a row dragged onto Target comes from, nullptr for a drag Target does not take.
+QTreeWidget* TFixedProcessingPage::DragSource(QTreeWidget* Target, const QMimeData* Data) const
 {
-    // Moving inside the chain adds nothing, so the limits do not stop it.
-    if (Target == ListView16)
-        return Source == ListView16 || ((Source == ListView17 || Source == ListView10) && CanAddNow());
-    return Source == ListView16;
+    if (IsRowDragFrom(Data, ListView16))
+        return ListView16;
+    if (Target != ListView16)
+        return nullptr;
+    return IsRowDragFrom(Data, ListView17) ? ListView17 : IsRowDragFrom(Data, ListView10) ? ListView10 : nullptr;
+}
+
+// A function moved inside the chain lands on a row and adds nothing, so the limits do not stop
+// it; an offered function lands anywhere on the chain while one may be added.
+bool TFixedProcessingPage::LandsAt(QTreeWidget* Target, const QDropEvent& Drag) const
+{
+    if (Target != ListView16)
+        return true;
+    if (DragSource(Target, Drag.mimeData()) == ListView16)
+        return RowAt(ListView16, Drag.position().toPoint()) >= 0;
+    return CanAddNow();
 }
 
 bool TFixedProcessingPage::CanAddNow() const
@@ -270,7 +280,7 @@ bool TFixedProcessingPage::CanAddNow() const
     return rules && rules->CanAddFunction();
 }
 
-void TFixedProcessingPage::Dropped(QTreeWidget* Target, QObject* Source, const QPoint& At)
+void TFixedProcessingPage::Dropped(QTreeWidget* Target, QTreeWidget* Source, const QPoint& At)
 {
     QTreeWidgetItem* under = Target->itemAt(At);
     if (Target != ListView16) {
@@ -289,7 +299,7 @@ void TFixedProcessingPage::Dropped(QTreeWidget* Target, QObject* Source, const Q
     }
     // An added function goes in before the item under the mouse, or at the end.
     ListView16->setCurrentItem(under);
-    AddFunction(static_cast<QTreeWidget*>(Source));
+    AddFunction(Source);
 }
 
 TFixedProcessingPage::~TFixedProcessingPage() = default;
@@ -313,16 +323,26 @@ bool TFixedProcessingPage::eventFilter(QObject* Watched, QEvent* Event)
             return true;
         }
     }
+    // An audio source dropped on the source panel is assigned as the "Select ..." window would.
+    if (Watched == Panel16 &&
+        controls::answerDragEvent(Event, {.Takes = TakesSourceDrag(SourceDragKind::Audio),
+                                          .Dropped = [this](QDropEvent&) {
+                                              if (AudioSourcePicker* picker = FHost.AudioSources()) {
+                                                  picker->SetTargetKind(atFixedProcessing);
+                                                  picker->Assign();
+                                              }
+                                          }}))
+        return true;
     for (QTreeWidget* list : {ListView16, ListView17, ListView10}) {
         if (Watched == list->viewport() &&
             controls::answerDragEvent(
-                Event, [this, list](const QDropEvent& Drag) { return Accepts(list, Drag.source()); },
-                [this, list](QDropEvent& Drop) {
-                    if (Accepts(list, Drop.source()))
-                        Dropped(list, Drop.source(), Drop.position().toPoint());
-                    Drop.setDropAction(Qt::IgnoreAction);
-                    Drop.accept();
-                }))
+                Event, {.Takes = [this, list](const QMimeData* Data) { return DragSource(list, Data) != nullptr; },
+                        .LandsAt = [this, list](const QDropEvent& Drag) { return LandsAt(list, Drag); },
+                        .Dropped =
+                            [this, list](QDropEvent& Drop) {
+                                Drop.setDropAction(Qt::IgnoreAction); // the page refills; the views keep their items
+                                Dropped(list, DragSource(list, Drop.mimeData()), Drop.position().toPoint());
+                            }}))
             return true;
     }
     if (Event->type() == QEvent::ContextMenu && Watched == ListBox2) {

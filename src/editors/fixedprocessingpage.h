@@ -11,10 +11,12 @@
 #include "editors/sourcepicker.h"
 
 class QCheckBox;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMimeData;
 class QPushButton;
 class QTreeWidget;
 class QPoint;
@@ -42,7 +44,7 @@ public:
     QPushButton* Button41 = nullptr;    // "Remove"
     QGroupBox* GroupBox32 = nullptr;    // "Edit Fixed Processing"
     QLineEdit* Edit20 = nullptr;        // "Label"
-    QLabel* Panel16 = nullptr;          // the source's name
+    QLabel* Panel16 = nullptr;          // the source's name; takes audio sources dropped on it
     QPushButton* Button37 = nullptr;    // "Select ..."
     QCheckBox* CheckBox20 = nullptr;    // "Stereo"
     QTreeWidget* ListView16 = nullptr;  // "Selected DSP-Functions"
@@ -60,7 +62,8 @@ public:
 
     // Drops: the chain takes its own functions (a move) and, unless the limits are exceeded,
     // those of the offer lists; the offer lists take chain functions only (removing them).
-    bool Accepts(QTreeWidget* Target, QObject* Source) const;
+    QTreeWidget* DragSource(QTreeWidget* Target, const QMimeData* Data) const;
+    bool LandsAt(QTreeWidget* Target, const QDropEvent& Drag) const;
 
     // The audio-source window's kind 4.
     TargetSelection Selection(int Kind) override;
@@ -74,7 +77,7 @@ private:
     int SelectedProcessing() const;
     void RebuildSources();
     bool CanAddNow() const;
-    void Dropped(QTreeWidget* Target, QObject* Source, const QPoint& At);
+    void Dropped(QTreeWidget* Target, QTreeWidget* Source, const QPoint& At);
 
     EditorHost& FHost;
     bool FFillingFixedProcessing = false;

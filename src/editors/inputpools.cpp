@@ -6,6 +6,7 @@
 
 #include "console/moduletypes.h"
 #include "model/cardrecords.h"
+#include "model/channelname.h"
 #include "model/device.h"
 #include "model/faderaccess.h"
 #include "model/keyfunctions.h"
@@ -50,7 +51,9 @@ namespace {
 constexpr int kSlots = 30;
 constexpr int kBlocks = 12;
 constexpr int kPotsPerBlock = 10;
-constexpr std::array<int, 2> kPotChannels{2, 6};
+// The card's analogue control inputs: its third and seventh GPIO entries (the "ACI" lines).
+constexpr std::array<int, 2> kPotInputs{2, 6};
+constexpr int kGPIFlag = 0x40; // a GPIO line of an I/O card in a channel ID
 constexpr std::array<std::pair<int, const char*>, 2> kBalance{{{121, "Balance 1"}, {123, "Balance 2"}}};
 }
 
@@ -61,12 +64,16 @@ std::vector<ExternalPot> Potentiometers::ExternalPots(std::vector<std::string>* 
         TCardRecord card;
         if (!GetCardRecord(FDev, slot, card) || card.CardType != kCardWithPots)
             continue;
-        for (const int channel : kPotChannels) {
-            if (channel >= static_cast<int>(card.Channels.size()))
+        for (const int input : kPotInputs) {
+            if (input >= static_cast<int>(card.GPIOs.size()))
                 continue;
-            pots.push_back({LabelText(card.Channels[static_cast<std::size_t>(channel)].Label), slot, channel});
+            // An input without a label goes by its channel text, as logic sources name it.
+            std::string name = FieldText(card.GPIOs[static_cast<std::size_t>(input)]);
+            if (name.empty())
+                name = GetChannelName(MakeChannelID(slot, input, kGPIFlag), card.CardType, false);
+            pots.push_back({name, slot, input});
             if (Log)
-                Log->push_back("GPIPotTable: Added Slot " + std::to_string(slot + 1) + ", GPI" + std::to_string(channel + 1));
+                Log->push_back("GPIPotTable: Added Slot " + std::to_string(slot + 1) + ", GPI" + std::to_string(input + 1));
         }
     }
     return pots;

@@ -41,7 +41,7 @@ private:
 struct ExternalPot {
     std::string Text;
     int Slot = 0;
-    int GPI = 0; // 0-based channel
+    int GPI = 0; // the card's GPIO entry, 0-based
 };
 
 struct PotRow {
@@ -59,8 +59,8 @@ public:
 
     explicit Potentiometers(model::TDevice& Dev) : FDev(Dev) {}
 
-    // "None" and the third and seventh channel of every card of type 122 in slots 0-29; one log
-    // line per card input in Log.
+    // "None" and the two analogue control inputs (the third and seventh GPIO entries) of every
+    // card of type 122 in slots 0-29; one log line per card input in Log.
     std::vector<ExternalPot> ExternalPots(std::vector<std::string>* Log = nullptr);
     std::vector<PotRow> Rows(const std::vector<ExternalPot>& Pots);
     // The entry matching the pot's assignment, 0 when it has none or none matches.

@@ -7,11 +7,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "controls/dragtarget.h"
+#include "controls/updown.h"
 #include "editors/audiotabpage.h"
 #include "editors/editorhost.h"
 #include "editors/insertpoints.h"
@@ -88,10 +88,17 @@ TInsertFrame::TInsertFrame(EditorHost& Host, QWidget* Owner, int DeviceIndex)
     SILabel->setObjectName("SILabel");
     SILabel->setMaxLength(16);
     platform::RefuseBeyondCp1252(SILabel);
-    SISelector = new QSpinBox(switchable);
+    // A plain edit with an up-down beside it: any number may be typed (0 and anything above
+    // the top end on the top selector), the arrows step between 1 and 768.
+    SISelEdit = new QLineEdit(switchable);
+    SISelEdit->setObjectName("SISelEdit");
+    SISelector = new controls::TUpDown(SISelEdit, 1, 768, switchable);
     SISelector->setObjectName("SISelector");
-    SISelector->setRange(1, 768);
-    SISelector->setValue(1);
+    SISelector->setFocusProxy(SISelEdit);
+    auto* routing = new QHBoxLayout;
+    routing->setSpacing(0);
+    routing->addWidget(SISelEdit);
+    routing->addWidget(SISelector);
     SIClear = new QPushButton("Clear Insert", switchable);
     SIClear->setObjectName("SIClear");
     switchEdit->addWidget(new QLabel("Source", switchable), 0, 0);
@@ -100,7 +107,7 @@ TInsertFrame::TInsertFrame(EditorHost& Host, QWidget* Owner, int DeviceIndex)
     switchEdit->addWidget(new QLabel("Label", switchable), 2, 0);
     switchEdit->addWidget(SILabel, 2, 1);
     switchEdit->addWidget(new QLabel("Routing Selector", switchable), 3, 0);
-    switchEdit->addWidget(SISelector, 3, 1);
+    switchEdit->addLayout(routing, 3, 1);
     switchEdit->addWidget(SIClear, 4, 1);
     switchEdit->setRowStretch(5, 1);
     layout->addWidget(switchable, 1);
@@ -115,9 +122,8 @@ TInsertFrame::TInsertFrame(EditorHost& Host, QWidget* Owner, int DeviceIndex)
     connect(SIList, &QTreeWidget::itemDoubleClicked, this, [this] { SelectSource(atSwitchableInsert); });
     connect(Button1, &QPushButton::clicked, this, [this] { SelectSource(atFixedInsert); });
     connect(Button2, &QPushButton::clicked, this, [this] { SelectSource(atSwitchableInsert); });
-    connect(SISelector->findChild<QLineEdit*>(), &QLineEdit::textEdited, this,
-            [this](const QString& Typed) { RoutingEdited(Typed); });
-    connect(SISelector, &QSpinBox::editingFinished, this, [this] { RoutingEdited(SISelector->text()); });
+    // Typed or stepped by the arrows alike.
+    connect(SISelEdit, &QLineEdit::textChanged, this, [this](const QString& Text) { RoutingEdited(Text); });
     connect(SILabel, &QLineEdit::textEdited, this, [this](const QString& Typed) {
         const int row = CurrentRow(SIList);
         if (FInLabel || row < 0)
@@ -181,7 +187,7 @@ void TInsertFrame::EnableFixedInsertEdit(bool Enable)
 
 void TInsertFrame::EnableSwitchableInsertEdit(bool Enable)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{SILabel, SISelector, Button2, SIClear})
+    for (QWidget* w : std::initializer_list<QWidget*>{SILabel, SISelEdit, SISelector, Button2, SIClear})
         w->setEnabled(Enable);
 }
 
@@ -209,7 +215,7 @@ void TInsertFrame::SwitchableSelected()
     const SwitchableInsertRow& r = rows[static_cast<std::size_t>(row)];
     FInLabel = FInRouting = true;
     SILabel->setText(Text(r.Label));
-    SISelector->setValue(r.Routing);
+    SISelector->SetPosition(r.Routing);
     SISource->setText(Text(r.Return));
     FInLabel = FInRouting = false;
 }
@@ -222,8 +228,8 @@ void TInsertFrame::RoutingEdited(const QString& Typed)
     FInRouting = true;
     if (const auto shown = InsertPoints(*FHost.Project(), FDeviceIndex).SetRouting(row, platform::toCp1252(Typed))) {
         SIList->topLevelItem(row)->setText(1, QString::number(*shown));
-        if (SISelector->value() != *shown)
-            SISelector->setValue(*shown);
+        if (SISelector->Position() != *shown || SISelEdit->text() != QString::number(*shown))
+            SISelector->SetPosition(*shown);
     }
     FInRouting = false;
 }
@@ -280,24 +286,21 @@ bool TInsertFrame::eventFilter(QObject* Watched, QEvent* Event)
         return QWidget::eventFilter(Watched, Event);
     QTreeWidget* list = fixedList ? FaderList : switchList ? SIList : nullptr;
     if (controls::answerDragEvent(
-            Event, [this, list](const QDropEvent& Drag) { return SourceDragOver(list, Drag); },
-            [this, Watched, list](QDropEvent& Drop) { SourceDropped(Watched, list, Drop); }))
+            Event, {.Takes = TakesSourceDrag(SourceDragKind::Audio),
+                    .LandsAt = [this, list](const QDropEvent& Drag) { return SourceLandsAt(list, Drag); },
+                    .Dropped = [this, Watched, list](QDropEvent& Drop) { SourceDropped(Watched, list, Drop); }}))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }
 
-// An audio source from the tree; over a list only the source column takes it.
-bool TInsertFrame::SourceDragOver(QTreeWidget* List, const QDropEvent& Drag) const
+// Over a list only the source column takes an audio source.
+bool TInsertFrame::SourceLandsAt(QTreeWidget* List, const QDropEvent& Drag) const
 {
-    return IsSourceDrag(Drag.mimeData(), SourceDragKind::Audio) &&
-           (!List || ColumnAt(List, Drag.position().toPoint()) == InsertPoints::kSourceColumn);
+    return !List || ColumnAt(List, Drag.position().toPoint()) == InsertPoints::kSourceColumn;
 }
 
 void TInsertFrame::SourceDropped(QObject* Watched, QTreeWidget* List, QDropEvent& Drop)
 {
-    if (!SourceDragOver(List, Drop))
-        return;
-    Drop.acceptProposedAction();
     if (List) {
         QTreeWidgetItem* item = List->itemAt(Drop.position().toPoint());
         SelectRow(List, item ? List->indexOfTopLevelItem(item) : -1);

@@ -12,8 +12,11 @@ class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
 class QTreeWidget;
+
+namespace kvr::controls {
+class TUpDown;
+}
 
 namespace kvr::editors {
 
@@ -40,7 +43,9 @@ public:
     QLabel* SISource = nullptr;
     QPushButton* Button2 = nullptr;
     QLineEdit* SILabel = nullptr;
-    QSpinBox* SISelector = nullptr;   // routing selector 1-768
+    // The routing selector as typed, 1-768; the up-down steps it and hands the focus to it.
+    QLineEdit* SISelEdit = nullptr;
+    controls::TUpDown* SISelector = nullptr;
     QPushButton* SIClear = nullptr;
 
     void SelectSource(int Kind);
@@ -49,7 +54,7 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    bool SourceDragOver(QTreeWidget* List, const QDropEvent& Drag) const;
+    bool SourceLandsAt(QTreeWidget* List, const QDropEvent& Drag) const;
     void SourceDropped(QObject* Watched, QTreeWidget* List, QDropEvent& Drop);
     void FixedSelected();
     void SwitchableSelected();

@@ -17,6 +17,7 @@
 #include "controls/dragtarget.h"
 #include "controls/kvrpoti3.h"
 #include "editors/editorhost.h"
+#include "editors/rowdrag.h"
 #include "editors/sourceassign.h"
 #include "editors/sourcedrag.h"
 #include "platform/currentprompter.h"
@@ -113,9 +114,7 @@ void LogicPageWidget::BuildList()
     Logics = Named(new QGroupBox("Logics", this), "GroupBox_Logics");
     Logics->setFixedWidth(260);
     auto* layout = new QVBoxLayout(Logics);
-    ListView3 = Named(new QTreeWidget(Logics), "ListView3");
-    ListView3->setRootIsDecorated(false);
-    ListView3->setDragDropMode(QAbstractItemView::InternalMove);
+    ListView3 = Named(new RowDragList(Logics), "ListView3");
     ListView3->viewport()->installEventFilter(this);
     layout->addWidget(ListView3);
     auto* buttons = new QHBoxLayout;
@@ -628,25 +627,34 @@ bool LogicPageWidget::eventFilter(QObject* Watched, QEvent* Event)
     }
     if ((ownRows || audio || logic) &&
         controls::answerDragEvent(
-            Event,
-            [this, Watched, ownRows, audio](const QDropEvent& Drag) {
-                if (ownRows)
-                    return Drag.source() == ListView3 && FPage.Kind() == lkLogicFunctions && !FPage.FEditGuard;
-                return IsSourceDrag(Drag.mimeData(), audio ? SourceDragKind::Audio : SourceDragKind::Logic) &&
-                       (Watched == ListView14->viewport() || FPage.Selected() >= 0);
-            },
-            [this, Watched](QDropEvent& Drop) { Dropped(Watched, Drop); }))
+            Event, {.Takes =
+                        [this, ownRows, audio](const QMimeData* Data) {
+                            if (ownRows)
+                                return IsRowDragFrom(Data, ListView3);
+                            return IsSourceDrag(Data, audio ? SourceDragKind::Audio : SourceDragKind::Logic);
+                        },
+                    .LandsAt = [this, Watched](const QDropEvent& Drag) { return LandsAt(Watched, Drag); },
+                    .Dropped = [this, Watched](QDropEvent& Drop) { Dropped(Watched, Drop); }}))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }
 
+// A logic function moves onto another one's row, a GPO's source lands on its row; the editors'
+// sources need a selected element.
+bool LogicPageWidget::LandsAt(QObject* Watched, const QDropEvent& Drag) const
+{
+    const QPoint at = Drag.position().toPoint();
+    if (Watched == ListView3->viewport())
+        return RowAt(ListView3, at) >= 0 && FPage.Kind() == lkLogicFunctions && !FPage.FEditGuard;
+    if (Watched == ListView14->viewport())
+        return RowAt(ListView14, at) >= 0;
+    return FPage.Selected() >= 0;
+}
+
 void LogicPageWidget::Dropped(QObject* Watched, QDropEvent& Event)
 {
-    Event.acceptProposedAction();
     const QPoint at = Event.position().toPoint();
     if (Watched == ListView3->viewport()) {
-        if (Event.source() != ListView3)
-            return;
         QTreeWidgetItem* item = ListView3->itemAt(at);
         if (item && FPage.Move(ListView3->indexOfTopLevelItem(item)))
             FillLogicList();

@@ -105,6 +105,7 @@ private:
     void SelectedRowChanged();
     void Written(int Kind);
     void PickLogicSource(int Kind, std::uint16_t Current);
+    bool LandsAt(QObject* Watched, const QDropEvent& Drag) const;
     void Dropped(QObject* Watched, QDropEvent& Event);
 
     EditorHost& FHost;

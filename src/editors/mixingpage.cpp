@@ -472,9 +472,16 @@ bool TMixingFunctionsPage::eventFilter(QObject* Watched, QEvent* Event)
     const bool logicPanel = Watched == Panel27 || Watched == Panel29;
     if (!list && !audioPanel && !logicPanel)
         return QWidget::eventFilter(Watched, Event);
-    if (controls::answerDragEvent(
-            Event, TakesSourceDrag(audioPanel ? SourceDragKind::Audio : SourceDragKind::Logic),
-            [this, Watched](QDropEvent& Drop) { SourceDropped(Watched, Drop); }))
+    controls::DropRules rules{.Takes = TakesSourceDrag(audioPanel ? SourceDragKind::Audio : SourceDragKind::Logic),
+                              .Dropped = [this, Watched](QDropEvent& Drop) { SourceDropped(Watched, Drop); }};
+    // Over the list only a row's condition columns take a condition.
+    if (list)
+        rules.LandsAt = [this](const QDropEvent& Drag) {
+            const QPoint at = Drag.position().toPoint();
+            return ListView13->itemAt(at) != nullptr &&
+                   MixingFunctionsTab::ConditionKindOfColumn(ColumnAt(ListView13, at)) != 0;
+        };
+    if (controls::answerDragEvent(Event, rules))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }
@@ -485,9 +492,8 @@ void TMixingFunctionsPage::SourceDropped(QObject* Watched, QDropEvent& Drop)
 {
     const bool list = Watched == ListView13->viewport();
     const bool audioPanel = Watched == Panel26 || Watched == Panel28;
-    if (!IsSourceDrag(Drop.mimeData(), audioPanel ? SourceDragKind::Audio : SourceDragKind::Logic) || !Device())
+    if (!Device())
         return;
-    Drop.acceptProposedAction();
     if (audioPanel) {
         if (AudioSourcePicker* audio = FHost.AudioSources()) {
             audio->SetTargetKind(Watched == Panel26 ? atTalk1 : atTalk2);

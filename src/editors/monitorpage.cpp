@@ -194,9 +194,7 @@ bool TMonitorFunctionsPage::eventFilter(QObject* Watched, QEvent* Event)
 {
     if (Watched == ListView18->viewport() &&
         controls::answerDragEvent(
-            Event, TakesSourceDrag(SourceDragKind::Audio),
-            [this](QDropEvent& Drop) {
-                Drop.acceptProposedAction();
+            Event, {.Takes = TakesSourceDrag(SourceDragKind::Audio), .Dropped = [this](QDropEvent& Drop) {
                 AudioSourcePicker* audio = FHost.AudioSources();
                 if (!audio)
                     return;
@@ -204,7 +202,7 @@ bool TMonitorFunctionsPage::eventFilter(QObject* Watched, QEvent* Event)
                 audio->SetTargetKind(atMonitorBus);
                 audio->Assign();
                 Button3->setEnabled(true);
-            }))
+            }}))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }

@@ -17,14 +17,13 @@
 #include <QVBoxLayout>
 
 #include "controls/dragtarget.h"
+#include "editors/rowdrag.h"
 #include "editors/sourcedrag.h"
 #include "platform/text1252.h"
 
 namespace kvr::editors {
 
 namespace {
-
-const QString kRowDrag = QStringLiteral("application/x-kvr-outfkt-row");
 
 template <typename W>
 W* Named(W* widget, const char* name)
@@ -216,7 +215,15 @@ void TOutputFunctionsPage::PopupMenu18Popup()
     }
 }
 
-bool TOutputFunctionsPage::DragOver(const QDropEvent& Event)
+bool TOutputFunctionsPage::Takes(const QMimeData* Data) const
+{
+    return IsSourceDrag(Data, SourceDragKind::Logic) || IsSourceDrag(Data, SourceDragKind::Audio) ||
+           IsRowDragFrom(Data, ListView15);
+}
+
+// A logic source lands on a row's condition, an audio source on its sources and levels, a row of
+// the list on another row.
+bool TOutputFunctionsPage::LandsAt(const QDropEvent& Event)
 {
     const QPoint at = Event.position().toPoint();
     const int row = RowAt(ListView15, at);
@@ -226,9 +233,7 @@ bool TOutputFunctionsPage::DragOver(const QDropEvent& Event)
         return FPage.AcceptsLogic(row, column);
     if (IsSourceDrag(data, SourceDragKind::Audio))
         return FPage.AcceptsAudio(row, column);
-    if (data->hasFormat(kRowDrag))
-        return FPage.AcceptsRowMove(row);
-    return false;
+    return FPage.AcceptsRowMove(row);
 }
 
 void TOutputFunctionsPage::Drop(QDropEvent* Event)
@@ -241,7 +246,7 @@ void TOutputFunctionsPage::Drop(QDropEvent* Event)
         FPage.DropLogic(row, column);
     else if (IsSourceDrag(data, SourceDragKind::Audio))
         FPage.DropAudio(row, column);
-    else if (data->hasFormat(kRowDrag))
+    else if (IsRowDragFrom(data, ListView15))
         FPage.MoveRow(row);
 }
 
@@ -265,12 +270,9 @@ bool TOutputFunctionsPage::eventFilter(QObject* Watched, QEvent* Event)
     }
     if (Watched != ListView15->viewport())
         return QWidget::eventFilter(Watched, Event);
-    if (controls::answerDragEvent(
-            Event, [this](const QDropEvent& Drag) { return DragOver(Drag); },
-            [this](QDropEvent& Dropped) {
-                Dropped.acceptProposedAction();
-                Drop(&Dropped);
-            }))
+    if (controls::answerDragEvent(Event, {.Takes = [this](const QMimeData* Data) { return Takes(Data); },
+                                          .LandsAt = [this](const QDropEvent& Drag) { return LandsAt(Drag); },
+                                          .Dropped = [this](QDropEvent& Dropped) { Drop(&Dropped); }}))
         return true;
     switch (Event->type()) {
     case QEvent::MouseButtonPress: {
@@ -282,13 +284,9 @@ bool TOutputFunctionsPage::eventFilter(QObject* Watched, QEvent* Event)
     }
     case QEvent::MouseMove: {
         auto* mouse = static_cast<QMouseEvent*>(Event);
-        const auto rowData = [] {
-            auto* data = new QMimeData;
-            data->setData(kRowDrag, QByteArray());
-            return data;
-        };
         return (mouse->buttons() & Qt::LeftButton) &&
-               FRowDrag.StartIfFar(ListView15, mouse->position().toPoint(), rowData, Qt::MoveAction);
+               FRowDrag.StartIfFar(ListView15, mouse->position().toPoint(), [this] { return MakeRowDrag(ListView15); },
+                                   Qt::MoveAction);
     }
     case QEvent::MouseButtonRelease: FRowDrag.Cancel(); return false;
     default: return QWidget::eventFilter(Watched, Event);

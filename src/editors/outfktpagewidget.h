@@ -55,7 +55,8 @@ private:
     void Show();
     void ShowRows();
     void PopupMenu18Popup();
-    bool DragOver(const class QDropEvent& Event);
+    bool Takes(const class QMimeData* Data) const;
+    bool LandsAt(const class QDropEvent& Event);
     void Drop(class QDropEvent* Event);
 
     OutputFunctionsPage FPage;

@@ -122,12 +122,10 @@ void TOutputRoutingPage::Show()
 bool TOutputRoutingPage::eventFilter(QObject* Watched, QEvent* Event)
 {
     if (Watched == ListView12->viewport() &&
-        controls::answerDragEvent(
-            Event, TakesSourceDrag(SourceDragKind::Audio),
-            [this](QDropEvent& Drop) {
-                Drop.acceptProposedAction();
-                FPage.DropOn(RowAt(ListView12, Drop.position().toPoint()));
-            }))
+        controls::answerDragEvent(Event, {.Takes = TakesSourceDrag(SourceDragKind::Audio),
+                                          .Dropped = [this](QDropEvent& Drop) {
+                                              FPage.DropOn(RowAt(ListView12, Drop.position().toPoint()));
+                                          }}))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }

@@ -34,6 +34,7 @@ RowDragList::RowDragList(QWidget* Parent) : QTreeWidget(Parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 }
 
 void RowDragList::mousePressEvent(QMouseEvent* Event)

@@ -18,6 +18,7 @@
 #include "controls/dragtarget.h"
 #include "editors/audiotabpage.h"
 #include "editors/editorhost.h"
+#include "editors/rowdrag.h"
 #include "editors/sofeditor.h"
 #include "editors/sourceassign.h"
 #include "editors/sourcedrag.h"
@@ -28,7 +29,6 @@
 namespace kvr::editors {
 
 namespace {
-constexpr const char* kRowMime = "application/x-kvr-sof-row";
 constexpr int kConditionColumn = 0;
 
 QString Text(const std::string& Text) { return platform::fromCp1252(Text); }
@@ -373,9 +373,14 @@ bool TSOFFrame::eventFilter(QObject* Watched, QEvent* Event)
     }
     if (!SourceList || Watched != SourceList->viewport())
         return QWidget::eventFilter(Watched, Event);
-    if (controls::answerDragEvent(
-            Event, [this](const QDropEvent& Drag) { return SourceDragOver(Drag); },
-            [this](QDropEvent& Drop) { SourceDropped(Drop); }))
+    if (controls::answerDragEvent(Event, {.Takes =
+                                              [this](const QMimeData* Data) {
+                                                  return IsRowDragFrom(Data, SourceList) ||
+                                                         IsSourceDrag(Data, SourceDragKind::Logic) ||
+                                                         IsSourceDrag(Data, SourceDragKind::Audio);
+                                              },
+                                          .LandsAt = [this](const QDropEvent& Drag) { return SourceLandsAt(Drag); },
+                                          .Dropped = [this](QDropEvent& Drop) { SourceDropped(Drop); }}))
         return true;
     switch (Event->type()) {
     case QEvent::MouseButtonPress: {
@@ -384,12 +389,8 @@ bool TSOFFrame::eventFilter(QObject* Watched, QEvent* Event)
         return false;
     }
     case QEvent::MouseMove: {
-        const auto rowData = [this] {
-            auto* data = new QMimeData;
-            data->setData(kRowMime, QByteArray::number(SelectedRow()));
-            return data;
-        };
-        return FRowDrag.StartIfFar(SourceList, static_cast<QMouseEvent*>(Event)->position().toPoint(), rowData, Qt::MoveAction);
+        return FRowDrag.StartIfFar(SourceList, static_cast<QMouseEvent*>(Event)->position().toPoint(),
+                                   [this] { return MakeRowDrag(SourceList); }, Qt::MoveAction);
     }
     default: return QWidget::eventFilter(Watched, Event);
     }
@@ -413,14 +414,15 @@ void InstallSOFFrame(EditorHost& Host, AudioPageHost& Pages, QWidget* Panel)
 }
 
 // Over the source list a row of its own moves to another source row; from the source trees a
-// logic source lands in the condition column, an audio source in the others.
-bool TSOFFrame::SourceDragOver(const QDropEvent& Drag) const
+// logic source lands on a row's condition column, an audio source on its other columns.
+bool TSOFFrame::SourceLandsAt(const QDropEvent& Drag) const
 {
     const QPoint at = Drag.position().toPoint();
-    if (Drag.mimeData()->hasFormat(kRowMime)) {
-        QTreeWidgetItem* item = SourceList->itemAt(at);
-        return item && SourceList->indexOfTopLevelItem(item) > 0;
-    }
+    const int row = RowAt(SourceList, at);
+    if (IsRowDragFrom(Drag.mimeData(), SourceList))
+        return row > 0;
+    if (row < 0)
+        return false;
     const int column = ColumnAt(SourceList, at);
     return column == kConditionColumn ? IsSourceDrag(Drag.mimeData(), SourceDragKind::Logic)
                                       : column > 0 && IsSourceDrag(Drag.mimeData(), SourceDragKind::Audio);
@@ -430,9 +432,8 @@ void TSOFFrame::SourceDropped(QDropEvent& Drop)
 {
     const QPoint at = Drop.position().toPoint();
     const int target = RowAt(SourceList, at);
-    if (Drop.mimeData()->hasFormat(kRowMime)) {
-        const int from = Drop.mimeData()->data(kRowMime).toInt();
-        Drop.acceptProposedAction();
+    if (IsRowDragFrom(Drop.mimeData(), SourceList)) {
+        const int from = SelectedRow();
         if (SOFEditor(*FHost.Project(), FDeviceIndex).MoveSource(SelectedSOF(), SelectedInput(), target, from)) {
             ShowInput();
             SelectRow(SourceList, target);
@@ -441,7 +442,6 @@ void TSOFFrame::SourceDropped(QDropEvent& Drop)
         return;
     }
     const int column = ColumnAt(SourceList, at);
-    Drop.acceptProposedAction();
     SelectRow(SourceList, target);
     RowSelected();
     if (target < 0)

@@ -61,7 +61,7 @@ private:
     int SelectedRow() const;
     void SOFListClick();
     void RowSelected();
-    bool SourceDragOver(const QDropEvent& Drag) const;
+    bool SourceLandsAt(const QDropEvent& Drag) const;
     void SourceDropped(QDropEvent& Drop);
 
     EditorHost& FHost;

@@ -30,9 +30,9 @@ bool IsSourceDrag(const QMimeData* Data, SourceDragKind Kind)
     return Data != nullptr && Data->hasFormat(MimeType(Kind));
 }
 
-std::function<bool(const QDropEvent&)> TakesSourceDrag(SourceDragKind Kind)
+std::function<bool(const QMimeData*)> TakesSourceDrag(SourceDragKind Kind)
 {
-    return [Kind](const QDropEvent& Drag) { return IsSourceDrag(Drag.mimeData(), Kind); };
+    return [Kind](const QMimeData* Data) { return IsSourceDrag(Data, Kind); };
 }
 
 int ColumnAt(const QTreeView* View, const QPoint& ViewportPos)

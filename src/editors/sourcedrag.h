@@ -9,7 +9,6 @@
 
 #include "editors/sourcenode.h"
 
-class QDropEvent;
 class QMimeData;
 
 namespace kvr::editors {
@@ -40,8 +39,8 @@ private:
 
 QMimeData* MakeSourceDrag(SourceDragKind Kind);
 bool IsSourceDrag(const QMimeData* Data, SourceDragKind Kind);
-// The rule of a drop target that takes any drag of one kind (for controls::answerDragEvent).
-std::function<bool(const QDropEvent&)> TakesSourceDrag(SourceDragKind Kind);
+// The kind rule of a drop target that takes source drags of one kind (controls::DropRules).
+std::function<bool(const QMimeData*)> TakesSourceDrag(SourceDragKind Kind);
 
 // The column of a list or tree under a point of its viewport, -1 right of the last column.
 int ColumnAt(const QTreeView* View, const QPoint& ViewportPos);

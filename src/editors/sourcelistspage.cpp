@@ -18,6 +18,7 @@
 #include "controls/dragtarget.h"
 #include "editors/audiosourcetree.h"
 #include "editors/editorhost.h"
+#include "editors/rowdrag.h"
 #include "editors/sourceassign.h"
 #include "editors/sourcedrag.h"
 #include "editors/sourcelists.h"
@@ -48,6 +49,7 @@ TSourceListsPage::TSourceListsPage(EditorHost& Host, QWidget* Parent) : AudioTab
     auto* listsLayout = new QVBoxLayout(lists);
     ListBox6 = Named(new QListWidget(lists), "ListBox6");
     ListBox6->setAcceptDrops(true);
+    ListBox6->viewport()->setAcceptDrops(true);
     ListBox6->viewport()->installEventFilter(this);
     listsLayout->addWidget(ListBox6);
     listsLayout->addWidget(new QLabel("Source List Label", lists));
@@ -60,15 +62,11 @@ TSourceListsPage::TSourceListsPage(EditorHost& Host, QWidget* Parent) : AudioTab
 
     auto* sources = new QGroupBox("Sources", this);
     auto* sourcesLayout = new QVBoxLayout(sources);
-    ListView20 = Named(new QTreeWidget(sources), "ListView20");
-    ListView20->setRootIsDecorated(false);
+    ListView20 = Named(new RowDragList(sources), "ListView20");
     ListView20->setHeaderLabels({"Pos.", "Text", "Left ", "Right", "Info"});
     ListView20->header()->setSectionsClickable(false);
     for (const auto& [column, width] : {std::pair{0, 33}, {1, 68}, {2, 90}, {3, 90}})
         ListView20->setColumnWidth(column, width);
-    ListView20->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView20->setDragEnabled(true);
-    ListView20->setDragDropMode(QAbstractItemView::DragDrop);
     ListView20->setContextMenuPolicy(Qt::ActionsContextMenu);
     ListView20->viewport()->installEventFilter(this);
     ListView20->installEventFilter(this);
@@ -428,16 +426,20 @@ bool TSourceListsPage::eventFilter(QObject* Watched, QEvent* Event)
     const bool panel = Watched == Panel31 || Watched == Panel32;
     if (!table && !listBox && !panel)
         return QWidget::eventFilter(Watched, Event);
-    if (controls::answerDragEvent(
-            Event,
-            [this, table, listBox](const QDropEvent& Drag) {
-                const bool fromTable = Drag.source() == ListView20;
-                const bool fromTree = IsSourceDrag(Drag.mimeData(), SourceDragKind::Audio);
-                if (table)
-                    return (fromTable || fromTree) && ListView20->itemAt(Drag.position().toPoint()) != nullptr;
-                return listBox ? fromTable : fromTree;
-            },
-            [this, Watched](QDropEvent& Drop) { Dropped(Watched, Drop); }))
+    // The table takes its own rows and audio sources over a row, the list box a table row on one of
+    // its lines, the panels audio sources.
+    controls::DropRules rules{.Takes =
+                                  [this, table, listBox](const QMimeData* Data) {
+                                      const bool fromTable = IsRowDragFrom(Data, ListView20);
+                                      const bool fromTree = IsSourceDrag(Data, SourceDragKind::Audio);
+                                      return table ? fromTable || fromTree : listBox ? fromTable : fromTree;
+                                  },
+                              .Dropped = [this, Watched](QDropEvent& Drop) { Dropped(Watched, Drop); }};
+    if (table)
+        rules.LandsAt = [this](const QDropEvent& Drag) { return RowAt(ListView20, Drag.position().toPoint()) >= 0; };
+    else if (listBox)
+        rules.LandsAt = [this](const QDropEvent& Drag) { return ListBox6->itemAt(Drag.position().toPoint()); };
+    if (controls::answerDragEvent(Event, rules))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }
@@ -450,10 +452,9 @@ void TSourceListsPage::Dropped(QObject* Watched, QDropEvent& Drop)
     const bool listBox = Watched == ListBox6->viewport();
     const bool panel = Watched == Panel31 || Watched == Panel32;
     const QPoint at = Drop.position().toPoint();
-    Drop.acceptProposedAction();
     Drop.setDropAction(Qt::IgnoreAction); // the page moves and copies; the views keep their items
     AudioSourcePicker* audio = FHost.AudioSources();
-    if (table && Drop.source() == ListView20) {
+    if (table && IsRowDragFrom(Drop.mimeData(), ListView20)) {
         if (QTreeWidgetItem* item = ListView20->itemAt(at))
             MoveEntry(SelectedEntry(), ListView20->indexOfTopLevelItem(item));
     } else if (table && audio) {

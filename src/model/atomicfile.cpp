@@ -90,15 +90,21 @@ bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes)
     return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
 }
 
-bool AtomicFileWriter::Commit(const std::function<void()>& beforeReplace)
+bool AtomicFileWriter::Commit(const std::function<bool(const std::string& completeFile)>& place)
 {
     if (file_ == nullptr)
         return false;
     bool ok = std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
-    if (ok && beforeReplace)
-        beforeReplace();
+    if (ok && place) {
+        ok = place(temp_);
+        if (ok)
+            temp_.clear();
+        else
+            Discard();
+        return ok;
+    }
     if (ok && std::rename(temp_.c_str(), target_.c_str()) == 0) {
         temp_.clear();
         SyncFolder(target_);

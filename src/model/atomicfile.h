@@ -23,10 +23,11 @@ public:
     bool Open();
     // False when fewer bytes were written.
     bool Write(std::span<const std::uint8_t> bytes);
-    // Flushes and syncs the file, runs beforeReplace (the backups of the old file are made
-    // there: the old file is still in place), renames over the target and syncs the folder;
-    // false when any of that fails.
-    bool Commit(const std::function<void()>& beforeReplace = {});
+    // Flushes and syncs the file, then puts it in place of the target: renames over the target
+    // and syncs the folder, or hands the complete file's name to place, which puts it there
+    // itself (with the backups of the old file) and says whether it did. False when any of that
+    // fails; the temporary file is gone then.
+    bool Commit(const std::function<bool(const std::string& completeFile)>& place = {});
 
 private:
     void Discard();

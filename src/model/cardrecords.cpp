@@ -74,7 +74,12 @@ bool DecodeCardRecord(std::span<const std::uint8_t> record, TCardRecord& out)
             out.DSPBytes[i] = record[4 + i];
         at = kDSPHead;
     } else {
-        channels = record.size() > 2 ? record[2] : 0;
+        // Byte 2 counts channels, except on the GPIO card, which has none.
+        const std::uint8_t byte2 = record.size() > 2 ? record[2] : 0;
+        if (out.CardType == kCardGPIO)
+            out.PullUps = byte2;
+        else
+            channels = byte2;
         gpios = record.size() > 3 ? record[3] : 0;
         at = kIOHead;
     }
@@ -108,9 +113,10 @@ std::vector<std::uint8_t> EncodeCardRecord(const TCardRecord& card)
             EncodeChannel(w, card.Channels[i]);
         return out;
     }
-    const std::size_t channels = std::min<std::size_t>(card.Channels.size(), 255);
+    const bool gpioCard = card.CardType == kCardGPIO;
+    const std::size_t channels = gpioCard ? 0 : std::min<std::size_t>(card.Channels.size(), 255);
     const std::size_t gpios = std::min<std::size_t>(card.GPIOs.size(), 255);
-    w.u8(static_cast<std::uint8_t>(channels));
+    w.u8(gpioCard ? card.PullUps : static_cast<std::uint8_t>(channels));
     w.u8(static_cast<std::uint8_t>(gpios));
     for (std::size_t i = 0; i < channels; ++i)
         EncodeChannel(w, card.Channels[i]);

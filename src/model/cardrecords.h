@@ -26,13 +26,15 @@ struct TChannelEntry {
     std::array<std::uint8_t, 2> Extra{}; // bytes 22-23
 };
 
-// A card-slot record in memory form. I/O cards carry channel and GPIO entries; the DSP card
-// (type 848) carries a 9-bit channel count in a little-endian word whose upper bits are flags,
-// four bytes of its own (byte 5 the variant) and its channel entries from byte 8.
+// A card-slot record in memory form. I/O cards carry channel and GPIO entries; the GPIO card
+// (type 311) only GPIO entries, its byte 2 holding the GPI pull-ups; the DSP card (type 848)
+// carries a 9-bit channel count in a little-endian word whose upper bits are flags, four bytes of
+// its own (byte 5 the variant) and its channel entries from byte 8.
 struct TCardRecord {
     std::uint16_t CardType = 0;
     std::vector<TChannelEntry> Channels;
-    std::vector<std::array<std::uint8_t, 16>> GPIOs; // I/O cards only, kept as stored
+    std::vector<std::array<std::uint8_t, 16>> GPIOs; // I/O and GPIO cards, kept as stored
+    std::uint8_t PullUps = 0;                        // GPIO card: bit n = the GPI of GPIO entry 4 n
     std::uint16_t DSPFlags = 0;                      // DSP card: the word's bits 9-15
     std::array<std::uint8_t, 4> DSPBytes{};          // DSP card: bytes 4-7
 

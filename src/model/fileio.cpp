@@ -21,6 +21,17 @@ long long InputFile::Size()
     return static_cast<long long>(info.st_size);
 }
 
+long long InputFile::Remaining()
+{
+    if (file_ == nullptr)
+        return 0;
+    const long long position = std::ftell(file_);
+    const long long size = Size();
+    if (std::fgetc(file_) == EOF)
+        return 0;
+    return size >= 0 && position >= 0 && size > position ? size - position : 1;
+}
+
 void ShowCannotOpen(const std::string& fileName)
 {
     Host().ShowMessage("File \"" + fileName +

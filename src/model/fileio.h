@@ -25,6 +25,9 @@ public:
     std::size_t Read(std::span<std::uint8_t> bytes);
     // Size in bytes, -1 when it cannot be found.
     long long Size();
+    // Bytes left after what was read so far, once reading is done (it reads on to find out); at
+    // least 1 when any is left, also where the size cannot be found (a pipe).
+    long long Remaining();
 
 private:
     std::FILE* file_;

@@ -94,9 +94,11 @@ public:
     void SetFitOptions(int options);
 
     // Files.
-    // beforeReplace runs once the new file is completely written and on disk, just before it
-    // replaces the file at fileName (the backups of the old file are made there).
-    int SaveToDisk(const std::string& fileName, bool prepare, const std::function<void()>& beforeReplace = {});
+    // The new file is written completely to a temporary file beside fileName, which then
+    // replaces fileName in one step; place, when given, puts the complete file in place itself
+    // (with the backups of the old one) and says whether it did.
+    int SaveToDisk(const std::string& fileName, bool prepare,
+                   const std::function<bool(const std::string& completeFile)>& place = {});
     int LoadFromDisk(const std::string& fileName, bool quiet);
 
     // Online state of the devices.

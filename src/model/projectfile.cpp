@@ -44,7 +44,8 @@ void normaliseConsoleModules(TDevice& device)
 
 } // namespace
 
-int TProject::SaveToDisk(const std::string& fileName, bool prepare, const std::function<void()>& beforeReplace)
+int TProject::SaveToDisk(const std::string& fileName, bool prepare,
+                         const std::function<bool(const std::string& completeFile)>& place)
 {
     TKVRFI trace("TProject::SaveToDisk");
     if (prepare) {
@@ -103,7 +104,7 @@ int TProject::SaveToDisk(const std::string& fileName, bool prepare, const std::f
         }
     }
 
-    if (!file.Commit(beforeReplace)) {
+    if (!file.Commit(place)) {
         saveError("Unable to write file! Disk full? (" + fileName + ")");
         return 0;
     }
@@ -194,27 +195,38 @@ bool TProject::ReadFile(const std::string& fileName, bool quiet)
             Host().ShowMessage("Warning! This file was created with a newer Cordex4, version " + version.Text(), "");
     }
 
+    // Every image is read and checked, and the file must end with the last of them, before any
+    // device takes its image: a file that holds more than its header accounts for (a device
+    // count of 0 before device data, bytes after the last device) is damaged, not a project.
     const int deviceCount = header[ph::DeviceCount];
-    std::vector<std::uint8_t> image(TDevice::ImageSize);
+    std::vector<std::vector<std::uint8_t>> images;
     for (int j = 0; j < deviceCount; ++j) {
-        FDevices.push_back(std::make_unique<TDevice>(j));
-        FDevices.back()->FFitOptions = FFitOptions;
         std::uint8_t lengthBytes[2];
         if (file.Read(lengthBytes) < 2) {
             loadError("Unable to read from file. Already opened?");
             return false;
         }
         const std::size_t length = littleEndianLengths ? readLE16(lengthBytes, 0) : readBE16(lengthBytes, 0);
-        if (length > TDevice::ImageSize || file.Read({image.data(), length}) < length) {
+        std::vector<std::uint8_t> image(length > TDevice::ImageSize ? 0 : length);
+        if (length > TDevice::ImageSize || file.Read(image) < length) {
             loadError("Unable to read from file. Possible disk error?");
             return false;
         }
-        const std::span<const std::uint8_t> bytes(image.data(), length);
-        if (const std::string reason = CheckDeviceImage(bytes); !reason.empty()) {
+        if (const std::string reason = CheckDeviceImage(image); !reason.empty()) {
             loadError("Device " + std::to_string(j + 1) + " of the file is damaged: " + reason);
             return false;
         }
-        FDevices.back()->SetAllData(bytes);
+        images.push_back(std::move(image));
+    }
+    if (const long long extra = file.Remaining(); extra > 0) {
+        loadError("Filesize does not match the project information: " + std::to_string(extra) + " bytes follow the " +
+                  std::to_string(deviceCount) + " devices the header announces. File corrupted?");
+        return false;
+    }
+    for (int j = 0; j < deviceCount; ++j) {
+        FDevices.push_back(std::make_unique<TDevice>(j));
+        FDevices.back()->FFitOptions = FFitOptions;
+        FDevices.back()->SetAllData(images[static_cast<std::size_t>(j)]);
     }
     SyncDeviceCount();
 

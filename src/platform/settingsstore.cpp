@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "diagnostics/platform.h"
 #include "platform/text1252.h"
 
 namespace kvr::platform {
@@ -146,12 +147,16 @@ namespace {
 
 QVariant readVariant(const std::string& file, const std::string& key, const std::string& name)
 {
+    if (!diag::RegularFileOrNone(file))
+        return {};
     QSettings settings(QString::fromStdString(file), QSettings::IniFormat);
     return settings.value(QString::fromStdString(valuePath(key, name)));
 }
 
 bool writeVariant(const std::string& file, const std::string& key, const std::string& name, const QVariant& value)
 {
+    if (!diag::RegularFileOrNone(file))
+        return false;
     QSettings settings(QString::fromStdString(file), QSettings::IniFormat);
     if (!settings.isWritable())
         return false;
@@ -164,6 +169,14 @@ bool writeVariant(const std::string& file, const std::string& key, const std::st
 }
 
 } // namespace
+
+std::string IniSettingsStore::unusableReason() const
+{
+    if (diag::RegularFileOrNone(fileName_))
+        return {};
+    return "The settings file \"" + fileName_ +
+           "\" is not a regular file. The program starts with its default settings and keeps no changes to them.";
+}
 
 std::optional<std::string> IniSettingsStore::readString(const std::string& key, const std::string& name) const
 {

@@ -59,7 +59,9 @@ private:
 };
 
 // Settings in an INI file: $KVR_CONFIG_DIR/settings.ini when that variable is set, else the
-// user's configuration folder.
+// user's configuration folder. Only a regular file (or none yet) is read or written: a pipe or
+// a device there would block the program at its first read, so the store then reads nothing
+// (the defaults stand) and refuses every write.
 class IniSettingsStore : public SettingsStore {
 public:
     IniSettingsStore();
@@ -77,6 +79,9 @@ public:
 
     const std::string& fileName() const { return fileName_; }
     static std::string defaultFileName();
+    // Empty while the file is a regular file or does not exist; else the message that says why
+    // the settings are neither read nor kept.
+    std::string unusableReason() const;
 
 private:
     std::string fileName_;

@@ -344,3 +344,72 @@ TEST_F(CommandFixture, KilledSavesLeaveTheOldOrTheNewProject)
     ASSERT_EQ(commands.SaveProject(), 1);
     EXPECT_EQ(TemporaryFiles(dir), 0u);
 }
+
+namespace {
+// The number in the name "Save N" that a saved project's header holds (bytes 12-47); -1 for a
+// missing file or another name. Whole files are the other kill test's concern.
+long SaveNumber(const std::string& File)
+{
+    std::ifstream in(File, std::ios::binary);
+    std::string header(100, '\0');
+    if (!in.read(header.data(), 100))
+        return -1;
+    const std::string name = header.substr(12, 36).c_str();
+    return name.rfind("Save ", 0) == 0 ? std::stol(name.substr(5)) : -1;
+}
+} // namespace
+
+// Saves with five backup levels killed at random moments, 120 times: each time the project file
+// and all five levels are there, each holding another save; after the next open has finished
+// an interrupted save, they hold six saves from newest to oldest, none twice and none missing.
+TEST_F(CommandFixture, KilledSavesKeepEveryBackupLevel)
+{
+    ASSERT_TRUE(commands.NewProject());
+    commands.AddDevice();
+    fileName = P("history.kvp");
+    ASSERT_EQ(prefs.BackupLevels(), 5);
+    for (int n = 1; n <= 6; ++n) {
+        Model().SetName("Save " + std::to_string(n));
+        ASSERT_EQ(commands.SaveProject(), 1);
+    }
+    std::vector<std::string> files = {fileName};
+    for (int level = 1; level <= 5; ++level)
+        files.push_back(BackupName(fileName, level));
+    const auto numbers = [&] {
+        std::vector<long> held;
+        for (const std::string& file : files)
+            held.push_back(SaveNumber(file));
+        return held;
+    };
+    std::mt19937 random(4712);
+    int wholeAtKill = 0;
+    int inOrderAfterOpen = 0;
+    for (int kill = 0; kill < 120; ++kill) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (long n = (kill + 1) * 1000000L;; ++n) {
+                Model().SetName("Save " + std::to_string(n));
+                commands.SaveProject();
+            }
+        }
+        // Long enough for several saves of a child, each of which may be cut anywhere.
+        ::usleep(std::uniform_int_distribution<int>(0, 60000)(random));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::vector<long> atKill = numbers();
+        if (std::find(atKill.begin(), atKill.end(), -1) == atKill.end() &&
+            std::set<long>(atKill.begin(), atKill.end()).size() == atKill.size())
+            ++wholeAtKill;
+        FinishInterruptedSave(fileName, [](const std::string&) {});
+        // Newest first; within one run of saves (numbers of one million) without a gap.
+        const std::vector<long> opened = numbers();
+        bool inOrder = opened.back() > 0;
+        for (std::size_t i = 1; i < opened.size(); ++i)
+            inOrder = inOrder && opened[i] < opened[i - 1] &&
+                      (opened[i] / 1000000 != opened[i - 1] / 1000000 || opened[i] == opened[i - 1] - 1);
+        inOrderAfterOpen += inOrder ? 1 : 0;
+    }
+    EXPECT_EQ(wholeAtKill, 120);
+    EXPECT_EQ(inOrderAfterOpen, 120);
+}

@@ -28,6 +28,8 @@ std::vector<std::uint8_t> MakeImage(std::size_t Size)
     if (Size >= 200) {
         std::memcpy(Image.data(), "MPJ2", 4);
         kvr::writeBE16(Image, 58, static_cast<std::uint16_t>(Size));
+        kvr::writeBE16(Image, 54, static_cast<std::uint16_t>(Size - 200)); // all of it setup entries
+        kvr::writeBE16(Image, 56, 0);
     }
     return Image;
 }
@@ -246,6 +248,9 @@ TEST_F(ImageTest, ReadRefusesBadHeadersAndKeepsTheCallersImageOnFailure)
         {"largest 16-bit", [](auto& I) { kvr::writeBE16(I, 58, 65535); }, 0, 25},
         {"too small", [](auto& I) { kvr::writeBE16(I, 58, 199); }, 0, 25},
         {"no magic", [](auto& I) { I[3] = '1'; }, 0, 25},
+        {"header sizes inverted on the way",
+         [](auto& I) { std::transform(I.begin() + 48, I.begin() + 56, I.begin() + 48, [](std::uint8_t B) { return ~B; }); }, 0,
+         25},
         {"silent in the header", [](auto&) {}, 10, 9 + 20},
         {"silent after the header", [](auto&) {}, 30, 29 + 20},
     };
@@ -419,6 +424,14 @@ TEST_F(StreamTest, ReadTakesEachBlockOnlyFromItsOwnAnswer)
              return Answers{Longer, A};
          },
          true},
+        {"block 1 inverted when read as stream bytes",
+         [](unsigned I, const KVRCANBlock& A, const KVRCANBlock&) {
+             KVRCANBlock Inverted = A;
+             for (std::size_t i = 0; I == 1 && i < Inverted.Len; ++i)
+                 Inverted.Data[i] = static_cast<std::uint8_t>(~Inverted.Data[i]);
+             return Answers{Inverted};
+         },
+         false},
         {"only stale answers from block 3 on",
          [](unsigned I, const KVRCANBlock& A, const KVRCANBlock& Before) { return I >= 3 ? Answers{Before} : Answers{A}; },
          false},

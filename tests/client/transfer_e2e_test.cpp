@@ -3,12 +3,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <functional>
+#include <numeric>
 
 #include "client/configtransfer.h"
 #include "client/filetransfer.h"
@@ -39,6 +44,8 @@ std::vector<std::uint8_t> MakeImage(std::size_t Size)
         Image[i] = static_cast<std::uint8_t>(i * 31 + i / 251);
     std::memcpy(Image.data(), "MPJ2", 4);
     kvr::writeBE16(Image, ImageLengthOffset, static_cast<std::uint16_t>(Size));
+    kvr::writeBE16(Image, ImageSetupSizeOffset, static_cast<std::uint16_t>(Size - 200)); // all of it setup entries
+    kvr::writeBE16(Image, ImageStructSizeOffset, 0);
     return Image;
 }
 
@@ -168,6 +175,37 @@ TEST_F(TransferEndToEnd, ImageWriteCutShortLeavesTheDevicesImage)
     std::vector<std::uint8_t> After(ImageMaxSize, 0);
     ASSERT_EQ(ConfigTransfer(*Client).LoadFromTarget(After.data()), 400);
     EXPECT_EQ(After, Before);
+}
+
+// Answers whose data bytes the emulator inverts (every n-th answer of a fresh device): where the
+// transfer carries a check, the read fails instead of reporting wrong bytes as read. A 4000-byte
+// image with every 7th answer inverted has its header sizes inverted in block 7; the 20-byte
+// stream has its size word inverted the second time block 1 is read (answer 3).
+TEST_F(TransferEndToEnd, InvertedAnswersFailReadsThatCarryACheck)
+{
+    const auto Image = MakeImage(4000);
+    QTemporaryDir Dir;
+    const QString File = Dir.filePath("device.kvf");
+    QFile Out(File);
+    ASSERT_TRUE(Out.open(QIODevice::WriteOnly));
+    Out.write(reinterpret_cast<const char*>(Image.data()), static_cast<qint64>(Image.size()));
+    Out.close();
+
+    loopback::LoopbackClient ImageDevice;
+    ASSERT_EQ(ImageDevice.Start(BuiltProgram("rurez", "rurez"), BuiltProgram("devemu", "devemu"), "image=" + File + ",flip=7"), "");
+    std::vector<std::uint8_t> Back(ImageMaxSize, 0xAB);
+    const int Size = ConfigTransfer(*ImageDevice.Client).LoadFromTarget(Back.data());
+    const auto Wrong = std::inner_product(Image.begin(), Image.end(), Back.begin(), 0, std::plus<>(), std::not_equal_to<>());
+    EXPECT_EQ(Size, 0) << "read reported with " << Wrong << " of " << Image.size() << " bytes wrong";
+    EXPECT_TRUE(std::all_of(Back.begin(), Back.end(), [](std::uint8_t B) { return B == 0xAB; }));
+
+    loopback::LoopbackClient StreamDevice;
+    ASSERT_EQ(StreamDevice.Start(BuiltProgram("rurez", "rurez"), BuiltProgram("devemu", "devemu"), "flip=3"), "");
+    const std::vector<std::uint8_t> Before = {7, 7, 7};
+    TMemoryStream Stream(Before);
+    EXPECT_EQ(ConfigTransfer(*StreamDevice.Client).ReadConfig(Stream, false), -1)
+        << "read reported: " << Stream.Bytes().size() << " bytes";
+    EXPECT_EQ(Stream.Bytes(), Before);
 }
 
 TEST_F(TransferEndToEnd, SetupsAndNames)

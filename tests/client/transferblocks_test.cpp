@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -58,23 +59,29 @@ TEST(ImageBlocks, IdsAndAnswerMaskDemandTheExactBlockNumber)
     }
 }
 
+// The length must lie within the buffer and be the header plus the two areas the header sizes.
 TEST(ImageBlocks, HeaderSizeBounds)
 {
     struct Case {
         const char* Magic;
         std::uint16_t Size;
         int Expected;
+        int AreasOff = 0; // added to the sum of the two area sizes
     };
     const Case Cases[] = {
         {"MPJ2", 200, 200},     {"MPJ2", 64000, 64000}, {"MPJ2", 1234, 1234},
         {"MPJ2", 199, 0},       {"MPJ2", 0, 0},         {"MPJ2", 64001, 0},
         {"MPJ2", 65535, 0},     {"MPJ1", 1000, 0},      {"mpj2", 1000, 0},
+        {"MPJ2", 1234, 0, 1},   {"MPJ2", 1234, 0, -1},  {"MPJ2", 1234, 0, 0xFF00},
     };
     for (const Case& C : Cases) {
         std::vector<std::uint8_t> Header(ImageHeaderSize, 0);
         std::memcpy(Header.data(), C.Magic, 4);
         kvr::writeBE16(Header, ImageLengthOffset, C.Size);
-        EXPECT_EQ(ImageSizeFromHeader(Header), C.Expected) << C.Magic << " " << C.Size;
+        const int Areas = std::max(C.Size - 200, 0) + C.AreasOff;
+        kvr::writeBE16(Header, ImageSetupSizeOffset, static_cast<std::uint16_t>(Areas / 3));
+        kvr::writeBE16(Header, ImageStructSizeOffset, static_cast<std::uint16_t>(Areas - Areas / 3));
+        EXPECT_EQ(ImageSizeFromHeader(Header), C.Expected) << C.Magic << " " << C.Size << " " << C.AreasOff;
     }
     std::vector<std::uint8_t> Short(100, 0);
     std::memcpy(Short.data(), "MPJ2", 4);

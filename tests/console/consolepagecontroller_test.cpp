@@ -242,18 +242,18 @@ TEST_F(ConsolePage, DragOverAcceptsByRow)
     EXPECT_FALSE(page.DragOver(At(3).first, At(3).second, 10));
 }
 
-TEST_F(ConsolePage, PaletteDropMoveAndDeleteByReleaseOverThePalette)
+TEST_F(ConsolePage, PaletteDropMoveAndDeleteOnThePalette)
 {
     Open();
     page.StartPaletteDrag();
-    EXPECT_TRUE(page.Drop(At(4).first, At(4).second, 20));
+    EXPECT_TRUE(page.Drop(At(4).first, At(4).second, 20, -1));
     EXPECT_EQ(20, Type(0, 4));
     EXPECT_EQ(4, state.SelectedSlot);
     EXPECT_EQ(1, host.sourceWindows);
-    EXPECT_TRUE(page.Drop(At(14).first, At(14).second, 23));
+    EXPECT_TRUE(page.Drop(At(14).first, At(14).second, 23, -1));
     // A refused drop shows the message and changes nothing.
     const auto before = device.GetAllData();
-    EXPECT_FALSE(page.Drop(At(15).first, At(15).second, 28));
+    EXPECT_FALSE(page.Drop(At(15).first, At(15).second, 28, -1));
     EXPECT_EQ(before, device.GetAllData());
     EXPECT_EQ((std::vector<QString>{"Fader Overbridges can only be used in combination with Fader Modules!"}), Shown());
 
@@ -261,27 +261,37 @@ TEST_F(ConsolePage, PaletteDropMoveAndDeleteByReleaseOverThePalette)
     page.SetPageMode(pmConsole);
     Press(4);
     page.StartPictureDrag();
-    EXPECT_TRUE(page.Drop(At(7).first, At(7).second, -1));
+    EXPECT_TRUE(page.Drop(At(7).first, At(7).second, -1, -1));
     EXPECT_EQ((std::vector<int>{20, 23, 0, 0}), (std::vector<int>{Type(0, 7), Type(0, 17), Type(0, 4), Type(0, 14)}));
     EXPECT_EQ(7, state.SelectedSlot);
 
-    // The fault mended: a picture drag across the palette deleted the module at once, and its
-    // drop back on the picture added the palette's type. A picture drag only moves; only a
-    // release over the palette deletes.
+    // A picture drag moves; one that entered the palette deleted its module (and the overbridge)
+    // as it entered, however it ends.
     Press(7);
     page.StartPictureDrag();
-    EXPECT_TRUE(page.Drop(At(3).first, At(3).second, -1));
+    EXPECT_TRUE(page.Drop(At(3).first, At(3).second, -1, 12));
     EXPECT_EQ((std::vector<int>{20, 0}), (std::vector<int>{Type(0, 3), Type(0, 7)}));
     Press(3);
     page.StartPictureDrag();
     page.EndDrag(); // ended elsewhere
-    page.DropOnPalette();
+    page.DragOntoPalette();
     EXPECT_EQ(20, Type(0, 3));
     page.StartPictureDrag();
-    page.DropOnPalette();
+    page.DragOntoPalette();
     EXPECT_EQ(0, Type(0, 3));
     EXPECT_EQ(0, Type(0, 13));
     EXPECT_EQ(-1, state.DragSourceSlot);
+    // Dropped back on the picture, in the row it was selected in, it adds the palette's selected
+    // item there; without one it adds nothing.
+    EXPECT_FALSE(page.DragOver(At(13).first, At(13).second, -1));
+    EXPECT_TRUE(page.Drop(At(5).first, At(5).second, -1, -1));
+    EXPECT_EQ(0, Type(0, 5));
+    Press(3);
+    page.StartPictureDrag();
+    page.DragOntoPalette();
+    EXPECT_TRUE(page.Drop(At(5).first, At(5).second, -1, 12));
+    EXPECT_EQ(12, Type(0, 5));
+    EXPECT_EQ(5, state.SelectedSlot);
 }
 
 TEST_F(ConsolePage, StudioPanelConsoleUsesPosition12)
@@ -289,13 +299,13 @@ TEST_F(ConsolePage, StudioPanelConsoleUsesPosition12)
     Open();
     page.ChangeConsole(1);
     page.StartPaletteDrag();
-    EXPECT_TRUE(page.Drop(At(5).first, At(5).second, 11));
+    EXPECT_TRUE(page.Drop(At(5).first, At(5).second, 11, -1));
     EXPECT_EQ(11, Type(1, 12));
     page.PointerMove(10, 400);
     EXPECT_EQ(12, state.PointerSlot);
     Press(0);
     EXPECT_EQ(12, state.SelectedSlot);
-    EXPECT_FALSE(page.Drop(At(5).first, At(5).second, 10));
+    EXPECT_FALSE(page.Drop(At(5).first, At(5).second, 10, -1));
 }
 
 TEST_F(ConsolePage, PopupStatesAndClipboardCommands)

@@ -109,15 +109,37 @@ TEST_F(Clipboard, FaderModuleTravelsWithItsFaderOverbridge)
     EXPECT_EQ(0, Type(0, 17));
 }
 
-// The fault mended: the overbridge of a pasted fader module overwrote the slot above.
-TEST_F(Clipboard, FaderModuleIsNotPastedBelowAnOccupiedSlot)
+// A fader module pasted with its overbridge below an occupied upper slot replaces the module
+// there, but only after a question that names the slot: the module and its work would be lost.
+TEST_F(Clipboard, FaderModuleBelowAnOccupiedSlotReplacesItAfterAQuestion)
 {
     Add(0, 0, 20);
     Add(0, 10, 23);
-    Add(0, 12, 13);
-    clipboard.Copy(device, 0, 0, Answer(true));
-    ExpectPasteRefused(0, 2, "Can not paste to module slots which are not empty!", true);
-    EXPECT_EQ(13, Type(0, 12));
+    Add(0, 12, 13); // ID 0: pots 1 and 2
+    AddKeyRecords(0, 12, {4});
+    clipboard.Cut(device, 0, 0, Answer(true));
+    const std::string question = "The upper slot 3 of \"Console 1\" holds KX730-013 Central Overbridge.\n"
+                                 "Do you want to replace it with the fader overbridge KX730-023?";
+
+    const auto before = device.GetAllData();
+    EXPECT_FALSE(clipboard.Paste(device, 0, 2, Answer(false)).has_value());
+    EXPECT_EQ(before, device.GetAllData());
+    EXPECT_EQ(std::vector<std::string>{question}, questions);
+    EXPECT_TRUE(clipboard.IsCutPending());
+
+    deletedLogics.clear();
+    EXPECT_FALSE(clipboard.Paste(device, 0, 2, Answer(true)).has_value());
+    EXPECT_EQ((std::vector<std::string>{question, question}), questions);
+    EXPECT_EQ(20, Type(0, 2));
+    EXPECT_EQ(23, Type(0, 12));
+    // The replaced module goes as Delete Module takes it.
+    EXPECT_EQ(std::vector<int>{1 + 4}, deletedLogics);
+    EXPECT_EQ("", Pot(1));
+
+    // An empty slot above asks nothing.
+    EXPECT_FALSE(clipboard.Paste(device, 0, 5, Answer(false)).has_value());
+    EXPECT_EQ(23, Type(0, 15));
+    EXPECT_EQ(2u, questions.size());
 }
 
 TEST_F(Clipboard, PasteRefusals)

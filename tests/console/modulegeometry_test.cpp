@@ -108,7 +108,11 @@ TEST(ModuleImage, SizeModuleImageByFace)
         {12, 400, 820, {40, 20, 320, 780, true}, 0.2f},   // tall: the height decides
         {1, 401, 820, {40, 20, 320, 780, true}, 0.2f},    // halves truncate: 200 - 160
         {26, 340, 900, {10, 20, 320, 256, true}, 0.2f},   // short: the width decides
-        {13, 1620, 300, {10, 20, 1600, 1280, true}, 1.0f},
+        {13, 1620, 1400, {10, 20, 1600, 1280, true}, 1.0f},
+        // Whole in any box: a short face in a low box and a tall face in a narrow one take the
+        // other side's measure.
+        {13, 1620, 300, {648, 20, 325, 260, true}, 0.203125f},
+        {10, 300, 1000, {10, 20, 280, 682, true}, 0.175f},
         {0, 470, 900, {180, 20, 111, 222, false}, 0.0f},  // no face: hidden, size kept
         {30, 470, 900, {180, 20, 111, 222, false}, 0.0f},
         {20, 400, 30, {200, 20, 0, 0, true}, 0.0f},       // no room below the margins

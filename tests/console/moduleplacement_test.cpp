@@ -3,6 +3,8 @@
 
 #include <functional>
 
+#include "model/adaptation.h"
+#include "model/logicaccess.h"
 #include "model/smallrecordaccess.h"
 
 using namespace kvr;
@@ -123,6 +125,40 @@ TEST_F(Placement, DropOnAnOccupiedSlotRemovesTheOccupantFirst)
     Add(0, 2, 29);
     EXPECT_EQ(29, Type(0, 2));
     EXPECT_EQ(0, Type(0, 12));
+}
+
+// A module dropped on an occupied slot: the occupant's keys leave no logic reference behind
+// (nothing could name or reach them again, and a module placed later with the freed ID would
+// inherit them), and a replaced fader module leaves no fader overbridge above a module that
+// is none.
+TEST_F(Placement, ReplacedModuleLeavesNoDanglingReferences)
+{
+    // The references themselves are adapted here, not only recorded.
+    model::Hooks().AdaptLogics = [record = model::Hooks().AdaptLogics](model::TDevice& d, int a, int b, int mode) {
+        record(d, a, b, mode);
+        model::AdaptLogicReferences(d, a, b, mode);
+    };
+    Add(0, 3, 10); // IDs 10-11
+    AddKeyRecords(0, 3, {5});
+    const std::uint16_t key5 = 1 + 32 * 10 + 5;
+    model::AddLogicFunction(device);
+    model::TLogicFunction function;
+    ASSERT_EQ(1, model::GetLogicFunction(device, 0, function));
+    function.Head = 1;
+    function.Source[0] = key5;
+    model::SetLogicFunction(device, 0, &function);
+
+    Add(0, 3, 12); // IDs 8-9
+    ASSERT_EQ(1, model::GetLogicFunction(device, 0, function));
+    for (int k = 0; k < function.SourceCount(); ++k)
+        EXPECT_NE(key5, function.Source[static_cast<std::size_t>(k)] & 0x3FFF);
+    EXPECT_EQ("", Pot(101));
+
+    Add(0, 1, 20);
+    Add(0, 11, 28);
+    Add(0, 1, 10);
+    EXPECT_EQ(10, Type(0, 1));
+    EXPECT_EQ(0, Type(0, 11));
 }
 
 TEST_F(Placement, RemovalReleasesWhatTheModuleHeld)

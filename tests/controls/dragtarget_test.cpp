@@ -1,5 +1,6 @@
-// How a drop target answers the drag events its page filters: a drag over it shown as acceptable
-// or refused (also when an earlier answer had accepted it), a drop handed on, other events left.
+// How a drop target answers the drag events it receives: an enter is taken by the drag's kind
+// alone (wherever it enters), a move by where it may land (also when an earlier answer had
+// accepted it), and a drop lands only where a move there would be accepted.
 #include "controls/dragtarget.h"
 
 #include <gtest/gtest.h>
@@ -13,25 +14,27 @@ using namespace kvr::controls;
 
 namespace {
 
-TEST(DragTarget, AnswersDragsAndHandsDropsOn)
+TEST(DragTarget, TakesTheKindOnEnterAndDecidesWhereItLandsPerMove)
 {
     struct Case {
         const char* name;
         QEvent::Type type;
-        bool accepts;
+        bool kind;   // the target takes the drag's kind
+        bool place;  // the drag may land at the event's point
         bool handled;
         bool accepted; // the event's state afterwards
         bool dropped;
     };
     const Case cases[] = {
-        {"enter, taken", QEvent::DragEnter, true, true, true, false},
-        {"enter, refused", QEvent::DragEnter, false, true, false, false},
-        {"move, taken", QEvent::DragMove, true, true, true, false},
-        {"move, refused after an accepted move", QEvent::DragMove, false, true, false, false},
-        // The drop handler decides alone (here it leaves the event as it came); the answer over
-        // the target is not asked again.
-        {"drop", QEvent::Drop, false, true, true, true},
-        {"leave", QEvent::DragLeave, true, false, true, false},
+        {"enter over a place that refuses", QEvent::DragEnter, true, false, true, true, false},
+        {"enter of a kind not taken", QEvent::DragEnter, false, true, true, false, false},
+        {"move onto a place that accepts", QEvent::DragMove, true, true, true, true, false},
+        {"move onto a place that refuses, after an accepted move", QEvent::DragMove, true, false, true, false, false},
+        {"move of a kind not taken", QEvent::DragMove, false, true, true, false, false},
+        {"drop where it may land", QEvent::Drop, true, true, true, true, true},
+        {"drop where it may not land", QEvent::Drop, true, false, true, false, false},
+        {"drop of a kind not taken", QEvent::Drop, false, true, true, false, false},
+        {"leave", QEvent::DragLeave, true, true, false, true, false},
     };
     QMimeData data;
     for (const Case& c : cases) {
@@ -50,24 +53,31 @@ TEST(DragTarget, AnswersDragsAndHandsDropsOn)
             event = std::make_unique<QEvent>(c.type);
         // Qt carries an accepted answer over to the next move; a refusal must clear it.
         event->accept();
-        int asked = 0;
         int dropped = 0;
-        const bool handled = answerDragEvent(
-            event.get(),
-            [&](const QDropEvent& Drag) {
-                ++asked;
-                EXPECT_EQ(Drag.mimeData(), &data);
-                return c.accepts;
-            },
-            [&](QDropEvent& Drop) {
-                ++dropped;
-                EXPECT_EQ(Drop.position(), QPointF(3, 4));
-            });
+        const DropRules rules{.Takes =
+                                  [&](const QMimeData* Data) {
+                                      EXPECT_EQ(Data, &data);
+                                      return c.kind;
+                                  },
+                              .LandsAt =
+                                  [&](const QDropEvent& Drag) {
+                                      // The place is asked only of a kind the target takes, never on enter.
+                                      EXPECT_TRUE(c.kind);
+                                      EXPECT_NE(c.type, QEvent::DragEnter);
+                                      EXPECT_EQ(Drag.position(), QPointF(3, 4));
+                                      return c.place;
+                                  },
+                              .Dropped = [&](QDropEvent& Drop) {
+                                  ++dropped;
+                                  // The drop arrives accepted as proposed.
+                                  EXPECT_TRUE(Drop.isAccepted());
+                                  EXPECT_EQ(Drop.dropAction(), Drop.proposedAction());
+                              }};
+        const bool handled = answerDragEvent(event.get(), rules);
         EXPECT_EQ(handled, c.handled);
         EXPECT_EQ(event->isAccepted(), c.accepted);
         EXPECT_EQ(dropped, c.dropped ? 1 : 0);
-        EXPECT_EQ(asked, c.type == QEvent::DragEnter || c.type == QEvent::DragMove ? 1 : 0);
-        if (c.accepts && asked) {
+        if (c.accepted && c.handled) {
             const auto* drag = static_cast<QDropEvent*>(event.get());
             EXPECT_EQ(drag->dropAction(), drag->proposedAction());
         }

@@ -148,7 +148,7 @@ TEST(DspParamCodec, SineLevelIsA13BitTenthsField) {
     codec.Set(level, -80);
     EXPECT_EQ((codec.Words()[0] >> 16) & 0x1FFF, 0x1CE0u);
     EXPECT_EQ(codec.Words()[0] & 0xE000FFFF, 1000u);
-    EXPECT_EQ(codec.Text(level), "-80 dB");
+    EXPECT_EQ(codec.Text(level), "-80 dB int");
     // -45 tenths opens as -4 (toward zero) and is stored back as -40.
     codec.Open(31, Filled(1000 | ((0x2000u - 45) << 16)));
     EXPECT_EQ(codec.Value(level), -4);
@@ -255,7 +255,7 @@ TEST(DspParamCodec, DisplayTexts) {
         {10, 1000 | (12u << 15) | (0xFAu << 20), "EQQPoti", "1.2 Oct"},
         {10, 1000 | (12u << 15) | (0xFAu << 20), "EQGainPoti", "-1.50 dB"},
         {11, 50, "SubFreqPot", "50 Hz"},
-        {12, 0x00000AFB, "TLimLevelPoti", "-5dB"},
+        {12, 0x00000AFB, "TLimLevelPoti", "-5dB int"},
         {12, 0x00000AFB, "TLimReleasePoti", "10dB/s"},
         {13, 0x028000E2, "NoiseGateThrPot", "-30 dB"},
         {13, 0x028000E2, "NoiseGateAttenPot", "10 dB"},
@@ -278,8 +278,8 @@ TEST(DspParamCodec, DisplayTexts) {
         {23, 0x00001405, "RaViDirPoti", "R5"},
         {23, 0x00001400, "RaViDirPoti", "0"},
         {23, 0x00001400, "RaViWidthPoti", "1.000000 "},
-        {30, 0x00000614, "TLimLevelPoti", "20dB"},
-        {31, 0x1FF61F40, "SineGainPoti", "-1 dB"},
+        {30, 0x00000614, "TLimLevelPoti", "20dB int"},
+        {31, 0x1FF61F40, "SineGainPoti", "-1 dB int"},
         {31, 0x00001F40, "SineFreqPoti", "8000 Hz"},
         {32, 0x00324B19, "Widening", "25 %"},
         {32, 0x00324B19, "Mix", "75 %"},

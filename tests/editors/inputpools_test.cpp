@@ -130,10 +130,19 @@ TEST_F(PoolsAndPots, ACentralModuleCarriesBlockThree)
     }
 }
 
+// A KX730-122 card: six audio channels, then eight GPIO entries of which the third and the
+// seventh are its analogue control inputs, where external pots are wired.
+Bytes Card122(const std::string& aci1, const std::string& aci2)
+{
+    return CardRec(122,
+                   {{"Mic 1", 0x0500}, {"Mic 2", 0x0501}, {"Mic 3", 0x0502}, {"Mic 4", 0x0503}, {"Phones 1", 0x0580},
+                    {"Phones 2", 0x0581}},
+                   {"GPI 1", "GPO 1", aci1, "GPO 2", "GPI 2", "GPO 3", aci2, "GPO 4"});
+}
+
 TEST_F(PoolsAndPots, ExternalPotsOfA122Card)
 {
-    dev->SetSetupData(4, CardRec(122, {{"c1", 0x0500}, {"c2", 0x0501}, {"Fader A", 0x0502}, {"c4", 0x0503},
-                                       {"c5", 0x0504}, {"c6", 0x0505}, {"Fader B", 0x0506}, {"c8", 0x0507}}));
+    dev->SetSetupData(4, Card122("Fader A", "Fader B"));
     Potentiometers pots(*dev);
     std::vector<std::string> log;
     const auto ext = pots.ExternalPots(&log);
@@ -162,6 +171,15 @@ TEST_F(PoolsAndPots, ExternalPotsOfA122Card)
     pots.SetExternal(14, ext[1]);
     pots.SetName(14, "");
     EXPECT_EQ(GetPotiAssign(*dev, 14, slot, gpi), 0);
+
+    // An input without a label is offered by its channel text; a second card adds its two.
+    dev->SetSetupData(12, Card122("", "Fader C"));
+    const auto two = pots.ExternalPots();
+    ASSERT_EQ(two.size(), 5u);
+    EXPECT_EQ(two[3].Text, "ACI 13.2.01");
+    EXPECT_EQ(two[3].Slot, 12);
+    EXPECT_EQ(two[3].GPI, 2);
+    EXPECT_EQ(two[4].Text, "Fader C");
 }
 
 TEST_F(PoolsAndPots, BalanceLabelsAreSharedByTheirPair)

@@ -58,6 +58,28 @@ TEST(CardRecord, DSPCardChannelWordIsLittleEndianNineBits)
     EXPECT_EQ(EncodeCardRecord(card), bytes);
 }
 
+// Byte 2 of the GPIO card holds its GPI pull-ups: whatever they are, the 16 labels start at byte 4.
+TEST(CardRecord, GPIOCardByteTwoIsPullUpsNotChannels)
+{
+    for (const std::uint8_t pullUps : {std::uint8_t{0x00}, std::uint8_t{0x01}, std::uint8_t{0x0F}}) {
+        Bytes bytes = {0x01, 0x37, pullUps, 16};
+        for (int g = 0; g < 16; ++g) {
+            Bytes label(16, 0);
+            const std::string text = "Door " + std::to_string(g + 1);
+            std::copy(text.begin(), text.end(), label.begin());
+            bytes.insert(bytes.end(), label.begin(), label.end());
+        }
+        TCardRecord card;
+        ASSERT_TRUE(DecodeCardRecord(bytes, card));
+        EXPECT_TRUE(card.Channels.empty()) << int(pullUps);
+        EXPECT_EQ(card.PullUps, pullUps);
+        ASSERT_EQ(card.GPIOs.size(), 16u) << int(pullUps);
+        EXPECT_EQ(FieldText(card.GPIOs[0]), "Door 1") << int(pullUps);
+        EXPECT_EQ(FieldText(card.GPIOs[15]), "Door 16") << int(pullUps);
+        EXPECT_EQ(EncodeCardRecord(card), bytes) << int(pullUps);
+    }
+}
+
 TEST(CardRecord, DamagedCountsAreClamped)
 {
     struct Case {

@@ -331,6 +331,66 @@ TEST_F(FileTest, RefusedProjectFilesLeaveTheOpenProjectUntouched)
     }
 }
 
+// The sample project cut short, lengthened and with its device count changed: a file loads only
+// when its header, block and device lengths account for every byte of it; otherwise it is
+// refused with one message, the open project stays and the file is left as it is.
+TEST_F(FileTest, FilesWhoseContentsDoNotAccountForTheirLengthAreRefused)
+{
+    const Bytes sample = read(KVR_SAMPLE_PROJECT);
+    ASSERT_EQ(sample[78], 2);
+    const std::size_t firstDeviceEnd = 100 + 2 + readBE16(sample, 100);
+    ASSERT_LT(firstDeviceEnd, sample.size());
+    const std::string prefix = "Error: Project->LoadFromDisk: ";
+    const auto withCount = [&](std::uint8_t count, std::size_t size) {
+        Bytes file = sample;
+        file[78] = count;
+        file.resize(size, 0x5A);
+        return file;
+    };
+    const auto follow = [&](std::size_t bytes, int devices) {
+        return prefix + "Filesize does not match the project information: " + std::to_string(bytes) + " bytes follow the " +
+               std::to_string(devices) + " devices the header announces. File corrupted?!";
+    };
+
+    struct Case {
+        const char* what;
+        Bytes file;
+        int devices; // -1: refused with the message
+        std::string message;
+    };
+    const Case cases[] = {
+        {"as saved", sample, 2, ""},
+        {"no devices and nothing after the block", withCount(0, 100), 0, ""},
+        {"no devices but both images after the block", withCount(0, sample.size()), -1, follow(sample.size() - 100, 0)},
+        {"one device and the second after it", withCount(1, sample.size()), -1, follow(sample.size() - firstDeviceEnd, 1)},
+        {"one byte more", withCount(2, sample.size() + 1), -1, follow(1, 2)},
+        {"600 bytes more", withCount(2, sample.size() + 600), -1, follow(600, 2)},
+        {"cut inside the last image", withCount(2, sample.size() - 1), -1, prefix + "Unable to read from file. Possible disk error?!"},
+        {"cut inside the second length", withCount(2, firstDeviceEnd + 1), -1, prefix + "Unable to read from file. Already opened?!"},
+        {"three devices announced", withCount(3, sample.size()), -1, prefix + "Unable to read from file. Already opened?!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TProject project;
+        fillProject(project);
+        host.shown.clear();
+        const std::string file = write("sample.kvp", c.file);
+        const int result = project.LoadFromDisk(file, true);
+        EXPECT_EQ(read(file), c.file);
+        if (c.devices >= 0) {
+            EXPECT_EQ(1, result);
+            EXPECT_TRUE(host.shown.empty());
+            EXPECT_EQ(c.devices, project.DeviceCount());
+            continue;
+        }
+        EXPECT_EQ(0, result);
+        EXPECT_EQ((std::vector<std::string>{c.message}), host.Texts());
+        EXPECT_EQ("Keep", project.GetName());
+        ASSERT_EQ(1, project.DeviceCount());
+        EXPECT_TRUE(project.IsChanged());
+    }
+}
+
 TEST_F(FileTest, MissingProjectFileShowsThePlainMessage)
 {
     TProject project;

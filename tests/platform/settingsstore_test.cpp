@@ -4,9 +4,13 @@
 
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <future>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kvr::platform;
@@ -82,4 +86,56 @@ TEST(MemorySettingsStore, ReadOnlyRefusesWrites)
     store.setReadOnly(true);
     EXPECT_FALSE(store.writeString(DefinitionKey, "Recent0", "x"));
     EXPECT_FALSE(store.valueExists(DefinitionKey, "Recent0"));
+}
+
+// Only a regular file (or none yet) is read and written. A pipe there would block the first
+// read until someone writes into it: the store reads nothing, refuses writes, says why, and
+// leaves the pipe alone. Each read runs against a deadline; a blocked one is released by
+// opening the pipe's other end.
+TEST(IniSettingsStore, ReadsAndWritesOnlyARegularFile)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString();
+    const std::string regular = folder + "/regular.ini";
+    IniSettingsStore(regular).writeInteger(DefinitionKey, "Level", 7);
+    const std::string pipe = folder + "/pipe.ini";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_directories(folder + "/folder.ini");
+    std::filesystem::create_symlink(pipe, folder + "/linktopipe.ini");
+    std::filesystem::create_symlink(regular, folder + "/linktoregular.ini");
+
+    struct Case {
+        const char* name;
+        bool usable;
+    } const cases[] = {
+        {"regular.ini", true}, {"linktoregular.ini", true}, {"missing.ini", true},
+        {"pipe.ini", false},   {"linktopipe.ini", false},   {"folder.ini", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = folder + "/" + c.name;
+        IniSettingsStore store(file);
+        auto read = std::async(std::launch::async, [&] { return store.readInteger(DefinitionKey, "Level"); });
+        if (read.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << "the read blocked";
+            const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0)
+                ::close(writer);
+        }
+        const std::optional<std::int32_t> level = read.get();
+        EXPECT_EQ(store.unusableReason().empty(), c.usable);
+        if (c.usable) {
+            EXPECT_EQ(level, c.name == std::string("missing.ini") ? std::nullopt : std::optional<std::int32_t>(7));
+            continue;
+        }
+        EXPECT_EQ(level, std::nullopt);
+        EXPECT_FALSE(store.writeInteger(DefinitionKey, "Level", 8));
+        EXPECT_FALSE(store.valueExists(DefinitionKey, "Level"));
+        EXPECT_EQ(store.unusableReason(), "The settings file \"" + file +
+                                              "\" is not a regular file. The program starts with its default settings and "
+                                              "keeps no changes to them.");
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(pipe.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the pipe was left as it is";
 }

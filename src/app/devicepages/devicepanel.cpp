@@ -36,8 +36,9 @@ template <typename T> T* Named(T* Widget, const char* Name)
     return Widget;
 }
 
-// Names and labels are stored in Windows-1252 like every record text.
+// Texts of the device image are Windows-1252.
 QString Q(const std::string& Text) { return platform::fromCp1252(Text); }
+std::string Stored(const QString& Text) { return platform::toCp1252(Text); }
 
 } // namespace
 
@@ -101,7 +102,8 @@ QWidget* DevicePanel::BuildOptions()
     Edit3->setMaxLength(35);
     platform::RefuseBeyondCp1252(Edit3);
     FrameTypeBox = Named(new QComboBox(common), "FrameTypeBox");
-    FrameTypeBox->addItems({"KX7300-1", "KX7300-2"});
+    for (const model::TFrameTypeInfo& type : model::FrameTypeTable)
+        FrameTypeBox->addItem(QString::fromLatin1(type.Model));
     auto spin = [common](const char* Name, int Min, int Max) {
         auto* box = Named(new QSpinBox(common), Name);
         box->setRange(Min, Max);
@@ -142,11 +144,12 @@ QWidget* DevicePanel::BuildOptions()
     layout->addStretch();
 
     connect(Edit3, &QLineEdit::textEdited, this, [this](const QString& Text) {
-        if (auto page = Page(); page) {
-            FHost.Project()->Device(FHost.CurDevice())->SetName(platform::toCp1252(Text));
-            if (FHost.TreeChanged)
-                FHost.TreeChanged();
-        }
+        if (!Page())
+            return;
+        const std::string name = Stored(Text);
+        FHost.Project()->Device(FHost.CurDevice())->SetName(name);
+        if (FHost.NameChanged)
+            FHost.NameChanged(name);
     });
     connect(FrameTypeBox, &QComboBox::activated, this, [this](int Item) {
         model::TProject* project = FHost.Project ? FHost.Project() : nullptr;
@@ -154,7 +157,9 @@ QWidget* DevicePanel::BuildOptions()
             return;
         const frameio::FrameCardContext context{*project, FHost.CurDevice(), FHost.ServiceLevel ? FHost.ServiceLevel() : 0,
                                                 FHost.FitOptions ? FHost.FitOptions() : 0, platform::prompter()};
-        frameio::FrameTypeChange(context, Item);
+        // The tree loses the slot nodes of dropped racks.
+        if (frameio::FrameTypeChange(context, Item) && FHost.TreeChanged)
+            FHost.TreeChanged();
         FillDevicePage();
     });
     // The spin boxes raise valueChanged for the fill too; the controller ignores it while filling.
@@ -215,15 +220,15 @@ QWidget* DevicePanel::BuildNetwork()
     for (int i = 0; i < 4; ++i)
         connect(MaskEdits[i], &QLineEdit::textEdited, this, [this, w = which[i], i] {
             if (auto page = Page())
-                page->SetAddress(w, MaskEdits[i]->text().toStdString());
+                page->SetAddress(w, Stored(MaskEdits[i]->text()));
         });
     connect(MaskEdits[4], &QLineEdit::editingFinished, this, [this] {
         if (auto page = Page())
-            page->SetAddress(NetAddress::MailServer, MaskEdits[4]->text().toStdString());
+            page->SetAddress(NetAddress::MailServer, Stored(MaskEdits[4]->text()));
     });
     connect(Edit29, &QLineEdit::textEdited, this, [this](const QString& Text) {
         if (auto page = Page())
-            page->SetSender(platform::toCp1252(Text));
+            page->SetSender(Stored(Text));
     });
     connect(DHCPBox, &QCheckBox::clicked, this, [this](bool Checked) {
         for (int i = 0; i < 4; ++i)
@@ -323,7 +328,7 @@ QWidget* DevicePanel::BuildOperationMode()
     layout->addStretch();
     connect(ChipCardIDText, &QLineEdit::textEdited, this, [this](const QString& Text) {
         if (auto page = Page())
-            page->SetChipCardID(platform::toCp1252(Text));
+            page->SetChipCardID(Stored(Text));
     });
     connect(Button66, &QPushButton::clicked, this, [this] {
         if (auto page = Page())
@@ -424,12 +429,12 @@ void DevicePanel::BuildUserGroupRows()
         // Handlers only once the values are in, so building writes nothing.
         connect(label, &QLineEdit::textEdited, this, [this, i](const QString& Text) {
             if (auto g = Groups())
-                g->SetLabel(i, platform::toCp1252(Text));
+                g->SetLabel(i, Stored(Text));
         });
         // The displayed text keeps the blanks in place; text() would drop them.
         connect(pin, &QLineEdit::textEdited, this, [this, i, pin] {
             if (auto g = Groups())
-                g->SetPIN(i, pin->displayText().toStdString());
+                g->SetPIN(i, Stored(pin->displayText()));
         });
         connect(lock, &QComboBox::activated, this, [this, i](int Index) {
             if (auto g = Groups())
@@ -457,18 +462,14 @@ bool DevicePanel::eventFilter(QObject* Watched, QEvent* Event)
                                     [Watched](const auto& Drop) { return Drop.first == Watched; });
     if (found == FSourceDrops.end())
         return QWidget::eventFilter(Watched, Event);
-    // Only a drag from the logic-source window's tree.
-    const auto accepts = [this](const QDropEvent& Drag) {
-        return FHost.IsLogicSourceDrag && FHost.IsLogicSourceDrag(Drag.mimeData()) && Page();
-    };
-    if (controls::answerDragEvent(Event, accepts, [this, &accepts, found](QDropEvent& Drop) {
-            if (!accepts(Drop)) {
-                Drop.ignore();
-                return;
-            }
-            Drop.acceptProposedAction();
-            FSources.Drop(found->second);
-        }))
+    // Only a drag from the logic-source window's tree, while a device is shown.
+    if (controls::answerDragEvent(
+            Event, {.Takes =
+                        [this](const QMimeData* Data) {
+                            return FHost.IsLogicSourceDrag && FHost.IsLogicSourceDrag(Data);
+                        },
+                    .LandsAt = [this](const QDropEvent&) { return Page() != nullptr; },
+                    .Dropped = [this, found](QDropEvent&) { FSources.Drop(found->second); }}))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -33,8 +34,10 @@ struct DevicePanelHost {
     std::function<int()> CurDevice;
     std::function<int()> ServiceLevel;
     std::function<int()> FitOptions;
-    // The device's name or its model changed: the tree shows it again.
+    // The device's model or its frame type changed: the tree is built again.
     std::function<void()> TreeChanged;
+    // The device's name changed (Windows-1252): its tree node shows it.
+    std::function<void(const std::string&)> NameChanged;
     // The logic-source window, null while there is none.
     std::function<editors::LogicSourcePicker*()> LogicSources;
     // A drag that comes from the logic-source window's tree.

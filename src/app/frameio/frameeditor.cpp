@@ -267,7 +267,7 @@ CellEdit FrameEditor::Click(const FrameIOView& View, int HScroll, int VScroll)
     }
     if (InColumn(scGPIPullUp, x) && kind == CardKind::GPIO && row < r.GPIOByte() && row % 4 == 0) {
         const int bit = row / 4;
-        return Box(CellEditor::PullUpBox, bit < 8 && (r.Byte(2) & (1 << bit)) ? 1 : 0, columnRect(scGPIPullUp));
+        return Box(CellEditor::PullUpBox, bit < 8 && (r.PullUps() & (1 << bit)) ? 1 : 0, columnRect(scGPIPullUp));
     }
     if (!channel || !entry)
         return {};

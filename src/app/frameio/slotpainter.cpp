@@ -192,7 +192,7 @@ int PaintGPIOCard(Canvas& C, FrameIOView& View, int Slot, int Top)
         if (gpi) {
             At(C, scInputAddress, y, GetChannelName(id, r.CardType(), false));
             const int bit = n / 4;
-            const bool on = bit < 8 && (r.Byte(2) & (1 << bit)) != 0;
+            const bool on = bit < 8 && (r.PullUps() & (1 << bit)) != 0;
             C.brush().color = back;
             C.TextRect({X(scGPIPullUp), y + 1, X(scEnd) - 1, y + 15}, X(scGPIPullUp) + 5, y + 2, on ? "On" : "Off");
         } else {
@@ -297,9 +297,11 @@ int PaintDSPCard(Canvas& C, FrameIOView& View, int Slot, int Top, const PaintSou
     if (whole)
         DrawDropDownCell(C, scType, scInputAddress, Top);
     SlotNumber(C, Slot, Top);
+    // A line below a one-row block is painted over by the next slot; only a line that would fall
+    // off the picture is left out.
     const DSPModel model = DSPModelLines(r);
     for (int line = 0; line < 3; ++line)
-        if (*model.Lines[line] != '\0' && Top + 2 + 16 * line < bottom)
+        if (*model.Lines[line] != '\0' && Top + 2 + 16 * line < View.ImageHeight())
             C.TextOut(25, Top + 2 + 16 * line, model.Lines[line]);
 
     if (((s == 2 || s == 3) && whole) || s == 4) {

@@ -221,6 +221,17 @@ void TSlotPanel::DrawSlotView()
 
 void TSlotPanel::ShowGPIOsClick() { DrawSlotView(); }
 
+QPoint TSlotPanel::ScrollPosition() const
+{
+    return {SlotScrollBox->horizontalScrollBar()->value(), SlotScrollBox->verticalScrollBar()->value()};
+}
+
+void TSlotPanel::SetScrollPosition(QPoint Position)
+{
+    SlotScrollBox->horizontalScrollBar()->setValue(Position.x());
+    SlotScrollBox->verticalScrollBar()->setValue(Position.y());
+}
+
 void TSlotPanel::SlotImageMouseMove(int X, int Y, bool LeftHeld)
 {
     if (FProject == nullptr)
@@ -300,8 +311,12 @@ void TSlotPanel::SlotTypeSelectorChange(int Item)
         return; // a refused card leaves the selector open
     SlotTypeSelector->hide();
     DrawSlotView();
-    if (Sources != nullptr)
+    // The card's channels and GPIs come or go in both source windows.
+    if (Sources != nullptr) {
+        Sources->SetAudioDeviceIndex(FCurDevice);
+        Sources->BuildAudioSourceTree();
         Sources->BuildLogicSourceTree();
+    }
     if (UpdateResourceGauges)
         UpdateResourceGauges();
 }

@@ -79,6 +79,9 @@ public:
     void HideSlotPanel();
     void DrawSlotView();
     void ShowGPIOsClick();
+    // The scroll box's horizontal and vertical position.
+    QPoint ScrollPosition() const;
+    void SetScrollPosition(QPoint Position);
     void SlotImageMouseMove(int X, int Y, bool LeftHeld);
     void SlotImageMouseDown();
     // Opens what a click decided, or closes every box.

@@ -75,14 +75,6 @@ int SlotRecord::EntryID(int Index) const
 
 std::string SlotRecord::GPIOLabel(int Index) const
 {
-    if (Kind() == CardKind::GPIO) {
-        // A GPIO card's labels start right after its 4-byte head.
-        const std::size_t at = 4 + 16 * static_cast<std::size_t>(std::max(Index, 0));
-        if (Index < 0 || at + 16 > FBytes.size())
-            return {};
-        const auto* p = reinterpret_cast<const char*>(FBytes.data() + at);
-        return std::string(p, strnlen(p, 16));
-    }
     if (Index < 0 || Index >= static_cast<int>(FCard.GPIOs.size()))
         return {};
     const auto& g = FCard.GPIOs[static_cast<std::size_t>(Index)];

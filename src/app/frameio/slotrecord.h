@@ -43,6 +43,8 @@ public:
     // I/O cards: byte 2 and byte 3 as stored (the rows they give are painted, entries or not).
     int ChannelByte() const { return Byte(2); }
     int GPIOByte() const { return Byte(3); }
+    // GPIO card: the GPI pull-ups, bit n the GPI of GPIO entry 4 n.
+    int PullUps() const { return FCard.PullUps; }
     // DSP card.
     int SubType() const { return Byte(5); }
     bool Redundant() const { return (Byte(3) & 0x20) != 0; }
@@ -55,7 +57,8 @@ public:
     std::optional<ChannelView> Entry(int Index) const;
     // The channel ID of entry i, 0 when not stored.
     int EntryID(int Index) const;
-    // GPIO label g (after the channel entries of an I/O card); empty when not stored.
+    // GPIO label g (after the channel entries of an I/O card, from byte 4 of a GPIO card); empty
+    // when not stored.
     std::string GPIOLabel(int Index) const;
     // The MADI port's flags byte: record byte 3 + port.
     int PortFlags(int Port) const { return Byte(3 + static_cast<std::size_t>(Port == 1 ? 1 : 0)); }

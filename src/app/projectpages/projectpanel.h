@@ -118,6 +118,7 @@ private:
     void ShowLogicSelection();
     void ShowResources();
     bool AcceptsDrag(const QMimeData* Data) const;
+    void SenderDropped(bool OnList, const QPoint& At);
 
     ProjectPanelHost FHost;
     model::TProject* FProject = nullptr;

@@ -37,6 +37,7 @@ void ProjectPanel::BuildLogicsTab()
         ListView21->setColumnWidth(column, width);
     ListView21->setAcceptDrops(true);
     FLogicListViewport = ListView21->viewport();
+    FLogicListViewport->setAcceptDrops(true);
     FLogicListViewport->installEventFilter(this);
 
     auto* nameLabel = new QLabel("Label", panel);
@@ -166,32 +167,37 @@ bool ProjectPanel::AcceptsDrag(const QMimeData* Data) const
     return FHost.IsLogicSourceDrag && FHost.IsLogicSourceDrag(Data);
 }
 
+void ProjectPanel::SenderDropped(bool OnList, const QPoint& At)
+{
+    if (OnList) {
+        QTreeWidgetItem* item = ListView21->itemAt(At);
+        const int row = item ? ListView21->indexOfTopLevelItem(item) : -1;
+        {
+            const QSignalBlocker blocker(ListView21);
+            ListView21->clearSelection();
+            if (item)
+                item->setSelected(true);
+        }
+        FLogics->DropOnRow(row);
+    } else {
+        FLogics->DropOnSource();
+    }
+    ShowLogicSelection();
+}
+
 bool ProjectPanel::eventFilter(QObject* Watched, QEvent* Event)
 {
     const bool list = Watched == FLogicListViewport;
     if (!list && Watched != Panel37)
         return QTabWidget::eventFilter(Watched, Event);
+    // A sender lands on a global logic's row, or on the source panel of the selected one.
     if (controls::answerDragEvent(
-            Event, [this](const QDropEvent& Drag) { return AcceptsDrag(Drag.mimeData()); },
-            [this, list](QDropEvent& Drop) {
-                if (!FLogics || !AcceptsDrag(Drop.mimeData()))
-                    return;
-                Drop.acceptProposedAction();
-                if (list) {
-                    QTreeWidgetItem* item = ListView21->itemAt(Drop.position().toPoint());
-                    const int row = item ? ListView21->indexOfTopLevelItem(item) : -1;
-                    {
-                        const QSignalBlocker blocker(ListView21);
-                        ListView21->clearSelection();
-                        if (item)
-                            item->setSelected(true);
-                    }
-                    FLogics->DropOnRow(row);
-                } else {
-                    FLogics->DropOnSource();
-                }
-                ShowLogicSelection();
-            }))
+            Event, {.Takes = [this](const QMimeData* Data) { return AcceptsDrag(Data); },
+                    .LandsAt =
+                        [this, list](const QDropEvent& Drag) {
+                            return FLogics && (!list || ListView21->itemAt(Drag.position().toPoint()));
+                        },
+                    .Dropped = [this, list](QDropEvent& Drop) { SenderDropped(list, Drop.position().toPoint()); }}))
         return true;
     return QTabWidget::eventFilter(Watched, Event);
 }

@@ -149,6 +149,7 @@ void ConsolePage::Build()
     auto* paletteLayout = new QVBoxLayout(GroupBox12);
     ListView2 = new ModulePaletteView(controller_, GroupBox12);
     ListView2->Changed = [this] { Refresh(); };
+    ConsoleImg->PaletteSelection = [this] { return ListView2->SelectedType(); };
     paletteLayout->addWidget(ListView2);
     lower->addWidget(GroupBox12, 1);
 
@@ -202,7 +203,9 @@ void ConsolePage::BuildOptions(QHBoxLayout& lower)
     });
     access->addWidget(Edit4);
     access->addWidget(UpDown2);
-    identity->addRow("Access Group", access);
+    Label3 = new QLabel("Access Group", GroupBox17);
+    Label3->setObjectName("Label3");
+    identity->addRow(Label3, access);
     Edit7 = new QLineEdit(GroupBox17);
     Edit7->setObjectName("Edit7");
     Edit7->setReadOnly(true);
@@ -349,7 +352,7 @@ void ConsolePage::ShowPanel()
     Edit7->setText(Q(v.ModuleIDText));
     Edit4->setText(QString::number(v.AccessGroup));
     UpDown2->setValue(v.AccessGroup);
-    for (QWidget* w : std::initializer_list<QWidget*>{Edit4, UpDown2})
+    for (QWidget* w : std::initializer_list<QWidget*>{Label3, Edit4, UpDown2})
         w->setVisible(v.AccessGroupVisible);
     GroupBox17->setVisible(v.OtherOptions);
     GroupBox17->setEnabled(v.OtherOptionsEnabled);
@@ -406,12 +409,6 @@ void ConsolePage::PopupAt(const QPoint& globalPos)
             action->setEnabled(enabled);
     }
     ConsolePopup->popup(globalPos);
-}
-
-void ConsolePage::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    ModuleImg->Fit(*GroupBox13);
 }
 
 } // namespace kvr::console

@@ -52,6 +52,7 @@ public:
     QGroupBox* GroupBox13 = nullptr;
     ModuleImage* ModuleImg = nullptr;
     QGroupBox* GroupBox17 = nullptr;
+    QLabel* Label3 = nullptr;
     QLineEdit* Edit4 = nullptr;
     QSpinBox* UpDown2 = nullptr;
     QLineEdit* Edit7 = nullptr;
@@ -77,9 +78,6 @@ public:
     UserGroupsPanel* UserGroups = nullptr;
     QMenu* ConsolePopup = nullptr;
     QMenu* TabPopup = nullptr;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Build();

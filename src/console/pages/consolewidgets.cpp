@@ -7,6 +7,7 @@
 #include "console/modulepainter.h"
 #include "console/moduleplacement.h"
 #include "console/moduletypes.h"
+#include "controls/dragtarget.h"
 #include "gfx/qpaintercanvas.h"
 #include "model/device.h"
 
@@ -22,13 +23,6 @@ namespace kvr::console {
 namespace {
 
 constexpr float kPaletteScale = 0.02f; // a tall face 32 x 78
-
-QMimeData* ModuleDrag(int paletteType)
-{
-    auto* data = new QMimeData;
-    data->setData(kModuleMimeType, QByteArray::number(paletteType));
-    return data;
-}
 
 // The palette type a drag carries, -1 for a picture move; nullopt for foreign drags.
 std::optional<int> DraggedType(const QMimeData* data)
@@ -57,7 +51,38 @@ QIcon PaletteIcon(int type)
     return QIcon(QPixmap::fromImage(image));
 }
 
+// A module drag is taken anywhere over the picture, and lands where the page allows.
+controls::DropRules PictureDrops(ConsolePageController& page, const std::function<int()>& paletteSelection)
+{
+    return {.Takes = [](const QMimeData* data) { return DraggedType(data).has_value(); },
+            .LandsAt =
+                [&page](const QDropEvent& drag) {
+                    const QPoint p = drag.position().toPoint();
+                    return page.DragOver(p.x(), p.y(), *DraggedType(drag.mimeData()));
+                },
+            .Dropped =
+                [&page, paletteSelection](QDropEvent& drop) {
+                    const QPoint p = drop.position().toPoint();
+                    const int selected = paletteSelection ? paletteSelection() : -1;
+                    if (!page.Drop(p.x(), p.y(), *DraggedType(drop.mimeData()), selected))
+                        drop.ignore();
+                }};
+}
+
+// The palette takes a module of the picture anywhere and does nothing on its drop.
+controls::DropRules PaletteDrops()
+{
+    return {.Takes = [](const QMimeData* data) { return DraggedType(data) == -1; }};
+}
+
 } // namespace
+
+QMimeData* MakeModuleDrag(int paletteType)
+{
+    auto* data = new QMimeData;
+    data->setData(kModuleMimeType, QByteArray::number(paletteType));
+    return data;
+}
 
 ConsoleImage::ConsoleImage(ConsolePageController& page, QWidget* parent) : QWidget(parent), page_(page)
 {
@@ -83,7 +108,7 @@ void ConsoleImage::mouseMoveEvent(QMouseEvent* event)
     mayDrag_ = false;
     page_.StartPictureDrag();
     auto* drag = new QDrag(this);
-    drag->setMimeData(ModuleDrag(-1));
+    drag->setMimeData(MakeModuleDrag(-1));
     drag->exec(Qt::MoveAction);
     page_.EndDrag();
     if (Changed)
@@ -111,28 +136,17 @@ void ConsoleImage::mouseReleaseEvent(QMouseEvent*)
 
 void ConsoleImage::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (DraggedType(event->mimeData()))
-        event->acceptProposedAction();
+    controls::answerDragEvent(event, PictureDrops(page_, PaletteSelection));
 }
 
 void ConsoleImage::dragMoveEvent(QDragMoveEvent* event)
 {
-    const auto type = DraggedType(event->mimeData());
-    const QPoint p = event->position().toPoint();
-    if (type && page_.DragOver(p.x(), p.y(), *type))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    controls::answerDragEvent(event, PictureDrops(page_, PaletteSelection));
 }
 
 void ConsoleImage::dropEvent(QDropEvent* event)
 {
-    const auto type = DraggedType(event->mimeData());
-    const QPoint p = event->position().toPoint();
-    if (type && page_.Drop(p.x(), p.y(), *type))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    controls::answerDragEvent(event, PictureDrops(page_, PaletteSelection));
     if (Changed)
         Changed();
 }
@@ -147,7 +161,9 @@ ModulePaletteView::ModulePaletteView(ConsolePageController& page, QWidget* paren
     setWordWrap(true);
     setGridSize(QSize(110, 120));
     setDragEnabled(true);
+    // Fixed icons switch drops off on the viewport, where drags over the items arrive.
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     for (const PaletteItem& item : ModulePalette) {
         auto* entry = new QListWidgetItem(QString::fromLatin1(item.Caption), this);
@@ -173,45 +189,53 @@ void ModulePaletteView::startDrag(Qt::DropActions)
         return;
     page_.StartPaletteDrag();
     auto* drag = new QDrag(this);
-    drag->setMimeData(ModuleDrag(item->data(Qt::UserRole).toInt()));
+    drag->setMimeData(MakeModuleDrag(item->data(Qt::UserRole).toInt()));
     drag->setPixmap(item->icon().pixmap(iconSize()));
     drag->exec(Qt::CopyAction);
     if (Changed)
         Changed();
 }
 
+int ModulePaletteView::SelectedType() const
+{
+    const QList<QListWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? -1 : selected.front()->data(Qt::UserRole).toInt();
+}
+
+// Only a module dragged from the picture is taken here, and it is deleted as it enters: the
+// palette has nothing to do on the drop.
 void ModulePaletteView::dragEnterEvent(QDragEnterEvent* event)
 {
-    // Only a module moved from the picture may be dropped here: it is deleted on release.
-    if (DraggedType(event->mimeData()) == -1)
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    if (controls::answerDragEvent(event, PaletteDrops()) && event->isAccepted()) {
+        page_.DragOntoPalette();
+        if (Changed)
+            Changed();
+    }
 }
 
 void ModulePaletteView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (DraggedType(event->mimeData()) == -1)
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    controls::answerDragEvent(event, PaletteDrops());
 }
 
 void ModulePaletteView::dropEvent(QDropEvent* event)
 {
-    if (DraggedType(event->mimeData()) != -1)
-        return;
-    page_.DropOnPalette();
-    event->acceptProposedAction();
-    if (Changed)
-        Changed();
+    controls::answerDragEvent(event, PaletteDrops());
 }
 
-ModuleImage::ModuleImage(ConsolePageController& page, ConsoleEditorState& state, QWidget* parent)
-    : QWidget(parent), page_(page), state_(state)
+ModuleImage::ModuleImage(ConsolePageController& page, ConsoleEditorState& state, QWidget* groupBox)
+    : QWidget(groupBox), page_(page), state_(state)
 {
     setObjectName("ModuleImg");
     setMouseTracking(true);
+    groupBox->installEventFilter(this);
+}
+
+bool ModuleImage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        Fit(*parentWidget());
+    return QWidget::eventFilter(watched, event);
 }
 
 void ModuleImage::Fit(QWidget& groupBox)
@@ -230,11 +254,19 @@ void ModuleImage::paintEvent(QPaintEvent*)
     page_.PaintSelectedModule(canvas, scale_);
 }
 
+int ModuleImage::ElementAt(const QPoint& at) const
+{
+    return HitTestModule(at.x(), at.y(), state_.SelectedModuleType(), scale_);
+}
+
+void ModuleImage::mouseMoveEvent(QMouseEvent* event)
+{
+    page_.ModulePointerMove(ElementAt(event->position().toPoint()));
+}
+
 void ModuleImage::mousePressEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
-    const int element = HitTestModule(p.x(), p.y(), state_.SelectedModuleType(), scale_);
-    if (page_.PressModuleKey(element) && Changed)
+    if (page_.PressModuleKey(ElementAt(event->position().toPoint())) && Changed)
         Changed();
 }
 

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class QMimeData;
+
 namespace kvr::console {
 
 class ConsolePageController;
@@ -15,6 +17,7 @@ struct ConsoleEditorState;
 
 // Drag data of a module: the palette item's type, or -1 for a module moved on the picture.
 inline constexpr const char* kModuleMimeType = "application/x-kvr-console-module";
+QMimeData* MakeModuleDrag(int paletteType);
 
 class ConsoleImage : public QWidget {
     Q_OBJECT
@@ -26,6 +29,8 @@ public:
     std::function<void()> Changed;
     // A right press opens the popup at this global point.
     std::function<void(const QPoint&)> PopupRequested;
+    // The module type of the palette's selected item, -1 for none.
+    std::function<int()> PaletteSelection;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,6 +52,8 @@ class ModulePaletteView : public QListWidget {
 public:
     ModulePaletteView(ConsolePageController& page, QWidget* parent);
     std::function<void()> Changed;
+    // The module type of the selected item, -1 for none.
+    int SelectedType() const;
 
 protected:
     // The face pictures are drawn when the palette is first shown, not with the main window.
@@ -61,20 +68,25 @@ private:
     bool pictures_ = false;
 };
 
-// The selected module large, at the scale its group box allows.
+// The selected module large, at the scale its group box allows. The picture follows every
+// resize of its group box: the box settles only after the panels beside it were laid out.
 class ModuleImage : public QWidget {
     Q_OBJECT
 public:
-    ModuleImage(ConsolePageController& page, ConsoleEditorState& state, QWidget* parent);
+    ModuleImage(ConsolePageController& page, ConsoleEditorState& state, QWidget* groupBox);
     std::function<void()> Changed;
     // Sizes and places the picture in its group box for the selected module's type.
     void Fit(QWidget& groupBox);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    int ElementAt(const QPoint& at) const;
+
     ConsolePageController& page_;
     ConsoleEditorState& state_;
     float scale_ = 0;

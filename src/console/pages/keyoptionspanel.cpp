@@ -2,6 +2,7 @@
 
 #include "console/keyrecordview.h"
 #include "console/pages/keypreviewimage.h"
+#include "controls/dragtarget.h"
 #include "platform/currentprompter.h"
 #include "platform/text1252.h"
 
@@ -136,20 +137,28 @@ protected:
         if (Popup)
             Popup(event->globalPos());
     }
-    void dragEnterEvent(QDragEnterEvent* event) override { Take(event); }
-    void dragMoveEvent(QDragMoveEvent* event) override { Take(event); }
-    void dropEvent(QDropEvent* event) override
+    void dragEnterEvent(QDragEnterEvent* event) override { Answer(event); }
+    void dragMoveEvent(QDragMoveEvent* event) override { Answer(event); }
+    void dropEvent(QDropEvent* event) override { Answer(event); }
+
+private:
+    // Its own rows and logic sources land on a row; away from every row nothing happens.
+    void Answer(QEvent* event)
     {
-        const QMimeData* data = event->mimeData();
-        if (!Accepted(data))
-            return;
-        event->acceptProposedAction();
-        // A drop away from every row does nothing.
-        QTreeWidgetItem* target = itemAt(event->position().toPoint());
-        if (!target)
-            return;
+        controls::answerDragEvent(
+            event, {.Takes =
+                        [this](const QMimeData* data) {
+                            return data && ((data->hasFormat(kLampRowMime) && !data->data(kLampRowMime).isEmpty()) ||
+                                            (AcceptsLogic && AcceptsLogic(data)));
+                        },
+                    .LandsAt = [this](const QDropEvent& drag) { return itemAt(drag.position().toPoint()) != nullptr; },
+                    .Dropped = [this](QDropEvent& drop) { Dropped(drop); }});
+    }
+    void Dropped(const QDropEvent& drop)
+    {
+        QTreeWidgetItem* target = itemAt(drop.position().toPoint());
         const int to = indexOfTopLevelItem(target);
-        if (data->hasFormat(kLampRowMime)) {
+        if (drop.mimeData()->hasFormat(kLampRowMime)) {
             const int from = indexOfTopLevelItem(currentItem());
             if (from >= 0 && RowDropped)
                 RowDropped(from, to);
@@ -158,20 +167,6 @@ protected:
         setCurrentItem(target);
         if (LogicDropped)
             LogicDropped(to);
-    }
-
-private:
-    bool Accepted(const QMimeData* data) const
-    {
-        return data && ((data->hasFormat(kLampRowMime) && !data->data(kLampRowMime).isEmpty()) ||
-                        (AcceptsLogic && AcceptsLogic(data)));
-    }
-    void Take(QDragMoveEvent* event)
-    {
-        if (Accepted(event->mimeData()))
-            event->acceptProposedAction();
-        else
-            event->ignore();
     }
 
     QPoint pressAt_;
@@ -188,31 +183,28 @@ SourceDropPanel::SourceDropPanel(const char* name, QWidget* parent) : QLabel("No
     setAcceptDrops(true);
 }
 
-void SourceDropPanel::Take(QDragMoveEvent* event)
+void SourceDropPanel::Answer(QEvent* event)
 {
-    if (Accepts && Accepts(event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    controls::answerDragEvent(event, {.Takes = [this](const QMimeData* data) { return Accepts && Accepts(data); },
+                                      .Dropped = [this](QDropEvent& drop) {
+                                          if (Dropped)
+                                              Dropped(drop.mimeData());
+                                      }});
 }
 
 void SourceDropPanel::dragEnterEvent(QDragEnterEvent* event)
 {
-    Take(event);
+    Answer(event);
 }
 
 void SourceDropPanel::dragMoveEvent(QDragMoveEvent* event)
 {
-    Take(event);
+    Answer(event);
 }
 
 void SourceDropPanel::dropEvent(QDropEvent* event)
 {
-    if (!Accepts || !Accepts(event->mimeData()))
-        return;
-    event->acceptProposedAction();
-    if (Dropped)
-        Dropped(event->mimeData());
+    Answer(event);
 }
 
 ColourSwatch::ColourSwatch(const char* name, std::optional<std::uint32_t> colour, QWidget* parent)

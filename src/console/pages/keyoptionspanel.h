@@ -32,12 +32,12 @@ namespace kvr::console {
 
 class KeyPreviewImage;
 
-// A panel that shows a source and takes drops from the source windows.
+// A panel that shows a source and takes drops from the source windows, anywhere over it.
 class SourceDropPanel : public QLabel {
     Q_OBJECT
 public:
     SourceDropPanel(const char* name, QWidget* parent);
-    std::function<bool(const QMimeData*)> Accepts;
+    std::function<bool(const QMimeData*)> Accepts; // the kinds of drag it takes
     std::function<void(const QMimeData*)> Dropped;
 
 protected:
@@ -46,7 +46,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void Take(QDragMoveEvent* event);
+    void Answer(QEvent* event);
 };
 
 // A colour field beside the preview: a lamp colour, or the picture of "no colour".

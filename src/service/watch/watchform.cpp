@@ -339,16 +339,16 @@ bool TWatchForm::eventFilter(QObject* Watched, QEvent* Event)
         RemoveClicked();
         return true;
     }
-    const auto accepts = [this](const QDropEvent& Drag) {
-        return FConnected && FServices.AcceptsDrop && FServices.AcceptsDrop(Drag.mimeData());
-    };
+    // A logic source of the watched device, while connected.
     if (Watched == WatchView->viewport() &&
-        controls::answerDragEvent(Event, accepts, [this, &accepts](QDropEvent& Drop) {
-            if (accepts(Drop) && FServices.Dropped) {
-                Drop.acceptProposedAction();
-                FServices.Dropped(*this);
-            }
-        }))
+        controls::answerDragEvent(
+            Event, {.Takes = [this](const QMimeData* Data) { return FServices.TakesDrag && FServices.TakesDrag(Data); },
+                    .LandsAt =
+                        [this](const QDropEvent&) {
+                            return FConnected && FServices.ShowsWatchedDevice && FServices.ShowsWatchedDevice() &&
+                                   FServices.Dropped;
+                        },
+                    .Dropped = [this](QDropEvent&) { FServices.Dropped(*this); }}))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }

@@ -34,7 +34,8 @@ struct TWatchFormServices {
     TWatchServices Watch;
     std::function<void(class TWatchForm& Form)> Activated;  // prepares the logic-source window
     std::function<void(class TWatchForm& Form)> AddClicked; // shows it for an addition
-    std::function<bool(const QMimeData* Data)> AcceptsDrop; // a drag from its tree, of this device
+    std::function<bool(const QMimeData* Data)> TakesDrag;   // a drag from its tree
+    std::function<bool()> ShowsWatchedDevice;               // its tree shows the watched device
     std::function<void(class TWatchForm& Form)> Dropped;    // runs its Assign
 };
 

@@ -136,6 +136,27 @@ TEST(ClickMap, WholeFrameCells)
     EXPECT_EQ(f.ClickAt(200, f.Top(19) + 72).Rect, (EditorRect{141, f.Top(19) + 67, 140, 14}));
 }
 
+// The header above the Set All band and the slots is no row: a pointer that moved there from a
+// band or a slot row opens nothing where it now is.
+TEST(ClickMap, APointerThatLeftTheSetAllBandOrASlotIsOverNoRow)
+{
+    Editing f;
+    const struct {
+        const char* from;
+        int x, y;
+    } cases[] = {
+        {"upper Set All band", 500, 25},
+        {"lower Set All band", 500, 40},
+        {"a channel row", 500, 50 + 8},
+    };
+    for (const auto& c : cases) {
+        f.View.PointerMove(c.x, c.y);
+        EXPECT_NE(f.Editor.Click(f.View, 0, 0).Editor, E::None) << c.from;
+        EXPECT_EQ(f.ClickAt(c.x, 10).Editor, E::None) << c.from;
+        EXPECT_EQ(f.View.FPointerRow, kRowNone) << c.from;
+    }
+}
+
 TEST(ClickMap, LevelItemsByCardAndDirection)
 {
     Editing f;

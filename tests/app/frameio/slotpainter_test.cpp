@@ -309,6 +309,31 @@ TEST(SlotRows, DSPBlocksOfEverySubTypeInTheWholeFrame)
     }
 }
 
+// A one-row DSP block draws its second model line all the same, for the next slot to paint over;
+// at the end of a 10-slot frame the line would fall off the picture and is left out.
+TEST(SlotRows, OneRowDSPBlockDrawsItsSecondLineInsideThePicture)
+{
+    const struct {
+        int frameType;
+        std::vector<std::string> texts; // at (25, top + 18), in drawing order
+    } cases[] = {
+        {1, {"DSP", "Empty"}},
+        {0, {}},
+    };
+    for (const auto& c : cases) {
+        FrameProject f;
+        SetFrameType(f.Dev(), c.frameType);
+        f.Put(9, DSPCard(1, 0, 0, {}));
+        Drawing d(f);
+        std::vector<std::string> texts;
+        for (const Op& op : d.Canvas.ops())
+            if (op.kind == OpKind::Text && op.points[0] == gfx::Point{25, d.Top(9) + 18})
+                texts.push_back(op.text);
+        EXPECT_EQ(texts, c.texts) << c.frameType;
+        EXPECT_EQ(TextOn(d.Canvas, 25, d.Top(9) + 2), "KX730-848M") << c.frameType;
+    }
+}
+
 TEST(SlotRows, MadiPortLineCells)
 {
     FrameProject f;

@@ -5,15 +5,19 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QStyle>
-#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMimeData>
+#include <QListWidget>
+#include <QTabBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
 
 #include "app/appforms.h"
 #include "app/mainform.h"
@@ -26,6 +30,7 @@
 #include "editors/rowdrag.h"
 #include "editors/sourcedrag.h"
 #include "model/faderaccess.h"
+#include "model/logicaccess.h"
 #include "editors/reswindow.h"
 #include "model/cardrecords.h"
 #include "model/channelname.h"
@@ -35,9 +40,11 @@
 #include "model/summingbuses.h"
 #include "platform/currentprompter.h"
 #include "platform/settingsstore.h"
+#include "support/windowdrag.h"
 
 using namespace kvr::app;
 using namespace kvr::editors;
+using kvr::testsupport::WindowDrag;
 
 class AudioPagesTest : public QObject {
     Q_OBJECT
@@ -189,6 +196,62 @@ private slots:
         QCOMPARE(int(option.MuteLogics), 0x04);
     }
 
+    // A tab of the Audio System changed from the keyboard runs the same show and hide routines as
+    // a click: the arrow keys on the focused tab bar, and the program's own choice.
+    void tabsChangedByKeysShowCurrentData()
+    {
+        kvr::model::TDevice* dev = form->FProject->Model()->Device(0);
+        Select(0, "Audio System");
+        QTabWidget* tabs = form->PageControl2;
+        QCOMPARE(tabs->currentIndex(), 0);
+        const auto tabOf = [tabs](const char* caption) {
+            for (int i = 0; i < tabs->count(); ++i)
+                if (tabs->tabText(i) == caption)
+                    return i;
+            return -1;
+        };
+        const auto frame = [this](const char* name) { return form->findChild<QWidget*>(name) != nullptr; };
+        const auto muteName = [this] {
+            auto* list = form->findChild<QListWidget*>("ListBox5");
+            return list && list->count() > 0 ? list->item(0)->text() : QString();
+        };
+        const auto setMuteName = [dev](const char* name) {
+            std::array<std::uint8_t, 16> field{};
+            std::copy_n(name, std::strlen(name), field.begin());
+            kvr::model::SetMuteLogicName(*dev, 0, field);
+        };
+        setMuteName("Studio");
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        tabs->tabBar()->setFocus();
+        QVERIFY(tabs->tabBar()->hasFocus());
+        // A group without its fader channel, which leaving Group Logic clears.
+        const std::vector<std::uint8_t> halfGroup{1, 0, 0, 0, 0, 0, 0, 0};
+        for (int tab = 1; tab < tabs->count(); ++tab) {
+            QTest::keyClick(tabs->tabBar(), Qt::Key_Right);
+            QCOMPARE(tabs->currentIndex(), tab);
+            if (tab == tabOf("Mute Logics"))
+                QCOMPARE(muteName(), QString("Studio"));
+            if (tab == tabOf("Group Logic"))
+                dev->SetData(kvr::model::stGroupLogic, halfGroup);
+            if (tab == tabOf("Group Logic") + 1) {
+                std::vector<std::uint8_t> groups;
+                QVERIFY(dev->GetData(kvr::model::stGroupLogic, groups));
+                QCOMPARE(int(groups.at(0)), 0);
+            }
+            QCOMPARE(frame("InsertFrame"), tab == tabOf("Inserts"));
+            QCOMPARE(frame("GlobalPoolFrame"), tab == tabOf("Global Pool"));
+        }
+        // Back with the keys to data changed meanwhile, and a tab the program chooses.
+        setMuteName("Booth");
+        for (int tab = tabs->count() - 1; tab > tabOf("Mute Logics"); --tab)
+            QTest::keyClick(tabs->tabBar(), Qt::Key_Left);
+        QCOMPARE(muteName(), QString("Booth"));
+        QVERIFY(!frame("GlobalPoolFrame"));
+        tabs->setCurrentIndex(tabOf("Inserts"));
+        QVERIFY(frame("InsertFrame"));
+    }
+
     void faderChannelFrameLivesWithItsPage()
     {
         kvr::model::TDevice* dev = form->Project()->Device(0);
@@ -203,13 +266,11 @@ private slots:
         frame->FCHList->setCurrentItem(frame->FCHList->topLevelItem(1));
         QTRY_VERIFY(frame->GeneralGroup->isVisible());
         AudioResWin->SelectAudioSource(0x4600);
-        std::unique_ptr<QMimeData> data(MakeSourceDrag(SourceDragKind::Audio));
-        const QPoint at(5, 5);
-        QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(frame->Panel10, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(frame->Panel10, &drop);
+        {
+            WindowDrag drag(MakeSourceDrag(SourceDragKind::Audio), Qt::CopyAction);
+            QVERIFY(drag.MoveTo(frame->Panel10));
+            QVERIFY(drag.Drop());
+        }
         kvr::model::TFaderChannel channel;
         QCOMPARE(kvr::model::GetFaderChannel(*dev, 2, channel), 1);
         QCOMPARE(int(channel.Source), 0x4600);
@@ -222,9 +283,11 @@ private slots:
         QTRY_VERIFY(frame->FaderstartGroup->isHidden());
         QVERIFY(frame->LogicGroup->isHidden());
         // A MIDI source is no monitor source.
-        QDragEnterEvent monitor(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(frame->Panel11, &monitor);
-        QVERIFY(!monitor.isAccepted());
+        {
+            WindowDrag drag(MakeSourceDrag(SourceDragKind::Audio), Qt::CopyAction);
+            QVERIFY(!drag.MoveTo(frame->Panel11));
+            QVERIFY(!drag.Drop());
+        }
 
         // Another device's page builds a frame for that device; other pages free it.
         Select(1, "Fader Channels");

@@ -27,6 +27,7 @@
 #include "model/project.h"
 #include "platform/currentprompter.h"
 #include "platform/settingsstore.h"
+#include "startwindows.h"
 
 using namespace kvr::app;
 using namespace kvr::editors;
@@ -112,24 +113,14 @@ private slots:
             kvr::model::AddScript(dev);
             QCOMPARE(fixture.SaveToDisk((dir.path() + "/studio.kvp").toStdString(), true), 1);
         }
-        kvr::platform::setSettingsStore(std::make_unique<kvr::platform::MemorySettingsStore>());
-        kvr::platform::setPrompter(std::make_unique<kvr::platform::ScriptedPrompter>());
-        kvr::model::SetModelHost(&host);
-        form = CreateApplicationForms();
-        form->resize(1200, 760);
-        form->show();
-        QVERIFY(form->FileCommands().OpenRecent((dir.path() + "/studio.kvp").toStdString()));
+        form = test::StartWithProject(host, (dir.path() + "/studio.kvp").toStdString());
+        QVERIFY(form);
         Settle();
         page = form->LogicPage;
         QVERIFY(page);
     }
 
-    void cleanupTestCase()
-    {
-        DestroyApplicationForms();
-        kvr::model::SetModelHost(nullptr);
-        kvr::platform::setPrompter(nullptr);
-    }
+    void cleanupTestCase() { test::StopWindows(); }
 
     void pageFollowsTheTree()
     {

@@ -108,6 +108,12 @@ private slots:
             ++checked;
         }
         QCOMPARE(checked, 35);
+        // The manufacturer's "KVR" menu stays hidden at every level.
+        for (const MenuSpec& menu : MainMenus()) {
+            QAction* title = form->Action(QString::fromLatin1(menu.Name.data(), qsizetype(menu.Name.size())));
+            QVERIFY(title);
+            QCOMPARE(title->isVisible(), menu.Name != "KVR1");
+        }
         QCOMPARE(form->Action("New1")->shortcut(), QKeySequence("Ctrl+O"));
         QCOMPARE(form->Action("Save1")->shortcut(), QKeySequence("Ctrl+S"));
         QCOMPARE(form->Action("Fittingreport1")->shortcut(), QKeySequence("Ctrl+R"));

@@ -4,13 +4,17 @@
 
 #include <QSize>
 
+#include <memory>
 #include <vector>
 
 #include "console/consolehost.h"
 #include "console/moduleclipboard.h"
 #include "console/pages/consolepage.h"
 #include "model/device.h"
+#include "model/modelhost.h"
 #include "model/project.h"
+#include "model/quiethost.h"
+#include "platform/currentprompter.h"
 
 namespace consoletest {
 
@@ -28,6 +32,23 @@ public:
 
     kvr::model::TProject project;
     kvr::model::TDevice& device = *project.Device(project.AddDevice());
+};
+
+// A quiet model host and a scripted prompter for as long as the test object lives.
+struct QuietScripted {
+    QuietScripted()
+    {
+        kvr::model::SetModelHost(&host);
+        kvr::platform::setPrompter(std::make_unique<kvr::platform::ScriptedPrompter>());
+    }
+    ~QuietScripted()
+    {
+        kvr::platform::setPrompter(nullptr);
+        kvr::model::SetModelHost(nullptr);
+    }
+    QuietScripted(const QuietScripted&) = delete;
+    QuietScripted& operator=(const QuietScripted&) = delete;
+    kvr::model::QuietModelHost host;
 };
 
 // The console page over a host's device, shown at a size of the tests' choosing.

@@ -90,7 +90,7 @@ bool Drop(QWidget& target, QPoint at, QMimeData& data)
 class KeyOptionsTest : public QObject {
     Q_OBJECT
 private:
-    model::QuietModelHost modelHost;
+    consoletest::QuietScripted quiet;
 
     static model::TKeyRecord Stored(model::TDevice& device, int key)
     {
@@ -115,16 +115,6 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        model::SetModelHost(&modelHost);
-        platform::setPrompter(std::make_unique<platform::ScriptedPrompter>());
-    }
-    void cleanupTestCase()
-    {
-        platform::setPrompter(nullptr);
-        model::SetModelHost(nullptr);
-    }
 
     void labelFunctionColourAndLampSources()
     {

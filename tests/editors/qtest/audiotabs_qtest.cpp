@@ -190,8 +190,10 @@ private slots:
 
     void potsLogTheirExternalInputsAndKeepThemWhileTyping()
     {
-        dev->SetSetupData(4, CardRec(122, {{"c1", 0x0500}, {"c2", 0x0501}, {"Fader A", 0x0502}, {"c4", 0x0503},
-                                           {"c5", 0x0504}, {"c6", 0x0505}, {"Fader B", 0x0506}}));
+        dev->SetSetupData(4, CardRec(122,
+                                     {{"Mic 1", 0x0500}, {"Mic 2", 0x0501}, {"Mic 3", 0x0502}, {"Mic 4", 0x0503},
+                                      {"Phones 1", 0x0580}, {"Phones 2", 0x0581}},
+                                     {"GPI 1", "GPO 1", "Fader A", "GPO 2", "GPI 2", "GPO 3", "Fader B", "GPO 4"}));
         auto* page = PageIn<TPotentiometerPage>(*tabs, "Potentiometer");
         tabs->setCurrentWidget(page->parentWidget());
         page->TabShow();

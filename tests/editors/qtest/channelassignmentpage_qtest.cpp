@@ -1,8 +1,6 @@
 // The Channel Assignment page over a real device: assign by button and double click, chains by
 // button with the per-type message.
 #include <QComboBox>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTest>
@@ -19,10 +17,12 @@
 #include "platform/prompter.h"
 #include "recordinghost.h"
 #include "sourcebuilder.h"
+#include "support/windowdrag.h"
 
 using namespace kvr::editors;
 using namespace kvr::model;
 using namespace kvr::model::test;
+using kvr::testsupport::WindowDrag;
 
 class ChannelAssignmentPageTest : public QObject {
     Q_OBJECT
@@ -122,17 +122,14 @@ private slots:
         TChannelAssignmentPage page(host, nullptr);
         page.show();
         page.FillChannelAssignment();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        // The line dragged as the window system delivers it, released on a line or below the lines.
         const auto drop = [](QTreeWidget* from, QTreeWidget* to, int line) {
-            std::unique_ptr<QMimeData> data(MakeRowDrag(from));
             const QPoint at = line >= 0 ? to->visualItemRect(to->topLevelItem(line)).center()
                                         : QPoint(5, to->viewport()->height() - 2);
-            QDragEnterEvent enter(at, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(to->viewport(), &enter);
-            if (!enter.isAccepted())
-                return false;
-            QDropEvent dropped(QPointF(at), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(to->viewport(), &dropped);
-            return true;
+            WindowDrag drag(MakeRowDrag(from), Qt::MoveAction);
+            drag.MoveTo(to->viewport(), at);
+            return drag.Drop();
         };
 
         // "Mic" dropped on fader 3; faders take no line of the chain lists.

@@ -16,6 +16,7 @@
 #include "controls/kvrpoti3.h"
 #include "editors/devparaform.h"
 #include "editors/fixedprocessingpage.h"
+#include "editors/rowdrag.h"
 #include "editors/sourceassign.h"
 #include "fakehost.h"
 #include "model/outputfunctions.h"
@@ -24,10 +25,12 @@
 #include "platform/prompter.h"
 #include "recordinghost.h"
 #include "sourcebuilder.h"
+#include "support/windowdrag.h"
 
 using namespace kvr::editors;
 using namespace kvr::model;
 using namespace kvr::model::test;
+using kvr::testsupport::WindowDrag;
 
 class FixedProcessingPageTest : public QObject {
     Q_OBJECT
@@ -139,10 +142,15 @@ private slots:
         page.ListBox2Click();
         QVERIFY(!page.Button38->isEnabled());
         QVERIFY(!page.Button58->isEnabled());
-        QVERIFY(!page.Accepts(page.ListView16, page.ListView17));
-        QVERIFY(page.Accepts(page.ListView16, page.ListView16)); // moving adds nothing
-        QVERIFY(page.Accepts(page.ListView10, page.ListView16));
-        QVERIFY(!page.Accepts(page.ListView10, page.ListView17));
+        // Dragged as the window system delivers it: over the chain's first row, over an offer list.
+        const auto takes = [](QTreeWidget* from, QTreeWidget* onto) {
+            WindowDrag drag(MakeRowDrag(from), Qt::MoveAction);
+            return drag.MoveTo(onto->viewport(), onto->visualItemRect(onto->topLevelItem(0)).center());
+        };
+        QVERIFY(!takes(page.ListView17, page.ListView16));
+        QVERIFY(takes(page.ListView16, page.ListView16)); // moving adds nothing
+        QVERIFY(takes(page.ListView16, page.ListView10));
+        QVERIFY(!takes(page.ListView17, page.ListView10));
         page.ListView16->setCurrentItem(page.ListView16->topLevelItem(0));
         QTest::mouseClick(page.Button39, Qt::LeftButton);
         QCOMPARE(page.ListView16->topLevelItemCount(), 2);

@@ -1,11 +1,10 @@
 // The Mixing Functions tab, the insert frame and the SOF frame over a real device: what only
 // the widgets decide (the refused raise of a bus count, the clean-feed controls of a row, the
 // routing edit's own text, the "Add" state).
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDragEnterEvent>
 #include <QHeaderView>
-#include <QMimeData>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +18,7 @@
 #include <memory>
 
 #include "controls/kvrpoti3.h"
+#include "controls/updown.h"
 #include "editors/audiotabpage.h"
 #include "editors/globalpoolframe.h"
 #include "editors/insertframe.h"
@@ -33,10 +33,12 @@
 #include "model/summingbuses.h"
 #include "recordinghost.h"
 #include "sourcebuilder.h"
+#include "support/windowdrag.h"
 
 using namespace kvr::editors;
 using namespace kvr::model;
 using namespace kvr::model::test;
+using kvr::testsupport::WindowDrag;
 
 class MixingFramesTest : public QObject {
     Q_OBJECT
@@ -163,14 +165,33 @@ private slots:
         SelectRow(frame.SIList, 1);
         emit frame.SIList->itemClicked(frame.SIList->topLevelItem(1), 0);
         QVERIFY(frame.SIClear->isEnabled());
-        auto* edit = frame.SISelector->findChild<QLineEdit*>();
-        edit->selectAll();
-        QTest::keyClicks(edit, "0");
-        QCOMPARE(frame.SIList->topLevelItem(1)->text(1), QString("768"));
-        QCOMPARE(frame.SISelector->value(), 768);
+        // Typed into the focused routing edit: the number less one is stored, beyond the top
+        // the data model keeps 767, and the edit and the row show the stored routing + 1.
+        struct Typed {
+            const char* text;
+            int stored;
+            const char* shown;
+        };
+        owner->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(owner.get()));
+        frame.SISelector->setFocus();
+        QWidget* routing = QApplication::focusWidget();
+        QVERIFY(routing != nullptr);
         TSwitchableInsert point;
+        for (const Typed t : {Typed{"12", 11, "12"}, Typed{"0", 767, "768"}, Typed{"769", 767, "768"},
+                              Typed{"5000", 767, "768"}, Typed{"1", 0, "1"}}) {
+            QTest::keyClick(routing, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(routing, t.text);
+            QVERIFY(GetSwitchableInsert(*dev, 1, point));
+            QCOMPARE(int(point.Routing), t.stored);
+            QCOMPARE(routing->property("text").toString(), QString(t.shown));
+            QCOMPARE(frame.SIList->topLevelItem(1)->text(1), QString(t.shown));
+        }
+        // A text that is no number changes nothing.
+        QTest::keyClick(routing, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(routing, "x");
         QVERIFY(GetSwitchableInsert(*dev, 1, point));
-        QCOMPARE(int(point.Routing), 767);
+        QCOMPARE(int(point.Routing), 0);
         frame.SIClear->click();
         // Source drops only over the "Insert Return" column, and only from the audio-source tree.
         frame.resize(900, 600);
@@ -182,10 +203,8 @@ private slots:
         };
         for (const Drop d : {Drop{20, SourceDragKind::Audio, false}, Drop{150, SourceDragKind::Audio, false},
                              Drop{260, SourceDragKind::Audio, true}, Drop{260, SourceDragKind::Logic, false}}) {
-            std::unique_ptr<QMimeData> data(MakeSourceDrag(d.kind));
-            QDragEnterEvent move(QPoint(d.x, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(frame.SIList->viewport(), &move);
-            QCOMPARE(move.isAccepted(), d.accepted);
+            WindowDrag drag(MakeSourceDrag(d.kind), Qt::CopyAction);
+            QCOMPARE(drag.MoveTo(frame.SIList->viewport(), QPoint(d.x, 5)), d.accepted);
         }
         QCOMPARE(frame.SIList->topLevelItem(1)->text(0), QString("Insert 2"));
         QCOMPARE(frame.SIList->topLevelItem(1)->text(1), QString("Routing 1"));

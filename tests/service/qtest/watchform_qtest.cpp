@@ -7,11 +7,14 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QDir>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <functional>
 
 #include "client/kvrcommunicationclient.h"
 #include "commserver/fakecommserver.h"
@@ -20,8 +23,10 @@
 #include "kvrdata/kvrstruct.h"
 #include "model/project.h"
 #include "service/watch/watchform.h"
+#include "support/windowdrag.h"
 
 using namespace kvr::service;
+using kvr::testsupport::WindowDrag;
 
 
 class WatchFormTest : public QObject {
@@ -31,7 +36,7 @@ class WatchFormTest : public QObject {
     kvr::model::TProject project;
     QTemporaryDir folder;
 
-    TWatchForm* MakeForm(int DialogResult)
+    TWatchForm* MakeForm(int DialogResult, const std::function<void(TWatchFormServices&)>& Drops = {})
     {
         auto clock = std::make_shared<std::uint64_t>(1000);
         kvr::client::TClientServices cs;
@@ -50,6 +55,8 @@ class WatchFormTest : public QObject {
         s.Watch.Project = [this] { return &project; };
         s.Watch.ProjectFileName = [] { return std::string("/projects/studio.kvp"); };
         s.Watch.Folder = folder.path().toStdString();
+        if (Drops)
+            Drops(s);
         return new TWatchForm(std::make_unique<TKVRCommunicationClient>(nullptr, cs), std::move(s), nullptr);
     }
 
@@ -114,6 +121,45 @@ private slots:
 
         QVERIFY(form->grab().toImage().save(QDir::current().filePath("watchform.png")));
         QTest::keyClick(form, Qt::Key_Escape);
+        QTRY_VERIFY(form.isNull());
+    }
+
+    // A logic source dragged onto the list, as the window system delivers it, is added while the
+    // logic-source window shows the watched device: the list takes the drag's kind as it enters,
+    // and decides at every move whether it may land.
+    void aLogicSourceDropsOnTheListOfTheWatchedDevice()
+    {
+        const QString logicKind = "application/x-test-logic-source";
+        bool watchedDevice = false;
+        int dropped = 0;
+        QPointer<TWatchForm> form = MakeForm(1, [&](TWatchFormServices& s) {
+            s.TakesDrag = [logicKind](const QMimeData* Data) { return Data->hasFormat(logicKind); };
+            s.ShowsWatchedDevice = [&] { return watchedDevice; };
+            s.Dropped = [&](TWatchForm&) { ++dropped; };
+        });
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        const auto drag = [](const QString& kind) {
+            auto* data = new QMimeData;
+            data->setData(kind, QByteArray());
+            return data;
+        };
+        const QPoint inList(20, 20);
+        {
+            WindowDrag other(drag("text/plain"), Qt::CopyAction);
+            QVERIFY(!other.MoveTo(form->WatchView->viewport(), inList));
+            QVERIFY(!other.Drop());
+        }
+        {
+            WindowDrag logic(drag(logicKind), Qt::CopyAction);
+            QVERIFY(!logic.MoveTo(form->AddButton));
+            QVERIFY(!logic.MoveTo(form->WatchView->viewport(), inList)); // another device's source
+            watchedDevice = true;
+            QVERIFY(logic.MoveTo(form->WatchView->viewport(), inList + QPoint(5, 5)));
+            QVERIFY(logic.Drop());
+        }
+        QCOMPARE(dropped, 1);
+        form->close();
         QTRY_VERIFY(form.isNull());
     }
 

@@ -1,0 +1,26 @@
+# Starts the program with a named pipe where its settings file belongs: it must start at once
+# (a read would block until someone writes into the pipe), say why its settings are not used,
+# and leave the pipe as it was.
+set(ENV{QT_QPA_PLATFORM} offscreen)
+set(ENV{KVR_EXIT_AFTER_START} 1)
+set(ENV{KVR_MESSAGE_LOG} ${WORK}/messages.log)
+set(ENV{KVR_CONFIG_DIR} ${WORK}/config)
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/config)
+execute_process(COMMAND mkfifo ${WORK}/config/settings.ini RESULT_VARIABLE made)
+if(NOT made EQUAL 0)
+  message(FATAL_ERROR "mkfifo failed: ${made}")
+endif()
+
+execute_process(COMMAND ${PROGRAM} RESULT_VARIABLE rc TIMEOUT 20)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "program ended with ${rc}")
+endif()
+file(READ ${WORK}/messages.log shown)
+if(NOT shown MATCHES "settings.ini\" is not a regular file. The program starts with its default settings")
+  message(FATAL_ERROR "the settings file was not reported: ${shown}")
+endif()
+execute_process(COMMAND test -p ${WORK}/config/settings.ini RESULT_VARIABLE pipe)
+if(NOT pipe EQUAL 0)
+  message(FATAL_ERROR "the pipe was replaced")
+endif()
