@@ -211,8 +211,12 @@ void TPotentiometerPage::TabShow()
         return;
     Potentiometers pots(*Device());
     FFillingPots = true;
+    // No pot is chosen yet: the fields show none, not the last one chosen (on another frame, maybe).
+    Edit26->clear();
     Edit26->setEnabled(false);
     ComboBox11->setEnabled(false);
+    Label76->hide();
+    ComboBox11->hide();
     std::vector<std::string> log;
     FExtPotTable = pots.ExternalPots(&log);
     ComboBox11->clear();

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,15 +20,21 @@
 #include "app/appforms.h"
 #include "app/mainform.h"
 #include "app/qtmodelhost.h"
+#include "model/faderaccess.h"
+#include "model/globalresources.h"
+#include "model/logicaccess.h"
 #include "model/modelhost.h"
+#include "model/outputfunctions.h"
 #include "model/project.h"
+#include "model/superoutputs.h"
 #include "platform/currentprompter.h"
 #include "platform/settingsstore.h"
 
 namespace kvr::app::test {
 
 // Two DSP frames, a 30-slot one with a card of every kind (MADI cards in slots 10 and 20 with
-// 64 channels a port) and a 10-slot one, and a fixed-model device.
+// 64 channels a port) and a 10-slot one, each with a row of every audio and logic list, and a
+// global resource.
 inline void WriteFullProject(const std::string& File)
 {
     using namespace frameio::test;
@@ -45,14 +52,38 @@ inline void WriteFullProject(const std::string& File)
     SetFrameType(two, 0);
     two.SetSetupData(0, IOCard(122, 0, 8, 8));
     two.SetSetupData(9, DSPCard(1, 0, 0, {}));
+    // A row of every list a page edits, so that the fields behind a chosen row show.
+    for (model::TDevice* dev : {&f.Dev(), &two}) {
+        model::AddFaderChannel(*dev);
+        model::AddOutputFunction(*dev);
+        model::AddFixedProcessing(*dev);
+        int sof = 0;
+        model::TSOFRecord record;
+        model::AddSOF(*dev, sof, record);
+        model::AddLogicFunction(*dev);
+        model::AddLogicDelay(*dev);
+        model::AddScript(*dev);
+        model::AddLevelDetect(*dev);
+    }
+    model::TGlobalResource resource;
+    model::AddGlobalResource(f.Project, resource);
     f.Project.SaveToDisk(File, false);
 }
 
-// Lets the window finish what a change started.
+// A page's own one-shot refresh still to run (a repeating timer is a page's steady work).
+inline bool RefreshPending(TCX4AppForm& Form)
+{
+    const QList<QTimer*> timers = Form.findChildren<QTimer*>();
+    return std::any_of(timers.begin(), timers.end(), [](const QTimer* T) { return T->isActive() && T->isSingleShot(); });
+}
+
+// Lets the window finish what a change started, the pages' delayed refreshes included (a page
+// shows and takes input as it stands once they have run).
 inline void Settle(TCX4AppForm& Form)
 {
     QApplication::processEvents();
     QTRY_VERIFY_WITH_TIMEOUT(!Form.TreeChangeDelay->isActive(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!RefreshPending(Form), 5000);
     QApplication::processEvents();
 }
 
