@@ -15,7 +15,6 @@
 #include <map>
 
 #include "../../typetext.h"
-#include "app/frameio/slotpanel.h"
 #include "controls/updown.h"
 #include "platform/text1252.h"
 #include "sweep.h"
@@ -61,43 +60,6 @@ std::vector<QLineEdit*> TextFields(QWidget* Window, bool Shown = false)
     return out;
 }
 
-// Chooses the first row of every list on the page that has none chosen, as a user's click does,
-// so that the fields that edit a chosen row take input; a list filled by that choice gets its
-// own click in the next round.
-void ChooseFirstRows(TCX4AppForm& Form)
-{
-    for (int round = 0; round < 3; ++round) {
-        bool clicked = false;
-        for (QAbstractItemView* view : Form.centralWidget()->findChildren<QAbstractItemView*>()) {
-            if (view == Form.ProjectTree || !view->isVisible() || !view->isEnabled() || view->model() == nullptr ||
-                view->model()->rowCount(view->rootIndex()) == 0 || view->selectionModel() == nullptr ||
-                view->selectionModel()->hasSelection() || qobject_cast<QComboBox*>(view->parentWidget()) != nullptr)
-                continue;
-            const QRect row = view->visualRect(view->model()->index(0, 0, view->rootIndex()));
-            if (row.isEmpty())
-                continue;
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center());
-            test::Settle(Form);
-            clicked = true;
-        }
-        if (!clicked)
-            return;
-    }
-}
-
-// On a frame I/O page that shows one slot, a click on its first row's label opens the label
-// editor in the table, as a user opens it.
-void OpenSlotLabelEditor(TCX4AppForm& Form)
-{
-    auto* panel = Form.findChild<frameio::TSlotPanel*>();
-    if (panel == nullptr || !panel->isVisible() || panel->View.WholeFrame())
-        return;
-    const QPoint label(400, panel->View.SlotTop(panel->View.CurSlot()) + 8);
-    QTest::mouseMove(panel->SlotImage, label); // the table takes the cell under the pointer
-    QTest::mouseClick(panel->SlotImage, Qt::LeftButton, {}, label);
-    test::Settle(Form);
-}
-
 // The device a page belongs to, from its place "0.1.2 / tab": the second number, none for the
 // project's own pages.
 QString DeviceOf(const QString& Key)
@@ -141,8 +103,8 @@ private slots:
         test::ForEachPage(
             *form,
             [&](const QString& Page) {
-                ChooseFirstRows(*form);
-                OpenSlotLabelEditor(*form);
+                test::ChooseFirstRows(*form);
+                test::OpenSlotLabelEditor(*form);
                 for (QLineEdit* edit : TextFields(form)) {
                     const QString key = Page + " | " + FieldPath(edit);
                     const QString name = (umlauts + QString::number(++number)).left(edit->maxLength());
@@ -198,8 +160,8 @@ private slots:
                     if (other != typed.end())
                         faults << Page + " | " + FieldPath(edit) + ": shows \"" + edit->text() + "\", typed on " + other->first;
                 }
-                ChooseFirstRows(*form);
-                OpenSlotLabelEditor(*form);
+                test::ChooseFirstRows(*form);
+                test::OpenSlotLabelEditor(*form);
                 for (QLineEdit* edit : TextFields(form)) {
                     const auto it = typed.find(Page + " | " + FieldPath(edit));
                     if (it == typed.end())

@@ -3,7 +3,9 @@
 // window opened on it at the default size, and a walk that shows every node of the project tree
 // with every tab of every page, and the program's other windows.
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -18,6 +20,7 @@
 
 #include "../frameio/framefixture.h"
 #include "app/appforms.h"
+#include "app/frameio/slotpanel.h"
 #include "app/mainform.h"
 #include "app/qtmodelhost.h"
 #include "model/faderaccess.h"
@@ -141,6 +144,43 @@ inline void ForEachTab(TCX4AppForm& Form, QWidget* Root, const QString& Page, co
         bar->setCurrentIndex(start);
         Settle(Form);
     }
+}
+
+// Chooses the first row of every list on the page that has none chosen, as a user's click does,
+// so that the fields that edit a chosen row take input; a list filled by that choice gets its
+// own click in the next round.
+void ChooseFirstRows(TCX4AppForm& Form)
+{
+    for (int round = 0; round < 3; ++round) {
+        bool clicked = false;
+        for (QAbstractItemView* view : Form.centralWidget()->findChildren<QAbstractItemView*>()) {
+            if (view == Form.ProjectTree || !view->isVisible() || !view->isEnabled() || view->model() == nullptr ||
+                view->model()->rowCount(view->rootIndex()) == 0 || view->selectionModel() == nullptr ||
+                view->selectionModel()->hasSelection() || qobject_cast<QComboBox*>(view->parentWidget()) != nullptr)
+                continue;
+            const QRect row = view->visualRect(view->model()->index(0, 0, view->rootIndex()));
+            if (row.isEmpty())
+                continue;
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center());
+            Settle(Form);
+            clicked = true;
+        }
+        if (!clicked)
+            return;
+    }
+}
+
+// On a frame I/O page that shows one slot, a click on its first row's label opens the label
+// editor in the table, as a user opens it.
+void OpenSlotLabelEditor(TCX4AppForm& Form)
+{
+    auto* panel = Form.findChild<frameio::TSlotPanel*>();
+    if (panel == nullptr || !panel->isVisible() || panel->View.WholeFrame())
+        return;
+    const QPoint label(400, panel->View.SlotTop(panel->View.CurSlot()) + 8);
+    QTest::mouseMove(panel->SlotImage, label); // the table takes the cell under the pointer
+    QTest::mouseClick(panel->SlotImage, Qt::LeftButton, {}, label);
+    Settle(Form);
 }
 
 // The node's place in the tree, "0.1.3": it stays when a name changes.

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -103,20 +104,22 @@ public:
     using QPainterCanvas::QPainterCanvas;
     std::vector<Text> Texts;
     std::vector<Line> Lines;
-    std::vector<QPoint> Arrows; // right end of the cell and row top
+    std::vector<QPoint> Arrows; // right end of the cell and the cell's top
 
-    // The right edge a text at (X, Y) may reach: the end of the cell it sits in (less the arrow),
-    // else the first grid line or text on its right.
+    // The right edge a text at (X, Y) may reach: the end of the cell it sits in, less the arrow of
+    // a drop-down cell, else the first grid line or text on its right.
     int RightOf(const Text& T) const
     {
         for (const Line& l : Lines) {
-            // A cell's frame starts with a white line along its top, one pixel above the text.
-            if (l.White && l.From.y() == l.To.y() && l.From.y() == T.Y - 1 && std::min(l.From.x(), l.To.x()) <= T.X &&
+            // A cell's frame starts with a white line along its top, one to three pixels above the
+            // text (the header's Set All texts sit lower in their cells than a row's texts).
+            const int top = l.From.y();
+            if (l.White && l.From.y() == l.To.y() && top >= T.Y - 3 && top <= T.Y - 1 && std::min(l.From.x(), l.To.x()) <= T.X &&
                 std::max(l.From.x(), l.To.x()) > T.X) {
                 const int end = std::max(l.From.x(), l.To.x());
-                const bool arrow = std::any_of(Arrows.begin(), Arrows.end(),
-                                               [&](QPoint a) { return a.x() == end && a.y() >= T.Y - 4 && a.y() <= T.Y; });
-                return arrow ? end - 10 : end - 1; // a pixel clear of the arrow
+                const bool arrow = std::any_of(Arrows.begin(), Arrows.end(), [&](QPoint a) { return a.x() == end && a.y() == top - 1; });
+                const int right = arrow ? end - 10 : end - 1; // a pixel clear of the arrow
+                return T.ClipRight >= 0 ? std::min(right, T.ClipRight) : right;
             }
         }
         int right = 905;
@@ -143,12 +146,13 @@ private:
     {
         Lines.push_back({{From.x, From.y}, {To.x, To.y}, pen().color == kvr::gfx::clWhite});
     }
-    void doFillRect(const kvr::gfx::Rect& R) override
+    void doRectangle(const kvr::gfx::Rect& R) override
     {
         // The arrow's box: (x1 - 7, top + 4)-(x1 - 3, top + 9).
         if (R.right - R.left == 4 && R.bottom - R.top == 5)
             Arrows.push_back({R.right + 3, R.top - 4});
     }
+    void doFillRect(const kvr::gfx::Rect&) override {}
 };
 
 class TextFit {
@@ -321,6 +325,18 @@ private:
             }
             return;
         }
+        if (auto* edit = qobject_cast<QLineEdit*>(W)) {
+            // A field scrolls a long text, but its height must hold a line (the frame table's
+            // label editor stands in a 14-pixel cell).
+            QStyleOptionFrame opt;
+            opt.initFrom(edit);
+            opt.lineWidth = edit->hasFrame() ? style->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit) : 0;
+            const QRect contents = style->subElementRect(QStyle::SE_LineEditContents, &opt, edit).marginsRemoved(edit->textMargins());
+            const int lineRoom = contents.height() - 2; // the field's own margin above and below the line
+            if (fm.height() > lineRoom)
+                Add(Page, Name(W), edit->text(), QString("line %1 px high in %2").arg(fm.height()).arg(lineRoom));
+            return;
+        }
         if (auto* view = qobject_cast<QAbstractItemView*>(W)) {
             CheckItems(view, Page);
             return;
@@ -390,6 +406,11 @@ private slots:
             ++pages;
             fit.CheckWindow(form, Page);
             fit.CheckFrameTable(*form, Page);
+            // Again with a row of every list chosen and the table's label editor open: the
+            // groups that edit a chosen row show only then.
+            test::ChooseFirstRows(*form);
+            test::OpenSlotLabelEditor(*form);
+            fit.CheckWindow(form, Page);
         });
         // The other windows, as the main window's commands open them.
         for (const char* action : {"AudioTree1", "ResourceWindow1", "GlobalLogicStates1", "MaintenanceCX451"}) {
