@@ -12,6 +12,7 @@ class TUpDown : public QWidget {
 public:
     TUpDown(QLineEdit* Associate, int Min, int Max, QWidget* Parent = nullptr);
     int Position() const { return FPosition; }
+    QLineEdit* AssociatedField() const { return Associate; }
     // Clamped to the ends; the associated field shows the position.
     void SetPosition(int Value);
     void StepBy(int Steps);

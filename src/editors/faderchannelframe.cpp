@@ -100,6 +100,9 @@ TFaderChannelFrame::TFaderChannelFrame(EditorHost& Host, model::TProject& Projec
     FEditor->OnScheduleRefresh = [this] { ScheduleRefresh(); };
     for (const std::string& name : FEditor->PoolNames())
         FCHPoolBox->addItem(fromCp1252(name));
+    // Nothing to edit until the first refresh has filled the groups: a field typed into before
+    // that would write to no channel.
+    ShowNoChannel();
     RefreshFaderChannelList();
     Timer1->start();
 }
@@ -158,6 +161,7 @@ QGroupBox* TFaderChannelFrame::BuildGeneral()
     FCHSourceSel = SelectButton(box, "FCHSourceSel");
     FCHLabelEdit = Named(new QLineEdit(box), "FCHLabelEdit");
     FCHLabelEdit->setMaxLength(16);
+    platform::RefuseBeyondCp1252(FCHLabelEdit);
     Panel11 = SourcePanel(box, "Panel11");
     FCHMonitorLSel = SelectButton(box, "FCHMonitorLSel");
     Panel12 = SourcePanel(box, "Panel12");
@@ -384,17 +388,21 @@ void TFaderChannelFrame::Timer1Timer()
     // The source windows' assignments change rows behind the list's back.
     ShowRows();
     FEditor->Tick([this](const FaderChannelView* View) {
-        if (View) {
+        if (View)
             Fill(*View);
-        } else {
-            for (QGroupBox* group : {GeneralGroup, FaderstartGroup, OutputMuteGroup, LogicGroup})
-                group->hide();
-            RemoveButton->setEnabled(false);
-            DelActn->setEnabled(false);
-            InsertButton->setEnabled(false);
-            InsertActn->setEnabled(false);
-        }
+        else
+            ShowNoChannel();
     });
+}
+
+void TFaderChannelFrame::ShowNoChannel()
+{
+    for (QGroupBox* group : {GeneralGroup, FaderstartGroup, OutputMuteGroup, LogicGroup})
+        group->hide();
+    RemoveButton->setEnabled(false);
+    DelActn->setEnabled(false);
+    InsertButton->setEnabled(false);
+    InsertActn->setEnabled(false);
 }
 
 void TFaderChannelFrame::Fill(const FaderChannelView& v)

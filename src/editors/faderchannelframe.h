@@ -90,6 +90,7 @@ private:
     QGroupBox* BuildOutputMute();
     QGroupBox* BuildLogic();
     void Timer1Timer();
+    void ShowNoChannel();
     void Fill(const FaderChannelView& View);
     void ShowRows();
     void ListActionStates();

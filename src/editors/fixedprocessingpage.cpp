@@ -148,6 +148,7 @@ TFixedProcessingPage::TFixedProcessingPage(EditorHost& Host, QWidget* Parent) : 
     Edit20 = new QLineEdit(GroupBox32);
     Edit20->setObjectName("Edit20");
     Edit20->setMaxLength(10);
+    platform::RefuseBeyondCp1252(Edit20);
     const int tenWide = Edit20->fontMetrics().horizontalAdvance(QString(10, QChar('W')));
     const int editFrame = 2 * Edit20->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, Edit20);
     Edit20->setMinimumWidth(tenWide + editFrame + 4 /* the line edit's own text margins */);

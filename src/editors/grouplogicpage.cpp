@@ -113,6 +113,7 @@ TMuteLogicsPage::TMuteLogicsPage(EditorHost& Host, QWidget* Parent) : AudioTabPa
     Edit1 = new QLineEdit(labels);
     Edit1->setObjectName("Edit1");
     Edit1->setMaxLength(16);
+    platform::RefuseBeyondCp1252(Edit1);
     labelsLayout->addWidget(Edit1);
     layout->addWidget(labels);
     options->setFixedWidth(260);

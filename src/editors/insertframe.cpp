@@ -87,6 +87,7 @@ TInsertFrame::TInsertFrame(EditorHost& Host, QWidget* Owner, int DeviceIndex)
     SILabel = new QLineEdit(switchable);
     SILabel->setObjectName("SILabel");
     SILabel->setMaxLength(16);
+    platform::RefuseBeyondCp1252(SILabel);
     // A plain edit with an up-down beside it: any number may be typed (0 and anything above
     // the top end on the top selector), the arrows step between 1 and 768.
     SISelEdit = new QLineEdit(switchable);

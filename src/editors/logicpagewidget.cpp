@@ -50,6 +50,7 @@ QLineEdit* LabelEdit(QWidget* Parent, const char* Name)
 {
     auto* edit = Named(new QLineEdit(Parent), Name);
     edit->setMaxLength(10);
+    platform::RefuseBeyondCp1252(edit);
     return edit;
 }
 
@@ -438,8 +439,10 @@ void LogicPageWidget::ShowRows()
         header << fromCp1252(c);
     ListView3->setColumnCount(static_cast<int>(columns.size()));
     ListView3->setHeaderLabels(header);
+    // The name column takes what the fixed-width group leaves, so the list never scrolls sideways.
+    ListView3->header()->setStretchLastSection(false);
+    ListView3->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     if (columns.size() == 3) {
-        ListView3->setColumnWidth(0, 150);
         ListView3->setColumnWidth(1, 50);
         ListView3->setColumnWidth(2, 35);
     }

@@ -132,6 +132,7 @@ TMixingFunctionsPage::TMixingFunctionsPage(EditorHost& Host, QWidget* Parent) : 
     Edit23 = new QLineEdit(group);
     Edit23->setObjectName("Edit23");
     Edit23->setMaxLength(16);
+    platform::RefuseBeyondCp1252(Edit23);
     addRow("Label", Edit23);
     CheckBox17 = new QCheckBox("Stereo", group);
     CheckBox17->setObjectName("CheckBox17");

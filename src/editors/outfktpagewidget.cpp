@@ -63,6 +63,7 @@ TOutputFunctionsPage::TOutputFunctionsPage(EditorHost& Host, QWidget* Parent) : 
     grid->addWidget(new QLabel("Label", GroupBox30), 0, 0);
     Edit6 = Named(new QLineEdit(GroupBox30), "Edit6");
     Edit6->setMaxLength(10);
+    platform::RefuseBeyondCp1252(Edit6);
     Edit6->setMaximumWidth(120);
     grid->addWidget(Edit6, 0, 1, 1, 1, Qt::AlignLeft);
     ListView15 = Named(new QTreeWidget(GroupBox30), "ListView15");

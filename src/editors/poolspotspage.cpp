@@ -34,6 +34,7 @@ TInputPoolsPage::TInputPoolsPage(EditorHost& Host, QWidget* Parent) : AudioTabPa
     Edit21 = new QLineEdit(box);
     Edit21->setObjectName("Edit21");
     Edit21->setMaxLength(7);
+    platform::RefuseBeyondCp1252(Edit21);
     boxLayout->addWidget(Edit21);
     auto* buttons = new QHBoxLayout;
     Button59 = new QPushButton("Add", box);
@@ -172,6 +173,7 @@ TPotentiometerPage::TPotentiometerPage(EditorHost& Host, QWidget* Parent) : Audi
     Edit26 = new QLineEdit(this);
     Edit26->setObjectName("Edit26");
     Edit26->setMaxLength(10);
+    platform::RefuseBeyondCp1252(Edit26);
     editor->addWidget(Edit26);
     Label76 = new QLabel("Change External Pot.", this);
     Label76->setObjectName("Label76");
@@ -209,8 +211,12 @@ void TPotentiometerPage::TabShow()
         return;
     Potentiometers pots(*Device());
     FFillingPots = true;
+    // No pot is chosen yet: the fields show none, not the last one chosen (on another frame, maybe).
+    Edit26->clear();
     Edit26->setEnabled(false);
     ComboBox11->setEnabled(false);
+    Label76->hide();
+    ComboBox11->hide();
     std::vector<std::string> log;
     FExtPotTable = pots.ExternalPots(&log);
     ComboBox11->clear();

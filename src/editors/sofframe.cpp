@@ -81,6 +81,7 @@ TSOFFrame::TSOFFrame(EditorHost& Host, QWidget* Owner, int DeviceIndex)
     txtSOFName = new QLineEdit(edit);
     txtSOFName->setObjectName("txtSOFName");
     txtSOFName->setMaxLength(16);
+    platform::RefuseBeyondCp1252(txtSOFName);
     editLayout->addWidget(new QLabel("Label", edit), 0, 0);
     editLayout->addWidget(txtSOFName, 0, 1, 1, 2);
     InputList = new QListWidget(edit);

@@ -55,6 +55,7 @@ TSourceListsPage::TSourceListsPage(EditorHost& Host, QWidget* Parent) : AudioTab
     listsLayout->addWidget(new QLabel("Source List Label", lists));
     Edit27 = Named(new QLineEdit(lists), "Edit27");
     Edit27->setMaxLength(16);
+    platform::RefuseBeyondCp1252(Edit27);
     listsLayout->addWidget(Edit27);
     lists->setFixedWidth(190);
     layout->addWidget(lists);
@@ -104,6 +105,7 @@ TSourceListsPage::TSourceListsPage(EditorHost& Host, QWidget* Parent) : AudioTab
     grid->addWidget(new QLabel("Display Text", entry), 4, 0);
     Edit28 = Named(new QLineEdit(entry), "Edit28");
     Edit28->setMaxLength(8);
+    platform::RefuseBeyondCp1252(Edit28);
     grid->addWidget(Edit28, 5, 0);
     RSGlobalPoolSource = Named(new QCheckBox("Global Pool", entry), "RSGlobalPoolSource");
     grid->addWidget(RSGlobalPoolSource, 6, 0);

@@ -24,6 +24,12 @@ const FontRole& fontRoleFor(std::string_view requested);
 // matcher then picks a near one).
 QString resolveFamily(std::string_view requested);
 
+// Adds the role families that their package leaves outside the font configuration; once, and
+// only with a QGuiApplication (resolveFamily calls it).
+void registerRoleFonts();
+// The font of the windows: "MS Sans Serif" 8 points (11 pixels at 96 dpi) through the table.
+QFont systemFont();
+
 // Text as the font shows it: Windows-1252, except for the symbol font whose own code points
 // the system uses (165 is the infinity sign).
 QString textForFont(std::string_view fontName, std::string_view text);

@@ -1,6 +1,8 @@
 #include "gfx/text1252.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 
 namespace kvr::gfx {
 
@@ -26,26 +28,34 @@ QString fromCp1252(std::string_view text)
     return result;
 }
 
+namespace {
+
+// The byte of a code point, or none.
+std::optional<char> byteOf(char16_t u)
+{
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return static_cast<char>(u);
+    for (std::size_t i = 0; i < highControls.size(); ++i) {
+        if (highControls[i] == u)
+            return static_cast<char>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 std::string toCp1252(const QString& text)
 {
     std::string result;
     result.reserve(static_cast<std::size_t>(text.size()));
-    for (const QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            result.push_back(static_cast<char>(u));
-            continue;
-        }
-        char mapped = '?';
-        for (std::size_t i = 0; i < highControls.size(); ++i) {
-            if (highControls[i] == u) {
-                mapped = static_cast<char>(0x80 + i);
-                break;
-            }
-        }
-        result.push_back(mapped);
-    }
+    for (const QChar ch : text)
+        result.push_back(byteOf(ch.unicode()).value_or('?'));
     return result;
+}
+
+bool holdsInCp1252(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar ch) { return byteOf(ch.unicode()).has_value(); });
 }
 
 } // namespace kvr::gfx

@@ -10,7 +10,10 @@
 namespace kvr::gfx {
 
 QString fromCp1252(std::string_view text);
-// Characters that Windows-1252 cannot hold become '?'.
+// Characters that Windows-1252 cannot hold become '?'; fields that take a user's text refuse them
+// first (holdsInCp1252), so only texts from elsewhere meet this rule.
 std::string toCp1252(const QString& text);
+// True when every character of the text has a Windows-1252 byte.
+bool holdsInCp1252(const QString& text);
 
 } // namespace kvr::gfx

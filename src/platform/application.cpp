@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "gfx/fontroles.h"
 #include "platform/currentprompter.h"
 #include "platform/text1252.h"
 
@@ -20,7 +21,10 @@ std::function<void(const QString&)>& ExceptionPresenter()
 
 } // namespace
 
-TKVRApplication::TKVRApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {}
+TKVRApplication::TKVRApplication(int& Argc, char** Argv) : QApplication(Argc, Argv)
+{
+    UseSystemFont();
+}
 
 bool TKVRApplication::notify(QObject* Receiver, QEvent* Event)
 {
@@ -47,6 +51,12 @@ void TKVRApplication::ShowException(const QString& Message)
 void TKVRApplication::SetExceptionPresenter(std::function<void(const QString&)> Presenter)
 {
     ExceptionPresenter() = std::move(Presenter);
+}
+
+void UseSystemFont()
+{
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+        QApplication::setFont(gfx::systemFont());
 }
 
 void ShowAssertionReport(const std::string& Report)

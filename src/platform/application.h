@@ -23,6 +23,10 @@ public:
     static void SetExceptionPresenter(std::function<void(const QString&)> Presenter);
 };
 
+// Makes the system font of the windows the application's font; the program and the widget tests
+// call it at start, before any window exists.
+void UseSystemFont();
+
 // Shows an assertion report in a plain box with an OK button.
 void ShowAssertionReport(const std::string& Report);
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/application.h"
+
 namespace {
 
 class WidgetEnvironment : public ::testing::Environment {
@@ -13,6 +15,7 @@ public:
         static char name[] = "test";
         static char* argv[] = {name, nullptr};
         app_ = new QApplication(argc, argv);
+        kvr::platform::UseSystemFont();
     }
     void TearDown() override { delete app_; }
 

@@ -100,6 +100,7 @@ QWidget* DevicePanel::BuildOptions()
     auto* form = new QGridLayout(common);
     Edit3 = Named(new QLineEdit(common), "Edit3");
     Edit3->setMaxLength(35);
+    platform::RefuseBeyondCp1252(Edit3);
     FrameTypeBox = Named(new QComboBox(common), "FrameTypeBox");
     for (const model::TFrameTypeInfo& type : model::FrameTypeTable)
         FrameTypeBox->addItem(QString::fromLatin1(type.Model));
@@ -206,6 +207,7 @@ QWidget* DevicePanel::BuildNetwork()
     auto* advancedForm = new QFormLayout(advanced);
     Edit29 = Named(new QLineEdit(advanced), "Edit29");
     Edit29->setMaxLength(128);
+    platform::RefuseBeyondCp1252(Edit29);
     advancedForm->addRow(labels[4], MaskEdits[4]);
     advancedForm->addRow("Senders eMail-Address", Edit29);
     advanced->hide(); // never shown
@@ -304,6 +306,7 @@ QWidget* DevicePanel::BuildOperationMode()
     setupLayout->addWidget(box(setup, "SaveSetupFaderBox", "Include fader values", HeaderBit::SetupFader), 2, 0, 1, 2);
     ChipCardIDText = Named(new QLineEdit(setup), "ChipCardIDText");
     ChipCardIDText->setMaxLength(10);
+    platform::RefuseBeyondCp1252(ChipCardIDText);
     setupLayout->addWidget(new QLabel("Chipcard ID"), 3, 0);
     setupLayout->addWidget(ChipCardIDText, 3, 1);
     auto* other = new QGroupBox("Other", tab);
@@ -423,6 +426,7 @@ void DevicePanel::BuildUserGroupRows()
         const int top = 10 + 30 * i;
         GroupRowControls row{new QLineEdit, new QLineEdit, new QComboBox, new QCheckBox("Display")};
         row.Label->setMaxLength(UserGroupLabelMaxLength);
+        platform::RefuseBeyondCp1252(row.Label);
         for (int t = 0; t < static_cast<int>(LockTimes.size()); ++t)
             row.Autolock->addItem(Q(LockTimeText(t)));
         FillUserGroupRow(row, values.Rows[static_cast<std::size_t>(i)]);

@@ -11,6 +11,7 @@
 
 #include "platform/currentprompter.h"
 #include "platform/prompter.h"
+#include "platform/text1252.h"
 
 namespace kvr::app::frameio {
 
@@ -74,7 +75,7 @@ void TLinkSelectForm::BuildLinkTree()
         QTreeWidgetItem* item = n.Level == 0 ? new QTreeWidgetItem(TreeView1) : parents[n.Level - 1] ? new QTreeWidgetItem(parents[n.Level - 1]) : nullptr;
         if (!item)
             continue;
-        item->setText(0, QString::fromStdString(n.Text));
+        item->setText(0, platform::fromCp1252(n.Text));
         item->setData(0, Qt::UserRole, n.Level == 2 ? static_cast<int>(i) : -1);
         if (n.Level < 2)
             parents[n.Level] = item;
@@ -111,7 +112,7 @@ void TLinkSelectForm::Button1Click()
         return;
     const std::string message = TakeLinkNode(*Project, FMode, FNodes[static_cast<std::size_t>(index)], Direction(), FChoice);
     if (!message.empty()) {
-        platform::prompter().showMessage(QString::fromStdString(message));
+        platform::prompter().showMessage(platform::fromCp1252(message));
         return;
     }
     accept();

@@ -13,6 +13,7 @@
 #include "app/frameio/linkpage.h"
 #include "model/linkaccess.h"
 #include "platform/currentprompter.h"
+#include "platform/text1252.h"
 
 namespace kvr::app::frameio {
 
@@ -76,7 +77,7 @@ void TLinkSheet::FillLinkList()
         auto* item = new QTreeWidgetItem(LinkList);
         const std::string texts[] = {r.SourceDevice, r.SourceSlot, r.SourceConnector, r.TargetDevice, r.TargetSlot, r.TargetConnector};
         for (int c = 0; c < 6; ++c)
-            item->setText(c, QString::fromStdString(texts[c]));
+            item->setText(c, platform::fromCp1252(texts[c]));
         item->setData(0, Qt::UserRole, r.ID);
     }
     if (selected >= 0 && selected < LinkList->topLevelItemCount()) {

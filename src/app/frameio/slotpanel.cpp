@@ -114,6 +114,7 @@ TSlotPanel::TSlotPanel(QWidget* Parent) : QWidget(Parent)
     LabelEdit->setObjectName("LabelEdit");
     LabelEdit->setFrame(false);
     LabelEdit->setMaxLength(16);
+    platform::RefuseBeyondCp1252(LabelEdit);
     LabelEdit->hide();
     LabelEdit->installEventFilter(this);
     SlotScrollBox->viewport()->installEventFilter(this);

@@ -58,9 +58,11 @@ void ProjectPanel::BuildOptionsTab()
     Edit2 = new QLineEdit("Project 1", identification);
     Edit2->setObjectName("Edit2");
     Edit2->setMaxLength(ProjectNameMaxLength);
+    platform::RefuseBeyondCp1252(Edit2);
     Edit31 = new QLineEdit("PROJ", identification);
     Edit31->setObjectName("Edit31");
     Edit31->setMaxLength(ProjectIDMaxLength);
+    platform::RefuseBeyondCp1252(Edit31);
     idLayout->addRow("Project Name", Edit2);
     idLayout->addRow("Project ID", Edit31);
     layout->addWidget(identification);
@@ -108,6 +110,7 @@ void ProjectPanel::BuildPotsTab()
     Edit22 = new QLineEdit(panel);
     Edit22->setObjectName("Edit22");
     Edit22->setMaxLength(GlobalPotNameMaxLength);
+    platform::RefuseBeyondCp1252(Edit22);
     layout->addWidget(available, 0, 0);
     layout->addWidget(ListBox4, 1, 0, 3, 1);
     layout->addWidget(label, 1, 1);

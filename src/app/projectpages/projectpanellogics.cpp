@@ -45,6 +45,7 @@ void ProjectPanel::BuildLogicsTab()
     Edit30 = new QLineEdit(panel);
     Edit30->setObjectName("Edit30");
     Edit30->setMaxLength(GlobalLogicNameMaxLength);
+    platform::RefuseBeyondCp1252(Edit30);
     auto* sourceLabel = new QLabel("Source", panel);
     sourceLabel->setObjectName("Label72");
     Panel37 = new QLabel("None", panel);

@@ -59,6 +59,7 @@ void ProjectPanel::BuildResourcesTab()
     GRText = new QLineEdit(GroupBox41);
     GRText->setObjectName("GRText");
     GRText->setMaxLength(GlobalResourceNameMaxLength);
+    platform::RefuseBeyondCp1252(GRText);
     GRMasterBox = new QComboBox(GroupBox41);
     GRMasterBox->setObjectName("GRMasterBox");
     GRDefaultBox = new QComboBox(GroupBox41);

@@ -250,6 +250,7 @@ KeyOptionsPanel::KeyOptionsPanel(QWidget* parent) : QWidget(parent)
     Edit8 = new QLineEdit(this);
     Edit8->setObjectName("Edit8");
     Edit8->setMaxLength(29);
+    platform::RefuseBeyondCp1252(Edit8);
     form->addRow("Label", Edit8);
     BuildColours(*form);
     ComboBox5 = Box(this, "ComboBox5");

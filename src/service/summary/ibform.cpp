@@ -48,6 +48,7 @@ TIBForm::TIBForm(const model::TProject& Project, std::unique_ptr<TKVRCommunicati
     auto edit = [input](const char* Name, const QString& Value) {
         auto* e = new QLineEdit(Value, input);
         e->setObjectName(Name);
+        platform::RefuseBeyondCp1252(e);
         return e;
     };
     txtPRID = edit("txtPRID", {});

@@ -24,6 +24,7 @@
 #include "controls/dragtarget.h"
 #include "gfx/qpaintercanvas.h"
 #include "platform/qtlogview.h"
+#include "platform/text1252.h"
 #include "service/watch/watchgraph.h"
 
 namespace kvr::service {
@@ -288,7 +289,7 @@ void TWatchForm::showEvent(QShowEvent* Event)
     if (FServices.ConnectionDialog && FServices.ConnectionDialog(addr) == 1) {
         WhileBusy([&] { FController->Open(addr); });
         FConnected = true;
-        setWindowTitle(QString::fromStdString(FController->Caption()));
+        setWindowTitle(platform::fromCp1252(FController->Caption()));
         FLog.FSetFileName(FController->LogFileName());
         FillRows();
         ClearGraph();
@@ -371,7 +372,7 @@ void TWatchForm::FillRows()
     WatchView->clear();
     for (const TWatchRow& row : FController->Rows()) {
         auto* item = new QTreeWidgetItem(WatchView);
-        item->setText(0, QString::fromStdString(row.Name));
+        item->setText(0, platform::fromCp1252(row.Name));
         item->setText(1, QString::fromStdString(row.State));
         item->setTextAlignment(1, Qt::AlignRight);
         item->setData(0, Qt::UserRole, row.LogicID);

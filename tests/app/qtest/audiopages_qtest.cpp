@@ -294,6 +294,9 @@ private slots:
         frame = Frame();
         QVERIFY(frame);
         QCOMPARE(frame->FCHList->topLevelItemCount(), 0);
+        // No channel to edit: from the moment the page is built no field takes a label that
+        // would be written nowhere.
+        QVERIFY(frame->GeneralGroup->isHidden());
         QCOMPARE(form->findChildren<QWidget*>("FaderChannelFrame").size(), 1);
         Select(1, "Channel Assignment");
         QVERIFY(!Frame());

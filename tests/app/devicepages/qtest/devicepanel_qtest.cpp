@@ -10,8 +10,11 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <cstring>
+#include <functional>
 #include <memory>
 
+#include "../../../typetext.h"
 #include "../../projectpages/studioproject.h"
 #include "../fakelogicwindow.h"
 #include "app/devicepages/devicepanel.h"
@@ -106,6 +109,46 @@ private slots:
         kvr::model::TNetworkSettings settings;
         kvr::model::GetNetworkSettings(Dev(), settings);
         QCOMPARE(settings.IP, 0x0A141E28u);
+    }
+
+    // Every field that goes into the device stores Windows-1252, as every other name does, and
+    // takes no character that Windows-1252 cannot hold.
+    void typedNamesAreStoredInWindows1252()
+    {
+        panel->show();
+        panel->FillDevicePage();
+        panel->PageControl3->setCurrentIndex(2);
+        auto* groupLabel = Child<QWidget>("Panel38")->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)[0];
+        const auto sender = [this] {
+            kvr::model::TNetworkSettings settings;
+            kvr::model::GetNetworkSettings(Dev(), settings);
+            return std::string(settings.Sender.data(), strnlen(settings.Sender.data(), settings.Sender.size()));
+        };
+        const auto groupLabelStored = [this] {
+            kvr::model::TUserGroups groups;
+            kvr::model::GetUserGroups(Dev(), groups);
+            const auto& label = groups.Groups[0].Label;
+            return std::string(label.data(), strnlen(label.data(), label.size()));
+        };
+        struct Field {
+            QLineEdit* edit;
+            std::function<std::string()> stored;
+        };
+        const Field fields[] = {
+            {Child<QLineEdit>("Edit3"), [this] { return Dev().GetName(); }},
+            {Child<QLineEdit>("Edit29"), sender},
+            {Child<QLineEdit>("ChipCardIDText"), [this] { return kvr::app::DevicePage(*project, 0).ChipCardID(); }},
+            {groupLabel, groupLabelStored},
+        };
+        for (const Field& field : fields) {
+            field.edit->clear();
+            kvr::test::TypeText(field.edit, QString::fromUtf8("St\u00FC\u00DF\u20AC\u03A9"));
+            QCOMPARE(field.edit->text(), QString::fromUtf8("St\u00FC\u00DF\u20AC")); // no omega
+            QCOMPARE(field.stored(), std::string("St\xFC\xDF\x80"));
+        }
+        panel->FillDevicePage();
+        QCOMPARE(Child<QLineEdit>("Edit3")->text(), QString::fromUtf8("St\u00FC\u00DF\u20AC"));
+        QCOMPARE(Child<QLineEdit>("ChipCardIDText")->text(), QString::fromUtf8("St\u00FC\u00DF\u20AC"));
     }
 
     void authorisationRowsOnceAndPINWithBlanks()

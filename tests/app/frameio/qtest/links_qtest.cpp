@@ -115,6 +115,22 @@ private slots:
         QCOMPARE(choice.LinkType, 0);
     }
 
+    // Labels and names are stored in Windows-1252 and read so in the tree.
+    void storedLabelsAndNamesReadAsTyped()
+    {
+        test::Bytes analog = test::IOCard(122, 0, 8, 0);
+        const test::Bytes label = test::Label16("Ausgang \xFC");
+        std::copy(label.begin(), label.end(), analog.begin() + 4 + 24 * 6);
+        JoinStereoEntry(analog, 6);
+        s->Project.Device(s->B)->SetSetupData(0, analog);
+        s->Project.Device(s->B)->SetName("Studio \xFC");
+        LinkChoice choice;
+        Pass(lsSource, choice, [&] {
+            QCOMPARE(TopTexts(form->TreeView1), (QStringList{"A", "Studio \u00FC"}));
+            QVERIFY(Find(form->TreeView1, "Studio \u00FC", "S Ausgang \u00FC L"));
+        });
+    }
+
     void destinationPassOffersTheDirectionForMadiOnly()
     {
         LinkChoice madi{s->A, 9, 0x0A00, 2, 0};
