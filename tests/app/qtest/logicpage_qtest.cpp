@@ -229,8 +229,8 @@ private slots:
         ResWindow->show();
         AudioResWin->show();
         SelectNode(from.toStdString());
-        QSignalSpy logic(ResWindow->TreeView1->model(), &QAbstractItemModel::modelReset);
-        QSignalSpy audio(AudioResWin->TreeView1->model(), &QAbstractItemModel::modelReset);
+        QSignalSpy logic(ResWindow->TreeView1->model(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy audio(AudioResWin->TreeView1->model(), &QAbstractItemModel::rowsInserted);
         SelectNode(to.toStdString());
         QCOMPARE(logic.count(), logicFills);
         QCOMPARE(audio.count(), audioFills);
