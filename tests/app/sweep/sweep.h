@@ -215,7 +215,8 @@ inline void ForEachPage(TCX4AppForm& Form, const std::function<void(const QStrin
 // The main window at the default size, opened on the full sample project in a folder of its own.
 struct SweepWindow {
     QTemporaryDir Dir;
-    QtModelHost Host;
+    QtModelHost OwnHost;
+    QtModelHost* Host = &OwnHost; // another before Open, to give the project a time of its own
     TCX4AppForm* Form = nullptr;
     std::string File;
 
@@ -224,7 +225,7 @@ struct SweepWindow {
         QVERIFY(Dir.isValid());
         platform::setSettingsStore(std::make_unique<platform::MemorySettingsStore>());
         platform::setPrompter(std::make_unique<platform::ScriptedPrompter>());
-        model::SetModelHost(&Host);
+        model::SetModelHost(Host);
         File = (Dir.path() + "/sweep.kvp").toStdString();
         WriteFullProject(File);
         Form = CreateApplicationForms();
