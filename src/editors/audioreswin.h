@@ -59,7 +59,7 @@ protected:
     void Rebuild() override { BuildSourceTree(); }
 
 private:
-    void ShowTree(bool Refill);
+    void ShowTree(bool Refill) override;
     void ShowPots();
     void TreeView1Change();
     void Poti1Change();

@@ -50,7 +50,7 @@ protected:
     void Rebuild() override { BuildSourceTree(); }
 
 private:
-    void ShowTree(bool Refill);
+    void ShowTree(bool Refill) override;
     void TreeView1Change();
 
     LogicSourceTree FTree;

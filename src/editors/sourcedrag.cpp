@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include "platform/text1252.h"
 
@@ -56,10 +57,21 @@ SourceTreeWidget::SourceTreeWidget(SourceDragKind Kind, QWidget* Parent) : QTree
     setUniformRowHeights(true);
 }
 
+SourceTreeWidget::~SourceTreeWidget() { DeleteRetired(); }
+
+void SourceTreeWidget::DeleteRetired()
+{
+    qDeleteAll(FRetired);
+    FRetired.clear();
+}
+
 void SourceTreeWidget::Fill(const SourceNodes& Nodes)
 {
     setUpdatesEnabled(false);
-    clear();
+    if (FRetired.isEmpty())
+        QTimer::singleShot(0, this, [this] { DeleteRetired(); });
+    selectionModel()->clear();
+    FRetired += invisibleRootItem()->takeChildren();
     FItems.clear();
     FItems.reserve(Nodes.size());
     // The items are built apart from the tree and handed to it at once, so that the model does

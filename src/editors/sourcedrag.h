@@ -51,6 +51,7 @@ int RowAt(const QTreeWidget* List, const QPoint& ViewportPos);
 class SourceTreeWidget : public QTreeWidget {
 public:
     SourceTreeWidget(SourceDragKind Kind, QWidget* Parent = nullptr);
+    ~SourceTreeWidget() override;
     // Decides on a press, after the press selected its node, whether a drag may start.
     std::function<bool(Qt::MouseButtons)> CanDrag;
     // Cancels a drag that is armed but not yet started (a double click).
@@ -75,6 +76,10 @@ private:
     SourceDragKind FKind;
     ArmedDrag FDrag;
     std::vector<QTreeWidgetItem*> FItems;
+    // The items a fill replaced, deleted once the event loop runs again: deleting a large tree
+    // costs more than building it and need not delay the page that shows the new one.
+    QList<QTreeWidgetItem*> FRetired;
+    void DeleteRetired();
 };
 
 } // namespace kvr::editors

@@ -31,8 +31,18 @@ SourceWindow::SourceWindow(EditorHost& Host, SourceDragKind Kind, const char* Na
 bool SourceWindow::FillNow(bool& Refill)
 {
     Refill = Refill || FPendingFill;
-    FPendingFill = Refill && !isVisible();
-    return isVisible();
+    const bool now = isVisible() && FHolds == 0;
+    FPendingFill = Refill && !now;
+    FHeldShow = FHeldShow || (isVisible() && !now);
+    return now;
+}
+
+void SourceWindow::ReleaseFills()
+{
+    if (FHolds > 0 && --FHolds == 0 && FHeldShow) {
+        FHeldShow = false;
+        ShowTree(false);
+    }
 }
 
 void SourceWindow::showEvent(QShowEvent* Event)

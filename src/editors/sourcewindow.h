@@ -16,9 +16,16 @@ public:
 
     SourceTreeWidget* TreeView1 = nullptr;
 
+    // While held, the tree is filled once, when the last hold ends, with what it is to show then:
+    // a page switch sets the tree's filter several times on its way to the page.
+    void HoldFills() { ++FHolds; }
+    void ReleaseFills();
+
 protected:
     // Rebuilds what the window shows (on show and whenever a page asks).
     virtual void Rebuild() = 0;
+    // Shows the tree (refilled or not), its selection and the controls that follow them.
+    virtual void ShowTree(bool Refill) = 0;
     // The bottom panel the window fills with its controls.
     QWidget* BottomPanel() const { return FBottom; }
 
@@ -35,6 +42,9 @@ protected:
 private:
     QWidget* FBottom = nullptr;
     bool FPendingFill = false;
+    int FHolds = 0;
+    // A show was asked for while held.
+    bool FHeldShow = false;
 };
 
 } // namespace kvr::editors
