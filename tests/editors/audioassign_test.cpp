@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "editors/sourceassign.h"
+#include "editors/common/sourceassign.h"
 #include "faketarget.h"
 #include "model/faderaccess.h"
 #include "model/keyaccess.h"

@@ -3,9 +3,9 @@
 #include <map>
 #include <set>
 
-#include "editors/audiopagehost.h"
+#include "editors/audio/audiopagehost.h"
 #include "fakehost.h"
-#include "editors/sourceassign.h"
+#include "editors/common/sourceassign.h"
 #include "model/superoutputs.h"
 #include "sourcefixture.h"
 

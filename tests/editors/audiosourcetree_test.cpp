@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "editors/audiosourcetree.h"
+#include "editors/sources/audiosourcetree.h"
 #include "model/channelname.h"
 #include "sourcefixture.h"
 

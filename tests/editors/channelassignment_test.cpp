@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editors/channelassignment.h"
+#include "editors/audio/channelassignment.h"
 #include "model/faderaccess.h"
 #include "model/faderchannels.h"
 #include "sourcefixture.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editors/delayscripteditors.h"
+#include "editors/logic/delayscripteditors.h"
 #include "logicfixture.h"
 
 namespace kvr::editors::test {

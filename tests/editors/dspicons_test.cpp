@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "editors/channelassignment.h"
-#include "editors/dspicons.h"
+#include "editors/audio/channelassignment.h"
+#include "editors/dsp/dspicons.h"
 #include "gfx/recordingcanvas.h"
 
 namespace kvr::editors::test {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editors/dspparamcodec.h"
+#include "editors/dsp/dspparamcodec.h"
 
 #include <string>
 

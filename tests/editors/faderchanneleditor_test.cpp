@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "editors/faderchanneleditor.h"
+#include "editors/audio/faderchanneleditor.h"
 #include "fakehost.h"
 #include "fakepickers.h"
 #include "model/faderaccess.h"

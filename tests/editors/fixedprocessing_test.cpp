@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editors/fixedprocessing.h"
+#include "editors/audio/fixedprocessing.h"
 #include "model/outputfunctions.h"
 #include "sourcefixture.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editors/globalpool.h"
+#include "editors/audio/globalpool.h"
 #include "kvrdata/byteorder.h"
 #include "model/device.h"
 #include "model/keyaccess.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editors/gporoutinglist.h"
+#include "editors/logic/gporoutinglist.h"
 #include "logicfixture.h"
 #include "model/channelname.h"
 #include "model/gpoaccess.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editors/grouplogic.h"
+#include "editors/audio/grouplogic.h"
 #include "model/device.h"
 #include "model/logicaccess.h"
 #include "model/project.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editors/inputpools.h"
+#include "editors/audio/inputpools.h"
 #include "model/device.h"
 #include "model/faderaccess.h"
 #include "model/potaccess.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editors/leveldetecteditor.h"
+#include "editors/logic/leveldetecteditor.h"
 #include "logicfixture.h"
 
 namespace kvr::editors::test {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editors/logicfunctioneditor.h"
+#include "editors/logic/logicfunctioneditor.h"
 #include "logicfixture.h"
 
 namespace kvr::editors::test {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editors/logicsourcetree.h"
+#include "editors/sources/logicsourcetree.h"
 #include "model/channelname.h"
 #include "model/globalresources.h"
 #include "imagebuilder.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "editors/mixingfunctions.h"
-#include "editors/sourceassign.h"
+#include "editors/audio/mixingfunctions.h"
+#include "editors/common/sourceassign.h"
 #include "faketarget.h"
 #include "model/device.h"
 #include "model/dspfitdevice.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "editors/monitorfunctions.h"
-#include "editors/sourceassign.h"
+#include "editors/audio/monitorfunctions.h"
+#include "editors/common/sourceassign.h"
 #include "faketarget.h"
 #include "model/device.h"
 #include "model/inserts.h"

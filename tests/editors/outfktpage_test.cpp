@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "editors/audiosourcetree.h"
-#include "editors/outfktlevels.h"
-#include "editors/outfktpage.h"
+#include "editors/sources/audiosourcetree.h"
+#include "editors/common/outfktlevels.h"
+#include "editors/audio/outfktpage.h"
 #include "model/dspfit.h"
 #include "model/outputfunctions.h"
 #include "model/potaccess.h"

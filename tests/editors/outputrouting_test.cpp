@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "editors/outputrouting.h"
+#include "editors/audio/outputrouting.h"
 #include "kvrdata/byteorder.h"
 #include "model/cardrecords.h"
 #include "model/channelname.h"

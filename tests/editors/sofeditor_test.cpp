@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "editors/sofeditor.h"
-#include "editors/sourceassign.h"
+#include "editors/audio/sofeditor.h"
+#include "editors/common/sourceassign.h"
 #include "faketarget.h"
 #include "model/device.h"
 #include "model/dspfitdevice.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "editors/sourcelists.h"
+#include "editors/audio/sourcelists.h"
 #include "model/device.h"
 #include "model/inserts.h"
 #include "model/logicaccess.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editors/synchronisation.h"
+#include "editors/audio/synchronisation.h"
 #include "kvrdata/byteorder.h"
 #include "model/channelname.h"
 #include "model/device.h"

@@ -14,13 +14,13 @@
 
 #include <memory>
 
-#include "editors/audiotabpage.h"
-#include "editors/grouplogicpage.h"
-#include "editors/mixingpage.h"
-#include "editors/monitorpage.h"
-#include "editors/poolspotspage.h"
-#include "editors/sourcelistspage.h"
-#include "editors/syncpage.h"
+#include "editors/audio/audiotabpage.h"
+#include "editors/audio/grouplogicpage.h"
+#include "editors/audio/mixingpage.h"
+#include "editors/audio/monitorpage.h"
+#include "editors/audio/poolspotspage.h"
+#include "editors/audio/sourcelistspage.h"
+#include "editors/audio/syncpage.h"
 #include "fakehost.h"
 #include "model/faderaccess.h"
 #include "model/potaccess.h"

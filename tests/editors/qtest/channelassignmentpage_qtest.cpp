@@ -8,8 +8,8 @@
 
 #include <memory>
 
-#include "editors/channelassignmentpage.h"
-#include "editors/rowdrag.h"
+#include "editors/audio/channelassignmentpage.h"
+#include "editors/sources/rowdrag.h"
 #include "fakehost.h"
 #include "model/faderaccess.h"
 #include "model/project.h"

@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "controls/kvrpoti3.h"
-#include "editors/devparaform.h"
+#include "editors/dsp/devparaform.h"
 
 using namespace kvr::editors;
 using kvr::controls::TKVRPoti3;

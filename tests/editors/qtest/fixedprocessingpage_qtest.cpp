@@ -14,10 +14,10 @@
 #include <memory>
 
 #include "controls/kvrpoti3.h"
-#include "editors/devparaform.h"
-#include "editors/fixedprocessingpage.h"
-#include "editors/rowdrag.h"
-#include "editors/sourceassign.h"
+#include "editors/dsp/devparaform.h"
+#include "editors/audio/fixedprocessingpage.h"
+#include "editors/sources/rowdrag.h"
+#include "editors/common/sourceassign.h"
 #include "fakehost.h"
 #include "model/outputfunctions.h"
 #include "model/project.h"

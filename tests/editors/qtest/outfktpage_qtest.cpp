@@ -11,10 +11,10 @@
 
 #include <memory>
 
-#include "editors/audioreswin.h"
-#include "editors/outfktlevels.h"
-#include "editors/outfktpagewidget.h"
-#include "editors/sourcedrag.h"
+#include "editors/sources/audioreswin.h"
+#include "editors/common/outfktlevels.h"
+#include "editors/audio/outfktpagewidget.h"
+#include "editors/sources/sourcedrag.h"
 #include "fakehost.h"
 #include "model/outputfunctions.h"
 #include "model/project.h"

@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "controls/kvrpoti3.h"
-#include "editors/audioreswin.h"
-#include "editors/editorhost.h"
-#include "editors/reswindow.h"
+#include "editors/sources/audioreswin.h"
+#include "editors/common/editorhost.h"
+#include "editors/sources/reswindow.h"
 #include "fakehost.h"
 #include "faketarget.h"
 #include "model/project.h"
