@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QThread>
@@ -149,6 +150,19 @@ public:
         server.reset();
     }
 
+    // The server's arguments in the tests: its folder, its UDP port on loopback, then options
+    // (timings, the port at which it reaches devices).
+    static QStringList serverArgs(const QString& folder, const QStringList& options = {})
+    {
+        return QStringList{"--dir", folder, "--udp-bind", "127.0.0.1:0"} + options;
+    }
+
+    // Starts the server in folder (serverArgs) and waits for it as startServer does.
+    std::string startServerIn(const QString& path, const QString& folder, const QStringList& options = {})
+    {
+        return startServer(path, serverArgs(folder, options));
+    }
+
     // Starts the server with these arguments; keeps its ready line and its UDP port.
     std::string startServer(const QString& path, const QStringList& args,
                             const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
@@ -205,6 +219,18 @@ public:
     QString udp;                  // the server's UDP port
     std::vector<int> devicePorts; // the TCP port of each emulated device, in order
 };
+
+// Resident memory of a process in KiB; 0 when unknown.
+inline long residentKiB(qint64 pid)
+{
+    QFile status(QString("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').front().toLong();
+    return 0;
+}
 
 // Lets the event loop run (a client's poll among it) until done holds or the time is up.
 inline bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000)
