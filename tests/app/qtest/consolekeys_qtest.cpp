@@ -15,7 +15,7 @@
 #include "console/pages/consolepage.h"
 #include "console/pages/keyoptionspanel.h"
 #include "console/pages/keysourcepicker.h"
-#include "editors/reswindow.h"
+#include "editors/sources/reswindow.h"
 #include "kvrdata/byteorder.h"
 #include "model/device.h"
 #include "model/keyaccess.h"

@@ -32,7 +32,7 @@
 #include "app/frameio/linkselectform.h"
 #include "app/importwin.h"
 #include "app/projectpages/glprotoform.h"
-#include "editors/devparaform.h"
+#include "editors/dsp/devparaform.h"
 #include "app/frameio/slotpainter.h"
 #include "app/frameio/slotpanel.h"
 #include "gfx/qpaintercanvas.h"
