@@ -56,7 +56,8 @@ TOutputFunctionsPage::TOutputFunctionsPage(EditorHost& Host, QWidget* Parent) : 
     ListBox1->addActions({AddItem, removeItem});
     connect(AddItem, &QAction::triggered, Button30, &QPushButton::click);
     connect(removeItem, &QAction::triggered, Button31, &QPushButton::click);
-    layout->addWidget(functions);
+    // The list keeps its place at the left while the editor beside it is hidden.
+    layout->addWidget(functions, 0, Qt::AlignLeft);
 
     GroupBox30 = Named(new QGroupBox("Edit Output Function", this), "GroupBox30");
     auto* grid = new QGridLayout(GroupBox30);

@@ -3,6 +3,8 @@
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
+#include <QPushButton>
 #include <QListWidget>
 #include <QHeaderView>
 #include <QMimeData>
@@ -117,6 +119,26 @@ private slots:
         QVERIFY(page.ListView15->topLevelItem(1)->text(ocLevel2).startsWith("-6 dB + Pot. "));
         QCOMPARE(page.lblOutfktSrcR->text(), page.ListView15->topLevelItem(1)->text(ocSource2));
         host.audio = nullptr;
+    }
+
+    // With no function the editor hides and the list keeps its place at the left; the first
+    // function added brings the editor back beside it.
+    void listKeepsItsPlaceWithoutFunctions()
+    {
+        DeleteOutputFunction(*dev, 0);
+        TOutputFunctionsPage page(host, nullptr);
+        page.resize(900, 400);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        page.FillOutputFunctions();
+        QVERIFY(!page.GroupBox30->isVisible());
+        QWidget* functions = page.ListBox1->parentWidget();
+        const int left = page.layout()->contentsMargins().left();
+        QCOMPARE(functions->x(), left);
+        QTest::mouseClick(page.Button30, Qt::LeftButton);
+        QTRY_VERIFY(page.GroupBox30->isVisible());
+        QCOMPARE(functions->x(), left);
+        QVERIFY(page.GroupBox30->x() > functions->geometry().right());
     }
 };
 
