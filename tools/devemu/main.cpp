@@ -189,6 +189,10 @@ public:
 
     void sendToClients(const DeviceFrame& frame)
     {
+        // A command may come before the event loop took in a connection the system has already
+        // accepted; that client is meant too.
+        if (server_->isListening())
+            server_->waitForNewConnection(0);
         for (SocketStream* socket : clients_)
             write(socket, frame);
     }
