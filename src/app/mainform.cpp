@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <set>
 #include <QApplication>
@@ -50,8 +51,8 @@
 #include "console/consolehost.h"
 #include "model/project.h"
 #include "console/pages/consolepage.h"
-#include "editors/audioreswin.h"
-#include "editors/reswindow.h"
+#include "editors/sources/audioreswin.h"
+#include "editors/sources/reswindow.h"
 #include "model/modelhost.h"
 #include "platform/application.h"
 #include "platform/currentprompter.h"
@@ -107,6 +108,29 @@ QIcon ToolIcon(QStyle* Style, int ImageIndex)
     default: return {};
     }
 }
+
+// The source windows fill their trees once for a page switch, with what the new page leaves them:
+// the pages set the trees' filters on the way there and back.
+class HeldSourceFills {
+public:
+    HeldSourceFills() : FWindows{ResWindow, AudioResWin}
+    {
+        for (editors::SourceWindow* window : FWindows)
+            if (window)
+                window->HoldFills();
+    }
+    ~HeldSourceFills()
+    {
+        for (editors::SourceWindow* window : FWindows)
+            if (window)
+                window->ReleaseFills();
+    }
+    HeldSourceFills(const HeldSourceFills&) = delete;
+    HeldSourceFills& operator=(const HeldSourceFills&) = delete;
+
+private:
+    const std::array<editors::SourceWindow*, 2> FWindows;
+};
 
 } // namespace
 
@@ -875,6 +899,7 @@ void TCX4AppForm::SelectRoot()
 void TCX4AppForm::ProjectTreeChange()
 {
     const auto current = std::find(FTreeItems.begin(), FTreeItems.end(), ProjectTree->currentItem());
+    const HeldSourceFills held;
     HideConsolePage();
     // The audio pages act on the device whose page was shown.
     FAudioPages->HideAudioSystemPages();

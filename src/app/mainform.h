@@ -25,9 +25,9 @@
 #include "console/moduleclipboard.h"
 #include "diagnostics/kvrlog.h"
 #include "reports/printhost.h"
-#include "editors/audiopagehost.h"
-#include "editors/editorhost.h"
-#include "editors/sourcepicker.h"
+#include "editors/audio/audiopagehost.h"
+#include "editors/common/editorhost.h"
+#include "editors/common/sourcepicker.h"
 
 class QAction;
 class QLabel;

@@ -11,10 +11,10 @@
 #include "console/pages/consolepage.h"
 #include "console/pages/keyoptionspanel.h"
 #include "console/pages/keysourcepicker.h"
-#include "editors/audioreswin.h"
-#include "editors/reswindow.h"
-#include "editors/sourcedrag.h"
-#include "editors/sourcepicker.h"
+#include "editors/sources/audioreswin.h"
+#include "editors/sources/reswindow.h"
+#include "editors/sources/sourcedrag.h"
+#include "editors/common/sourcepicker.h"
 #include "model/project.h"
 
 #include <QGroupBox>

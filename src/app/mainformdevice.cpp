@@ -9,7 +9,7 @@
 
 #include "app/devicepages/devicepanel.h"
 #include "app/mainform.h"
-#include "editors/sourcedrag.h"
+#include "editors/sources/sourcedrag.h"
 #include "platform/text1252.h"
 
 namespace kvr::app {

@@ -3,7 +3,7 @@
 #include <QGridLayout>
 
 #include "app/mainform.h"
-#include "editors/logicpagewidget.h"
+#include "editors/logic/logicpagewidget.h"
 
 namespace kvr::app {
 

@@ -18,11 +18,11 @@
 #include "app/projectpages/glprotoform.h"
 #include "app/projectpages/projectpanel.h"
 #include "client/kvrcommunicationclient.h"
-#include "editors/outfktpagewidget.h"
-#include "editors/outputroutingwidget.h"
-#include "editors/sourceassign.h"
-#include "editors/reswindow.h"
-#include "editors/sourcedrag.h"
+#include "editors/audio/outfktpagewidget.h"
+#include "editors/audio/outputroutingwidget.h"
+#include "editors/common/sourceassign.h"
+#include "editors/sources/reswindow.h"
+#include "editors/sources/sourcedrag.h"
 
 namespace kvr::app {
 

@@ -4,9 +4,9 @@
 #include "app/connectdialog.h"
 #include "app/connectionlist.h"
 #include "client/kvrcommunicationclient.h"
-#include "editors/reswindow.h"
-#include "editors/sourceassign.h"
-#include "editors/sourcedrag.h"
+#include "editors/sources/reswindow.h"
+#include "editors/common/sourceassign.h"
+#include "editors/sources/sourcedrag.h"
 #include "platform/currentprompter.h"
 #include "service/watch/watchform.h"
 

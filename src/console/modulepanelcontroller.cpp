@@ -118,6 +118,8 @@ ModulePanelView ShowModule(const ConsoleEditorState& state, model::TDevice& devi
     }
 
     if (state.PageMode == pmAuthorisation) {
+        // The module's identity stays beside the key's user groups.
+        v.OtherOptions = true;
         v.AuthPanel = state.SelectedKey < KeyCount(type);
         v.ShowUserGroups = v.AuthPanel;
         return v;

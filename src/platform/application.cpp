@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProxyStyle>
+#include <QTabBar>
 
 #include <exception>
 
@@ -19,11 +21,27 @@ std::function<void(const QString&)>& ExceptionPresenter()
     return presenter;
 }
 
+// The desktop's own style, except that tab bars take the focus like the other controls: some
+// desktops let Tab pass only over fields and lists, and a tab bar's own focus is Tab-only.
+class KeyboardTabsStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void polish(QWidget* Widget) override
+    {
+        QProxyStyle::polish(Widget);
+        if (qobject_cast<QTabBar*>(Widget) != nullptr)
+            Widget->setFocusPolicy(Qt::StrongFocus);
+    }
+    using QProxyStyle::polish;
+};
+
 } // namespace
 
 TKVRApplication::TKVRApplication(int& Argc, char** Argv) : QApplication(Argc, Argv)
 {
     UseSystemFont();
+    UseKeyboardReachableTabs();
 }
 
 bool TKVRApplication::notify(QObject* Receiver, QEvent* Event)
@@ -57,6 +75,14 @@ void UseSystemFont()
 {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
         QApplication::setFont(gfx::systemFont());
+}
+
+void UseKeyboardReachableTabs()
+{
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr ||
+        dynamic_cast<KeyboardTabsStyle*>(QApplication::style()) != nullptr)
+        return;
+    QApplication::setStyle(new KeyboardTabsStyle(QApplication::style()->name()));
 }
 
 void ShowAssertionReport(const std::string& Report)

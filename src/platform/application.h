@@ -27,6 +27,11 @@ public:
 // call it at start, before any window exists.
 void UseSystemFont();
 
+// Gives every tab bar the application makes a focus the Tab key reaches on any desktop, so a
+// keyboard user can change tabs with the arrow keys; the program and the widget tests call it at
+// start, before any window exists.
+void UseKeyboardReachableTabs();
+
 // Shows an assertion report in a plain box with an OK button.
 void ShowAssertionReport(const std::string& Report);
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "../e2e/program.h"
+#include "support/loopbackprograms.h"
 #include "client/kvrcommunicationclient.h"
 #include "commserver/commserverproxy.h"
 
@@ -51,9 +51,8 @@ public:
         if (!Dir.isValid())
             return "no temporary folder";
         const QString Folder = Dir.path() + "/run";
-        if (std::string Error = Programs.startServer(RurezPath, {"--dir", Folder, "--udp-bind", "127.0.0.1:0",
-                                                                 "--connect-timeout-ms", "1000", "--retry-ms", "200",
-                                                                 "--reconnect-ms", "1000"});
+        if (std::string Error = Programs.startServerIn(RurezPath, Folder, {"--connect-timeout-ms", "1000", "--retry-ms",
+                                                                           "200", "--reconnect-ms", "1000"});
             !Error.empty())
             return Error;
         QString Spec = "ip=127.0.0.2,serial=0x4321,name=EMU";

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "../e2e/program.h"
+#include "support/loopbackprograms.h"
 #include "commserver/commserverproxy.h"
 #include "commserver/server/commservercore.h"
 #include "commserver/server/rpcserver.h"
@@ -152,18 +152,6 @@ TEST(ServerUnderLoad, AUdpFloodNeitherStarvesCallsNorBuriesADevice)
     EXPECT_EQ(failed, 0);
     EXPECT_LT(slowestMs, 2000) << "of " << calls << " calls";
     EXPECT_EQ(missing, 0) << "of " << reads << " reads";
-}
-
-// Resident memory of a process in KiB; 0 when unknown.
-long residentKiB(qint64 pid)
-{
-    QFile file(QString("/proc/%1/status").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : file.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').front().toLong();
-    return 0;
 }
 
 // Devices on loopback that send frames without pause on every link they have accepted, once

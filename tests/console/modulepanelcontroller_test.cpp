@@ -144,6 +144,35 @@ TEST_F(ModulePanel, SelectedKeysByModeAndElement)
     EXPECT_FALSE(v.AuthPanel);
 }
 
+// "Other Options" holds the module's identity: it stays in view while "Authorisation" shows a
+// key's user groups, and gives way to the key's own options elsewhere.
+TEST_F(ModulePanel, OtherOptionsByModuleKeyAndMode)
+{
+    Add(0, 1, 1);
+    Add(0, 10, 13);
+    Add(0, 2, 10);
+    Add(0, 3, 12);
+    struct Case {
+        int Position, Key, Mode;
+        bool Shown, Enabled;
+    };
+    const Case cases[] = {
+        {0, -1, pmKeys, true, false},           {1, -1, pmAuthorisation, true, false},
+        {10, -1, pmKeys, true, true},           {10, -1, pmConsole, true, true},
+        {10, -1, pmAuthorisation, true, true},  {10, 5, pmAuthorisation, true, true},
+        {10, 24, pmAuthorisation, true, true},  {10, 5, pmKeys, false, true},
+        {10, 26, pmKeys, false, true},          {2, 49, pmKeys, false, true},
+        {3, 58, pmKeys, false, true},
+    };
+    for (const Case& c : cases) {
+        const ModulePanelView v = Select(0, c.Position, c.Key, c.Mode);
+        EXPECT_EQ(c.Shown, v.OtherOptions) << c.Position << " key " << c.Key << " mode " << c.Mode;
+        if (c.Shown) {
+            EXPECT_EQ(c.Enabled, v.OtherOptionsEnabled) << c.Position << " key " << c.Key << " mode " << c.Mode;
+        }
+    }
+}
+
 TEST_F(ModulePanel, IndependentKeyOnAndOff)
 {
     Add(0, 0, 20);

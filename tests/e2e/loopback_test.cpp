@@ -38,7 +38,7 @@
 #include "kvrdata/deviceaddr.h"
 #include "kvrdata/udpmsgv6.h"
 #include "platform/settingsstore.h"
-#include "program.h"
+#include "support/loopbackprograms.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ Bytes block(std::uint32_t id, Bytes data = {}) { return clientBlockFromFrame(mak
 
 QStringList serverArgs(const QString& folder, int devicePort = 2008)
 {
-    return {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000", "--retry-ms", "200",
-            "--reconnect-ms", "1500", "--broadcast-max-age-ms", "3000", "--device-port", QString::number(devicePort)};
+    return LoopbackPrograms::serverArgs(folder, {"--connect-timeout-ms", "1000", "--retry-ms", "200", "--reconnect-ms", "1500",
+                                                 "--broadcast-max-age-ms", "3000", "--device-port", QString::number(devicePort)});
 }
 
 // Polls ReadBlock2 until it answers the wanted result; bounded.
@@ -709,22 +709,6 @@ TEST(LoopbackServer, IdleConnectionsMakeRoomAndTimeOut)
     EXPECT_EQ(program.GetVersion(version), HrOk) << "a client whose connection timed out connects again";
     EXPECT_EQ(server.stopAndCheck().toStdString(), "");
 }
-
-namespace {
-
-// Resident memory of a process in KiB; 0 when unknown.
-long residentKiB(qint64 pid)
-{
-    QFile status(QString("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').front().toLong();
-    return 0;
-}
-
-} // namespace
 
 // The server's memory stays bounded while one client calls without ever reading its answers and
 // datagrams of every size flood in from 200 senders; another client is served throughout. The

@@ -13,7 +13,7 @@
 #include "../client/loopbackclient.h"
 #include "diagnostics/kvrinfoformat.h"
 #include "platform/settingsstore.h"
-#include "program.h"
+#include "support/loopbackprograms.h"
 #include "service/maintenance/maintenanceframe.h"
 #include "service/maintenance/serviceactions.h"
 #include "service/dialogs/servicedialogs.h"
@@ -34,10 +34,9 @@ protected:
         const QString folder = Dir.path() + "/run";
         const int port = FreePort("127.0.0.2");
         ASSERT_NE(port, 0);
-        ASSERT_EQ(Programs.startServer(KVR_RUREZ_PATH,
-                                       {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000",
-                                        "--retry-ms", "200", "--reconnect-ms", "1500", "--broadcast-max-age-ms", "1500",
-                                        "--device-port", QString::number(port)}),
+        ASSERT_EQ(Programs.startServerIn(KVR_RUREZ_PATH, folder, {"--connect-timeout-ms", "1000", "--retry-ms", "200",
+                                                                  "--reconnect-ms", "1500", "--broadcast-max-age-ms",
+                                                                  "1500", "--device-port", QString::number(port)}),
                   "");
         ASSERT_EQ(Programs.startEmulator(
                       KVR_DEVEMU_PATH,

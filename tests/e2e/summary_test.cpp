@@ -18,7 +18,7 @@
 #include "model/device.h"
 #include "model/project.h"
 #include "platform/prompter.h"
-#include "program.h"
+#include "support/loopbackprograms.h"
 #include "service/summary/projectsummary.h"
 
 namespace {
@@ -68,9 +68,9 @@ TEST(ProjectSummaryProgram, TwoDevicesOneQuiet)
     const int port = FreePort("127.0.0.2");
     ASSERT_NE(port, 0);
     LoopbackPrograms programs;
-    ASSERT_EQ(programs.startServer(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms", "1000",
-                                                    "--retry-ms", "200", "--reconnect-ms", "1500", "--broadcast-max-age-ms", "1500",
-                                                    "--device-port", QString::number(port)}),
+    ASSERT_EQ(programs.startServerIn(KVR_RUREZ_PATH, folder, {"--connect-timeout-ms", "1000", "--retry-ms", "200",
+                                                              "--reconnect-ms", "1500", "--broadcast-max-age-ms",
+                                                              "1500", "--device-port", QString::number(port)}),
               "");
     ASSERT_EQ(programs.startEmulator(KVR_DEVEMU_PATH,
                                      {QString("ip=127.0.0.2,port=%1,serial=0x1234,name=STUDIO1,pid=ABCD,did=1,modules=1001:2:0/"
@@ -176,8 +176,7 @@ protected:
         const QString folder = Dir.path() + "/run";
         const int port = FreePort("127.0.0.2");
         ASSERT_NE(port, 0);
-        ASSERT_EQ(Programs.startServer(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--device-port",
-                                                        QString::number(port)}),
+        ASSERT_EQ(Programs.startServerIn(KVR_RUREZ_PATH, folder, {"--device-port", QString::number(port)}),
                   "");
         ASSERT_EQ(Programs.startEmulator(KVR_DEVEMU_PATH,
                                          {QString("ip=127.0.0.2,port=%1,serial=0x1234,name=STUDIO1,pid=ABCD,did=1,"

@@ -11,7 +11,7 @@
 #include "client/kvrcommunicationclient.h"
 #include "kvrdata/byteorder.h"
 #include "model/project.h"
-#include "program.h"
+#include "support/loopbackprograms.h"
 #include "service/watch/watchcontroller.h"
 
 namespace {
@@ -28,8 +28,8 @@ protected:
         const QString folder = Dir.path() + "/run";
         const int port = FreePort("127.0.0.2");
         ASSERT_NE(port, 0);
-        ASSERT_EQ(Programs.startServer(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms",
-                                                        "1000", "--retry-ms", "200", "--device-port", QString::number(port)}),
+        ASSERT_EQ(Programs.startServerIn(KVR_RUREZ_PATH, folder, {"--connect-timeout-ms", "1000", "--retry-ms", "200",
+                                                                  "--device-port", QString::number(port)}),
                   "");
         ASSERT_EQ(Programs.startEmulator(KVR_DEVEMU_PATH,
                                          {QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1").arg(port)}, 200),

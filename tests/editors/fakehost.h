@@ -2,7 +2,7 @@
 // The main window as the editors see it: a project, a current device and, where a test wants
 // them, source windows.
 
-#include "editors/editorhost.h"
+#include "editors/common/editorhost.h"
 
 namespace kvr::editors::test {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "editors/sourceassign.h"
-#include "editors/sourcepicker.h"
+#include "editors/common/sourceassign.h"
+#include "editors/common/sourcepicker.h"
 #include "model/project.h"
 
 namespace kvr::editors::test {

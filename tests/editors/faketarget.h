@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "editors/sourcepicker.h"
+#include "editors/common/sourcepicker.h"
 
 namespace kvr::editors::test {
 

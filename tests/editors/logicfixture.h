@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "editors/editorhost.h"
-#include "editors/logicpage.h"
-#include "editors/sourceassign.h"
+#include "editors/common/editorhost.h"
+#include "editors/logic/logicpage.h"
+#include "editors/common/sourceassign.h"
 #include "model/device.h"
 #include "model/logicaccess.h"
 #include "model/project.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "editors/sourceassign.h"
+#include "editors/common/sourceassign.h"
 #include "fakehost.h"
 #include "model/device.h"
 #include "model/project.h"

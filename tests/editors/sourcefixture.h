@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "editors/sourcenode.h"
+#include "editors/common/sourcenode.h"
 #include "kvrdata/byteorder.h"
 #include "model/potaccess.h"
 #include "model/project.h"

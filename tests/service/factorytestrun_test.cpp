@@ -20,6 +20,7 @@ class ScriptedFetcher : public HttpFetcher {
 public:
     std::map<std::string, std::pair<int, std::string>> Answers;
     std::vector<std::string> Urls;
+    std::vector<unsigned> Waits;
     int Aborts = 0;
 
     void Get(const std::string& Url) override
@@ -30,6 +31,7 @@ public:
     }
     int State() const override { return Current.first; }
     std::string Body() const override { return Current.second; }
+    void Wait(unsigned Ms) override { Waits.push_back(Ms); }
     void Abort() override { ++Aborts; }
 
 private:
@@ -168,7 +170,9 @@ TEST_F(Run, ATimeOutOrNoConnectionStopsTheWalk)
         EXPECT_EQ(T->Entries[0].Lines.size(), 3u) << "earlier entries are kept";
         EXPECT_EQ(T->Memo.back(), "");
         EXPECT_EQ(Http.Aborts, c.State == 0 ? 1 : 0);
+        EXPECT_EQ(Http.Waits, std::vector<unsigned>{HttpDeadlineMs}) << "one wait for the whole time, no polling";
         Http.Aborts = 0;
+        Http.Waits.clear();
         T.reset();
         Frame.reset();
         Actions.reset();

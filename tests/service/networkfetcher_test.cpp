@@ -9,6 +9,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <ctime>
+
 namespace {
 
 using kvr::service::NetworkFetcher;
@@ -107,6 +109,29 @@ TEST(NetworkFetcher, ASilentServerStaysWaitingUntilAborted)
     // The fetcher takes the next request afterwards.
     f.Get(stub.Url("/lf"));
     EXPECT_EQ(WaitForState(f), 1);
+}
+
+// The wait ends with the reply, not at its deadline, and a silent server costs no processor time
+// while the wait runs out.
+TEST(NetworkFetcher, WaitsIdleForTheReply)
+{
+    StubServer stub;
+    NetworkFetcher f;
+    QElapsedTimer t;
+    t.start();
+    f.Get(stub.Url("/lf"));
+    f.Wait(20000);
+    EXPECT_EQ(f.State(), 1);
+    EXPECT_LT(t.elapsed(), 10000);
+
+    f.Get(stub.Url("/silent"));
+    const std::clock_t cpu = std::clock();
+    t.restart();
+    f.Wait(400);
+    EXPECT_EQ(f.State(), 0);
+    EXPECT_GE(t.elapsed(), 390);
+    EXPECT_LT(double(std::clock() - cpu) / CLOCKS_PER_SEC, 0.2) << "the wait sleeps";
+    f.Abort();
 }
 
 } // namespace

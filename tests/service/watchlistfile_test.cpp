@@ -68,7 +68,9 @@ TEST(WatchListFile, DamagedFilesAreRefusedAndCountZeroOrBelowEmpties) {
     for (const Case& c : cases) {
         const auto r = WatchListFile::Decode(c.bytes);
         EXPECT_EQ(!r.has_value(), c.damaged) << c.name;
-        if (r) EXPECT_TRUE(r->empty()) << c.name;
+        if (r) {
+            EXPECT_TRUE(r->empty()) << c.name;
+        }
     }
 }
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "editors/sourcepicker.h"
+#include "editors/common/sourcepicker.h"
 
 namespace kvr::app {
 

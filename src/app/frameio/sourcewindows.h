@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "editors/sourcepicker.h"
+#include "editors/common/sourcepicker.h"
 
 namespace kvr::app::frameio {
 

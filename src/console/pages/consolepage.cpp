@@ -393,6 +393,9 @@ void ConsolePage::ShowPanel()
         const KeyOptionsView keys = controller_.KeyOptions();
         KeyOptions->Show(keys);
         Panel23->setText(Q(keys.LeftSourceName));
+        // A key shown in "Key Options" takes the typing in its label.
+        if (keys.Shown && state_.PageMode != pmAuthorisation && GroupBox2->isVisible())
+            KeyOptions->FocusLabel();
     }
 }
 

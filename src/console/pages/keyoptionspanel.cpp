@@ -13,6 +13,7 @@
 #include <QDrag>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,8 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace kvr::console {
 
@@ -57,6 +60,11 @@ QComboBox* Box(QWidget* parent, const char* name)
     auto* box = new QComboBox(parent);
     box->setObjectName(name);
     return box;
+}
+
+bool CanTakeFocus(const QWidget& w)
+{
+    return w.isVisible() && w.isEnabled() && w.focusPolicy() != Qt::NoFocus;
 }
 
 // A row of its own that shows and hides as one.
@@ -102,6 +110,18 @@ public:
     std::function<void(int row)> LogicDropped;
     std::function<void(int row)> DoubleClicked;
     std::function<void(const QPoint&)> Popup;
+
+    // The page may be short of room, but the three priorities always show whole.
+    QSize minimumSizeHint() const override
+    {
+        QSize size = QTreeWidget::minimumSizeHint();
+        int rows = 0;
+        for (int r = 0; r < topLevelItemCount(); ++r)
+            rows += std::max(sizeHintForRow(r), 0);
+        const int height = header()->sizeHint().height() + rows + 2 * frameWidth();
+        size.setHeight(std::max(size.height(), height));
+        return size;
+    }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override
@@ -399,6 +419,12 @@ int KeyOptionsPanel::SelectedLampRow() const
     return ListView1->indexOfTopLevelItem(ListView1->currentItem());
 }
 
+void KeyOptionsPanel::FocusLabel()
+{
+    if (CanTakeFocus(*Edit8) && Edit8->window()->focusWidget() != Edit8)
+        Edit8->setFocus(Qt::OtherFocusReason);
+}
+
 void KeyOptionsPanel::Edit(const std::function<void(KeyEditor&)>& handler)
 {
     if (!Editor)
@@ -429,8 +455,12 @@ void KeyOptionsPanel::Connect()
     connect(ComboBox6, &QComboBox::activated, this,
             [this, &v](int item) { Edit([&](KeyEditor& e) { e.SubfunctionChanged(v, item); }); });
     // The spin writes only while the page is not filling it (the handler's guard).
-    connect(UpDown3, &QSpinBox::valueChanged, this,
-            [this, &v](int value) { Edit([&](KeyEditor& e) { e.SpinChanged(v, value); }); });
+    // The options shown again put the focus on "Label"; a value being typed keeps it.
+    connect(UpDown3, &QSpinBox::valueChanged, this, [this, &v](int value) {
+        Edit([&](KeyEditor& e) { e.SpinChanged(v, value); });
+        if (CanTakeFocus(*UpDown3))
+            UpDown3->setFocus(Qt::OtherFocusReason);
+    });
     for (std::size_t n = 0; n < 5; ++n) {
         connect(Options[n], &QCheckBox::clicked, this, [this, &v, n](bool) {
             std::array<bool, 5> ticked{};

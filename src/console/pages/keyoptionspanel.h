@@ -77,6 +77,8 @@ public:
     void ConnectLampElement(QPushButton& select, SourceDropPanel& panel);
     // The selected row of the lamp-source list while it shows; -1 otherwise.
     int SelectedLampRow() const;
+    // "Label" becomes the window's focus when it can take it.
+    void FocusLabel();
 
     // The key editor on the current device (none without one), and what runs after it wrote.
     std::function<std::optional<KeyEditor>()> Editor;

@@ -154,16 +154,11 @@ bool FactoryTestRun::FetchProtocols()
         SetStatus("Retrieving factory test protocol for : " + name);
         const std::string url = FBase + ProtocolPath(e.Number);
         FHttp.Get(url);
-        const std::uint32_t start = F.Tick();
+        FHttp.Wait(HttpDeadlineMs);
         int state = FHttp.State();
-        while (state == 0) {
-            if (static_cast<std::uint32_t>(F.Tick() - start) > HttpDeadlineMs) {
-                FHttp.Abort();
-                state = 3;
-                break;
-            }
-            F.Wait(1);
-            state = FHttp.State();
+        if (state == 0) {
+            FHttp.Abort();
+            state = 3;
         }
         bool stop = false;
         switch (state) {

@@ -22,6 +22,9 @@ public:
     virtual void Get(const std::string& Url) = 0;
     virtual int State() const = 0;
     virtual std::string Body() const = 0;
+    // Returns once the request has ended (State not 0) or Ms milliseconds have passed; the
+    // window's events go on meanwhile.
+    virtual void Wait(unsigned Ms) = 0;
     // Gives up the request after the deadline.
     virtual void Abort() = 0;
 };

@@ -38,6 +38,7 @@ void NetworkFetcher::Get(const std::string& Url)
             FBody.clear();
             FState = 2;
             Drop();
+            FWait.Wake();
         }
     });
     QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply] {
@@ -66,6 +67,12 @@ void NetworkFetcher::Finished()
     }
     FReply = nullptr;
     r->deleteLater();
+    FWait.Wake();
+}
+
+void NetworkFetcher::Wait(unsigned Ms)
+{
+    FWait.Until([this] { return FState != 0; }, Ms);
 }
 
 void NetworkFetcher::Abort()

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QNetworkReply>
 
+#include "service/eventwait.h"
 #include "service/factorytest/factorytestrun.h"
 
 namespace kvr::service {
@@ -21,6 +22,7 @@ public:
     void Get(const std::string& Url) override;
     int State() const override { return FState; }
     std::string Body() const override { return FBody.toStdString(); }
+    void Wait(unsigned Ms) override;
     void Abort() override;
 
 private:
@@ -31,6 +33,7 @@ private:
     QPointer<QNetworkReply> FReply;
     QByteArray FBody;
     int FState = 0;
+    EventWait FWait;
 };
 
 } // namespace kvr::service

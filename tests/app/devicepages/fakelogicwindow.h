@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "editors/sourceassign.h"
-#include "editors/sourcepicker.h"
+#include "editors/common/sourceassign.h"
+#include "editors/common/sourcepicker.h"
 
 namespace kvr::app::test {
 

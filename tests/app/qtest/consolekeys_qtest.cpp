@@ -15,7 +15,7 @@
 #include "console/pages/consolepage.h"
 #include "console/pages/keyoptionspanel.h"
 #include "console/pages/keysourcepicker.h"
-#include "editors/reswindow.h"
+#include "editors/sources/reswindow.h"
 #include "kvrdata/byteorder.h"
 #include "model/device.h"
 #include "model/keyaccess.h"
@@ -56,6 +56,20 @@ class ConsoleKeysTest : public QObject {
             }
         QFAIL(Text.c_str());
     }
+    // The console page in "Keys" with the first key of the first module selected.
+    console::ConsolePage* SelectFirstKey()
+    {
+        SelectNode("Console");
+        console::ConsolePage* page = form->ConsolePageWidget;
+        auto& state = form->FConsoleState;
+        state.PageMode = console::pmKeys;
+        state.SelectedConsole = 0;
+        state.SelectedSlot = 0;
+        state.SelectedKey = 0;
+        state.SelectedKeyRecord = Stored();
+        page->Refresh();
+        return page;
+    }
 
 private slots:
     void initTestCase()
@@ -94,16 +108,8 @@ private slots:
 
     void logicSourceIntoALampSourceRow()
     {
-        SelectNode("Console");
-        console::ConsolePage* page = form->ConsolePageWidget;
+        console::ConsolePage* page = SelectFirstKey();
         QVERIFY(page && page->isVisible());
-        auto& state = form->FConsoleState;
-        state.PageMode = console::pmKeys;
-        state.SelectedConsole = 0;
-        state.SelectedSlot = 0;
-        state.SelectedKey = 0;
-        state.SelectedKeyRecord = Stored();
-        page->Refresh();
         console::KeyOptionsPanel& keys = *page->KeyOptions;
         QVERIFY(keys.UserDefPanel->isVisible());
         QVERIFY(keys.Picker);
@@ -126,6 +132,26 @@ private slots:
         QVERIFY(ResWindow->isVisible());
         QCOMPARE(ResWindow->TargetKind(), console::kLampSourceRowKind);
         ResWindow->hide();
+    }
+
+    // The lamp-source list shows its three rows whole at the main window's own size and larger.
+    void lampSourceRowsShowAtTheWindowSizes()
+    {
+        console::ConsolePage* page = SelectFirstKey();
+        QTreeWidget* list = page->KeyOptions->ListView1;
+        const QSize kept = form->size();
+        for (const QSize size : {QSize(952, 676), QSize(1400, 900), QSize(1920, 1200)}) {
+            form->resize(size);
+            QTRY_COMPARE(form->size(), size);
+            QApplication::processEvents();
+            QVERIFY(list->isVisible());
+            for (int r = 0; r < 3; ++r) {
+                const QRect row = list->visualItemRect(list->topLevelItem(r));
+                QVERIFY2(list->viewport()->rect().contains(row),
+                         qPrintable(QString("%1x%2: row %3 of a list %4 high").arg(size.width()).arg(size.height()).arg(r).arg(list->height())));
+            }
+        }
+        form->resize(kept);
     }
 };
 

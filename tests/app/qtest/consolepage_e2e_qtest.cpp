@@ -21,7 +21,7 @@
 #include "app/mainform.h"
 #include "app/qtmodelhost.h"
 #include "console/keyfunctioncatalogue.h"
-#include "editors/audioreswin.h"
+#include "editors/sources/audioreswin.h"
 #include "console/moduleplacement.h"
 #include "console/moduletypes.h"
 #include "console/pages/consolepage.h"

@@ -18,7 +18,7 @@
 #include <functional>
 #include <memory>
 
-#include "../../e2e/program.h"
+#include "support/loopbackprograms.h"
 #include "app/appforms.h"
 #include "app/cfglockform.h"
 #include "app/connectdialog.h"
@@ -149,8 +149,7 @@ private slots:
         port = FreeDevicePort();
         QVERIFY(port != 0);
         // The server's shipped defaults but for its ports, which the test must not share.
-        const std::string error = programs.startServer(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0",
-                                                                        "--device-port", QString::number(port)});
+        const std::string error = programs.startServerIn(KVR_RUREZ_PATH, folder, {"--device-port", QString::number(port)});
         QVERIFY2(error.empty(), error.c_str());
 
         // The fixture project: two devices of project "ABCD".

@@ -9,17 +9,21 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <functional>
+
 #include "app/appforms.h"
 #include "app/mainform.h"
 #include "app/qtmodelhost.h"
-#include "editors/logicpagewidget.h"
-#include "editors/reswindow.h"
-#include "editors/sourcedrag.h"
+#include "editors/logic/logicpagewidget.h"
+#include "editors/sources/audioreswin.h"
+#include "editors/sources/reswindow.h"
+#include "editors/sources/sourcedrag.h"
 #include "kvrdata/byteorder.h"
 #include "model/device.h"
 #include "model/gpoaccess.h"
@@ -74,6 +78,19 @@ class LogicPageTest : public QObject {
                 return;
             }
         QFAIL(Text.c_str());
+    }
+    // Every row of a source tree, indented by its depth.
+    static QStringList Rows(const QTreeWidget* Tree)
+    {
+        QStringList rows;
+        std::function<void(const QTreeWidgetItem*, const QString&)> add = [&](const QTreeWidgetItem* Item, const QString& Indent) {
+            rows << Indent + Item->text(0);
+            for (int i = 0; i < Item->childCount(); ++i)
+                add(Item->child(i), Indent + "  ");
+        };
+        for (int i = 0; i < Tree->topLevelItemCount(); ++i)
+            add(Tree->topLevelItem(i), "");
+        return rows;
     }
     void Picture(const QString& Name)
     {
@@ -187,6 +204,48 @@ private slots:
         QVERIFY(page->Page().Select(1));
         QVERIFY(page->Page().Move(0));
         QCOMPARE(Sources(1), std::vector<std::uint16_t>{0x8000 | 931});
+    }
+
+    // A page switch fills each open source window's tree at most once, with what a fresh build
+    // of the new page's sources gives; a switch that leaves a tree's sources as they were does
+    // not fill it at all.
+    void sourceTreesFillOncePerPageSwitch_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("logicFills");
+        QTest::addColumn<int>("audioFills");
+        QTest::newRow("logic kinds alike") << "Logic Delay" << "Scripts" << 0 << 0;
+        QTest::newRow("fader channels to logic") << "Fader Channels" << "Logic Functions" << 1 << 0;
+        QTest::newRow("logic to audio") << "Logic Functions" << "Channel Assignment" << 1 << 1;
+        QTest::newRow("audio to audio") << "Output Functions" << "Fixed Processing" << 0 << 1;
+    }
+    void sourceTreesFillOncePerPageSwitch()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, logicFills);
+        QFETCH(int, audioFills);
+        ResWindow->show();
+        AudioResWin->show();
+        SelectNode(from.toStdString());
+        QSignalSpy logic(ResWindow->TreeView1->model(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy audio(AudioResWin->TreeView1->model(), &QAbstractItemModel::rowsInserted);
+        SelectNode(to.toStdString());
+        QCOMPARE(logic.count(), logicFills);
+        QCOMPARE(audio.count(), audioFills);
+
+        const QStringList logicShown = Rows(ResWindow->TreeView1);
+        const QStringList audioShown = Rows(AudioResWin->TreeView1);
+        QVERIFY(!logicShown.isEmpty() && !audioShown.isEmpty());
+        Device().FLogicSourcesChanged = true;
+        Device().FAudioSourcesChanged = true;
+        ResWindow->BuildSourceTree();
+        AudioResWin->BuildSourceTree();
+        QCOMPARE(logicShown, Rows(ResWindow->TreeView1));
+        QCOMPARE(audioShown, Rows(AudioResWin->TreeView1));
+        ResWindow->hide();
+        AudioResWin->hide();
     }
 
     void aGPOIsRouted()

@@ -196,7 +196,8 @@ inline QString NodeKey(QTreeWidgetItem* Item)
 // Every node of the project tree, every tab of its page. Pages are named by their nodes' texts,
 // or by their places in the tree with ByPlace (for names that a visit may change). A node is
 // looked up again for each visit, since a change may rebuild the tree.
-inline void ForEachPage(TCX4AppForm& Form, const std::function<void(const QString&)>& Visit, bool ByPlace = false)
+// Every node of the project tree selected in turn, its page shown as it first comes up.
+inline void ForEachNode(TCX4AppForm& Form, const std::function<void(QTreeWidgetItem*)>& Visit)
 {
     for (int n = 0;; ++n) {
         Form.ProjectTree->expandAll();
@@ -208,14 +209,22 @@ inline void ForEachPage(TCX4AppForm& Form, const std::function<void(const QStrin
             return;
         Form.ProjectTree->setCurrentItem(item);
         Settle(Form);
-        ForEachTab(Form, Form.centralWidget(), ByPlace ? NodeKey(item) : NodePath(item), Visit);
+        Visit(item);
     }
+}
+
+inline void ForEachPage(TCX4AppForm& Form, const std::function<void(const QString&)>& Visit, bool ByPlace = false)
+{
+    ForEachNode(Form, [&](QTreeWidgetItem* Item) {
+        ForEachTab(Form, Form.centralWidget(), ByPlace ? NodeKey(Item) : NodePath(Item), Visit);
+    });
 }
 
 // The main window at the default size, opened on the full sample project in a folder of its own.
 struct SweepWindow {
     QTemporaryDir Dir;
-    QtModelHost Host;
+    QtModelHost OwnHost;
+    QtModelHost* Host = &OwnHost; // another before Open, to give the project a time of its own
     TCX4AppForm* Form = nullptr;
     std::string File;
 
@@ -224,7 +233,7 @@ struct SweepWindow {
         QVERIFY(Dir.isValid());
         platform::setSettingsStore(std::make_unique<platform::MemorySettingsStore>());
         platform::setPrompter(std::make_unique<platform::ScriptedPrompter>());
-        model::SetModelHost(&Host);
+        model::SetModelHost(Host);
         File = (Dir.path() + "/sweep.kvp").toStdString();
         WriteFullProject(File);
         Form = CreateApplicationForms();

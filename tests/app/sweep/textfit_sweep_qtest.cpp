@@ -32,7 +32,7 @@
 #include "app/frameio/linkselectform.h"
 #include "app/importwin.h"
 #include "app/projectpages/glprotoform.h"
-#include "editors/devparaform.h"
+#include "editors/dsp/devparaform.h"
 #include "app/frameio/slotpainter.h"
 #include "app/frameio/slotpanel.h"
 #include "gfx/qpaintercanvas.h"
@@ -155,9 +155,30 @@ private:
     void doFillRect(const kvr::gfx::Rect&) override {}
 };
 
+// Windows built at a size of their own whose layout may ask for more: such a layout grows the
+// window rather than cut a text, so a window larger than its size holds a text that does not fit.
+struct BuiltSize {
+    const char* Window;
+    QSize Size;
+};
+const BuiltSize BuiltSizes[] = {{"LinkSelectForm", {228, 376}}};
+
 class TextFit {
 public:
     std::vector<Misfit> Found;
+
+    void CheckSize(QWidget* Window, const QString& Page)
+    {
+        for (const BuiltSize& built : BuiltSizes)
+            if (Window->objectName() == QLatin1String(built.Window) &&
+                (Window->width() > built.Size.width() || Window->height() > built.Size.height()))
+                Add(Page, Window->objectName(), QString(),
+                    QString("grows to %1 x %2 past %3 x %4")
+                        .arg(Window->width())
+                        .arg(Window->height())
+                        .arg(built.Size.width())
+                        .arg(built.Size.height()));
+    }
 
     void CheckWindow(QWidget* Window, const QString& Page)
     {
@@ -445,6 +466,7 @@ private slots:
             test::Settle(*form);
             ++pages;
             fit.CheckWindow(w, w->objectName());
+            fit.CheckSize(w, w->objectName());
             w->hide();
         }
         QVERIFY(pages > 40);

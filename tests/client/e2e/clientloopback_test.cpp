@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-#include "../../e2e/program.h"
+#include "support/loopbackprograms.h"
 #include "client/kvrcommunicationclient.h"
 #include "client/serverhost.h"
 #include "kvrdata/byteorder.h"
@@ -37,9 +37,9 @@ protected:
         qputenv("KVR_RUREZ_DIR", Folder.toLocal8Bit());
         Port = FreeDevicePort();
         ASSERT_NE(Port, 0);
-        ASSERT_EQ(Programs.startServer(KVR_RUREZ_PATH, {"--dir", Folder, "--udp-bind", "127.0.0.1:0", "--connect-timeout-ms",
-                                                        "1000", "--retry-ms", "200", "--reconnect-ms", "1500",
-                                                        "--broadcast-max-age-ms", "3000", "--device-port", QString::number(Port)}),
+        ASSERT_EQ(Programs.startServerIn(KVR_RUREZ_PATH, Folder, {"--connect-timeout-ms", "1000", "--retry-ms", "200",
+                                                                  "--reconnect-ms", "1500", "--broadcast-max-age-ms",
+                                                                  "3000", "--device-port", QString::number(Port)}),
                   "");
         // Device 1 has firmware that is identified from its image, device 2 newer firmware that is
         // identified from its information pages.

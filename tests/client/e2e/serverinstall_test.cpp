@@ -16,7 +16,7 @@
 #include <csignal>
 #include <memory>
 
-#include "../../e2e/program.h"
+#include "support/loopbackprograms.h"
 #include "client/clientmessages.h"
 #include "client/kvrcommunicationclient.h"
 #include "client/serverhost.h"

@@ -11,10 +11,12 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <cstring>
 
 #include "fakeconsolehost.h"
@@ -98,6 +100,10 @@ private:
         r[0] = static_cast<std::uint8_t>(key);
         model::GetKeyFunction(device, key, r, ModuleSlotID(0, 0));
         return r;
+    }
+    static QWidget* Field(KeyOptionsPanel& keys, ColourField field)
+    {
+        return keys.ColourFields[static_cast<std::size_t>(field)];
     }
     static int Item(QComboBox& box, const char* caption)
     {
@@ -189,6 +195,52 @@ private slots:
         QVERIFY(Drop(*keys.Panel22, QPoint(2, 2), audioDrag));
         QCOMPARE(picker.calls.back().kind, kRightSourceKind);
         QVERIFY(!Drop(*keys.Panel22, QPoint(2, 2), logicDrag));
+    }
+
+    // A key selected with the pointer takes the typing in its label; a value typed into the spin
+    // keeps the focus there; the same colour for on and off is told once per run.
+    void selectedKeyTakesTheTyping()
+    {
+        DeviceHost host;
+        QVERIFY(AddConsoleModule(host.device, 0, 0, 10).Refusal.empty());
+        ShownPage shown(host, {1200, 800});
+        ConsoleEditorState& state = shown.state;
+        ConsolePage& page = shown.page;
+        page.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&page));
+        page.TabControl1->setFocus();
+        SelectKey0(page, state);
+        KeyOptionsPanel& keys = *page.KeyOptions;
+        QCOMPARE(QApplication::focusWidget(), keys.Edit8);
+        QTest::keyClicks(QApplication::focusWidget(), "MIC");
+        auto r = Stored(host.device, 0);
+        QCOMPARE(KeyRecordView(r).Text(), std::string("MIC"));
+
+        // A function chosen in its box shows the key again, with the focus back on the label.
+        keys.ComboBox5->setFocus();
+        emit keys.ComboBox5->activated(Item(*keys.ComboBox5, "MIDI"));
+        QCOMPARE(QApplication::focusWidget(), keys.Edit8);
+        QVERIFY(keys.UpDown3->isVisible());
+        keys.UpDown3->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), "12");
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(keys.UpDown3));
+        QCOMPARE(int(Stored(host.device, 0)[36]), 12);
+
+        auto& prompts = static_cast<platform::ScriptedPrompter&>(platform::prompter());
+        const auto warnings = [&prompts] {
+            return std::count_if(prompts.records().begin(), prompts.records().end(), [](const auto& r) {
+                return r.text == "Warning! Active and inactive function state is using the same color!";
+            });
+        };
+        const std::size_t before = warnings();
+        QTest::mouseClick(Field(keys, ColourField::Shape1), Qt::LeftButton);
+        QTest::mouseClick(Field(keys, ColourField::Shape5), Qt::LeftButton);
+        QCOMPARE(int(Stored(host.device, 0)[33]) & 0xF0, 0x50);
+        QCOMPARE(warnings(), before + 1);
+        QTest::mouseClick(Field(keys, ColourField::Shape6), Qt::LeftButton);
+        QTest::mouseClick(Field(keys, ColourField::Shape5), Qt::LeftButton);
+        QCOMPARE(warnings(), before + 1);
     }
 
     void lampElementOfTheCentralOverbridge()

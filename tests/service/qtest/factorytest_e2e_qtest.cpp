@@ -20,7 +20,7 @@
 #include <memory>
 
 #include "diagnostics/kvrinfoformat.h"
-#include "e2e/program.h"
+#include "support/loopbackprograms.h"
 #include "platform/currentprompter.h"
 #include "platform/pdfprinter.h"
 #include "platform/settingsstore.h"
@@ -101,8 +101,7 @@ private slots:
         qputenv("KVR_RUREZ_DIR", folder.toLocal8Bit());
         const int port = FreePort("127.0.0.2");
         QVERIFY(port != 0);
-        std::string error = programs.startServer(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0", "--device-port",
-                                                                  QString::number(port)});
+        std::string error = programs.startServerIn(KVR_RUREZ_PATH, folder, {"--device-port", QString::number(port)});
         QVERIFY2(error.empty(), error.c_str());
         error = programs.startEmulator(KVR_DEVEMU_PATH,
                                        {QString("ip=127.0.0.2,port=%1,serial=0x1234,name=EMU1,pid=ABCD,did=1,modules=1001:2:0/"

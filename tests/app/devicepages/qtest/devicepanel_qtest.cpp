@@ -18,7 +18,7 @@
 #include "../../projectpages/studioproject.h"
 #include "../fakelogicwindow.h"
 #include "app/devicepages/devicepanel.h"
-#include "editors/sourcedrag.h"
+#include "editors/sources/sourcedrag.h"
 #include "model/device.h"
 #include "model/potaccess.h"
 #include "model/potnames.h"

@@ -10,7 +10,7 @@
 #include <functional>
 #include <memory>
 
-#include "../../../e2e/program.h"
+#include "support/loopbackprograms.h"
 #include "app/appforms.h"
 #include "app/mainform.h"
 #include "app/projectpages/gllamp.h"
@@ -41,7 +41,7 @@ private slots:
         QVERIFY(dir.isValid());
         const QString folder = dir.path() + "/run";
         qputenv("KVR_RUREZ_DIR", folder.toLocal8Bit());
-        const std::string error = programs.startServer(KVR_RUREZ_PATH, {"--dir", folder, "--udp-bind", "127.0.0.1:0"});
+        const std::string error = programs.startServerIn(KVR_RUREZ_PATH, folder);
         QVERIFY2(error.empty(), error.c_str());
 
         kvr::model::TProject fixture;
