@@ -4,6 +4,7 @@
 
 #include "app/projectaccess.h"
 #include "kvrdata/byteorder.h"
+#include "model/cardrecords.h"
 #include "model/device.h"
 
 namespace kvr::app {
@@ -57,14 +58,15 @@ std::string SlotRowText(int Slot, const std::optional<std::vector<std::uint8_t>>
     if (!Payload)
         return row + " empty";
     row += " " + std::to_string(Payload->size()) + "Bytes";
-    const int type = Payload->size() >= 2 ? readBE16(*Payload, 0) : 0;
+    const model::CardRecordView card(*Payload);
+    const int type = card.CardType();
     switch (type) {
     case 111: return row + ", Type 111, Digital I/O";
     case 122: return row + ", Type 122, Analog I/O";
     case 123: return row + ", Type 123, Analog In";
     case 222: return row + ", Type 222, Analog I/O";
     case 223: return row + ", Type 223, Analog I/O";
-    case 848: return row + ", Type 848-" + std::to_string(Payload->size() > 4 ? (*Payload)[4] : 0) + ", DSP";
+    case 848: return row + ", Type 848-" + std::to_string(card.PortFlags(1)) + ", DSP";
     default: return row;
     }
 }

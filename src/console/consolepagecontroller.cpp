@@ -294,7 +294,7 @@ void ConsolePageController::SetAccessGroup(int shown)
     auto entry = ModuleEntryAt(*device, state_.SelectedConsole, state_.SelectedSlot);
     if (entry.size() <= 3)
         return;
-    entry[3] = static_cast<std::uint8_t>(shown - 1);
+    model::ModuleEntryWriter(entry).SetAccessGroup(shown - 1);
     device->SetSetupData(static_cast<std::uint8_t>(ModuleSlotID(state_.SelectedConsole, state_.SelectedSlot)), entry);
     state_.SelectedModule = entry;
 }

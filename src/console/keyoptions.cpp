@@ -459,7 +459,7 @@ KeyOptionsView Builder::Build(KeyEditorMemory& memory)
     v.Shown = true;
     const std::string text = KeyCaptionText(record_);
     v.Label = text.substr(0, std::min(text.size(), kShownLabel));
-    const int id = state_.SelectedModule.size() > 4 ? state_.SelectedModule[4] : 0;
+    const int id = model::ModuleEntryView(state_.SelectedModule).ModuleNumber();
     const std::string keyName = std::to_string(id + 1) + ".KEY" + std::to_string(key + 1);
     v.Number = (fader_ ? "#F" : "#C") + keyName;
     v.LampSourceCaption = "Set Lamp Source = #C" + keyName;

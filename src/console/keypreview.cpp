@@ -1,5 +1,6 @@
 #include "console/keypreview.h"
 
+#include "console/keyrecordview.h"
 #include "console/keycaption.h"
 #include "console/modulegeometry.h"
 #include "console/moduletypes.h"
@@ -39,7 +40,7 @@ void Show(KeyPreviewLayout& l, std::initializer_list<F> shown, std::initializer_
 std::optional<KeyPreviewLayout> KeyPreviewLayoutOf(int moduleType, const model::TKeyRecord& record)
 {
     const auto rects = ModuleElementRects(moduleType);
-    const std::size_t element = record[0];
+    const std::size_t element = record[kf::Key];
     // A key number beyond the type's elements has no rectangle to measure.
     if (element >= rects.size())
         return std::nullopt;
@@ -60,8 +61,8 @@ std::optional<KeyPreviewLayout> KeyPreviewLayoutOf(int moduleType, const model::
 
 gfx::Color KeyPreviewColour(int moduleType, const model::TKeyRecord& record, gfx::Color previous)
 {
-    const int colours = record[33];
-    if (record[31] == kUserDefined && !IsFaderFamilyType(moduleType)) {
+    const int colours = record[kf::Colours];
+    if (record[kf::Function] == kUserDefined && !IsFaderFamilyType(moduleType)) {
         static constexpr gfx::Color lamp[] = {gfx::clYellow, gfx::clRed, gfx::clLime};
         const int first = colours & 0x03;
         return first < 3 ? lamp[first] : previous;

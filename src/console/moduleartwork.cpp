@@ -1,5 +1,6 @@
 #include "console/moduleface.h"
 
+#include "console/keyrecordview.h"
 #include "console/moduletypes.h"
 #include "model/keyfunctions.h"
 
@@ -92,14 +93,14 @@ void SelectorText(FaceDrawing& f)
         return;
     gfx::Canvas& c = f.Canvas();
     const gfx::Color previous = c.font().color;
-    const auto entry = f.Entry();
-    for (std::size_t i = 0; i < model::KeyRecordCount(entry); ++i) {
-        const std::size_t at = model::kModuleHead + i * model::kKeyRecordSize;
-        if (entry[at] != 57)
+    const model::ModuleEntryView module(f.Entry());
+    for (std::size_t i = 0; i < module.KeyRecords(); ++i) {
+        const auto record = module.KeyRecord(i);
+        if (record[kf::Key] != 57)
             continue;
         c.font().color = gfx::clBlack;
         f.Font(TextFont, 90);
-        f.Text(325, 1810, "Selector:" + std::to_string(entry[at + 36]));
+        f.Text(325, 1810, "Selector:" + std::to_string(record[kf::Param1]));
     }
     c.font().color = previous;
 }

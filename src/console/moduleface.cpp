@@ -17,7 +17,7 @@ int Trunc(double v)
 // Entry byte 2, low four bits.
 int DisplayMode(std::span<const std::uint8_t> entry)
 {
-    return entry.size() > 2 ? entry[2] & 0x0F : 0;
+    return model::ModuleEntryView(entry).DisplayMode();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "console/modulepainter.h"
 
+#include "console/keyrecordview.h"
 #include "console/keycaption.h"
 #include "console/moduleface.h"
 #include "console/modulegeometry.h"
@@ -59,8 +60,8 @@ int KeyFontHeight(int type, int key)
 gfx::Color LampColour(int type, const model::TKeyRecord& record)
 {
     constexpr std::uint8_t kUserDefined = 4;
-    const std::uint8_t colours = record[33];
-    if (record[31] == kUserDefined && !IsFaderFamilyType(type)) {
+    const std::uint8_t colours = record[kf::Colours];
+    if (record[kf::Function] == kUserDefined && !IsFaderFamilyType(type)) {
         // A user-defined key shows the colour of its first lamp source.
         constexpr gfx::Color byBits[] = {face::LampYellow, face::LampRed, face::LampGreen, face::LampNone};
         return byBits[colours & 0x03];
@@ -114,7 +115,7 @@ void DrawKey(int x, int y, gfx::Canvas& c, std::uint8_t flags, float s, int key,
     c.font().color = gfx::clBlack;
     // A device that supplies no record (fixed model) draws the key as one without a record.
     model::TKeyRecord record{};
-    record[0] = static_cast<std::uint8_t>(key);
+    record[kf::Key] = static_cast<std::uint8_t>(key);
     // Read without creating a missing shared table: a picture never changes the device.
     const bool own = model::ReadKeyFunction(context.Device, key, record, slotID) == 1;
 
@@ -156,7 +157,7 @@ void DrawKey(int x, int y, gfx::Canvas& c, std::uint8_t flags, float s, int key,
         if (marked)
             framePen = face::LampRed;
         if (Has(flags, kFaceAccessView))
-            fill = record[35] != 0 ? face::LampRed : face::LampNone;
+            fill = record[kf::UserGroups] != 0 ? face::LampRed : face::LampNone;
         if (selected)
             framePen = face::Selection;
         if (Has(flags, kFaceDetailed)) {

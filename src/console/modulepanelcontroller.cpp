@@ -46,7 +46,7 @@ bool EncoderRecord(const model::TDevice& device, int type, model::TKeyRecord& re
 {
     const auto table = model::SharedKeyTableOf(type);
     record = {};
-    record[0] = static_cast<std::uint8_t>(OptionsKey(type));
+    record[kf::Key] = static_cast<std::uint8_t>(OptionsKey(type));
     if (!table)
         return false;
     const auto found = model::FindKeyRecord(device.GetSetupData(table->SetupID), OptionsKey(type));
@@ -64,7 +64,9 @@ void ChangeModule(ConsoleEditorState& state, model::TDevice& device, Change chan
     auto entry = ModuleEntryAt(device, state.SelectedConsole, state.SelectedSlot);
     if (entry.size() < model::kModuleHead)
         return;
-    change(entry[2]);
+    auto options = static_cast<std::uint8_t>(model::ModuleEntryView(entry).Options());
+    change(options);
+    model::ModuleEntryWriter(entry).SetOptions(options);
     device.SetSetupData(static_cast<std::uint8_t>(SlotOf(state)), entry);
     state.SelectedModule = entry;
 }
@@ -77,8 +79,9 @@ ModulePanelView ShowModule(const ConsoleEditorState& state, model::TDevice& devi
     const auto& entry = state.SelectedModule;
     const int type = state.SelectedModuleType();
     v.ModelLabel = std::string(ModelNumber(type));
-    v.AccessGroup = (entry.size() > 3 ? entry[3] : 0) + 1;
-    v.ModuleIDText = std::string(ModuleNumberPrefix(type)) + std::to_string((entry.size() > 4 ? entry[4] : 0) + 1);
+    const model::ModuleEntryView module(entry);
+    v.AccessGroup = module.AccessGroup() + 1;
+    v.ModuleIDText = std::string(ModuleNumberPrefix(type)) + std::to_string(module.ModuleNumber() + 1);
     v.IndependentKey = IsFaderFamilyType(type);
     if (v.IndependentKey && state.SelectedKey >= 0 && IsSlotPosition(state.SelectedSlot)) {
         model::TKeyRecord record{};
@@ -99,8 +102,8 @@ ModulePanelView ShowModule(const ConsoleEditorState& state, model::TDevice& devi
         v.OtherOptions = true;
         if (IsIn(FaderModuleTypes, type)) {
             v.FaderOptions = true;
-            v.ZeroDb = entry.size() > 2 && (entry[2] & 0x80);
-            v.InvertFader = entry.size() > 2 && (entry[2] & 0x40);
+            v.ZeroDb = module.ZeroDb();
+            v.InvertFader = module.InvertFader();
         }
         if (type == 23 || type == 28 || type == 29) {
             v.Encoders = true;
@@ -125,9 +128,9 @@ ModulePanelView ShowModule(const ConsoleEditorState& state, model::TDevice& devi
         v.Special = true;
         v.RotarySelector = true;
         model::TKeyRecord record{};
-        record[0] = kSelectorKey;
+        record[kf::Key] = kSelectorKey;
         model::ReadKeyFunction(device, kSelectorKey, record, SlotOf(state));
-        v.RotarySelectorItem = record[36] < kSelectorPositions ? record[36] : 0;
+        v.RotarySelectorItem = record[kf::Param1] < kSelectorPositions ? record[kf::Param1] : 0;
         return v;
     }
     if (type >= 10 && type <= 13) {
@@ -145,7 +148,7 @@ ModulePanelView ShowModule(const ConsoleEditorState& state, model::TDevice& devi
             v.DisplayDefault = true;
             v.DisplayTexts = DisplayTexts(device);
             if (!state.Filling)
-                v.DisplayTextItem = entry.size() > 2 ? entry[2] & 0x0F : 0;
+                v.DisplayTextItem = module.DisplayMode();
             return v;
         }
     }
@@ -196,7 +199,7 @@ void RotarySelectorDefaultChanged(ConsoleEditorState& state, model::TDevice& dev
     if (!IsSlotPosition(state.SelectedSlot) || item < 0 || item >= kSelectorPositions)
         return;
     model::TKeyRecord record{};
-    record[0] = kSelectorKey;
+    record[kf::Key] = kSelectorKey;
     model::GetKeyFunction(device, kSelectorKey, record, SlotOf(state));
     KeyRecordView view(record);
     view.Byte(kf::Param1) = static_cast<std::uint8_t>(item);
@@ -211,7 +214,7 @@ void IndependentKeyClicked(ConsoleEditorState& state, model::TDevice& device, bo
     if (state.Filling || state.SelectedKey < 0 || !IsSlotPosition(state.SelectedSlot))
         return;
     model::TKeyRecord record = ticked ? state.SelectedKeyRecord : model::TKeyRecord{};
-    record[0] = static_cast<std::uint8_t>(state.SelectedKey);
+    record[kf::Key] = static_cast<std::uint8_t>(state.SelectedKey);
     model::SetKeyFunction(device, state.SelectedKey, record, 1, SlotOf(state));
     state.SelectedKeyRecord = {};
     state.SelectedKeyRecord[0] = static_cast<std::uint8_t>(state.SelectedKey);

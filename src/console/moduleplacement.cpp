@@ -83,7 +83,7 @@ std::bitset<kModuleIDCount> UsedModuleIDs(const model::TDevice& device)
         if (entry.size() <= 4)
             return;
         const int placed = model::ModuleType(entry);
-        const int id = entry[4];
+        const int id = model::ModuleEntryView(entry).ModuleNumber();
         if (IsIn(TwoIDModuleTypes, placed) || IsIn(OneIDModuleTypes, placed)) {
             if (id < kModuleIDCount)
                 used.set(static_cast<std::size_t>(id));
@@ -143,9 +143,10 @@ void ReleaseKeyModule(model::TDevice& device, const std::vector<std::uint8_t>& e
 {
     if (entry.size() < model::kModuleHead)
         return;
-    const int moduleID = entry[4];
-    for (std::size_t i = 0; i < model::KeyRecordCount(entry); ++i) {
-        const int key = entry[model::kModuleHead + i * model::kKeyRecordSize];
+    const model::ModuleEntryView module(entry);
+    const int moduleID = module.ModuleNumber();
+    for (std::size_t i = 0; i < module.KeyRecords(); ++i) {
+        const int key = module.KeyRecord(i)[model::kr::Key];
         model::AdaptLogics(device, kLogicKeyBase + kKeysPerModuleID * moduleID + key, 0, model::amDelete);
     }
     ClearModulePots(device, model::ModuleType(entry), moduleID);
@@ -174,17 +175,17 @@ Placement AddConsoleModule(model::TDevice& device, int console, int position, in
         // The overbridge takes the fader module's option byte.
         std::copy_n(below.begin(), std::min(below.size(), entry.size()), entry.begin());
     }
-    entry[0] = static_cast<std::uint8_t>(type & 0xFF);
-    entry[1] = static_cast<std::uint8_t>(type >> 8);
-    entry[3] = 0;
-    entry[4] = 0;
-    entry[5] = 0;
+    model::ModuleEntryWriter head(entry);
+    head.SetType(type);
+    head.SetAccessGroup(0);
+    head.SetModuleNumber(0);
+    head.SetRecordCount(0);
     int moduleID = -1;
     if (!IsFaderFamilyType(type) && !IsIn(BlankModuleTypes, type)) {
         moduleID = FindFreeModuleID(device, type);
         if (moduleID < 0)
             return {-1, "Cannot add this module!"};
-        entry[4] = static_cast<std::uint8_t>(moduleID);
+        head.SetModuleNumber(moduleID);
     }
     if (IsIn(FaderModuleTypes, type) && device.Header()[model::dh::FaderCount] >= kMaxFaderStrips)
         return {-1, "Cannot add this fader module! Maximum number is 10."};

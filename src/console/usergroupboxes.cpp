@@ -1,5 +1,6 @@
 #include "console/usergroupboxes.h"
 
+#include "console/keyrecordview.h"
 #include "model/recordtext.h"
 #include "model/superoutputs.h"
 
@@ -10,11 +11,11 @@ UserGroupBoxes ShowUserGroups(const model::TDevice& device, const model::TKeyRec
     UserGroupBoxes boxes;
     model::TUserGroups groups;
     model::GetUserGroups(device, groups);
-    const bool restrictable = record[1] != 0 || record[33] != 0;
+    const bool restrictable = record[kf::Text] != 0 || record[kf::Colours] != 0;
     for (std::size_t n = 0; n < 8; ++n) {
         boxes.Captions[n] = model::LabelText(groups.Groups[n].Label);
         boxes.Visible[n] = restrictable && !boxes.Captions[n].empty();
-        boxes.Ticked[n] = boxes.Visible[n] && ((record[35] >> n) & 1);
+        boxes.Ticked[n] = boxes.Visible[n] && ((record[kf::UserGroups] >> n) & 1);
     }
     return boxes;
 }

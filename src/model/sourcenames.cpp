@@ -279,28 +279,19 @@ std::string GPIName(TDevice& dev, int id)
     const int g = id - 385;
     const int slot = 10 * (g / 32) + (g % 32) / 4;
     const auto record = dev.GetSetupData(static_cast<std::uint8_t>(slot));
-    if (record.size() < 4)
+    const CardRecordView card(record);
+    // The GPIO card's byte 2 holds pull-ups, not channels: the view knows where its entries start.
+    if (record.size() < 4 || (!card.IsGPIOCard() && !card.IsIOCard()))
         return "Unknown";
-    const int cardType = readBE16(record, 0);
-    std::size_t first = 0;
-    int step = 2;
-    if (cardType == kCardGPIO) {
-        first = 4;
-        step = 4;
-    } else if (cardType == 111 || cardType == 122 || cardType == 123 || cardType == 222 || cardType == 223) {
-        first = 4 + kChannelEntrySize * record[2];
-    } else {
-        return "Unknown";
-    }
+    const int step = card.IsGPIOCard() ? 4 : 2;
     const int base = 385 + 4 * slot - 8 * (slot / 10);
-    const std::size_t entries = std::min<std::size_t>(record[3], record.size() > first ? (record.size() - first) / 16 : 0);
-    for (std::size_t j = 0; j < entries; j += static_cast<std::size_t>(step)) {
-        if (base + static_cast<int>(j) / step != id)
+    for (int j = 0; j < card.StoredGPIOs(); j += step) {
+        if (base + j / step != id)
             continue;
-        const std::string label = RecordLabel(record, first + 16 * j, 16);
+        const std::string label = card.GPIOLabel(j);
         if (!label.empty())
             return "GPI " + label;
-        return GetChannelName(MakeChannelID(slot, static_cast<int>(j), 0x40), cardType, false);
+        return GetChannelName(MakeChannelID(slot, j, 0x40), card.CardType(), false);
     }
     return "Unknown";
 }

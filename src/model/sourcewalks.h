@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "model/cardrecords.h"
 #include "model/recordlist.h"
 
 namespace kvr::model {
@@ -40,7 +41,6 @@ struct CardChannels {
     std::size_t count = 0;
 };
 bool CardChannelEntries(std::span<const std::uint8_t> record, CardChannels& out);
-inline constexpr std::size_t kChannelEntrySize = 24;
 
 // Fixed-width label of a record (up to its first zero byte); empty when it lies outside.
 std::string RecordLabel(std::span<const std::uint8_t> payload, std::size_t at, std::size_t width);

@@ -11,6 +11,7 @@
 #include "model/channelname.h"
 #include "model/device.h"
 #include "model/project.h"
+#include "model/recordtext.h"
 #include "reports/channeltexts.h"
 #include "reports/pageframe.h"
 #include "reports/srcchoices.h"
@@ -37,19 +38,17 @@ namespace {
 
 constexpr int kGroupSize = 10;
 constexpr gfx::Color kRuleGrey = gfx::rgb(192, 192, 192);
-constexpr std::size_t kAudioCardGPIOs = 8;
-constexpr std::size_t kChannelEntrySize = 24;
-constexpr std::size_t kGPIOEntrySize = 16;
+constexpr int kAudioCardGPIOs = 8;
 
 // One card slot as the lists read it: the decoded record (counts bounded by what it holds) and
-// the raw bytes 2, 3 and 5.
+// its head as stored.
 struct Slot {
     std::vector<std::uint8_t> Record;
     model::TCardRecord Card;
     bool Empty() const { return Record.empty(); }
     int Type() const { return Card.CardType; }
-    std::uint8_t Byte(std::size_t At) const { return At < Record.size() ? Record[At] : 0; }
-    bool IsMADI() const { return Type() == model::kCardDSP && (Byte(5) == 2 || Byte(5) == 3); }
+    model::CardRecordView View() const { return model::CardRecordView(Record); }
+    bool IsMADI() const { return Type() == model::kCardDSP && (View().DSPVariant() == 2 || View().DSPVariant() == 3); }
 };
 
 Slot ReadSlot(const model::TDevice& Device, int Index)
@@ -64,23 +63,18 @@ Slot ReadSlot(const model::TDevice& Device, int Index)
 // byte 3 of them from byte 4 on the GPIO card.
 std::vector<std::string> GPIOLabels(const Slot& S)
 {
-    std::size_t at = 0;
-    std::size_t count = 0;
-    if (IsAudioCard(S.Type())) {
-        if (S.Card.Channels.size() < S.Byte(2))
-            return {}; // the channels already run past the record
-        at = 4 + kChannelEntrySize * S.Card.Channels.size();
-        count = kAudioCardGPIOs;
-    } else if (S.Type() == model::kCardGPIO) {
-        at = 4;
-        count = S.Byte(3);
-    }
+    const model::CardRecordView card = S.View();
+    int count = 0;
+    if (IsAudioCard(S.Type()))
+        count = kAudioCardGPIOs; // none when the channels already run past the record
+    else if (S.Type() == model::kCardGPIO)
+        count = card.GPIOCount();
     std::vector<std::string> labels;
-    for (std::size_t n = 0; n < count && at + kGPIOEntrySize <= S.Record.size(); ++n, at += kGPIOEntrySize) {
-        std::string label;
-        for (std::size_t i = 0; i < kGPIOEntrySize && S.Record[at + i] != 0; ++i)
-            label += static_cast<char>(S.Record[at + i]);
-        labels.push_back(label);
+    for (int n = 0; n < count; ++n) {
+        const auto entry = card.GPIOEntryAt(n);
+        if (!entry)
+            break;
+        labels.push_back(model::FieldText(*entry));
     }
     return labels;
 }
@@ -210,7 +204,7 @@ void EmptyRow(ListPainter& P, int& M)
 // The DSP card's rows of the audio and GPIO lists.
 void DSPBand(ListPainter& P, const Slot& S, int& M, bool ExtraPage)
 {
-    const int sub = S.Byte(5);
+    const int sub = S.View().DSPVariant();
     int rows = 2;
     if (sub == 2 || sub == 3) {
         P.Text(P.Col(1), P.BandY(M), "DSP + MADI");
@@ -320,7 +314,7 @@ void GPIOBand(ListPainter& P, const Slot& S, int Index, int& M)
             if (input && type == model::kCardGPIO) {
                 // Only bits 0-7 of byte 2 exist; pull-ups beyond them are off.
                 const std::size_t bit = n / 4;
-                const bool pullUp = bit < 8 && (S.Byte(2) & (1u << bit)) != 0;
+                const bool pullUp = S.View().PullUp(static_cast<int>(bit));
                 P.Text(P.Col(6), y, pullUp ? "On" : "Off");
             }
             M += 1;

@@ -275,8 +275,9 @@ std::vector<ModuleDocument> ModuleLayoutDocuments(const model::TDevice& Device)
                     const std::vector<std::uint8_t> entry = console::ModuleEntryAt(Device, con, p);
                     if (entry.empty() || model::ModuleType(entry) != type)
                         continue;
-                    const int numberByte = entry.size() > 4 ? entry[4] : 0;
-                    const bool ownKeys = entry.size() > 5 && entry[5] != 0;
+                    const model::ModuleEntryView module(entry);
+                    const int numberByte = module.ModuleNumber();
+                    const bool ownKeys = module.RecordCountByte() != 0;
                     if (!ownKeys && console::IsFaderFamilyType(type)) {
                         // Fader modules without keys of their own share one default page per type.
                         if (defaultPrinted)

@@ -125,7 +125,7 @@ private:
             for (std::size_t i = 0; i < card.Channels.size(); ++i)
                 Add(RowStart(Slot, static_cast<int>(i), type, modelText) + ChannelFields(card.Channels[i], type));
             // The GPIOs the record holds after its channels.
-            if (card.Channels.size() == (record.size() > 2 ? record[2] : 0u)) {
+            if (static_cast<int>(card.Channels.size()) == model::CardRecordView(record).ChannelCountByte()) {
                 for (std::size_t k = 0; k < card.GPIOs.size(); ++k) {
                     const bool output = k % 2 == 1;
                     const std::string address =
@@ -136,15 +136,11 @@ private:
             }
         } else if (type == model::kCardGPIO) {
             const std::string modelText = model::GetCardTypeText(type, 3);
-            const std::size_t count = record.size() > 3 ? record[3] : 0;
-            for (std::size_t k = 0; k < count && 4 + 16 * (k + 1) <= record.size(); ++k) {
+            const model::CardRecordView view(record);
+            for (int k = 0; k < view.StoredGPIOs(); ++k) {
                 const bool input = k % 4 == 0;
-                const std::string address =
-                    model::GetChannelName(model::MakeChannelID(Slot, static_cast<int>(k), input ? 64 : 192), type, false);
-                std::array<std::uint8_t, 16> entry{};
-                std::copy_n(record.begin() + static_cast<std::ptrdiff_t>(4 + 16 * k), 16, entry.begin());
-                Add(RowStart(Slot, static_cast<int>(k), type, modelText) + (input ? address + ";;;" : ";" + address + ";;") +
-                    GPIOLabel(entry));
+                const std::string address = model::GetChannelName(model::MakeChannelID(Slot, k, input ? 64 : 192), type, false);
+                Add(RowStart(Slot, k, type, modelText) + (input ? address + ";;;" : ";" + address + ";;") + view.GPIOLabel(k));
             }
         } else if (type == model::kCardDSP) {
             const int sub = card.DSPVariant();

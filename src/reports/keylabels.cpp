@@ -97,7 +97,7 @@ std::vector<KeyLabel> CollectKeyLabels(model::TDevice& Device, PrintHost& Host, 
         const int type = model::ModuleType(entry);
         if (debug) {
             Host.Log("Slot# " + std::to_string(slot) + ": " + std::string(console::ModelNumber(type)), 0);
-            Host.Log("Keys: " + std::to_string(entry.size() > 5 ? entry[5] : 0), 2);
+            Host.Log("Keys: " + std::to_string(model::ModuleEntryView(entry).RecordCountByte()), 2);
         }
         const auto rects = console::ModuleElementRects(type);
         for (int key = 0; key < console::KeyCount(type); ++key) {

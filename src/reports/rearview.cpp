@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gfx/drawscrew.h"
+#include "model/cardrecords.h"
 #include "model/cardtypetable.h"
 #include "model/device.h"
 #include "reports/pageframe.h"
@@ -234,8 +235,9 @@ std::optional<int> RearPanelKind(const model::TDevice& Device, int Position)
     if (entry.empty())
         return 0;
     if (Position % 10 == 9) {
-        const int subType = entry.size() > 5 ? entry[5] : 0;
-        const bool twoPorts = entry.size() > 3 && (entry[3] & 0x20) != 0;
+        const model::CardRecordView card(entry);
+        const int subType = card.DSPVariant();
+        const bool twoPorts = card.Redundant();
         switch (subType) {
         case 0: return 2;
         case 1: return 10;
@@ -245,7 +247,7 @@ std::optional<int> RearPanelKind(const model::TDevice& Device, int Position)
         default: return std::nullopt;
         }
     }
-    const int cardType = entry.size() >= 2 ? (entry[0] << 8) | entry[1] : 0;
+    const int cardType = model::CardRecordView(entry).CardType();
     switch (cardType) {
     case 111: return 3;
     case 122: return 4;

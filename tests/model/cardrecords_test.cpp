@@ -200,3 +200,121 @@ TEST(FaderChannelLabels, DamagedRecordSizeIsSafe)
     ASSERT_TRUE(FindFaderChannelLabel(shortStride, 6, out));
     EXPECT_EQ(LabelText(out.Label), "def");
 }
+
+namespace {
+
+Bytes Entry(const char* label, int id, int option, int level)
+{
+    Bytes e(24, 0);
+    std::strncpy(reinterpret_cast<char*>(e.data()), label, 16);
+    e[16] = static_cast<std::uint8_t>(id >> 8);
+    e[17] = static_cast<std::uint8_t>(id & 0xFF);
+    e[18] = static_cast<std::uint8_t>(option);
+    e[19] = static_cast<std::uint8_t>(level);
+    return e;
+}
+
+Bytes Cat(std::initializer_list<Bytes> parts)
+{
+    Bytes out;
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+Bytes Label16(const char* text)
+{
+    Bytes g(16, 0);
+    std::strncpy(reinterpret_cast<char*>(g.data()), text, 16);
+    return g;
+}
+
+} // namespace
+
+// Every accessor reads absent past the payload: a short or damaged record gives zeros, no entry
+// and empty labels instead of bytes beyond its end.
+TEST(CardRecordView, FieldsOfSampleAndDamagedRecords)
+{
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        int type, stated, channels, gpios, pullUps, madi, variant;
+        bool redundant;
+        int firstID, firstLevel;
+        const char* firstGPIO;
+    };
+    const Case cases[] = {
+        {"io card", Cat({{0, 111, 2, 2}, Entry("Mic", 0x2300, 5, 0xFA), Entry("Spk", 0x0382, 0, 0), Label16("Door"), Label16("Lamp")}),
+         111, 2, 2, 2, 0, 0, 0, false, 0x2300, -6, "Door"},
+        {"io card, channels cut", Cat({{0, 222, 3, 8}, Entry("A", 0x0300, 0, 0)}), 222, 3, 1, 0, 0, 0, 0, false, 0x0300, 0, ""},
+        {"io card, gpios cut", Cat({{0, 111, 0, 8}, Label16("One"), {1, 2, 3}}), 111, 0, 0, 1, 0, 0, 0, false, 0, 0, "One"},
+        {"gpio card, pull-ups on", Cat({{0x01, 0x37, 0x0F, 2}, Label16("In"), Label16("Out")}), 311, 0, 0, 2, 0x0F, 0, 0, false,
+         0, 0, "In"},
+        {"dsp card, two madi", Cat({{0x03, 0x50, 0x02, 0x20, 0x40, 3, 0, 0}, Entry("M1", 0x0A00, 0, 0xF6), Entry("M2", 0x0A40, 0, 0)}),
+         848, 2, 2, 0, 0, 2, 3, true, 0x0A00, -10, ""},
+        {"dsp card, 9-bit count past payload", Cat({{0x03, 0x50, 0xFF, 0x01, 0, 2, 0, 0}, Entry("M", 0x0A00, 0, 0), {9}}), 848,
+         511, 1, 0, 0, 511, 2, false, 0x0A00, 0, ""},
+        {"dsp head cut at byte 4", Bytes{0x03, 0x50, 0x05, 0x20}, 848, 5, 0, 0, 0, 5, 0, true, 0, 0, ""},
+        {"type only", Bytes{0, 111}, 111, 0, 0, 0, 0, 0, 0, false, 0, 0, ""},
+        {"one byte", Bytes{1}, 0, 0, 0, 0, 0, 0, 0, false, 0, 0, ""},
+        {"empty", Bytes{}, 0, 0, 0, 0, 0, 0, 0, false, 0, 0, ""},
+    };
+    for (const auto& c : cases) {
+        const CardRecordView v(c.bytes);
+        EXPECT_EQ(v.CardType(), c.type) << c.name;
+        EXPECT_EQ(v.ChannelCount(), c.stated) << c.name;
+        EXPECT_EQ(v.StoredChannels(), c.channels) << c.name;
+        EXPECT_EQ(v.StoredGPIOs(), c.gpios) << c.name;
+        EXPECT_EQ(v.PullUps(), c.pullUps) << c.name;
+        if (v.IsDSPCard()) { // the DSP fields mean nothing on other cards
+            EXPECT_EQ(v.MadiCount(), c.madi) << c.name;
+            EXPECT_EQ(v.DSPVariant(), c.variant) << c.name;
+            EXPECT_EQ(v.Redundant(), c.redundant) << c.name;
+        }
+        EXPECT_EQ(v.ChannelID(0), c.firstID) << c.name;
+        EXPECT_EQ(v.Channel(0) ? v.Channel(0)->Level() : 0, c.firstLevel) << c.name;
+        EXPECT_EQ(v.GPIOLabel(0), c.firstGPIO) << c.name;
+        // Past the stored entries nothing is read.
+        EXPECT_FALSE(v.Channel(c.channels)) << c.name;
+        EXPECT_FALSE(v.Channel(-1)) << c.name;
+        EXPECT_EQ(v.GPIOLabel(c.gpios), "") << c.name;
+        // The decoder is the same reader.
+        TCardRecord card;
+        if (DecodeCardRecord(c.bytes, card)) {
+            EXPECT_EQ(static_cast<int>(card.Channels.size()), c.channels) << c.name;
+            EXPECT_EQ(static_cast<int>(card.GPIOs.size()), c.gpios) << c.name;
+            EXPECT_EQ(card.PullUps, c.pullUps) << c.name;
+        }
+    }
+}
+
+// The writers change only what the record holds, and the DSP card's count keeps its flag bits.
+TEST(CardRecordWriter, WritesInsideThePayloadOnly)
+{
+    Bytes dsp = Cat({{0x03, 0x50, 0x01, 0xFE, 0, 2, 0, 0}, Entry("M", 0x0A00, 0, 0)});
+    CardRecordWriter w(dsp);
+    w.SetMadiCount(0x102);
+    EXPECT_EQ(dsp[2], 0x02);
+    EXPECT_EQ(dsp[3], 0xFF); // bit 8 of the count set, the flags kept
+    w.SetMadiCount(1);
+    w.SetLevel(0, -12);
+    w.SetOption(0, 0x21);
+    w.SetChannelID(0, 0x0A42);
+    EXPECT_EQ(CardRecordView(dsp).Channel(0)->Level(), -12);
+    EXPECT_EQ(CardRecordView(dsp).Channel(0)->Option(), 0x21);
+    EXPECT_EQ(CardRecordView(dsp).ChannelID(0), 0x0A42);
+
+    Bytes cut = Cat({{0, 111, 3, 0}, Entry("A", 0x0300, 0, 0)});
+    const Bytes before = cut;
+    CardRecordWriter c(cut);
+    c.SetLevel(1, 5);
+    c.SetOption(2, 1);
+    c.SetChannelID(-1, 7);
+    EXPECT_FALSE(c.SetLabelAt(cut.size() - 8, "Label"));
+    EXPECT_EQ(cut, before);
+
+    // The GPIO card's byte 2 is its pull-ups: a channel count is never written there.
+    Bytes gpio = {0x01, 0x37, 0x05, 0};
+    CardRecordWriter(gpio).SetChannelCount(0);
+    EXPECT_EQ(CardRecordView(gpio).PullUps(), 0x05);
+}

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "model/channelname.h"
 #include "model/potaccess.h"
 #include "model/project.h"
 #include "model/sourcenames.h"
@@ -211,6 +212,25 @@ TEST_F(SourceNames, NamingLeavesTheImageAlone)
         GetLogicSourceName(project, id, 0);
     }
     EXPECT_EQ(before, dev->GetAllData());
+}
+
+// The GPIO card's byte 2 holds its pull-ups; whatever they are, its GPIs keep their names.
+TEST(GPINames, PullUpsDoNotMoveTheGPIOCardsEntries)
+{
+    for (const std::uint8_t pullUps : {0x00, 0x01, 0x0F, 0xFF}) {
+        RecordingHost host;
+        TProject project;
+        project.AddDevice();
+        TDevice& dev = *project.Device(0);
+        Bytes card = CardRec(311, {}, {"Door", "-", "-", "-", "", "-", "-", "-", "Lamp", "-", "-", "-", "Bell"});
+        card[2] = pullUps;
+        dev.SetSetupData(3, card);
+        // Slot 3 stands for GPIs 397-400.
+        EXPECT_EQ(GetLogicSourceName(project, 397, 0), "GPI Door") << int(pullUps);
+        EXPECT_EQ(GetLogicSourceName(project, 398, 0), GetChannelName(MakeChannelID(3, 4, 0x40), 311, false)) << int(pullUps);
+        EXPECT_EQ(GetLogicSourceName(project, 399, 0), "GPI Lamp") << int(pullUps);
+        EXPECT_EQ(GetLogicSourceName(project, 400, 0), "GPI Bell") << int(pullUps);
+    }
 }
 
 } // namespace

@@ -21,41 +21,31 @@ using namespace model;
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-constexpr std::size_t kEntry = 24;
-constexpr std::size_t kDSPHead = 8;
 constexpr int kStereo = 0x2000;
 constexpr int kOutput = 0x80;
 constexpr int kPort2 = 0x40;
 constexpr int kMaxMadiEntries = 511; // the 9-bit count
 constexpr int kSteps = 4;            // stereo pairs a MADI mode change adds or removes per direction
 
-bool IsIOCard(int Type) { return Type == 111 || Type == 122 || Type == 123 || Type == 222 || Type == 223; }
-bool IsDSP(const Bytes& R) { return CardTypeOf(R) == kCardDSP && R.size() >= kDSPHead; }
-
-std::size_t BaseOf(const Bytes& R) { return CardTypeOf(R) == kCardDSP ? kDSPHead : 4; }
+bool IsIOCard(int Type) { return IsIOCardType(Type); }
+bool IsDSP(const Bytes& R) { return CardRecordView(R).IsDSPCard() && R.size() >= kDSPCardHead; }
 
 // Channel entries of an I/O or DSP card record, bounded by the bytes stored.
 int CountOf(const Bytes& R)
 {
-    int count = 0;
-    if (IsDSP(R))
-        count = DSPChannelCount(R);
-    else if (IsIOCard(CardTypeOf(R)) && R.size() >= 4)
-        count = R[2];
-    const std::size_t base = BaseOf(R);
-    const int stored = R.size() > base ? static_cast<int>((R.size() - base) / kEntry) : 0;
-    return std::min(count, stored);
+    const CardRecordView card(R);
+    return card.IsIOCard() || card.IsDSPCard() ? card.StoredChannels() : 0;
 }
 
-std::size_t At(const Bytes& R, int I) { return BaseOf(R) + kEntry * static_cast<std::size_t>(I); }
-int IDOf(const Bytes& R, int I) { return readBE16(R, At(R, I) + 16); }
-std::uint8_t& OptionOf(Bytes& R, int I) { return R[At(R, I) + 18]; }
-void SetLevel(Bytes& R, int I, int Level) { R[At(R, I) + 19] = static_cast<std::uint8_t>(static_cast<std::int8_t>(Level)); }
-
-void SetMadiCount(Bytes& R, int Count)
+int IDOf(const Bytes& R, int I) { return CardRecordView(R).ChannelID(I); }
+int OptionOf(const Bytes& R, int I) { return CardRecordView(R).Channel(I)->Option(); }
+void SetLevel(Bytes& R, int I, int Level) { CardRecordWriter(R).SetLevel(I, Level); }
+template <typename ChangeFn>
+void ChangeOption(Bytes& R, int I, const ChangeFn& Change, bool Output)
 {
-    R[2] = static_cast<std::uint8_t>(Count & 0xFF);
-    R[3] = static_cast<std::uint8_t>((R[3] & 0xFE) | ((Count >> 8) & 1));
+    auto option = static_cast<std::uint8_t>(OptionOf(R, I));
+    Change(option, Output);
+    CardRecordWriter(R).SetOption(I, option);
 }
 
 int PortWord(int Slot, int Port) { return (Slot + 1) * 256 + Port; }
@@ -83,14 +73,9 @@ int PartnerEntry(const Bytes& R, int I)
 bool InDirection(int ID, bool Inputs, bool Outputs) { return (ID & kOutput) ? Outputs : Inputs; }
 
 // A new MADI entry after a group's last one: the next stereo pair, labelled by its name.
-Bytes NewMadiEntry(int ID, int Level)
+ChannelEntryBytes NewMadiEntry(int ID, int Level)
 {
-    Bytes e(kEntry, 0);
-    const std::string label = GetChannelName(ID, kCardDSP, false).substr(0, 16);
-    std::copy(label.begin(), label.end(), e.begin());
-    writeBE16(e, 16, static_cast<std::uint16_t>(ID));
-    e[19] = static_cast<std::uint8_t>(static_cast<std::int8_t>(Level));
-    return e;
+    return MakeChannelEntry(GetChannelName(ID, kCardDSP, false).substr(0, 16), ID, Level);
 }
 
 } // namespace
@@ -143,12 +128,12 @@ bool ChannelSettings::MADIChannelsChange(const SettingCell& Cell, int Item)
     Bytes r = Read(Cell.Slot);
     if (!IsDSP(r) || Item < 0 || Item > 2)
         return false;
-    const int subType = r[5];
+    const int subType = CardRecordView(r).DSPVariant();
     const int port = Cell.Port == 1 ? 1 : 0;
     if ((subType != 2 && subType != 3) || (port == 1 && subType != 3))
         return false;
 
-    std::uint8_t& mode = r[3 + static_cast<std::size_t>(port)];
+    auto mode = static_cast<std::uint8_t>(CardRecordView(r).PortFlags(port));
     bool remove = false, add = false;
     switch (Item) {
     case 0:
@@ -164,22 +149,22 @@ bool ChannelSettings::MADIChannelsChange(const SettingCell& Cell, int Item)
         mode = static_cast<std::uint8_t>((mode & ~0x40) | 0x10);
         break;
     }
+    CardRecordWriter(r).SetPortFlags(port, mode);
 
     // The group walk, and the card's balance of input and output channels.
     MadiGroupEnds ends = WalkMadiGroups(r);
     const int count = CountOf(r);
     int inputs = 0, outputs = 0;
-    std::vector<Bytes> entries;
+    std::vector<ChannelEntryBytes> entries = StoredChannelEntries(CardRecordView(r));
     for (int i = 0; i < count; ++i) {
         const int id = IDOf(r, i);
         ((id & kOutput) ? outputs : inputs) += (id & kStereo) ? 2 : 1;
-        entries.emplace_back(r.begin() + static_cast<std::ptrdiff_t>(At(r, i)), r.begin() + static_cast<std::ptrdiff_t>(At(r, i) + kEntry));
     }
     if (inputs != outputs)
         ShowError("CX4AppForm", "MADIChannelsChange",
                   kMadiProblemText + std::to_string(inputs) + " vs. " + std::to_string(outputs) + " channels");
 
-    const auto id = [&](int i) { return static_cast<int>(readBE16(entries[static_cast<std::size_t>(i)], 16)); };
+    const auto id = [&](int i) { return ChannelEntryView(entries[static_cast<std::size_t>(i)]).ID(); };
     const auto shift = [&](std::size_t group, int by) {
         for (std::size_t g = group; g < ends.size(); ++g)
             ends[g] += by;
@@ -213,10 +198,7 @@ bool ChannelSettings::MADIChannelsChange(const SettingCell& Cell, int Item)
         }
     }
 
-    r.resize(kDSPHead);
-    SetMadiCount(r, static_cast<int>(entries.size()));
-    for (const Bytes& e : entries)
-        r.insert(r.end(), e.begin(), e.end());
+    SetDSPChannelEntries(r, entries);
     if (!Write(Cell.Slot, r))
         return false;
     // Ports fed by this one mirror its new channel list.
@@ -227,9 +209,9 @@ bool ChannelSettings::MADIChannelsChange(const SettingCell& Cell, int Item)
 bool ChannelSettings::DelayAnzBoxChange(const SettingCell& Cell, int Item)
 {
     Bytes r = Read(Cell.Slot);
-    if (!IsDSP(r) || r[5] != 4 || Item < 0 || Item > 5)
+    if (!IsDSP(r) || CardRecordView(r).DSPVariant() != 4 || Item < 0 || Item > 5)
         return false;
-    r[3] = static_cast<std::uint8_t>(Item + 1);
+    CardRecordWriter(r).SetDelayCode(Item + 1);
     if (!Write(Cell.Slot, r))
         return false;
     return true;
@@ -246,17 +228,20 @@ bool ChannelSettings::PullUpBoxChange(const SettingCell& Cell, int Item)
             Bytes r = Read(slot);
             if (CardTypeOf(r) != kCardGPIO || r.size() < 4)
                 continue;
-            r[2] = static_cast<std::uint8_t>(on ? r[2] | 0x0F : r[2] & ~0x0F);
+            const int pullUps = CardRecordView(r).PullUps();
+            CardRecordWriter(r).SetPullUps(on ? pullUps | 0x0F : pullUps & ~0x0F);
             changed = Write(slot, r) || changed;
         }
         return changed;
     }
     Bytes r = Read(Cell.Slot);
     const int row = Cell.Row;
-    if (CardTypeOf(r) != kCardGPIO || r.size() < 4 || row < 0 || row >= r[3] || row % 4 != 0 || row / 4 >= 8)
+    if (CardTypeOf(r) != kCardGPIO || r.size() < 4 || row < 0 || row >= CardRecordView(r).GPIOCount() || row % 4 != 0 ||
+        row / 4 >= 8)
         return false;
     const int bit = 1 << (row / 4);
-    r[2] = static_cast<std::uint8_t>(on ? r[2] | bit : r[2] & ~bit);
+    const int pullUps = CardRecordView(r).PullUps();
+    CardRecordWriter(r).SetPullUps(on ? pullUps | bit : pullUps & ~bit);
     if (!Write(Cell.Slot, r))
         return false;
     return true;
@@ -304,10 +289,10 @@ bool ChannelSettings::ChangePair(const SettingCell& Cell, Direction Which, const
     if (!IsEditableChannel(c) || PairIsLinkTarget(c) || !InDirection(c, Which != Direction::Outputs, Which != Direction::Inputs))
         return false;
     const int even = EvenEntry(r, Cell.Row);
-    Change(OptionOf(r, even), output);
+    ChangeOption(r, even, Change, output);
     // The pair shares its AES transport: the partner takes the whole option byte.
     if (const int partner = PartnerEntry(r, even); partner >= 0)
-        OptionOf(r, partner) = OptionOf(r, even);
+        CardRecordWriter(r).SetOption(partner, OptionOf(r, even));
     if (!Write(Cell.Slot, r))
         return false;
     FollowChannel(c, 0);
@@ -326,7 +311,7 @@ bool ChannelSettings::SetAllOptions(Direction Which, const OptionChange& Change)
             const int id = IDOf(r, i);
             if (!InDirection(id, Which != Direction::Outputs, Which != Direction::Inputs))
                 continue;
-            Change(OptionOf(r, i), (id & kOutput) != 0);
+            ChangeOption(r, i, Change, (id & kOutput) != 0);
             ids.push_back(id);
         }
         if (ids.empty())
@@ -403,14 +388,14 @@ bool ChannelSettings::SetAllDigitalLevel(int Level)
                     SetLevel(r, i, Level);
                     ids.push_back(id);
                 }
-        } else if (IsDSP(r) && (r[5] == 2 || r[5] == 3)) {
+        } else if (const int sub = CardRecordView(r).DSPVariant(); IsDSP(r) && (sub == 2 || sub == 3)) {
             // Each card's port boundary from its own entries: port 2 starts with the first input
             // after port 1's outputs. A port in 32-bit float, or fed by a link, keeps its levels.
             const MadiGroupEnds ends = WalkMadiGroups(r);
-            for (int port = 0; port < (r[5] == 3 ? 2 : 1); ++port) {
+            for (int port = 0; port < (sub == 3 ? 2 : 1); ++port) {
                 const int from = port == 0 ? 0 : ends[1];
                 const int to = port == 0 ? ends[1] : ends[3];
-                if ((r[3 + static_cast<std::size_t>(port)] & 0x80) != 0 || from >= to || LinkTarget(PortWord(slot, port)))
+                if ((CardRecordView(r).PortFlags(port) & 0x80) != 0 || from >= to || LinkTarget(PortWord(slot, port)))
                     continue;
                 for (int i = from; i < to; ++i)
                     SetLevel(r, i, Level);
@@ -458,11 +443,11 @@ bool ChannelSettings::ChannelLevel(const SettingCell& Cell, int Level)
     Bytes r = Read(Cell.Slot);
     const int type = CardTypeOf(r);
     if (IsDSP(r)) {
-        const bool redundant = (r[3] & 0x20) != 0;
+        const bool redundant = CardRecordView(r).Redundant();
         int port = Cell.Port == 1 ? 1 : 0;
         if (Cell.WholeFrame) {
             // The port line stands for every channel of its port.
-            if ((r[3 + static_cast<std::size_t>(port)] & 0x80) != 0 || (!redundant && LinkTarget(PortWord(Cell.Slot, port))))
+            if ((CardRecordView(r).PortFlags(port) & 0x80) != 0 || (!redundant && LinkTarget(PortWord(Cell.Slot, port))))
                 return false;
             bool any = false;
             for (int i = 0; i < CountOf(r); ++i)
@@ -477,7 +462,7 @@ bool ChannelSettings::ChannelLevel(const SettingCell& Cell, int Level)
                 return false;
             const int id = IDOf(r, Cell.Row);
             port = PortOfID(id);
-            if ((r[3 + static_cast<std::size_t>(port)] & 0x80) != 0 ||
+            if ((CardRecordView(r).PortFlags(port) & 0x80) != 0 ||
                 (!redundant && (id & kOutput) == 0 && LinkTarget(PortWord(Cell.Slot, port))))
                 return false;
             SetLevel(r, Cell.Row, Level);
@@ -513,8 +498,8 @@ bool ChannelSettings::FloatBoxChange(const SettingCell& Cell, int Item)
     if (!IsDSP(r) || Item < 0 || Item > 1)
         return false;
     const int port = Cell.Port == 1 ? 1 : 0;
-    std::uint8_t& mode = r[3 + static_cast<std::size_t>(port)];
-    mode = static_cast<std::uint8_t>(Item == 1 ? mode | 0x80 : mode & ~0x80);
+    const int mode = CardRecordView(r).PortFlags(port);
+    CardRecordWriter(r).SetPortFlags(port, Item == 1 ? mode | 0x80 : mode & ~0x80);
     if (!Write(Cell.Slot, r))
         return false;
     // The number format travels with the port's mode flags to the ports it feeds.
@@ -532,12 +517,13 @@ void CheckSlotChannels(const TDevice& Device)
         const Bytes r = Device.GetSetupData(static_cast<std::uint8_t>(slot));
         if (r.empty())
             continue;
-        const int type = CardTypeOf(r);
-        const int channels = r.size() > 2 ? r[2] : 0;
-        const int gpios = r.size() > 3 ? r[3] : 0;
+        const CardRecordView card(r);
+        const int type = card.CardType();
+        const int channels = card.ChannelCountByte();
+        const int gpios = card.GPIOCount();
         TraceCallback("Slot: " + std::to_string(slot + 1) + ", Type= " + std::to_string(type) + ", ChAnz= " +
                       std::to_string(channels));
-        const std::size_t expected = type == kCardGPIO ? 4 + 16 * static_cast<std::size_t>(gpios)
+        const std::size_t expected = type == kCardGPIO ? card.GPIOAt(gpios)
                                                        : static_cast<std::size_t>(CalcCardRecordSize(r));
         if (r.size() != expected)
             TraceCallback("Invalid size information!");

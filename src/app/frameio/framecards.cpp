@@ -28,8 +28,6 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 constexpr int kFirstGPILogicSource = 385;
-constexpr std::size_t kEntry = 24;
-constexpr std::size_t kDSPHead = 8;
 
 std::vector<DSPCombination> BuildDSPCardCombinationTable()
 {
@@ -62,48 +60,19 @@ int Lookup(const TDevice& Dev, int Slot, int Candidate)
 
 void PutEntry(Bytes& Record, int ID, int CardType, int Level)
 {
-    Bytes e(kEntry, 0);
-    const std::string label = GetChannelName(ID, CardType, false).substr(0, 16);
-    std::copy(label.begin(), label.end(), e.begin());
-    writeBE16(e, 16, static_cast<std::uint16_t>(ID));
-    e[19] = static_cast<std::uint8_t>(Level);
-    Record.insert(Record.end(), e.begin(), e.end());
+    AppendChannelEntry(Record, GetChannelName(ID, CardType, false).substr(0, 16), ID, Level);
 }
 
-int MadiCountOf(const Bytes& Record) { return Record.size() >= 4 ? Record[2] + 256 * (Record[3] & 1) : 0; }
+std::vector<ChannelEntryBytes> MadiEntries(const Bytes& Record) { return StoredChannelEntries(CardRecordView(Record)); }
 
-void SetMadiCount(Bytes& Record, int Count)
+// The record's head kept, its entries replaced.
+Bytes WithEntries(Bytes Head, const std::vector<ChannelEntryBytes>& Entries)
 {
-    Record[2] = static_cast<std::uint8_t>(Count & 0xFF);
-    Record[3] = static_cast<std::uint8_t>((Record[3] & 0xFE) | ((Count >> 8) & 1));
-}
-
-// The stored MADI entries, the head kept; a count past the entries is cut to them.
-std::vector<Bytes> MadiEntries(const Bytes& Record)
-{
-    std::vector<Bytes> out;
-    for (int i = 0; i < MadiCountOf(Record); ++i) {
-        const std::size_t at = kDSPHead + kEntry * static_cast<std::size_t>(i);
-        if (at + kEntry > Record.size())
-            break;
-        out.emplace_back(Record.begin() + static_cast<std::ptrdiff_t>(at), Record.begin() + static_cast<std::ptrdiff_t>(at + kEntry));
-    }
-    return out;
-}
-
-Bytes WithEntries(Bytes Head, const std::vector<Bytes>& Entries)
-{
-    Head.resize(kDSPHead, 0);
-    SetMadiCount(Head, static_cast<int>(Entries.size()));
-    for (const Bytes& e : Entries)
-        Head.insert(Head.end(), e.begin(), e.end());
+    SetDSPChannelEntries(Head, Entries);
     return Head;
 }
 
-Bytes DSPRecord(int SubType, int Byte3 = 0)
-{
-    return {0x03, 0x50, 0, static_cast<std::uint8_t>(Byte3), 0, static_cast<std::uint8_t>(SubType), 0, 0};
-}
+Bytes DSPRecord(int SubType, int PortFlags = 0) { return NewDSPCardRecord(SubType, PortFlags); }
 
 // Deletes the links of this device's slot whose port, on this side, has a low byte of at least
 // FromPort (0: every link of the slot), or that `Keep` does not keep.
@@ -187,7 +156,7 @@ int LookupDSPCardCombination(int Value9, int Value19, int Value29, int Slot, int
 
 int DSPCombinationValue(const std::vector<std::uint8_t>& Record)
 {
-    return Record.empty() ? 0 : (Record.size() > 5 ? Record[5] : 0) + 1;
+    return Record.empty() ? 0 : CardRecordView(Record).DSPVariant() + 1;
 }
 
 std::vector<std::uint8_t> DefaultCardRecord(int CardType, int Slot, const TDevice& Device)
@@ -195,7 +164,10 @@ std::vector<std::uint8_t> DefaultCardRecord(int CardType, int Slot, const TDevic
     const auto& header = Device.Header();
     const int analog = header[dh::AnalogDefaultLevel] - 30;
     const int digital = header[dh::DigitalDefaultLevel] - 30;
-    Bytes r{static_cast<std::uint8_t>(CardType >> 8), static_cast<std::uint8_t>(CardType & 0xFF), 0, 8};
+    Bytes r(4, 0);
+    CardRecordWriter card(r);
+    card.SetCardType(CardType);
+    card.SetGPIOCount(8);
     int in = 0, out = 0;
     switch (CardType) {
     case 111:
@@ -225,32 +197,30 @@ std::vector<std::uint8_t> DefaultCardRecord(int CardType, int Slot, const TDevic
         }
         break;
     case kCardGPIO:
-        r[3] = 16;
+        card.SetGPIOCount(16);
         break;
     default:
         return {};
     }
-    r[2] = static_cast<std::uint8_t>((r.size() - 4) / kEntry);
-    for (int n = 0; n < r[3]; ++n) {
+    CardRecordWriter(r).SetChannelCount(static_cast<int>((r.size() - 4) / kChannelEntrySize));
+    const int gpios = CardRecordView(r).GPIOCount();
+    for (int n = 0; n < gpios; ++n) {
         const bool gpo = CardType == kCardGPIO ? n % 4 != 0 : n % 2 != 0;
-        const std::string label = GetChannelName(MakeChannelID(Slot, n, 0x40) | (gpo ? 0x80 : 0), CardType, false).substr(0, 16);
-        Bytes g(16, 0);
-        std::copy(label.begin(), label.end(), g.begin());
-        r.insert(r.end(), g.begin(), g.end());
+        AppendGPIOEntry(r, GetChannelName(MakeChannelID(Slot, n, 0x40) | (gpo ? 0x80 : 0), CardType, false).substr(0, 16));
     }
     return r;
 }
 
 void AppendMadiPort(std::vector<std::uint8_t>& Record, int Slot, int Port, int Level)
 {
-    if (Record.size() < kDSPHead)
-        Record.resize(kDSPHead, 0);
+    if (Record.size() < kDSPCardHead)
+        Record.resize(kDSPCardHead, 0);
     const int second = Port == 1 ? 0x40 : 0;
-    int count = MadiCountOf(Record);
+    int count = CardRecordView(Record).MadiCount();
     for (const int direction : {0, 0x80})
         for (int pair = 0; pair < 32; ++pair, ++count)
             PutEntry(Record, MakeChannelID(Slot, (2 * pair) % 64, 0x2000 | direction | second), kCardDSP, Level);
-    SetMadiCount(Record, count);
+    CardRecordWriter(Record).SetMadiCount(count);
 }
 
 void RemoveCard(const FrameCardContext& C, int Slot)
@@ -320,13 +290,13 @@ bool DSPTypeSelectorChange(const FrameCardContext& C, int Slot, int Item, int& C
     }
     const auto slotByte = static_cast<std::uint8_t>(Slot);
     Bytes record = dev.GetSetupData(slotByte);
-    const int old = record.empty() ? -1 : (record.size() > 5 ? record[5] : 0);
+    const int old = record.empty() ? -1 : CardRecordView(record).DSPVariant();
     const int level = dev.Header()[dh::DigitalDefaultLevel] - 30;
     int deleteFrom = -1;
     // Slots that end without MADI channels lose their references first.
     const auto dropMadi = [&](int slot) {
         const Bytes r = dev.GetSetupData(static_cast<std::uint8_t>(slot));
-        const int sub = r.size() > 5 ? r[5] : -1;
+        const int sub = CardRecordView(r).DSPVariant();
         if (sub == 2 || sub == 3) {
             ClearSlotReferences(C.Project, dev.GetDeviceID(), slot, 0, 0);
             DeleteSlotLinks(C, slot, 0);
@@ -360,11 +330,11 @@ bool DSPTypeSelectorChange(const FrameCardContext& C, int Slot, int Item, int& C
         break;
     }
     case di421: {
-        std::vector<Bytes> entries = MadiEntries(record);
+        std::vector<ChannelEntryBytes> entries = MadiEntries(record);
         if (old == 3) {
             deleteFrom = 1;
             ClearSlotReferences(C.Project, dev.GetDeviceID(), Slot, 0x40, 0x40);
-            std::erase_if(entries, [](const Bytes& e) { return (readBE16(e, 16) & 0x40) != 0; });
+            std::erase_if(entries, [](const ChannelEntryBytes& e) { return (ChannelEntryView(e).ID() & 0x40) != 0; });
         }
         if (old != 2 && old != 3) {
             record = DSPRecord(2, 0x40);
@@ -372,29 +342,29 @@ bool DSPTypeSelectorChange(const FrameCardContext& C, int Slot, int Item, int& C
         } else {
             record = WithEntries(record, entries);
         }
-        record[0] = 0x03;
-        record[1] = 0x50;
-        record[3] = static_cast<std::uint8_t>((record[3] & ~0x20) | (redundant ? 0x20 : 0));
-        record[4] = 0;
-        record[5] = 2;
+        CardRecordWriter card(record);
+        card.SetCardType(kCardDSP);
+        card.SetPortFlags(0, (card.View().PortFlags(0) & ~0x20) | (redundant ? 0x20 : 0));
+        card.SetPortFlags(1, 0);
+        card.SetDSPVariant(2);
         dev.SetSetupData(slotByte, record);
         break;
     }
     case di422: {
         if (old == 2) {
             record = WithEntries(record, MadiEntries(record));
-            record[3] &= static_cast<std::uint8_t>(~0x20);
-            record[4] = 0x40;
+            CardRecordWriter(record).SetPortFlags(0, CardRecordView(record).PortFlags(0) & ~0x20);
+            CardRecordWriter(record).SetPortFlags(1, 0x40);
             AppendMadiPort(record, Slot, 1, level);
         } else if (old != 3) {
             record = DSPRecord(3, 0x40);
-            record[4] = 0x40;
+            CardRecordWriter(record).SetPortFlags(1, 0x40);
             AppendMadiPort(record, Slot, 0, level);
             AppendMadiPort(record, Slot, 1, level);
         } else {
             record = WithEntries(record, MadiEntries(record));
         }
-        record[5] = 3;
+        CardRecordWriter(record).SetDSPVariant(3);
         dev.SetSetupData(slotByte, record);
         break;
     }

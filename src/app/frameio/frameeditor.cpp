@@ -223,7 +223,7 @@ CellEdit FrameEditor::Click(const FrameIOView& View, int HScroll, int VScroll)
                 return Box(CellEditor::MADIChannels, (flags & 0x10) ? 2 : (flags & 0x40) ? 1 : 0,
                            portRect(scInputAddress, 140));
             if (s == 4) {
-                const int code = r.Byte(3);
+                const int code = r.DelayCode();
                 return Box(CellEditor::DelayAnzBox, code >= 1 && code <= 6 ? code - 1 : 0, portRect(scInputAddress, 140));
             }
         }
@@ -339,6 +339,7 @@ bool FrameEditor::LabelEditExit(FrameIOView& View, const std::string& Text)
         return false;
     Bytes record = dev->GetSetupData(static_cast<std::uint8_t>(slot));
     const SlotRecord r(record, !record.empty());
+    const model::CardRecordView card = r.View();
     std::size_t at = 0;
     int follow = 0, passed = 0;
     switch (r.Kind()) {
@@ -347,20 +348,20 @@ bool FrameEditor::LabelEditExit(FrameIOView& View, const std::string& Text)
             const int id = r.EntryID(row);
             if (PairIsLinkTarget(id))
                 return false;
-            at = 4 + 24 * static_cast<std::size_t>(row);
+            at = card.ChannelAt(row);
             follow = passed = id;
         } else {
-            at = 4 + 24 * static_cast<std::size_t>(r.ChannelByte()) + 16 * static_cast<std::size_t>(row - r.ChannelByte());
+            at = card.GPIOAt(row - r.ChannelByte());
         }
         break;
     case CardKind::GPIO:
-        at = 4 + 16 * static_cast<std::size_t>(row);
+        at = card.GPIOAt(row);
         break;
     case CardKind::DSP: {
         if (row >= r.MadiCount())
             return false;
         const int port = (r.EntryID(row) & 0x40) ? 1 : 0;
-        at = 8 + 24 * static_cast<std::size_t>(row);
+        at = card.ChannelAt(row);
         follow = (slot + 1) * 256 + port;
         passed = port;
         break;
@@ -369,10 +370,8 @@ bool FrameEditor::LabelEditExit(FrameIOView& View, const std::string& Text)
         return false;
     }
     // Only a label the record holds is written.
-    if (at + 16 > record.size() || (r.Kind() == CardKind::IO && row < r.ChannelByte() && !r.Entry(row)))
+    if ((r.Kind() == CardKind::IO && row < r.ChannelByte() && !r.Entry(row)) || !model::CardRecordWriter(record).SetLabelAt(at, Text))
         return false;
-    std::fill_n(record.begin() + static_cast<std::ptrdiff_t>(at), 16, 0);
-    std::copy_n(Text.begin(), std::min<std::size_t>(Text.size(), 16), record.begin() + static_cast<std::ptrdiff_t>(at));
     dev->SetSetupData(static_cast<std::uint8_t>(slot), record);
     if (follow != 0)
         FollowLinks(follow, passed, 0);

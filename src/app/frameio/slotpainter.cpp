@@ -335,7 +335,7 @@ int PaintDSPCard(Canvas& C, FrameIOView& View, int Slot, int Top, const PaintSou
     }
     if (s == 4) {
         const int y = Top + 38;
-        const int code = r.Byte(3) & 0x1F;
+        const int code = r.DelayCode() & 0x1F;
         SetFont(C, false);
         C.brush().color = FSlotColorOdd;
         C.TextOut(X(scInputAddress) + 5, y, DelayChannelsText(code));

@@ -7,19 +7,15 @@
 
 namespace kvr::app::frameio {
 
-SlotRecord::SlotRecord(std::vector<std::uint8_t> Bytes, bool Found) : FBytes(std::move(Bytes)), FFound(Found)
-{
-    if (FFound)
-        model::DecodeCardRecord(FBytes, FCard);
-}
+SlotRecord::SlotRecord(std::vector<std::uint8_t> Bytes, bool Found) : FBytes(std::move(Bytes)), FFound(Found) {}
 
 CardKind SlotRecord::Kind() const
 {
     if (!FFound)
         return CardKind::None;
-    switch (CardType()) {
-    case 111: case 122: case 123: case 222: case 223:
+    if (model::IsIOCardType(CardType()))
         return CardKind::IO;
+    switch (CardType()) {
     case model::kCardGPIO:
         return CardKind::GPIO;
     case model::kCardDSP:
@@ -33,7 +29,7 @@ int SlotRecord::MadiCount() const
 {
     if (Kind() != CardKind::DSP)
         return 0;
-    return std::min(model::DSPChannelCount(FBytes), static_cast<int>(FCard.Channels.size()));
+    return View().StoredChannels();
 }
 
 int SlotRecord::ChannelRowCount() const
@@ -48,39 +44,18 @@ int SlotRecord::ChannelRowCount() const
     }
 }
 
-namespace {
-ChannelView ViewOf(const model::TChannelEntry& e)
-{
-    ChannelView v;
-    v.Label.assign(e.Label.data(), strnlen(e.Label.data(), e.Label.size()));
-    v.ID = e.ID;
-    v.Option = e.Option;
-    v.Level = static_cast<std::int8_t>(e.Level);
-    return v;
-}
-} // namespace
-
 std::optional<ChannelView> SlotRecord::Entry(int Index) const
 {
-    if (Index < 0 || Index >= static_cast<int>(FCard.Channels.size()))
+    // Entries are only read from a record the slot holds.
+    const auto e = FFound ? View().Channel(Index) : std::nullopt;
+    if (!e)
         return std::nullopt;
-    return ViewOf(FCard.Channels[static_cast<std::size_t>(Index)]);
+    return ChannelView{e->Label(), e->ID(), e->Option(), e->Level()};
 }
 
-int SlotRecord::EntryID(int Index) const
-{
-    const auto e = Entry(Index);
-    return e ? e->ID : 0;
-}
+int SlotRecord::EntryID(int Index) const { return FFound ? View().ChannelID(Index) : 0; }
 
-std::string SlotRecord::GPIOLabel(int Index) const
-{
-    if (Index < 0 || Index >= static_cast<int>(FCard.GPIOs.size()))
-        return {};
-    const auto& g = FCard.GPIOs[static_cast<std::size_t>(Index)];
-    const auto* p = reinterpret_cast<const char*>(g.data());
-    return std::string(p, strnlen(p, g.size()));
-}
+std::string SlotRecord::GPIOLabel(int Index) const { return FFound ? View().GPIOLabel(Index) : std::string(); }
 
 std::optional<ChannelView> SlotRecord::FirstPortEntry(int Port) const
 {

@@ -35,19 +35,20 @@ public:
 
     bool Found() const { return FFound; }
     std::span<const std::uint8_t> Bytes() const { return FBytes; }
-    // 0 past the payload.
-    int Byte(std::size_t At) const { return At < FBytes.size() ? FBytes[At] : 0; }
-    int CardType() const { return FFound ? model::CardTypeOf(FBytes) : 0; }
+    // The record's fields, read in place.
+    model::CardRecordView View() const { return model::CardRecordView(FBytes); }
+    int CardType() const { return FFound ? View().CardType() : 0; }
     CardKind Kind() const;
 
     // I/O cards: byte 2 and byte 3 as stored (the rows they give are painted, entries or not).
-    int ChannelByte() const { return Byte(2); }
-    int GPIOByte() const { return Byte(3); }
+    int ChannelByte() const { return View().ChannelCountByte(); }
+    int GPIOByte() const { return View().GPIOCount(); }
     // GPIO card: the GPI pull-ups, bit n the GPI of GPIO entry 4 n.
-    int PullUps() const { return FCard.PullUps; }
+    int PullUps() const { return FFound ? View().PullUps() : 0; }
     // DSP card.
-    int SubType() const { return Byte(5); }
-    bool Redundant() const { return (Byte(3) & 0x20) != 0; }
+    int SubType() const { return View().DSPVariant(); }
+    bool Redundant() const { return View().Redundant(); }
+    int DelayCode() const { return View().DelayCode(); }
     // The 9-bit MADI channel count, bounded by the entries stored.
     int MadiCount() const;
     // Channel rows of the hover: the MADI count of a DSP card, byte 2 of an I/O card, else 0.
@@ -60,15 +61,14 @@ public:
     // GPIO label g (after the channel entries of an I/O card, from byte 4 of a GPIO card); empty
     // when not stored.
     std::string GPIOLabel(int Index) const;
-    // The MADI port's flags byte: record byte 3 + port.
-    int PortFlags(int Port) const { return Byte(3 + static_cast<std::size_t>(Port == 1 ? 1 : 0)); }
+    // The MADI port's flags byte.
+    int PortFlags(int Port) const { return View().PortFlags(Port); }
     // First MADI entry of a port (port 2: ID bit 0x40); none without one.
     std::optional<ChannelView> FirstPortEntry(int Port) const;
 
 private:
     std::vector<std::uint8_t> FBytes;
     bool FFound = false;
-    model::TCardRecord FCard;
 };
 
 // The slot's record as stored in the device.

@@ -18,9 +18,6 @@ using namespace kvr::model;
 namespace {
 
 constexpr const char* kEnabledText = "Enabled";
-constexpr std::size_t kIOChannelsAt = 4;
-constexpr std::size_t kChannelEntrySize = 24;
-constexpr std::size_t kChannelOptionAt = 18;
 constexpr std::size_t kRoutingEntrySize = 6;
 
 // A row's channel against a card entry's word, bit 0 ignored on both sides.
@@ -267,18 +264,15 @@ void OutputRoutingPage::ApplyCSRouting(bool On)
         return;
     if (selected.CardType == kCardDigitalIO && CardTypeOf(record) == kCardDigitalIO) {
         // Every entry of the channel pair, a stereo entry or the two mono entries, by channel.
-        const std::size_t count = record.size() > 2 ? record[2] : 0;
         bool changed = false;
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::size_t at = kIOChannelsAt + i * kChannelEntrySize;
-            if (at + kChannelEntrySize > record.size())
-                break;
-            if (!SamePair(readBE16(record, at + 16), selected.Channel))
+        for (int i = 0; i < CardRecordView(record).StoredChannels(); ++i) {
+            const ChannelEntryView entry = *CardRecordView(record).Channel(i);
+            if (!SamePair(static_cast<std::uint16_t>(entry.ID()), selected.Channel))
                 continue;
-            std::uint8_t& option = record[at + kChannelOptionAt];
-            const auto updated = static_cast<std::uint8_t>(On ? option | kChannelCSRouting : option & ~kChannelCSRouting);
+            const int option = entry.Option();
+            const int updated = On ? option | kChannelCSRouting : option & ~kChannelCSRouting;
             changed = changed || updated != option;
-            option = updated;
+            CardRecordWriter(record).SetOption(i, updated);
         }
         if (changed)
             dev->SetSetupData(static_cast<std::uint8_t>(selected.Slot), record);

@@ -69,8 +69,9 @@ std::vector<SyncItem> Synchronisation::Items()
     }
     const auto tenth = FDev.GetSetupData(kTenthSlot);
     if (tenth.size() > 5) {
-        const int subType = tenth[5];
-        if (subType == 0 || subType == 1 || subType == 4 || (subType == 2 && (tenth[3] & 0x20) == 0))
+        const CardRecordView card(tenth);
+        const int subType = card.DSPVariant();
+        if (subType == 0 || subType == 1 || subType == 4 || (subType == 2 && !card.Redundant()))
             items.push_back({"BNC", kSyncBNC});
         if (subType == 2)
             items.push_back({"MultiChannel", 0x0902});

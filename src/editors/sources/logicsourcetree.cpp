@@ -100,7 +100,7 @@ private:
             for (const auto& [slot, entry] : modules) {
                 if (ModuleType(entry) != type)
                     continue;
-                const int number = entry[4];
+                const int number = ModuleEntryView(entry).ModuleNumber();
                 const int group = Group(std::string(console::ModelNumber(type)) + console::ModuleNumberText(type, number));
                 for (int k = 0; k < ModuleKeyCount(type); ++k) {
                     const std::optional<TKeyRecord> record = FindKeyRecord(entry, k);
@@ -138,9 +138,10 @@ private:
             const auto record = FDev.GetSetupData(static_cast<std::uint8_t>(s));
             const int type = CardTypeOf(record);
             if (s % 10 >= 8) {
-                if (type == kCardDSP && record.size() > 5 && (record[5] == 2 || record[5] == 3)) {
+                const int variant = CardRecordView(record).DSPVariant();
+                if (type == kCardDSP && (variant == 2 || variant == 3)) {
                     FMadi[static_cast<std::size_t>(s / 10)][0] = true;
-                    FMadi[static_cast<std::size_t>(s / 10)][1] = FMadi[static_cast<std::size_t>(s / 10)][1] || record[5] == 3;
+                    FMadi[static_cast<std::size_t>(s / 10)][1] = FMadi[static_cast<std::size_t>(s / 10)][1] || variant == 3;
                 }
                 continue;
             }

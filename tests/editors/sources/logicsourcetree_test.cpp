@@ -178,6 +178,22 @@ TEST_F(LogicTree, HiddenSourcesKeepTheirNumbers)
     EXPECT_EQ(Group(Build(0), "GPI").size(), 4u);
 }
 
+// The window names a GPIO card's GPIs by the labels at every fourth entry from byte 4, whatever
+// the pull-ups in its byte 2.
+TEST_F(LogicTree, GPIOCardPullUpsDoNotMisnameItsGPIs)
+{
+    dev->SetSetupData(1, {});
+    for (const std::uint8_t pullUps : {0x00, 0x01, 0x0F}) {
+        Bytes card = CardRec(311, {}, {"P", "-", "-", "-", "Q"});
+        card[2] = pullUps;
+        dev->SetSetupData(12, card);
+        const auto name = [](int entry, const std::string& gpi) {
+            return GetChannelName(MakeChannelID(12, entry, 0x40), 311, false) + "." + gpi;
+        };
+        EXPECT_EQ(Group(Build(0), "GPI"), (std::vector<Item>{{name(0, "P"), 425}, {name(4, "Q"), 426}})) << int(pullUps);
+    }
+}
+
 TEST_F(LogicTree, GPIsOfTheGPIOCardsAndDamagedCounts)
 {
     dev->SetSetupData(1, {});
