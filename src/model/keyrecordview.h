@@ -9,11 +9,12 @@
 #include <string>
 #include <string_view>
 
-namespace kvr::console {
+namespace kvr::model {
 
 namespace kf {
 inline constexpr std::size_t Key = 0;
 inline constexpr std::size_t Text = 1;
+inline constexpr std::size_t TextLength = 30;
 inline constexpr std::size_t Function = 31;
 inline constexpr std::size_t SubFunction = 32;
 inline constexpr std::size_t Colours = 33;
@@ -27,9 +28,12 @@ inline constexpr std::size_t Param3 = 40;
 // The marker label of records that hold module settings, so they are never taken for empty.
 inline constexpr std::string_view kKeepMarker = "DONOTDELETE";
 
+// The label: bytes 1-30, ending at the first zero byte; 8-bit as stored.
+std::string KeyRecordText(const TKeyRecord& record);
+
 class KeyRecordView {
 public:
-    explicit KeyRecordView(model::TKeyRecord& record) : r_(record) {}
+    explicit KeyRecordView(TKeyRecord& record) : r_(record) {}
 
     std::uint8_t& Key() { return r_[kf::Key]; }
     std::uint8_t& Function() { return r_[kf::Function]; }
@@ -54,7 +58,7 @@ public:
     void SetDestinationDevice(std::uint32_t id);
 
 private:
-    model::TKeyRecord& r_;
+    TKeyRecord& r_;
 };
 
-} // namespace kvr::console
+} // namespace kvr::model
