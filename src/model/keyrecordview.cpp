@@ -6,7 +6,7 @@
 
 namespace kvr::model {
 
-std::string KeyRecordText(const TKeyRecord& record)
+std::string KeyRecordText(std::span<const std::uint8_t, kKeyRecordSize> record)
 {
     const auto first = record.begin() + kf::Text;
     const auto last = std::find(first, first + kf::TextLength, 0);

@@ -6,6 +6,8 @@
 #include "model/keyfunctions.h"
 
 #include <cstdint>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -29,11 +31,12 @@ inline constexpr std::size_t Param3 = 40;
 inline constexpr std::string_view kKeepMarker = "DONOTDELETE";
 
 // The label: bytes 1-30, ending at the first zero byte; 8-bit as stored.
-std::string KeyRecordText(const TKeyRecord& record);
+std::string KeyRecordText(std::span<const std::uint8_t, kKeyRecordSize> record);
 
+// A record held alone or in place inside a module entry.
 class KeyRecordView {
 public:
-    explicit KeyRecordView(TKeyRecord& record) : r_(record) {}
+    explicit KeyRecordView(std::span<std::uint8_t, kKeyRecordSize> record) : r_(record) {}
 
     std::uint8_t& Key() { return r_[kf::Key]; }
     std::uint8_t& Function() { return r_[kf::Function]; }
@@ -41,7 +44,12 @@ public:
     std::uint8_t& Colours() { return r_[kf::Colours]; }
     std::uint8_t& Options() { return r_[kf::Options]; }
     std::uint8_t& UserGroups() { return r_[kf::UserGroups]; }
-    std::uint8_t& Byte(std::size_t offset) { return r_.at(offset); }
+    std::uint8_t& Byte(std::size_t offset)
+    {
+        if (offset >= r_.size())
+            throw std::out_of_range("key record byte");
+        return r_[offset];
+    }
 
     // The label: up to 30 bytes, the rest zero.
     std::string Text() const;
@@ -58,7 +66,7 @@ public:
     void SetDestinationDevice(std::uint32_t id);
 
 private:
-    TKeyRecord& r_;
+    std::span<std::uint8_t, kKeyRecordSize> r_;
 };
 
 } // namespace kvr::model
