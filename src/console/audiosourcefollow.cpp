@@ -1,7 +1,7 @@
 #include "console/audiosourcefollow.h"
 
 #include "console/keyfunctioncatalogue.h"
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/moduletypes.h"
 #include "model/device.h"
 #include "model/inserts.h"

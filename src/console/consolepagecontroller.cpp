@@ -2,6 +2,7 @@
 
 #include "console/audiosourcefollow.h"
 #include "console/consolehost.h"
+#include "console/keycaption.h"
 #include "console/consoleimage.h"
 #include "console/moduleclipboard.h"
 #include "console/modulepainter.h"
@@ -148,8 +149,9 @@ void ConsolePageController::PointerMove(int x, int y)
 
 bool ConsolePageController::WarnUncoloured(bool faderModule)
 {
-    const auto& r = state_.SelectedKeyRecord;
-    if (faderModule || state_.PointerKey == state_.SelectedKey || r[1] == 0 || (r[33] & 0xF0) != 0 || r[31] == 4)
+    KeyRecordView key(state_.SelectedKeyRecord);
+    if (faderModule || state_.PointerKey == state_.SelectedKey || key.Text().empty() || (key.Colours() & 0xF0) != 0 ||
+        key.Function() == 4)
         return false;
     platform::prompter().showMessage("Warning! For the selected button no color was selected!");
     return true;
@@ -161,7 +163,7 @@ void ConsolePageController::LoadKey()
     state_.SelectedKeyRecord = {};
     if (!device || state_.SelectedKey < 0 || !IsSlotPosition(state_.SelectedSlot))
         return;
-    state_.SelectedKeyRecord[0] = static_cast<std::uint8_t>(state_.SelectedKey);
+    KeyRecordView(state_.SelectedKeyRecord).Key() = static_cast<std::uint8_t>(state_.SelectedKey);
     // Selecting a key reads it; a missing shared table is made only when a key is written.
     model::ReadKeyFunction(*device, state_.SelectedKey, state_.SelectedKeyRecord,
                           ModuleSlotID(state_.SelectedConsole, state_.SelectedSlot));

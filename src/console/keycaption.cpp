@@ -1,14 +1,10 @@
 #include "console/keycaption.h"
 
-#include <algorithm>
-
 namespace kvr::console {
 
 std::string KeyCaptionText(const model::TKeyRecord& record)
 {
-    const auto first = record.begin() + 1;
-    const auto last = std::find(first, first + kKeyCaptionLength, 0);
-    return std::string(first, last);
+    return model::KeyRecordText(record);
 }
 
 std::vector<std::string> KeyCaptionLines(const model::TKeyRecord& record)

@@ -1,15 +1,19 @@
 #pragma once
-// The caption of a key as every key drawing shows it: record bytes 1-30, ending at the first
-// zero byte, a backslash starting a new line. Text stays 8-bit as stored.
+// The caption of a key as every key drawing shows it: the record's label, a backslash starting a
+// new line. Text stays 8-bit as stored.
 
-#include "model/keyfunctions.h"
+#include "model/keyrecordview.h"
 
 #include <string>
 #include <vector>
 
 namespace kvr::console {
 
-inline constexpr std::size_t kKeyCaptionLength = 30;
+// The key record's fields and view, under the names the console's key windows use.
+namespace kf = model::kf;
+using model::KeyRecordView;
+using model::kKeepMarker;
+
 
 // The caption with its backslashes, as the text height is measured on it.
 std::string KeyCaptionText(const model::TKeyRecord& record);

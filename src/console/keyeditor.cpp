@@ -1,6 +1,6 @@
 #include "console/keyeditor.h"
 
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/moduleplacement.h"
 #include "console/moduletypes.h"
 #include "model/device.h"

@@ -3,7 +3,6 @@
 #include "console/keycaption.h"
 #include "console/keyeditor.h"
 #include "console/keyfunctioncatalogue.h"
-#include "console/keyrecordview.h"
 #include "console/moduleplacement.h"
 #include "console/moduletypes.h"
 #include "model/device.h"

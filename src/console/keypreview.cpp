@@ -1,6 +1,5 @@
 #include "console/keypreview.h"
 
-#include "console/keyrecordview.h"
 #include "console/keycaption.h"
 #include "console/modulegeometry.h"
 #include "console/moduletypes.h"

@@ -1,6 +1,6 @@
 #include "console/moduleface.h"
 
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/moduletypes.h"
 #include "model/keyfunctions.h"
 

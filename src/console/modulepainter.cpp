@@ -1,6 +1,5 @@
 #include "console/modulepainter.h"
 
-#include "console/keyrecordview.h"
 #include "console/keycaption.h"
 #include "console/moduleface.h"
 #include "console/modulegeometry.h"

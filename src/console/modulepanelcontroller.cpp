@@ -1,7 +1,7 @@
 #include "console/modulepanelcontroller.h"
 
 #include "console/keyfunctioncatalogue.h"
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/moduleplacement.h"
 #include "console/moduletypes.h"
 #include "model/device.h"
@@ -217,7 +217,7 @@ void IndependentKeyClicked(ConsoleEditorState& state, model::TDevice& device, bo
     record[kf::Key] = static_cast<std::uint8_t>(state.SelectedKey);
     model::SetKeyFunction(device, state.SelectedKey, record, 1, SlotOf(state));
     state.SelectedKeyRecord = {};
-    state.SelectedKeyRecord[0] = static_cast<std::uint8_t>(state.SelectedKey);
+    KeyRecordView(state.SelectedKeyRecord).Key() = static_cast<std::uint8_t>(state.SelectedKey);
     model::GetKeyFunction(device, state.SelectedKey, state.SelectedKeyRecord, SlotOf(state));
     state.SelectedModule = ModuleEntryAt(device, state.SelectedConsole, state.SelectedSlot);
 }

@@ -1,6 +1,6 @@
 #include "console/usergroupboxes.h"
 
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "model/recordtext.h"
 #include "model/superoutputs.h"
 

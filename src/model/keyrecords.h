@@ -2,6 +2,8 @@
 // Console module entries and their 42-byte key-function records, as far as the project-wide
 // device-ID bookkeeping walks them.
 
+#include "model/keyrecordview.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,12 +18,13 @@ inline constexpr std::size_t ModuleType = 0; // 16 bits, little-endian
 inline constexpr std::size_t ModuleNumber = 4;
 inline constexpr std::size_t RecordCount = 5;
 inline constexpr std::size_t FirstRecord = 6;
-inline constexpr std::size_t RecordSize = 42;
-inline constexpr std::size_t Key = 0;
-inline constexpr std::size_t Label = 1;
-inline constexpr std::size_t Kind = 31;
-inline constexpr std::size_t Params = 32;
-inline constexpr std::size_t DeviceID = 36; // 32 bits, big-endian
+// The key record's own fields, under the names the device-ID walks use.
+inline constexpr std::size_t RecordSize = kKeyRecordSize;
+inline constexpr std::size_t Key = kf::Key;
+inline constexpr std::size_t Label = kf::Text;
+inline constexpr std::size_t Kind = kf::Function;
+inline constexpr std::size_t Params = kf::SubFunction;
+inline constexpr std::size_t DeviceID = kf::Param1; // 32 bits, big-endian
 inline constexpr std::uint8_t KindDeviceKey = 13;
 inline constexpr std::uint8_t KindGlobalResource = 14;
 } // namespace kr

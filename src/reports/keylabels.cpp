@@ -2,13 +2,13 @@
 
 #include <array>
 
-#include "console/keycaption.h"
 #include "console/modulegeometry.h"
 #include "console/moduletypes.h"
 #include "gfx/canvas.h"
 #include "model/device.h"
 #include "model/keyaccess.h"
 #include "model/keyfunctions.h"
+#include "model/keyrecordview.h"
 #include "model/project.h"
 #include "reports/consolelayout.h"
 #include "reports/pageframe.h"
@@ -104,13 +104,15 @@ std::vector<KeyLabel> CollectKeyLabels(model::TDevice& Device, PrintHost& Host, 
             model::TKeyRecord record{};
             model::GetKeyFunction(Device, key, record, slot);
             Frame.ProcessMessages();
-            if (record[1] == 0)
+            model::KeyRecordView view(record);
+            const std::string text = view.Text();
+            if (text.empty())
                 continue;
             // The position byte picks the key's rectangle; one outside the table has no label.
-            const std::size_t position = record[0];
+            const std::size_t position = view.Key();
             if (position >= rects.size())
                 continue;
-            labels.push_back({console::KeyCaptionText(record), rects[position].Width(),
+            labels.push_back({text, rects[position].Width(),
                               KeyLabelFontHeight(type, static_cast<int>(position))});
         }
     }

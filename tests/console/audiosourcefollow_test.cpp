@@ -1,5 +1,5 @@
 #include "console/audiosourcefollow.h"
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/moduleplacement.h"
 #include "model/device.h"
 #include "model/inserts.h"

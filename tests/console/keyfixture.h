@@ -3,7 +3,7 @@
 // modules are placed there and one key selected as the console page selects it.
 
 #include "console/keyoptions.h"
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/moduleplacement.h"
 #include "model/device.h"
 #include "model/keyaccess.h"

@@ -1,6 +1,6 @@
 #include "console/keyoptions.h"
 #include "keyfixture.h"
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/moduleplacement.h"
 #include "model/device.h"
 #include "model/faderaccess.h"

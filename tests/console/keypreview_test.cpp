@@ -1,5 +1,5 @@
 #include "console/keypreview.h"
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/usergroupboxes.h"
 #include "gfx/recordingcanvas.h"
 #include "model/device.h"

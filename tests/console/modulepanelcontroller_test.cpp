@@ -1,5 +1,5 @@
 #include "console/keyfunctioncatalogue.h"
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/modulepanelcontroller.h"
 #include "consolefixture.h"
 #include "model/keyaccess.h"

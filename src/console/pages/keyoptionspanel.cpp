@@ -1,6 +1,6 @@
 #include "console/pages/keyoptionspanel.h"
 
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/pages/keypreviewimage.h"
 #include "controls/dragtarget.h"
 #include "platform/currentprompter.h"

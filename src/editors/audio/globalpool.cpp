@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "kvrdata/byteorder.h"
 #include "model/cardrecords.h"
 #include "model/channelname.h"
 #include "model/device.h"
 #include "model/keyfunctions.h"
 #include "model/keyrecords.h"
+#include "model/keyrecordview.h"
 #include "model/linkaccess.h"
 #include "model/potaccess.h"
 #include "model/project.h"
@@ -249,13 +249,14 @@ bool GlobalPoolEditor::SetReserve(int Line, int Code)
             SetMonitorBusSource(FDev, 2 * (k - 1) + 1, 0);
         }
         ForEachModuleSlot([this, k](std::uint8_t slot) {
-            UpdateUnsharedKeyRecords(FDev, slot, [k](std::span<std::uint8_t> key) {
-                if (key[1] == 0 || key[kr::Kind] != 1 || key[36] != k)
+            UpdateUnsharedKeyRecords(FDev, slot, [k](std::span<std::uint8_t> record) {
+                KeyRecordView key(record.first<kKeyRecordSize>());
+                if (key.Text().empty() || key.Function() != 1 || key.Byte(kf::Param1) != k)
                     return false;
-                key[34] &= 0xFE;
-                for (const std::size_t at : {std::size_t{38}, std::size_t{40}})
-                    if ((readBE16(key, at) & kPoolMark) != 0)
-                        writeBE16(key, at, 0);
+                key.Options() &= 0xFE;
+                for (const std::size_t at : {kf::Param2, kf::Param3})
+                    if ((key.Source(at) & kPoolMark) != 0)
+                        key.SetSource(at, 0);
                 return true;
             });
         });

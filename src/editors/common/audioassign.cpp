@@ -7,6 +7,7 @@
 #include "model/faderaccess.h"
 #include "model/faderchannels.h"
 #include "model/keyaccess.h"
+#include "model/keyrecordview.h"
 #include "model/logicaccess.h"
 #include "model/outputfunctions.h"
 #include "model/potaccess.h"
@@ -19,8 +20,6 @@ namespace kvr::editors {
 using namespace kvr::model;
 
 namespace {
-
-inline constexpr std::size_t kKeySourceWords = 38;
 
 // A source word that keeps the stored word's global-pool mark (bit 15).
 std::uint16_t KeepPoolMark(std::uint16_t stored, std::uint16_t ref)
@@ -87,9 +86,10 @@ public:
             if (key == nullptr || key->Record == nullptr)
                 return {};
             TKeyRecord& record = *key->Record;
-            const std::size_t at = kKeySourceWords + (FKind == atKeySource1 ? 0 : 2);
-            writeBE16(record, at, KeepPoolMark(readBE16(record, at), FRef));
-            SetKeyFunction(FDev, record[0], record, key->Own ? 1 : 0, key->ModuleSlot);
+            KeyRecordView view(record);
+            const std::size_t at = FKind == atKeySource1 ? kf::Param2 : kf::Param3;
+            view.SetSource(at, KeepPoolMark(view.Source(at), FRef));
+            SetKeyFunction(FDev, view.Key(), record, key->Own ? 1 : 0, key->ModuleSlot);
             return Done();
         }
         case atTalk1: case atTalk2: {

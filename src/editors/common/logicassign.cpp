@@ -8,11 +8,11 @@
 #include "model/faderchannels.h"
 #include "model/gpoaccess.h"
 #include "model/keyaccess.h"
+#include "model/keyrecordview.h"
 #include "model/logicaccess.h"
 #include "model/outputfunctions.h"
 #include "model/potaccess.h"
 #include "model/project.h"
-#include "model/recordtext.h"
 #include "model/sourceids.h"
 #include "model/summingbuses.h"
 #include "model/superoutputs.h"
@@ -23,8 +23,6 @@ using namespace kvr::model;
 
 namespace {
 
-inline constexpr std::size_t kKeyLogicWords = 36;
-inline constexpr std::size_t kKeyKindByte = 33;
 inline constexpr int kMaxLogicFunctionSources = 20;
 
 // The console editor's record with the word written, stored for its key and module slot.
@@ -33,8 +31,9 @@ bool WriteKeyWord(TDevice& dev, KeyEdit* key, std::size_t at, std::uint16_t valu
     if (key == nullptr || key->Record == nullptr || at + 2 > kKeyRecordSize)
         return false;
     TKeyRecord& record = *key->Record;
-    writeBE16(record, at, value);
-    SetKeyFunction(dev, record[0], record, key->Own ? 1 : 0, key->ModuleSlot);
+    KeyRecordView view(record);
+    view.SetSource(at, value);
+    SetKeyFunction(dev, view.Key(), record, key->Own ? 1 : 0, key->ModuleSlot);
     return true;
 }
 
@@ -71,7 +70,7 @@ public:
         switch (FKind) {
         case ltConsoleKey: {
             const int row = FTarget.Selection(FKind).Element;
-            return Done(row >= 0 && WriteKeyWord(FDev, FTarget.EditedKey(), kKeyLogicWords + 2 * static_cast<std::size_t>(row), FID));
+            return Done(row >= 0 && WriteKeyWord(FDev, FTarget.EditedKey(), kf::Param1 + 2 * static_cast<std::size_t>(row), FID));
         }
         case ltKeyLogicFunction: return Done(KeyLogicFunction());
         case ltLogicFunction: return LogicFunctionSource();
@@ -171,11 +170,11 @@ private:
         KeyEdit* key = FTarget.EditedKey();
         if (key == nullptr || key->Record == nullptr)
             return false;
-        TKeyRecord& record = *key->Record;
         // The whole label field, so nothing of an older, longer label stays behind.
-        SetFieldText(std::span(record).subspan(1, 30), "DONOTDELETE");
-        record[kKeyKindByte] = 63;
-        return WriteKeyWord(FDev, key, kKeyLogicWords, FID);
+        KeyRecordView view(*key->Record);
+        view.SetText(kKeepMarker);
+        view.Colours() = 63;
+        return WriteKeyWord(FDev, key, kf::Param1, FID);
     }
 
     AssignOutcome LogicFunctionSource()

@@ -10,7 +10,7 @@
 #include "app/appforms.h"
 #include "app/mainform.h"
 #include "app/qtmodelhost.h"
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/moduleplacement.h"
 #include "console/pages/consolepage.h"
 #include "console/pages/keyoptionspanel.h"

@@ -22,7 +22,7 @@
 #include "app/qtmodelhost.h"
 #include "app/devicepages/devicepanel.h"
 #include "app/projectpages/projectpanel.h"
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/moduleplacement.h"
 #include "console/pages/consolepage.h"
 #include "console/pages/keyoptionspanel.h"

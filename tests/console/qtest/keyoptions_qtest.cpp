@@ -21,7 +21,7 @@
 
 #include "fakeconsolehost.h"
 #include "console/consolehost.h"
-#include "console/keyrecordview.h"
+#include "console/keycaption.h"
 #include "console/moduleclipboard.h"
 #include "console/moduleplacement.h"
 #include "console/pages/consolepage.h"

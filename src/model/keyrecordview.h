@@ -6,14 +6,17 @@
 #include "model/keyfunctions.h"
 
 #include <cstdint>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
-namespace kvr::console {
+namespace kvr::model {
 
 namespace kf {
 inline constexpr std::size_t Key = 0;
 inline constexpr std::size_t Text = 1;
+inline constexpr std::size_t TextLength = 30;
 inline constexpr std::size_t Function = 31;
 inline constexpr std::size_t SubFunction = 32;
 inline constexpr std::size_t Colours = 33;
@@ -27,9 +30,13 @@ inline constexpr std::size_t Param3 = 40;
 // The marker label of records that hold module settings, so they are never taken for empty.
 inline constexpr std::string_view kKeepMarker = "DONOTDELETE";
 
+// The label: bytes 1-30, ending at the first zero byte; 8-bit as stored.
+std::string KeyRecordText(std::span<const std::uint8_t, kKeyRecordSize> record);
+
+// A record held alone or in place inside a module entry.
 class KeyRecordView {
 public:
-    explicit KeyRecordView(model::TKeyRecord& record) : r_(record) {}
+    explicit KeyRecordView(std::span<std::uint8_t, kKeyRecordSize> record) : r_(record) {}
 
     std::uint8_t& Key() { return r_[kf::Key]; }
     std::uint8_t& Function() { return r_[kf::Function]; }
@@ -37,7 +44,12 @@ public:
     std::uint8_t& Colours() { return r_[kf::Colours]; }
     std::uint8_t& Options() { return r_[kf::Options]; }
     std::uint8_t& UserGroups() { return r_[kf::UserGroups]; }
-    std::uint8_t& Byte(std::size_t offset) { return r_.at(offset); }
+    std::uint8_t& Byte(std::size_t offset)
+    {
+        if (offset >= r_.size())
+            throw std::out_of_range("key record byte");
+        return r_[offset];
+    }
 
     // The label: up to 30 bytes, the rest zero.
     std::string Text() const;
@@ -54,7 +66,7 @@ public:
     void SetDestinationDevice(std::uint32_t id);
 
 private:
-    model::TKeyRecord& r_;
+    std::span<std::uint8_t, kKeyRecordSize> r_;
 };
 
-} // namespace kvr::console
+} // namespace kvr::model

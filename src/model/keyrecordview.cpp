@@ -1,22 +1,28 @@
-#include "console/keyrecordview.h"
+#include "model/keyrecordview.h"
 
-#include "console/keycaption.h"
 #include "kvrdata/byteorder.h"
 
 #include <algorithm>
 
-namespace kvr::console {
+namespace kvr::model {
+
+std::string KeyRecordText(std::span<const std::uint8_t, kKeyRecordSize> record)
+{
+    const auto first = record.begin() + kf::Text;
+    const auto last = std::find(first, first + kf::TextLength, 0);
+    return std::string(first, last);
+}
 
 std::string KeyRecordView::Text() const
 {
-    return KeyCaptionText(r_);
+    return KeyRecordText(r_);
 }
 
 void KeyRecordView::SetText(std::string_view text)
 {
     const auto first = r_.begin() + kf::Text;
-    std::fill_n(first, kKeyCaptionLength, 0);
-    std::copy_n(text.begin(), std::min(text.size(), kKeyCaptionLength), first);
+    std::fill_n(first, kf::TextLength, 0);
+    std::copy_n(text.begin(), std::min(text.size(), kf::TextLength), first);
 }
 
 std::uint16_t KeyRecordView::SpinValue() const
@@ -59,4 +65,4 @@ void KeyRecordView::SetDestinationDevice(std::uint32_t id)
     writeBE32(r_, kf::Param1, id);
 }
 
-} // namespace kvr::console
+} // namespace kvr::model
