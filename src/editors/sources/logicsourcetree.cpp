@@ -445,9 +445,16 @@ void LogicSourceTree::BuildNodes(TProject& Project, int Device, bool HideUnnamed
         if (FDeviceBranches.size() <= static_cast<std::size_t>(d))
             FDeviceBranches.resize(static_cast<std::size_t>(d) + 1);
         DeviceBranch& cached = FDeviceBranches[static_cast<std::size_t>(d)];
-        // Among all devices, a device's nodes are built again only when they can have changed;
-        // one device's nodes are built anew whenever asked for.
-        if (!all || cached.Serial == 0 || cached.Dev != dev || dev->FLogicSourcesChanged || cached.Name != dev->GetName() ||
+        // One device's nodes are built anew whenever asked for; the nodes kept for all devices
+        // stay while the device's sources did not change.
+        if (!all) {
+            if (dev->FLogicSourcesChanged)
+                cached = DeviceBranch{};
+            AppendBranch(FNodes, DeviceNodes(*dev, d, false, FGroupFilter, HideUnnamed, FGlobalLogicNames));
+            dev->FLogicSourcesChanged = false;
+            continue;
+        }
+        if (cached.Serial == 0 || cached.Dev != dev || dev->FLogicSourcesChanged || cached.Name != dev->GetName() ||
             cached.Filter != FGroupFilter || cached.Hide != HideUnnamed || cached.OwnNode != ownNodes) {
             cached.Dev = dev;
             cached.Name = dev->GetName();

@@ -59,7 +59,11 @@ SourceTreeWidget::SourceTreeWidget(SourceDragKind Kind, QWidget* Parent) : QTree
     setUniformRowHeights(true);
 }
 
-SourceTreeWidget::~SourceTreeWidget() { DeleteRetired(); }
+SourceTreeWidget::~SourceTreeWidget()
+{
+    DeleteRetired();
+    qDeleteAll(FParked);
+}
 
 void SourceTreeWidget::DeleteRetired()
 {
@@ -89,14 +93,19 @@ void SourceTreeWidget::Fill(const SourceNodes& Nodes, const std::vector<SourceBr
     const QList<QTreeWidgetItem*> taken = invisibleRootItem()->takeChildren();
     auto lastBranches = std::move(FBranchItems);
     FBranchItems.clear();
+    const QList<QTreeWidgetItem*> parked = std::move(FParked);
+    FParked.clear();
+    // Only the branches whose top item is the tree's own or waits aside are still there.
+    std::erase_if(lastBranches, [&](const auto& Entry) {
+        return Entry.second.empty() || !(taken.contains(Entry.second.front()) || parked.contains(Entry.second.front()));
+    });
     FItems.clear();
     FItems.reserve(Nodes.size());
-    // A branch's items are kept only while its top item was one of the tree's own.
     const auto keptItems = [&](const SourceBranch& Branch) -> std::vector<QTreeWidgetItem*>* {
         const auto found = lastBranches.find(Branch.Serial);
         if (Branch.Serial == 0 || found == lastBranches.end() ||
             found->second.size() != static_cast<std::size_t>(Branch.Count) ||
-            Nodes[static_cast<std::size_t>(Branch.First)].Parent >= 0 || !taken.contains(found->second.front()))
+            Nodes[static_cast<std::size_t>(Branch.First)].Parent >= 0)
             return nullptr;
         return &found->second;
     };
@@ -133,9 +142,20 @@ void SourceTreeWidget::Fill(const SourceNodes& Nodes, const std::vector<SourceBr
             FBranchItems[branch.Serial].assign(FItems.begin() + static_cast<std::ptrdiff_t>(i), FItems.end());
         i = end;
     }
-    for (QTreeWidgetItem* item : taken)
-        if (!kept.contains(item))
-            FRetired.push_back(item);
+    if (Branches.empty()) {
+        // A tree of another kind: the last branches wait for the next fill that has them.
+        FBranchItems = std::move(lastBranches);
+        for (const auto& entry : FBranchItems)
+            FParked.push_back(entry.second.front());
+        for (QTreeWidgetItem* item : taken)
+            if (!FParked.contains(item))
+                FRetired.push_back(item);
+    } else {
+        for (const QList<QTreeWidgetItem*>& items : {taken, parked})
+            for (QTreeWidgetItem* item : items)
+                if (!kept.contains(item))
+                    FRetired.push_back(item);
+    }
     addTopLevelItems(topLevel);
     setUpdatesEnabled(true);
 }

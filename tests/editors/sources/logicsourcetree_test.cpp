@@ -398,6 +398,14 @@ TEST_F(LogicTree, AllDevicesRebuildShowsWhatAFreshBuildShows)
              tree.FGroupFilter = filter;
          },
          {true, false, true}},
+        {"an unchanged device shown alone in between", 8,
+         [](TProject& p, LogicSourceTree& tree) {
+             const int filter = tree.FGroupFilter;
+             tree.FGroupFilter = 0;
+             tree.BuildSourceTree(&p, 2, false);
+             tree.FGroupFilter = filter;
+         },
+         {true, true, true}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.change);

@@ -157,12 +157,24 @@ private slots:
         QVERIFY(ItemByText(window.TreeView1, "LD Two"));
         matchesNodes();
 
-        // The replaced items go when the event loop runs; the kept ones stay.
+        // The replaced items go when the event loop runs; the kept ones stay, also while the
+        // window shows one device and its sources change there.
         QCoreApplication::processEvents();
         matchesNodes();
         window.SetGroupFilter(0);
         window.BuildSourceTree();
         QVERIFY(!ItemByText(window.TreeView1, "Studio B"));
+        matchesNodes();
+        dev->SetData(stLogicDelay, DelayRec("Three"));
+        dev->FLogicSourcesChanged = true;
+        window.BuildSourceTree();
+        QCoreApplication::processEvents();
+        window.SetGroupFilter(8);
+        window.BuildSourceTree();
+        QCOMPARE(ItemByText(window.TreeView1, "Studio B"), b);
+        QCOMPARE(ItemByText(window.TreeView1, "Studio C"), c);
+        QVERIFY(ItemByText(window.TreeView1, "LD Three"));
+        QVERIFY(!ItemByText(window.TreeView1, "LD Two"));
         matchesNodes();
     }
 
