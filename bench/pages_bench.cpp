@@ -390,6 +390,39 @@ void RegisterTabs()
     }
 }
 
+// The Global Logics tab clicked after a device's logic sources changed: it rebuilds the logic
+// sources of all devices.
+void RegisterGlobalLogicsAfterAChange()
+{
+    const auto tabs = [](const QString& Text) -> std::pair<QTabBar*, int> {
+        if (program.Form->ProjectTree->currentItem() != program.Form->TreeItem(0)) {
+            program.Select(0);
+            program.Settle();
+        }
+        for (QTabBar* bar : program.TabBars())
+            for (int tab = 0; tab < bar->count(); ++tab)
+                if (bar->tabText(tab) == Text)
+                    return {bar, tab};
+        return {nullptr, -1};
+    };
+    const auto click = [tabs](const QString& Text) {
+        if (const auto [bar, tab] = tabs(Text); bar != nullptr)
+            Program::Click(bar, bar->tabRect(tab).center());
+    };
+    model::TProject* project = program.Form->Project();
+    const std::string name = "tab: " + program.Form->TreeNodes().front().Text + " / Global Logics after a change";
+    Register(name, [click, project](benchmark::State& State) {
+        Measure(
+            State,
+            [click, project] {
+                click("Project Options");
+                program.Settle();
+                project->Device(kShownDevice)->FLogicSourcesChanged = true;
+            },
+            [click] { click("Global Logics"); }, [] { return program.Form->VisiblePage(); });
+    });
+}
+
 // The two source windows' trees rebuilt because their device's sources changed, with the windows
 // open: the logic sources of the device, of all devices, and the audio sources.
 void RegisterSourceTrees()
@@ -465,6 +498,7 @@ int main(int argc, char** argv)
 
     RegisterPages();
     RegisterTabs();
+    RegisterGlobalLogicsAfterAChange();
     RegisterSourceTrees();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

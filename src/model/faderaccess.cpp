@@ -366,19 +366,46 @@ void RenumberFaderModules(TDevice& device)
     device.WriteHeaderCount(dh::FaderCount, static_cast<std::uint8_t>(std::min(4 * k, 255)));
 }
 
-std::string GetFaderChannelName(TDevice& device, int number)
+namespace {
+
+// The name of a channel record given the channel and label lists.
+std::string ChannelDisplayName(std::span<const std::uint8_t> channels, std::span<const std::uint8_t> labels, int number)
 {
-    TFaderChannel channel;
-    if (GetFaderChannel(device, number, channel) == 0)
+    const auto at = FindFaderChannel(channels, number);
+    if (!at)
         return {};
     TFaderChannelLabel label;
-    std::string name = GetFaderChannelLabel(device, number, label) != 0 ? LabelText(label.Label)
-                                                                        : LabelText(channel.ShortName);
+    std::string name = FindFaderChannelLabel(labels, number, label)
+                           ? LabelText(label.Label)
+                           : LabelText(DecodeFaderChannel(channels.subspan(*at, kFaderChannelSize)).ShortName);
     if (name.size() > 16)
         name.resize(16);
     while (!name.empty() && name.back() == ' ')
         name.pop_back();
     return name;
+}
+
+} // namespace
+
+std::string GetFaderChannelName(TDevice& device, int number)
+{
+    if (device.IsDummy())
+        return {};
+    return ChannelDisplayName(device.GetData(stFCH), device.GetData(stFCHLabels), number);
+}
+
+FaderChannelNameTable FaderChannelNames(TDevice& device)
+{
+    FaderChannelNameTable names;
+    if (device.IsDummy())
+        return names;
+    const auto channels = device.GetData(stFCH);
+    const auto labels = device.GetData(stFCHLabels);
+    for (std::size_t i = 0; i < kFaderChannelList.count(channels.size()); ++i) {
+        const int number = channels[kFaderChannelList.offset(i) + 20];
+        names[static_cast<std::size_t>(number)] = ChannelDisplayName(channels, labels, number);
+    }
+    return names;
 }
 
 void SetFaderChannelName(TDevice& device, int number, std::string_view name)

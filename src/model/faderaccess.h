@@ -4,6 +4,7 @@
 
 #include "model/faderchannels.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,10 @@ void RenumberFaderModules(TDevice& device);
 // Display name: the long label when the channel has one, else its short name; at most 16
 // characters without trailing blanks; empty when the channel does not exist.
 std::string GetFaderChannelName(TDevice& device, int number);
+// GetFaderChannelName of every number a channel record holds, by number (empty for the others),
+// with the channel and label lists read once.
+using FaderChannelNameTable = std::array<std::string, 256>;
+FaderChannelNameTable FaderChannelNames(TDevice& device);
 void SetFaderChannelName(TDevice& device, int number, std::string_view name);
 
 } // namespace kvr::model

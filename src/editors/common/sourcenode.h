@@ -1,6 +1,7 @@
 #pragma once
 // One node of a source tree, in tree order: what the window shows and what Assign reads.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,15 @@ struct SourceNode {
 };
 
 using SourceNodes = std::vector<SourceNode>;
+
+// A top-level node with its descendants, nodes First to First + Count - 1. Equal serials mean
+// equal nodes, so that a window can keep the items of a branch that did not change; serial 0
+// marks no branch.
+struct SourceBranch {
+    int First = 0;
+    int Count = 0;
+    std::uint64_t Serial = 0;
+};
 
 // Appends a node and gives its index.
 inline int AddNode(SourceNodes& nodes, int parent, std::string text, int id, int device = -1, int overlay = -1)

@@ -14,6 +14,7 @@
 #include "model/logicrecords.h"
 #include "model/modelutil.h"
 #include "model/potaccess.h"
+#include "model/potnames.h"
 #include "model/project.h"
 #include "model/recordtext.h"
 #include "model/sourceids.h"
@@ -39,8 +40,10 @@ std::string TrimRight(std::string text)
 // Adds the device's categories under one parent.
 class DeviceCategories {
 public:
-    DeviceCategories(TProject& project, TDevice& dev, int device, int parent, int filter, bool hide, SourceNodes& nodes)
-        : FProject(project), FDev(dev), FDevice(device), FParent(parent), FFilter(filter), FHide(hide), FNodes(nodes)
+    DeviceCategories(const std::vector<std::string>& globalLogicNames, TDevice& dev, int device, int parent, int filter,
+                     bool hide, SourceNodes& nodes)
+        : FGlobalLogicNames(globalLogicNames), FDev(dev), FDevice(device), FParent(parent), FFilter(filter), FHide(hide),
+          FNodes(nodes)
     {
     }
 
@@ -180,8 +183,8 @@ private:
     void GlobalLogics()
     {
         const int group = Group("Global Logic");
-        for (int n = 0; n < kGlobalLogicCount; ++n) {
-            const std::string name = GetGlobalLogicName(FProject, n);
+        for (int n = 0; n < static_cast<int>(FGlobalLogicNames.size()); ++n) {
+            const std::string& name = FGlobalLogicNames[static_cast<std::size_t>(n)];
             const std::string number = std::to_string(n + 1);
             if (FHide && name == "GL " + number)
                 continue;
@@ -250,9 +253,17 @@ private:
     {
         const int group = Group(caption);
         ForStoredChannels(maxNumber, [&](int number) {
-            const std::string name = GetFaderChannelName(FDev, number);
+            const std::string& name = ChannelName(number);
             Item(group, name, prefix + name, first + number);
         });
+    }
+
+    // The channel names are read once per device, not once per item.
+    const std::string& ChannelName(int number)
+    {
+        if (!FChannelNames)
+            FChannelNames = FaderChannelNames(FDev);
+        return (*FChannelNames)[static_cast<std::size_t>(number)];
     }
 
     template <typename Fn>
@@ -269,11 +280,10 @@ private:
     void ChannelsByIndex(const char* caption, const char* prefix, int first, int groupDevice)
     {
         const int group = Group(caption, groupDevice);
-        TFaderChannel channel;
-        for (int i = 0; GetFaderChannelByIndex(FDev, i, channel) == 1; ++i) {
-            const std::string name = GetFaderChannelName(FDev, channel.Number);
-            Item(group, name, prefix + name, first + channel.Number);
-        }
+        ForStoredChannels(kNoFaderChannelNumber, [&](int number) {
+            const std::string& name = ChannelName(number);
+            Item(group, name, prefix + name, first + number);
+        });
     }
 
     void RotarySelects()
@@ -299,7 +309,7 @@ private:
     {
         const int group = Group("Talkback");
         ForStoredChannels(40, [&](int number) {
-            const std::string name = GetFaderChannelName(FDev, number);
+            const std::string& name = ChannelName(number);
             Item(group, name, "TS " + name, kTalkbackChannelBase + number);
         });
         const auto buses = FDev.GetData(stBus);
@@ -309,7 +319,7 @@ private:
                     1796 + static_cast<int>(b - programs), FDevice);
     }
 
-    TProject& FProject;
+    const std::vector<std::string>& FGlobalLogicNames;
     TDevice& FDev;
     int FDevice;
     int FParent;
@@ -318,6 +328,7 @@ private:
     SourceNodes& FNodes;
     // MADI 1 and 2 of the slot groups 1-10, 11-20, 21-30, marked by the DSP cards of this device.
     std::array<std::array<bool, 2>, 3> FMadi{};
+    std::optional<FaderChannelNameTable> FChannelNames;
 };
 
 void GlobalResources(TProject& project, SourceNodes& nodes, const std::function<void()>& pump)
@@ -345,34 +356,126 @@ void GlobalResources(TProject& project, SourceNodes& nodes, const std::function<
     }
 }
 
+std::vector<std::string> GlobalLogicNames(TProject& project)
+{
+    const auto payload = project.GetProjData(pstGlobalLogics);
+    std::vector<std::string> names;
+    names.reserve(kGlobalLogicCount);
+    for (int n = 0; n < kGlobalLogicCount; ++n)
+        names.push_back(ReadGlobalLogicName(payload, n));
+    return names;
+}
+
+// The nodes before the devices'.
+SourceNodes HeadNodes(TProject& project, int filter, const std::function<void()>& pump)
+{
+    SourceNodes nodes;
+    AddNode(nodes, -1, "None", 0);
+    if (filter & lfOff)
+        AddNode(nodes, -1, "OFF", OffLogicID);
+    GlobalResources(project, nodes, pump);
+    return nodes;
+}
+
+// One device's nodes: its own node when it has one, then its categories. Parents count from
+// the branch's first node; -1 is the root.
+SourceNodes DeviceNodes(TDevice& dev, int device, bool ownNode, int filter, bool hide,
+                        const std::vector<std::string>& globalLogicNames)
+{
+    SourceNodes nodes;
+    const int parent = ownNode ? AddNode(nodes, -1, dev.GetName(), 0, device) : -1;
+    DeviceCategories(globalLogicNames, dev, device, parent, filter, hide, nodes).Add();
+    return nodes;
+}
+
+// Appends a device's nodes, their parents moved to where they now stand.
+void AppendBranch(SourceNodes& nodes, const SourceNodes& branch)
+{
+    const int base = static_cast<int>(nodes.size());
+    nodes.reserve(nodes.size() + branch.size());
+    for (const SourceNode& node : branch) {
+        nodes.push_back(node);
+        if (node.Parent >= 0)
+            nodes.back().Parent += base;
+    }
+}
+
+// The devices a build shows: every device of the project in all-devices mode, else only one.
+std::pair<int, int> BuiltDevices(TProject& project, int device, int filter)
+{
+    if ((filter & lfAllDevices) == 0)
+        return {device, device};
+    return {0, project.GetHeader()[ph::DeviceCount] - 1};
+}
+
 } // namespace
 
 SourceNodes BuildLogicNodes(TProject& Project, int Device, int Filter, bool HideUnnamed, const std::function<void()>& Pump)
 {
-    SourceNodes nodes;
-    AddNode(nodes, -1, "None", 0);
-    if (Filter & lfOff)
-        AddNode(nodes, -1, "OFF", OffLogicID);
-    GlobalResources(Project, nodes, Pump);
-
-    const bool all = (Filter & lfAllDevices) != 0;
-    const int devices = Project.GetHeader()[ph::DeviceCount];
-    const int from = all ? 0 : Device;
-    const int to = all ? devices - 1 : Device;
+    SourceNodes nodes = HeadNodes(Project, Filter, Pump);
+    const std::vector<std::string> globalLogicNames = GlobalLogicNames(Project);
+    const bool ownNodes = (Filter & lfAllDevices) != 0 && Project.GetHeader()[ph::DeviceCount] > 1;
+    const auto [from, to] = BuiltDevices(Project, Device, Filter);
     for (int d = from; d <= to; ++d) {
         TDevice* dev = Project.Device(d);
         if (dev == nullptr || dev->IsDummy())
             continue;
-        const int parent = all && devices > 1 ? AddNode(nodes, -1, dev->GetName(), 0, d) : -1;
-        DeviceCategories(Project, *dev, d, parent, Filter, HideUnnamed, nodes).Add();
+        AppendBranch(nodes, DeviceNodes(*dev, d, ownNodes, Filter, HideUnnamed, globalLogicNames));
         dev->FLogicSourcesChanged = false;
     }
     return nodes;
 }
 
+void LogicSourceTree::BuildNodes(TProject& Project, int Device, bool HideUnnamed, const std::function<void()>& Pump)
+{
+    FNodes = HeadNodes(Project, FGroupFilter, Pump);
+    FBranches.clear();
+    std::vector<std::string> globalLogicNames = GlobalLogicNames(Project);
+    if (globalLogicNames != FGlobalLogicNames) {
+        FDeviceBranches.clear();
+        FGlobalLogicNames = std::move(globalLogicNames);
+    }
+    const bool all = (FGroupFilter & lfAllDevices) != 0;
+    const bool ownNodes = all && Project.GetHeader()[ph::DeviceCount] > 1;
+    const auto [from, to] = BuiltDevices(Project, Device, FGroupFilter);
+    for (int d = from; d <= to; ++d) {
+        TDevice* dev = Project.Device(d);
+        if (dev == nullptr || dev->IsDummy())
+            continue;
+        if (FDeviceBranches.size() <= static_cast<std::size_t>(d))
+            FDeviceBranches.resize(static_cast<std::size_t>(d) + 1);
+        DeviceBranch& cached = FDeviceBranches[static_cast<std::size_t>(d)];
+        // One device's nodes are built anew whenever asked for; the nodes kept for all devices
+        // stay while the device's sources did not change.
+        if (!all) {
+            if (dev->FLogicSourcesChanged)
+                cached = DeviceBranch{};
+            AppendBranch(FNodes, DeviceNodes(*dev, d, false, FGroupFilter, HideUnnamed, FGlobalLogicNames));
+            dev->FLogicSourcesChanged = false;
+            continue;
+        }
+        if (cached.Serial == 0 || cached.Dev != dev || dev->FLogicSourcesChanged || cached.Name != dev->GetName() ||
+            cached.Filter != FGroupFilter || cached.Hide != HideUnnamed || cached.OwnNode != ownNodes) {
+            cached.Dev = dev;
+            cached.Name = dev->GetName();
+            cached.Filter = FGroupFilter;
+            cached.Hide = HideUnnamed;
+            cached.OwnNode = ownNodes;
+            cached.Nodes = DeviceNodes(*dev, d, ownNodes, FGroupFilter, HideUnnamed, FGlobalLogicNames);
+            cached.Serial = ++FLastSerial;
+        }
+        dev->FLogicSourcesChanged = false;
+        // Only a device with its own node is a branch the window can keep.
+        if (ownNodes && !cached.Nodes.empty())
+            FBranches.push_back({static_cast<int>(FNodes.size()), static_cast<int>(cached.Nodes.size()), cached.Serial});
+        AppendBranch(FNodes, cached.Nodes);
+    }
+}
+
 void LogicSourceTree::Clear(const std::string& Caption)
 {
     FNodes.clear();
+    FBranches.clear();
     FSelected = -1;
     FCaption = Caption;
     FBuiltDevice = -1;
@@ -410,7 +513,7 @@ bool LogicSourceTree::BuildSourceTree(TProject* Project, int CurDevice, bool Hid
     FBuilding = true;
     FBuiltFilter = FGroupFilter;
     FBuiltDevice = CurDevice;
-    FNodes = BuildLogicNodes(*Project, CurDevice, FGroupFilter, HideUnnamed, Pump);
+    BuildNodes(*Project, CurDevice, HideUnnamed, Pump);
     FSelected = -1;
     // The selection comes back by ID, conditions ignored: the last node of that ID.
     if (remembered >= 0)

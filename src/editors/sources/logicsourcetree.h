@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "editors/common/sourcenode.h"
 
 namespace kvr::model {
+class TDevice;
 class TProject;
 }
 
@@ -46,6 +48,9 @@ public:
     bool BuildSourceTree(model::TProject* Project, int CurDevice, bool HideUnnamed, const std::function<void()>& Pump = {});
 
     const std::string& Caption() const { return FCaption; }
+    // The devices' branches of the nodes, for a window to keep the items of those that did not
+    // change.
+    const std::vector<SourceBranch>& Branches() const { return FBranches; }
 
     int ConditionIndex() const { return FCondition; }
     void SetConditionIndex(int Index);
@@ -57,6 +62,24 @@ public:
 
 private:
     void Clear(const std::string& Caption);
+    // BuildLogicNodes, reusing the nodes of each device whose logic sources did not change. The
+    // tree is the one reader of the devices' logic-sources-changed flags.
+    void BuildNodes(model::TProject& Project, int Device, bool HideUnnamed, const std::function<void()>& Pump);
+
+    // A device's nodes as last built, with what they were built from.
+    struct DeviceBranch {
+        const model::TDevice* Dev = nullptr;
+        std::string Name;
+        int Filter = 0;
+        bool Hide = false;
+        bool OwnNode = false;
+        SourceNodes Nodes;
+        std::uint64_t Serial = 0; // 0: none built
+    };
+    std::vector<DeviceBranch> FDeviceBranches;
+    std::vector<std::string> FGlobalLogicNames;
+    std::vector<SourceBranch> FBranches;
+    std::uint64_t FLastSerial = 0;
 
     std::string FCaption = "Logic Sources";
     int FCondition = 0;

@@ -86,7 +86,7 @@ void TResWindow::ShowTree(bool Refill)
         return;
     FFilling = true;
     if (Refill)
-        TreeView1->Fill(FTree.Nodes());
+        TreeView1->Fill(FTree.Nodes(), FTree.Branches());
     TreeView1->SelectNode(FTree.Selected());
     Conditions[static_cast<std::size_t>(FTree.ConditionIndex())]->setChecked(true);
     FFilling = false;

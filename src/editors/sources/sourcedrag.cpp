@@ -1,5 +1,7 @@
 #include "editors/sources/sourcedrag.h"
 
+#include <algorithm>
+
 #include <QDrag>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -57,7 +59,11 @@ SourceTreeWidget::SourceTreeWidget(SourceDragKind Kind, QWidget* Parent) : QTree
     setUniformRowHeights(true);
 }
 
-SourceTreeWidget::~SourceTreeWidget() { DeleteRetired(); }
+SourceTreeWidget::~SourceTreeWidget()
+{
+    DeleteRetired();
+    qDeleteAll(FParked);
+}
 
 void SourceTreeWidget::DeleteRetired()
 {
@@ -65,27 +71,90 @@ void SourceTreeWidget::DeleteRetired()
     FRetired.clear();
 }
 
-void SourceTreeWidget::Fill(const SourceNodes& Nodes)
+QTreeWidgetItem* SourceTreeWidget::AddItem(const SourceNodes& Nodes, std::size_t Node, QList<QTreeWidgetItem*>& TopLevel)
+{
+    const SourceNode& node = Nodes[Node];
+    auto* item = new QTreeWidgetItem(QStringList{platform::fromCp1252(node.Text)});
+    item->setData(0, Qt::UserRole, static_cast<int>(Node));
+    if (node.Parent < 0)
+        TopLevel.push_back(item);
+    else
+        FItems[static_cast<std::size_t>(node.Parent)]->addChild(item);
+    FItems.push_back(item);
+    return item;
+}
+
+void SourceTreeWidget::Fill(const SourceNodes& Nodes, const std::vector<SourceBranch>& Branches)
 {
     setUpdatesEnabled(false);
     if (FRetired.isEmpty())
         QTimer::singleShot(0, this, [this] { DeleteRetired(); });
     selectionModel()->clear();
-    FRetired += invisibleRootItem()->takeChildren();
+    const QList<QTreeWidgetItem*> taken = invisibleRootItem()->takeChildren();
+    auto lastBranches = std::move(FBranchItems);
+    FBranchItems.clear();
+    const QList<QTreeWidgetItem*> parked = std::move(FParked);
+    FParked.clear();
+    // Only the branches whose top item is the tree's own or waits aside are still there.
+    std::erase_if(lastBranches, [&](const auto& Entry) {
+        return Entry.second.empty() || !(taken.contains(Entry.second.front()) || parked.contains(Entry.second.front()));
+    });
     FItems.clear();
     FItems.reserve(Nodes.size());
+    const auto keptItems = [&](const SourceBranch& Branch) -> std::vector<QTreeWidgetItem*>* {
+        const auto found = lastBranches.find(Branch.Serial);
+        if (Branch.Serial == 0 || found == lastBranches.end() ||
+            found->second.size() != static_cast<std::size_t>(Branch.Count) ||
+            Nodes[static_cast<std::size_t>(Branch.First)].Parent >= 0)
+            return nullptr;
+        return &found->second;
+    };
     // The items are built apart from the tree and handed to it at once, so that the model does
     // not report every item on its own.
     QList<QTreeWidgetItem*> topLevel;
-    for (std::size_t i = 0; i < Nodes.size(); ++i) {
-        const SourceNode& node = Nodes[i];
-        auto* item = new QTreeWidgetItem(QStringList{platform::fromCp1252(node.Text)});
-        item->setData(0, Qt::UserRole, static_cast<int>(i));
-        if (node.Parent < 0)
-            topLevel.push_back(item);
-        else
-            FItems[static_cast<std::size_t>(node.Parent)]->addChild(item);
-        FItems.push_back(item);
+    QList<QTreeWidgetItem*> kept;
+    std::size_t b = 0;
+    for (std::size_t i = 0; i < Nodes.size();) {
+        while (b < Branches.size() && (Branches[b].First < static_cast<int>(i) || Branches[b].Count <= 0))
+            ++b;
+        if (b == Branches.size() || Branches[b].First != static_cast<int>(i)) {
+            AddItem(Nodes, i++, topLevel);
+            continue;
+        }
+        const SourceBranch& branch = Branches[b++];
+        const std::size_t end = std::min(Nodes.size(), i + static_cast<std::size_t>(branch.Count));
+        if (std::vector<QTreeWidgetItem*>* found = keptItems(branch)) {
+            // Each kept item appears once, whatever serials the branches repeat.
+            const std::vector<QTreeWidgetItem*> items = std::move(*found);
+            lastBranches.erase(branch.Serial);
+            // Only the node indices move, when a branch before this one changed its size.
+            if (NodeOf(items.front()) != static_cast<int>(i))
+                for (std::size_t k = 0; k < items.size(); ++k)
+                    items[k]->setData(0, Qt::UserRole, static_cast<int>(i + k));
+            topLevel.push_back(items.front());
+            kept.push_back(items.front());
+            FItems.insert(FItems.end(), items.begin(), items.end());
+        } else {
+            for (std::size_t k = i; k < end; ++k)
+                AddItem(Nodes, k, topLevel);
+        }
+        if (branch.Serial != 0)
+            FBranchItems[branch.Serial].assign(FItems.begin() + static_cast<std::ptrdiff_t>(i), FItems.end());
+        i = end;
+    }
+    if (Branches.empty()) {
+        // A tree of another kind: the last branches wait for the next fill that has them.
+        FBranchItems = std::move(lastBranches);
+        for (const auto& entry : FBranchItems)
+            FParked.push_back(entry.second.front());
+        for (QTreeWidgetItem* item : taken)
+            if (!FParked.contains(item))
+                FRetired.push_back(item);
+    } else {
+        for (const QList<QTreeWidgetItem*>& items : {taken, parked})
+            for (QTreeWidgetItem* item : items)
+                if (!kept.contains(item))
+                    FRetired.push_back(item);
     }
     addTopLevelItems(topLevel);
     setUpdatesEnabled(true);

@@ -6,6 +6,8 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <unordered_map>
+#include <vector>
 
 #include "editors/common/sourcenode.h"
 
@@ -57,8 +59,9 @@ public:
     // Cancels a drag that is armed but not yet started (a double click).
     void CancelDrag() { FDrag.Cancel(); }
 
-    // Replaces the items by the nodes; each item knows its node index.
-    void Fill(const SourceNodes& Nodes);
+    // Replaces the items by the nodes; each item knows its node index. The items of a branch
+    // whose serial the last fill with branches had are kept, not built again.
+    void Fill(const SourceNodes& Nodes, const std::vector<SourceBranch>& Branches = {});
     void SelectNode(int Node);
     // Node index of an item, -1 for none.
     static int NodeOf(const QTreeWidgetItem* Item);
@@ -76,9 +79,14 @@ private:
     SourceDragKind FKind;
     ArmedDrag FDrag;
     std::vector<QTreeWidgetItem*> FItems;
+    // The items of each branch of the last fill that had branches, by serial, in node order.
+    // While a fill without branches shows, their top items wait aside in FParked.
+    std::unordered_map<std::uint64_t, std::vector<QTreeWidgetItem*>> FBranchItems;
+    QTreeWidgetItem* AddItem(const SourceNodes& Nodes, std::size_t Node, QList<QTreeWidgetItem*>& TopLevel);
     // The items a fill replaced, deleted once the event loop runs again: deleting a large tree
     // costs more than building it and need not delay the page that shows the new one.
     QList<QTreeWidgetItem*> FRetired;
+    QList<QTreeWidgetItem*> FParked;
     void DeleteRetired();
 };
 

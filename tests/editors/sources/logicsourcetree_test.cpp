@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <tuple>
+
 #include "editors/sources/logicsourcetree.h"
 #include "model/channelname.h"
+#include "model/faderaccess.h"
 #include "model/globalresources.h"
 #include "imagebuilder.h"
 #include "sourcefixture.h"
@@ -353,6 +357,84 @@ TEST_F(LogicTree, RebuildsOnlyForANewDeviceFilterOrChangedSources)
     EXPECT_FALSE(tree.BuildSourceTree(&project, 1, false));
     dev->FLogicSourcesChanged = true;
     EXPECT_TRUE(tree.BuildSourceTree(&project, 1, false));
+}
+
+// Among all devices, a rebuild keeps the nodes of devices that did not change; whatever changed,
+// the tree shows what a build from nothing shows.
+TEST_F(LogicTree, AllDevicesRebuildShowsWhatAFreshBuildShows)
+{
+    struct Case {
+        const char* change;
+        int filter;
+        std::function<void(TProject&, LogicSourceTree&)> apply;
+        std::vector<bool> keptDevices;
+    };
+    const auto flagged = [](int d, std::function<void(TDevice&)> edit) {
+        return [d, edit](TProject& p, LogicSourceTree&) {
+            edit(*p.Device(d));
+            p.Device(d)->FLogicSourcesChanged = true;
+        };
+    };
+    const Case cases[] = {
+        {"a device's delays grow", 8,
+         flagged(0, [](TDevice& d) { d.SetData(stLogicDelay, Concat({DelayRec("Del"), DelayRec("New")})); }),
+         {false, true, true}},
+        {"a channel renamed", 8, [](TProject& p, LogicSourceTree&) { SetFaderChannelName(*p.Device(1), 5, "Voice"); }, {true, false, true}},
+        {"a device renamed", 8, [](TProject& p, LogicSourceTree&) { p.Device(2)->SetName("Studio Z"); }, {true, true, false}},
+        {"a global logic renamed", 0x28,
+         [](TProject& p, LogicSourceTree&) {
+             SetGlobalLogicName(p, 4, "Door");
+             p.Device(1)->FLogicSourcesChanged = true;
+         },
+         {false, false, false}},
+        {"the device shown alone in between", 8,
+         [](TProject& p, LogicSourceTree& tree) {
+             TDevice& d = *p.Device(1);
+             d.SetData(stLogicDelay, DelayRec("Alone"));
+             d.FLogicSourcesChanged = true;
+             const int filter = tree.FGroupFilter;
+             tree.FGroupFilter = 0;
+             tree.BuildSourceTree(&p, 1, false);
+             tree.FGroupFilter = filter;
+         },
+         {true, false, true}},
+        {"an unchanged device shown alone in between", 8,
+         [](TProject& p, LogicSourceTree& tree) {
+             const int filter = tree.FGroupFilter;
+             tree.FGroupFilter = 0;
+             tree.BuildSourceTree(&p, 2, false);
+             tree.FGroupFilter = filter;
+         },
+         {true, true, true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        TProject p;
+        for (const char* name : {"Studio A", "Studio B", "Studio C"})
+            FillStudio(*p.Device(p.AddDevice()), name);
+        LogicSourceTree tree;
+        tree.FGroupFilter = c.filter;
+        ASSERT_TRUE(tree.BuildSourceTree(&p, 0, false));
+        const std::vector<SourceBranch> before = tree.Branches();
+        ASSERT_EQ(before.size(), 3U);
+
+        c.apply(p, tree);
+        tree.BuildSourceTree(&p, 1, false);
+        const SourceNodes fresh = BuildLogicNodes(p, 1, c.filter, false);
+        ASSERT_EQ(tree.Nodes().size(), fresh.size());
+        for (std::size_t i = 0; i < fresh.size(); ++i) {
+            const SourceNode& n = tree.Nodes()[i];
+            EXPECT_EQ(std::tie(n.Text, n.ID, n.Device, n.Overlay, n.Parent),
+                      std::tie(fresh[i].Text, fresh[i].ID, fresh[i].Device, fresh[i].Overlay, fresh[i].Parent))
+                << "node " << i;
+        }
+        const std::vector<SourceBranch>& after = tree.Branches();
+        ASSERT_EQ(after.size(), 3U);
+        for (std::size_t d = 0; d < 3; ++d) {
+            EXPECT_EQ(after[d].Serial == before[d].Serial, c.keptDevices[d]) << "device " << d;
+            EXPECT_EQ(tree.Nodes()[static_cast<std::size_t>(after[d].First)].Device, static_cast<int>(d));
+        }
+    }
 }
 
 TEST_F(LogicTree, ACallDuringABuildReturnsAtOnce)

@@ -117,6 +117,67 @@ private slots:
         QVERIFY(!window.isVisible());
     }
 
+    // Among all devices, a change of one device builds only that device's items again; every
+    // item still names its node, also after the kept ones moved down the node list.
+    void logicWindowKeepsTheItemsOfDevicesThatDidNotChange()
+    {
+        for (const char* name : {"Studio B", "Studio C"}) {
+            TDevice& other = *project->Device(project->AddDevice());
+            other.SetName(name);
+            other.SetData(stLogicDelay, DelayRec(name));
+        }
+        TResWindow window(host, nullptr);
+        window.SetGroupFilter(8);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto matchesNodes = [&window] {
+            const SourceNodes& nodes = window.Tree().Nodes();
+            int roots = 0;
+            for (std::size_t i = 0; i < nodes.size(); ++i) {
+                QTreeWidgetItem* item = window.TreeView1->ItemOf(static_cast<int>(i));
+                QVERIFY(item);
+                QCOMPARE(item->text(0), QString::fromStdString(nodes[i].Text));
+                QCOMPARE(SourceTreeWidget::NodeOf(item), static_cast<int>(i));
+                QCOMPARE(item->parent(), nodes[i].Parent < 0 ? nullptr : window.TreeView1->ItemOf(nodes[i].Parent));
+                roots += nodes[i].Parent < 0 ? 1 : 0;
+            }
+            QCOMPARE(window.TreeView1->topLevelItemCount(), roots);
+        };
+        matchesNodes();
+        QTreeWidgetItem* a = ItemByText(window.TreeView1, "Studio A");
+        QTreeWidgetItem* b = ItemByText(window.TreeView1, "Studio B");
+        QTreeWidgetItem* c = ItemByText(window.TreeView1, "Studio C");
+
+        dev->SetData(stLogicDelay, Concat({DelayRec("One"), DelayRec("Two")}));
+        dev->FLogicSourcesChanged = true;
+        window.BuildSourceTree();
+        QVERIFY(ItemByText(window.TreeView1, "Studio A") != a);
+        QCOMPARE(ItemByText(window.TreeView1, "Studio B"), b);
+        QCOMPARE(ItemByText(window.TreeView1, "Studio C"), c);
+        QVERIFY(ItemByText(window.TreeView1, "LD Two"));
+        matchesNodes();
+
+        // The replaced items go when the event loop runs; the kept ones stay, also while the
+        // window shows one device and its sources change there.
+        QCoreApplication::processEvents();
+        matchesNodes();
+        window.SetGroupFilter(0);
+        window.BuildSourceTree();
+        QVERIFY(!ItemByText(window.TreeView1, "Studio B"));
+        matchesNodes();
+        dev->SetData(stLogicDelay, DelayRec("Three"));
+        dev->FLogicSourcesChanged = true;
+        window.BuildSourceTree();
+        QCoreApplication::processEvents();
+        window.SetGroupFilter(8);
+        window.BuildSourceTree();
+        QCOMPARE(ItemByText(window.TreeView1, "Studio B"), b);
+        QCOMPARE(ItemByText(window.TreeView1, "Studio C"), c);
+        QVERIFY(ItemByText(window.TreeView1, "LD Three"));
+        QVERIFY(!ItemByText(window.TreeView1, "LD Two"));
+        matchesNodes();
+    }
+
     void logicWindowSelectsWithConditionAndRefusesOff()
     {
         TResWindow window(host, nullptr);
